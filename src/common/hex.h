@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringView>
+
+#include <cstdint>
+#include <optional>
+
+namespace vtx {
+
+// Reads a text the way a "&H" numeric literal is read: blanks are skipped, reading stops at the first
+// character that is not a hex digit, and a text without digits gives 0. Up to four significant digits give a
+// signed 16-bit value ("FFFF" is -1). A value that needs more than four significant digits does not fit and
+// gives std::nullopt, so every caller decides what invalid input means for it.
+std::optional<std::int16_t> HexToInt(QStringView text);
+
+// The low 8 bits of a value, where a byte is needed.
+constexpr std::uint8_t lowByte(int value)
+{
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
+
+} // namespace vtx

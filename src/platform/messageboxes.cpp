@@ -1,0 +1,13 @@
+#include "messageboxes.h"
+
+#include <QMessageBox>
+
+namespace vtx {
+
+void QtMessageBoxes::showMessage(QWidget* parent, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace vtx

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "notificationqueue.h"
+#include "simclock.h"
+#include "simi2cdevices.h"
+#include "usbdriver.h"
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vtx {
+
+// One pipe transfer as the board saw it.
+struct TransferRecord {
+    std::uint32_t pipe = 0;
+    TransferDirection direction = TransferDirection::Write;
+    std::vector<std::uint8_t> bytes; // sent, or received (what reached the caller's buffer)
+    DriverStatus status = DriverStatus::Success;
+
+    bool operator==(const TransferRecord&) const = default;
+};
+
+// The simulated evaluation board: a USB control module (out pipes 1 to 4, in pipes 0x81 to 0x83) with an
+// I2C bus that carries the VTX8303 at 0x9E and a register device at 0xC0. It is just another driver; the
+// program uses it with --simulate, and every test above platform/ uses it. It never sleeps: reading an in
+// pipe with nothing queued returns a timeout at once.
+class SimulatedBoard final : public UsbDriver {
+public:
+    // Byte 5 of the bridge query reply: 0 is a kind-1 module, 2 a kind-2 module, anything else unknown.
+    static constexpr std::uint8_t kKind1Byte = 0;
+    static constexpr std::uint8_t kKind2Byte = 2;
+    static constexpr std::uint16_t kVendorId = 0x2A5E;
+    static constexpr std::uint16_t kProductId = 0x8303;
+
+    // The board reads time from `clock`; it must outlive the board.
+    explicit SimulatedBoard(const SimClock& clock);
+    ~SimulatedBoard() override;
+
+    // UsbDriver
+    DriverStatus init(const UsbMatch& match, Notifications notifications, DriverHandle& driverHandle) override;
+    void uninit(DriverHandle driverHandle) override;
+    void closeDriverHandle(DriverHandle driverHandle) override;
+    DriverStatus getDeviceInfo(DeviceHandle device, DeviceInfo& info) override;
+    DriverStatus setInterface(DeviceHandle device, std::uint32_t interfaceNumber,
+                              std::uint32_t alternateSetting) override;
+    DriverStatus transfer(DeviceHandle device, std::uint32_t pipe, TransferDirection direction,
+                          std::uint32_t options, std::span<std::uint8_t> buffer, std::uint32_t& bytesTransferred,
+                          std::uint32_t timeoutMs) override;
+    void resetDevice(DeviceHandle device, std::uint32_t options) override;
+    QString statusText(DriverStatus status) const override;
+
+    // The board.
+    SimVtx8303& dcp() { return *m_dcp; }
+    SimRegisterDevice& registerDevice() { return *m_registerDevice; }
+    void setKindByte(std::uint8_t kindByte) { m_kindByte = kindByte; }
+    std::uint8_t kindByte() const { return m_kindByte; }
+    // The I2C out pipe of the module's kind (3 for kind 1, 2 for kind 2), 0 for an unknown kind.
+    std::uint32_t i2cOutPipe() const;
+    // Module registers written directly on pipe 4 (7-bit register address).
+    std::uint8_t moduleRegister(std::uint8_t address) const { return m_moduleRegisters[address & 0x7F]; }
+    // The device handle of the module while it is attached to an initialised driver, else 0.
+    DeviceHandle currentHandle() const { return m_currentHandle; }
+    bool isInitialised() const { return m_initialised; }
+
+    // Fault injection.
+    void unplug();             // detach notification; every call on the old handle fails
+    void plug();               // attach notification with a new handle
+    bool isPluggedIn() const { return m_pluggedIn; }
+    void failInit(DriverStatus status) { m_initFailure = status; }
+    void failDeviceInfo(DriverStatus status) { m_deviceInfoFailure = status; }
+    void failSetInterface(DriverStatus status) { m_setInterfaceFailure = status; }
+    void setNoPipes(bool noPipes) { m_noPipes = noPipes; }
+    // Transfers on `pipe` fail with `status` (a timeout, an I/O error, any raw code) the next `times` times
+    // (negative: until cleared).
+    void failPipe(std::uint32_t pipe, DriverStatus status, int times = -1);
+    // The next reply queued on an in pipe is cut to `length` bytes.
+    void shortenNextReply(std::uint32_t inPipe, std::size_t length);
+    // A device that stops answering on the bus (its address is not acknowledged), or answers again.
+    void setDeviceAnswers(std::uint8_t writeAddress, bool answers);
+    void clearFaults();
+
+    // What crossed the pipes, oldest first.
+    const std::vector<TransferRecord>& transferLog() const { return m_log; }
+    void clearTransferLog() { m_log.clear(); }
+    // Driver-level calls, in order, for tests of the link's lifecycle ("init", "uninit", "closeDriverHandle",
+    // "resetDevice 1", "setInterface 0 0", "getDeviceInfo").
+    const std::vector<QString>& callLog() const { return m_calls; }
+    void clearCallLog() { m_calls.clear(); }
+
+private:
+    // ... implementation details
+    const SimClock& m_clock;
+    std::unique_ptr<SimVtx8303> m_dcp;
+    std::unique_ptr<SimRegisterDevice> m_registerDevice;
+    NotificationQueue m_notifications;
+    std::uint8_t m_kindByte = kKind1Byte;
+    std::array<std::uint8_t, 128> m_moduleRegisters{};
+    bool m_initialised = false;
+    bool m_pluggedIn = true;
+    DriverHandle m_nextDriverHandle = 1;
+    DeviceHandle m_nextDeviceHandle = 0x00A10001;
+    DeviceHandle m_currentHandle = 0;
+    std::optional<DriverStatus> m_initFailure;
+    std::optional<DriverStatus> m_deviceInfoFailure;
+    std::optional<DriverStatus> m_setInterfaceFailure;
+    bool m_noPipes = false;
+    std::map<std::uint32_t, std::pair<DriverStatus, int>> m_pipeFailures;
+    std::map<std::uint32_t, std::size_t> m_shortReplies;
+    std::map<std::uint32_t, std::deque<std::vector<std::uint8_t>>> m_replies; // by in pipe
+    std::map<std::uint8_t, bool> m_silentDevices;
+    std::vector<TransferRecord> m_log;
+    std::vector<QString> m_calls;
+};
+
+} // namespace vtx

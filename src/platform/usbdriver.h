@@ -1,0 +1,52 @@
+#pragma once
+
+#include "driverstatus.h"
+#include "usbtypes.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace vtx {
+
+// The thin interface every USB driver fills: the libusb driver for real modules and the simulated
+// evaluation board. Nothing above platform/ knows which one it talks to.
+//
+// Notifications: a driver never calls them from inside one of its own calls. It queues them (see
+// NotificationQueue) and they are delivered on the UI thread while the program yields.
+class UsbDriver {
+public:
+    struct Notifications {
+        // A matching module arrived; return true to accept it.
+        std::function<bool(DeviceHandle, const DeviceInfo&)> attach;
+        // The module went away.
+        std::function<void(DeviceHandle)> detach;
+    };
+
+    static constexpr std::uint32_t kTransferTimeoutMs = 2000;
+
+    virtual ~UsbDriver() = default;
+
+    // Starts looking for modules that match; sets driverHandle (> 0) on success.
+    virtual DriverStatus init(const UsbMatch& match, Notifications notifications, DriverHandle& driverHandle) = 0;
+    // Releases everything init acquired; pending notifications are dropped.
+    virtual void uninit(DriverHandle driverHandle) = 0;
+    // The operating system's handle close on the driver handle; its result is of no interest.
+    virtual void closeDriverHandle(DriverHandle driverHandle) = 0;
+
+    virtual DriverStatus getDeviceInfo(DeviceHandle device, DeviceInfo& info) = 0;
+    virtual DriverStatus setInterface(DeviceHandle device, std::uint32_t interfaceNumber,
+                                      std::uint32_t alternateSetting) = 0;
+    // One transfer on a pipe (the endpoint address; pipe 0 is the default control pipe). An empty buffer
+    // means no data. For a read the bytes land at the front of the buffer.
+    virtual DriverStatus transfer(DeviceHandle device, std::uint32_t pipe, TransferDirection direction,
+                                  std::uint32_t options, std::span<std::uint8_t> buffer,
+                                  std::uint32_t& bytesTransferred, std::uint32_t timeoutMs) = 0;
+    virtual void resetDevice(DeviceHandle device, std::uint32_t options) = 0;
+
+    virtual QString statusText(DriverStatus status) const = 0;
+};
+
+} // namespace vtx
