@@ -2,12 +2,12 @@
 
 namespace vtx {
 
-QString hexText(int value)
+QString hexText(std::uint32_t value)
 {
-    return QString::number(static_cast<unsigned>(value), 16).toUpper();
+    return QString::number(value, 16).toUpper();
 }
 
-QString hex2Text(int value)
+QString hex2Text(std::uint32_t value)
 {
     return hexText(value).rightJustified(2, u'0');
 }

@@ -2,16 +2,19 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace vtx {
 
 // Stands in a data box for a value that could not be read or was refused.
 inline const QString kNoValue = QStringLiteral("--");
 
-// Upper-case hexadecimal without leading zeros: 0x9E -> "9E", 5 -> "5".
-QString hexText(int value);
+// Upper-case hexadecimal without leading zeros: 0x9E -> "9E", 5 -> "5". Status codes and handles are
+// 32-bit, so a negative number shows its two's complement ("FFFFFFFF").
+QString hexText(std::uint32_t value);
 
 // Two-digit upper-case hexadecimal: 5 -> "05", 0xFF -> "FF".
-QString hex2Text(int value);
+QString hex2Text(std::uint32_t value);
 
 // A number in decimal with a blank where the sign of a non-negative number goes: 1 -> " 1", -3 -> "-3".
 QString decimalText(long long value);

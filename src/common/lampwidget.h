@@ -1,0 +1,32 @@
+#pragma once
+
+#include "palette.h"
+
+#include <QWidget>
+
+namespace vtx {
+
+// A status lamp: a small filled shape painted in a palette colour. Tests read color().
+class LampWidget : public QWidget {
+    Q_OBJECT
+public:
+    enum class Shape { RoundedSquare, Square, Circle, Bar };
+
+    explicit LampWidget(Shape shape = Shape::RoundedSquare, QWidget* parent = nullptr);
+
+    LampColor color() const { return m_color; }
+    void setColor(LampColor color);
+    Shape shape() const { return m_shape; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Shape m_shape;
+    LampColor m_color = LampColor::Black;
+};
+
+} // namespace vtx

@@ -1,0 +1,245 @@
+#include "link.h"
+
+#include "common/appinfo.h"
+#include "common/logging.h"
+#include "common/textformat.h"
+#include "common/yield.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace vtx {
+
+namespace {
+
+const QString kNewLine = QStringLiteral("\n");
+
+QString statusHex(DriverStatus status)
+{
+    return QStringLiteral("&H") + hexText(statusCode(status));
+}
+
+QString bytesText(std::span<const std::uint8_t> bytes)
+{
+    QStringList parts;
+    for (const std::uint8_t b : bytes)
+        parts << hex2Text(b);
+    return parts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+Link::Link(UsbDriver& driver, MessageBoxes& messages, UsbMatch match)
+    : m_driver(driver), m_messages(messages), m_match(match)
+{
+}
+
+Link::~Link()
+{
+    // Leave nothing initialised behind, whatever the windows did.
+    releaseDriver();
+}
+
+DriverStatus Link::initialiseDriver()
+{
+    // A DCP open that stopped after the driver initialised left it so; release it first, or every such
+    // attempt would leak a driver instance.
+    releaseDriver();
+    UsbDriver::Notifications notifications{
+        [this](DeviceHandle device, const DeviceInfo& info) { return DeviceAttach(device, info); },
+        [this](DeviceHandle device) { DeviceDetach(device); },
+    };
+    UsbStatus = m_driver.init(m_match, std::move(notifications), hDriver);
+    m_driverInitialised = succeeded(UsbStatus);
+    return UsbStatus;
+}
+
+void Link::releaseDriver()
+{
+    if (!m_driverInitialised)
+        return;
+    m_driverInitialised = false;
+    m_driver.uninit(hDriver);
+}
+
+void Link::CloseDriverHandle(DriverHandle handle)
+{
+    m_driver.closeDriverHandle(handle);
+}
+
+QString Link::UsbStatusText(DriverStatus status) const
+{
+    const QString text = m_driver.statusText(status);
+    const auto nul = text.indexOf(QChar(u'\0'));
+    return nul < 0 ? text : text.left(nul);
+}
+
+void Link::TraceMsg(const QString& text) const
+{
+    qCDebug(lcLink).noquote() << text;
+}
+
+void Link::TracePair(const QString& text, const QString& terminator) const
+{
+    qCDebug(lcLink).noquote() << text + terminator;
+}
+
+bool Link::DeviceAttach(DeviceHandle device, const DeviceInfo& info)
+{
+    if (UsbDevCtx.deviceHandle != 0) {
+        // Reconnecting relies on the new handle replacing the old one: nothing else clears it.
+        TraceMsg(QStringLiteral("DeviceAttach: Received another attach - control is rejected") + kNewLine +
+                 QStringLiteral("because only one device control is supported"));
+    }
+    UsbDevCtx.deviceHandle = device;
+    UsbDevCtx.interfaceStatus =
+        m_driver.setInterface(device, UsbDevCtx.interfaceNumber, UsbDevCtx.alternateSetting);
+
+    bool accepted = false;
+    if (!succeeded(UsbDevCtx.interfaceStatus)) {
+        TraceMsg(QStringLiteral("DeviceAttach: WDU_SetInterface failed") + kNewLine + QStringLiteral("(num. ") +
+                 decimalText(UsbDevCtx.interfaceNumber) + QStringLiteral(" alternate ") +
+                 decimalText(UsbDevCtx.alternateSetting) + QStringLiteral(")") + kNewLine +
+                 QStringLiteral("device &H") + hexText(device) + QStringLiteral(": error ") +
+                 statusHex(UsbDevCtx.interfaceStatus) + kNewLine + QStringLiteral("(") +
+                 UsbStatusText(UsbDevCtx.interfaceStatus) + QStringLiteral(")"));
+        UsbDevCtx.deviceHandle = 0;
+    } else {
+        TraceMsg(QStringLiteral("DeviceAttach: Received and accepted attach for ") + kNewLine +
+                 QStringLiteral("vendor ID &H") + hexText(info.descriptor.idVendor) +
+                 QStringLiteral(" product ID &H") + hexText(info.descriptor.idProduct) + kNewLine +
+                 QStringLiteral("device handle &H") + hexText(device));
+        if (AttachLampForm)
+            AttachLampForm->paintAttachLamp(LampColor::LightGreen);
+        accepted = true;
+    }
+    TracePair(QString(), kNewLine);
+    return accepted;
+}
+
+void Link::DeviceDetach(DeviceHandle device)
+{
+    // The link still counts as open until it is closed; the next transfer finds the module gone.
+    if (AttachLampForm)
+        AttachLampForm->paintAttachLamp(LampColor::LightRed);
+    UsbDevCtx.deviceHandle = 0;
+    TraceMsg(QStringLiteral("DeviceDetach: Received detach for device handle &H") + hexText(device));
+}
+
+bool Link::SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo>& pipesInfo)
+{
+    const std::size_t count = altSetting.numPipes;
+    if (count == 0) {
+        TracePair(QStringLiteral("  No pipes are defined for this device ") + kNewLine +
+                      QStringLiteral("other than the default pipe (number 0)"),
+                  kNewLine);
+        return false;
+    }
+    pipesInfo.assign(altSetting.pipes.begin(),
+                     altSetting.pipes.begin() + static_cast<std::ptrdiff_t>(std::min(count, altSetting.pipes.size())));
+    return true;
+}
+
+Link::PipeCheck Link::refreshPipes(QWidget* dialogParent, bool reportMissingDevice, const QString& who)
+{
+    hActiveDevice = UsbDevCtx.deviceHandle;
+    DeviceInfo info;
+    UsbStatus = m_driver.getDeviceInfo(hActiveDevice, info);
+    if (!succeeded(UsbStatus)) {
+        const QString text = who + QStringLiteral(": WDU_GetDeviceInfo() failed:") + kNewLine +
+                             QStringLiteral("error ") + statusHex(UsbStatus) + QStringLiteral(" (") +
+                             UsbStatusText(UsbStatus) + QStringLiteral(")") + kNewLine;
+        if (reportMissingDevice)
+            m_messages.showMessage(dialogParent, text, kApplicationTitle);
+        else
+            TraceMsg(text);
+        return PipeCheck::NoDevice;
+    }
+    AltSettingRec = info.activeAlternateSetting;
+    return SetPipesInfo(AltSettingRec, PipesInfo) ? PipeCheck::Ready : PipeCheck::NoPipes;
+}
+
+void Link::WritePipe(QWidget* dialogParent)
+{
+    if (!UsbOpen) {
+        m_messages.showMessage(dialogParent, QStringLiteral("Write GPIOPipe .. USB Not opened"),
+                               kApplicationTitle);
+        return;
+    }
+    switch (refreshPipes(dialogParent, false, QStringLiteral("WritePipe"))) {
+    case PipeCheck::Ready:
+        break;
+    case PipeCheck::NoDevice:
+        return;
+    case PipeCheck::NoPipes:
+        TraceMsg(QStringLiteral("Write Pipe failed"));
+        return;
+    }
+    yieldEvents();
+    // The buffer is taken after the yield: whatever ran in it cannot leave us a stale reference.
+    const std::size_t length = std::min<std::size_t>(PipeLen, PipeBuf.size());
+    std::vector<std::uint8_t> outgoing(PipeBuf.begin(), PipeBuf.begin() + static_cast<std::ptrdiff_t>(length));
+    UsbStatus = m_driver.transfer(hActiveDevice, PipeNum, TransferDirection::Write, 0, outgoing,
+                                  bytesTransferred, UsbDriver::kTransferTimeoutMs);
+    traceTransfer(TransferDirection::Write, outgoing, UsbStatus);
+    if (!succeeded(UsbStatus)) {
+        TraceMsg(QStringLiteral("WritePipe: WDU_Transfer() failed: error ") + statusHex(UsbStatus) +
+                 QStringLiteral(" (") + UsbStatusText(UsbStatus) + QStringLiteral(")"));
+        TraceMsg(QStringLiteral("Write Pipe failed"));
+        return;
+    }
+    // Gives the module time to carry the command out before its reply is read.
+    yieldEvents(16);
+    yieldEvents();
+}
+
+void Link::ReadPipe(QWidget* dialogParent)
+{
+    if (!UsbOpen) {
+        m_messages.showMessage(dialogParent, QStringLiteral("ReadPipe .. USB Not opened"),
+                               kApplicationTitle);
+        yieldEvents();
+        return;
+    }
+    switch (refreshPipes(dialogParent, true, QStringLiteral("ReadPipe"))) {
+    case PipeCheck::Ready:
+        break;
+    case PipeCheck::NoDevice:
+        return;
+    case PipeCheck::NoPipes:
+        TraceMsg(QStringLiteral("Read Pipe failed"));
+        return;
+    }
+    // Read into a buffer of our own and copy only a successful reply, so a failed read always leaves the
+    // caller's cleared buffer as it was.
+    const std::size_t length = std::min<std::size_t>(PipeLen, PipeBuf.size());
+    std::vector<std::uint8_t> incoming(length, 0);
+    bytesTransferred = 0;
+    UsbStatus = m_driver.transfer(hActiveDevice, PipeNum, TransferDirection::Read, 0, incoming,
+                                  bytesTransferred, UsbDriver::kTransferTimeoutMs);
+    const std::size_t received = std::min<std::size_t>(bytesTransferred, length);
+    traceTransfer(TransferDirection::Read, std::span(incoming).first(succeeded(UsbStatus) ? received : 0),
+                  UsbStatus);
+    if (!succeeded(UsbStatus)) {
+        m_messages.showMessage(dialogParent,
+                               QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") + statusHex(UsbStatus) +
+                                   QStringLiteral(" (") + UsbStatusText(UsbStatus) + QStringLiteral(")"),
+                               kApplicationTitle);
+        TraceMsg(QStringLiteral("Read Pipe failed"));
+        return;
+    }
+    std::copy_n(incoming.begin(), std::min(received, PipeBuf.size()), PipeBuf.begin());
+}
+
+void Link::traceTransfer(TransferDirection direction, std::span<const std::uint8_t> bytes,
+                         DriverStatus status) const
+{
+    qCDebug(lcTransfer).noquote() << QStringLiteral("%1 pipe %2: %3 [status %4 (%5)]")
+                                         .arg(direction == TransferDirection::Write ? QStringLiteral("OUT")
+                                                                                    : QStringLiteral("IN "))
+                                         .arg(hex2Text(PipeNum), bytesText(bytes), statusHex(status),
+                                              UsbStatusText(status));
+}
+
+} // namespace vtx

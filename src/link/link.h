@@ -1,0 +1,98 @@
+#pragma once
+
+#include "linkflavour.h"
+#include "linkview.h"
+#include "transactionguard.h"
+#include "platform/messageboxes.h"
+#include "platform/usbdriver.h"
+#include "protocol/bridgecommands.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace vtx {
+
+// The device context the driver's notifications work on.
+struct UsbDeviceContext {
+    std::uint32_t interfaceNumber = 0;
+    std::uint32_t alternateSetting = 0;
+    DeviceHandle deviceHandle = 0; // written by the notifications; 0 = none
+    DriverStatus interfaceStatus = DriverStatus::Success; // of the last interface selection
+};
+
+// The link to the USB control module. One instance for the whole program, shared by both working windows,
+// so only one link exists at a time whichever window opened it. It owns the link state and the transfer
+// state (PipeNum, PipeLen, PipeBuf) and the procedures that are the same for every window; the procedures
+// that differ per window are in LinkClient.
+class Link {
+public:
+    Link(UsbDriver& driver, MessageBoxes& messages, UsbMatch match);
+    ~Link();
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    // Link state.
+    bool UsbOpen = false;
+    DriverHandle hDriver = 0;
+    UsbDeviceContext UsbDevCtx;
+    DeviceHandle hActiveDevice = 0;
+    DriverStatus UsbStatus = DriverStatus::Success;
+    LinkView* AttachLampForm = nullptr;
+    int BridgeKind = 0;            // 0 not recognised, 1 or 2
+    std::uint32_t I2COutPipe = 0;  // 0 until a bridge query recognised a module
+    bool UsbOK = false;            // the DCP panel's view of whether its last open succeeded
+
+    // Transfer state. Callers set PipeNum and PipeLen and size PipeBuf (zero-filled) before a transfer.
+    std::uint32_t PipeNum = 0;
+    std::uint32_t PipeLen = 0;
+    std::vector<std::uint8_t> PipeBuf;
+    std::uint32_t bytesTransferred = 0;
+    AlternateSetting AltSettingRec;
+    std::vector<PipeInfo> PipesInfo;
+
+    // One transaction at a time, program-wide.
+    TransactionGuard& guard() { return m_guard; }
+
+    UsbDriver& driver() { return m_driver; }
+    MessageBoxes& messages() { return m_messages; }
+    const UsbMatch& match() const { return m_match; }
+
+    // The driver's notifications.
+    bool DeviceAttach(DeviceHandle device, const DeviceInfo& info);
+    void DeviceDetach(DeviceHandle device);
+
+    // The pipe transfers, shared by both windows. Message boxes belong to `dialogParent`.
+    void WritePipe(QWidget* dialogParent = nullptr);
+    void ReadPipe(QWidget* dialogParent = nullptr);
+    bool SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo>& pipesInfo);
+
+    void CloseDriverHandle(DriverHandle handle);
+    QString UsbStatusText(DriverStatus status) const;
+
+    // Trace hooks for progress and errors that the user does not see; they go to the vtx.link category.
+    void TraceMsg(const QString& text) const;
+    void TracePair(const QString& text, const QString& terminator) const;
+
+    // The driver's initialisation and release. Release happens once per initialisation, however often the
+    // link asks, so an initialisation that was never closed is released before the next one.
+    DriverStatus initialiseDriver();
+    void releaseDriver();
+    bool driverInitialised() const { return m_driverInitialised; }
+
+private:
+    void traceTransfer(TransferDirection direction, std::span<const std::uint8_t> bytes,
+                       DriverStatus status) const;
+    enum class PipeCheck { Ready, NoDevice, NoPipes };
+    // Fetches the module's device information afresh and copies its pipe records.
+    PipeCheck refreshPipes(QWidget* dialogParent, bool reportMissingDevice, const QString& who);
+
+    UsbDriver& m_driver;
+    MessageBoxes& m_messages;
+    const UsbMatch m_match;
+    TransactionGuard m_guard;
+    bool m_driverInitialised = false;
+};
+
+} // namespace vtx

@@ -1,0 +1,164 @@
+#include "linkclient.h"
+
+#include "common/appinfo.h"
+#include "common/textformat.h"
+#include "common/yield.h"
+
+namespace vtx {
+
+namespace {
+
+const QString kNewLine = QStringLiteral("\n");
+
+QString statusHex(DriverStatus status)
+{
+    return QStringLiteral("&H") + hexText(statusCode(status));
+}
+
+} // namespace
+
+LinkClient::LinkClient(Link& link, const LinkFlavour& flavour, LinkView& view)
+    : m_link(link), m_flavour(flavour), m_view(view)
+{
+}
+
+LinkClient::~LinkClient()
+{
+    // The notifications must not paint a window that is gone.
+    if (m_link.AttachLampForm == &m_view)
+        m_link.AttachLampForm = nullptr;
+}
+
+void LinkClient::becomeAttachLampForm()
+{
+    m_link.AttachLampForm = &m_view;
+}
+
+void LinkClient::Connect_Usb()
+{
+    Link& l = m_link;
+    if (l.UsbOpen) {
+        if (m_flavour.announcesAlreadyOpened)
+            l.messages().showMessage(m_view.dialogParent(), QStringLiteral("Already Opened"), kApplicationTitle);
+        return;
+    }
+    // The device handle keeps its value: only a detach or a refused interface selection clears it.
+    l.UsbDevCtx.interfaceNumber = 0;
+    l.UsbDevCtx.alternateSetting = 0;
+    l.TracePair(QStringLiteral("Please verify that the device is attached...") + kNewLine, kNewLine);
+    yieldEvents();
+
+    const DriverStatus initStatus = l.initialiseDriver();
+    if (m_flavour.showsDriverHandle)
+        m_view.showDriverHandle(decimalText(l.hDriver));
+    if (!succeeded(initStatus)) {
+        if (m_flavour.tracksUsbOK)
+            l.UsbOK = false;
+        m_view.setNocCaption(QStringLiteral("USB Board won't intialize"));
+        l.TraceMsg(QStringLiteral("Form_Activate(): Failed to initialize USB driver: error ") + statusHex(initStatus) +
+                   kNewLine + QStringLiteral("(") + l.UsbStatusText(initStatus) + QStringLiteral(")"));
+        return;
+    }
+
+    // The attach notification comes in while we yield.
+    yieldEvents(m_flavour.attachWaitYields);
+
+    l.hActiveDevice = l.UsbDevCtx.deviceHandle;
+    DeviceInfo info;
+    l.UsbStatus = l.driver().getDeviceInfo(l.hActiveDevice, info);
+    if (!succeeded(l.UsbStatus)) {
+        if (m_flavour.tracksUsbOK)
+            l.UsbOK = false;
+        l.messages().showMessage(m_view.dialogParent(),
+                                 QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:") + kNewLine +
+                                     QStringLiteral("error ") + statusHex(l.UsbStatus) + QStringLiteral(" (") +
+                                     l.UsbStatusText(l.UsbStatus) + QStringLiteral(")") + kNewLine,
+                                 kApplicationTitle);
+        if (!m_flavour.opensWithoutDeviceInfo)
+            return;
+    }
+
+    m_view.paintLinkOpening();
+    yieldEvents();
+    if (m_flavour.tracksUsbOK)
+        l.UsbOK = true;
+    l.UsbOpen = true;
+    Init_Serial();
+    yieldEvents();
+    m_view.hideNoc();
+    m_view.paintLinkOpened();
+}
+
+void LinkClient::Disconnect_USB()
+{
+    Link& l = m_link;
+    if (!l.UsbOpen || l.hDriver <= 0)
+        return;
+    l.driver().resetDevice(l.hActiveDevice, m_flavour.resetOption);
+    yieldEvents();
+    l.CloseDriverHandle(l.hDriver);
+    yieldEvents();
+    l.releaseDriver();
+    yieldEvents();
+    l.UsbOpen = false;
+    yieldEvents();
+    m_view.paintLinkClosed();
+    yieldEvents();
+}
+
+void LinkClient::shutDownDriver()
+{
+    Link& l = m_link;
+    l.driver().resetDevice(l.hActiveDevice, kDcpPanelLink.resetOption);
+    l.CloseDriverHandle(l.hDriver);
+    l.releaseDriver();
+}
+
+void LinkClient::Init_USB_Com()
+{
+    Link& l = m_link;
+    l.BridgeKind = 0;
+    send(protocol::kCommandPipe, protocol::bridgeQuery());
+    l.PipeLen = protocol::kBridgeReplyLength;
+    l.PipeNum = protocol::kBridgeReplyPipe;
+    l.PipeBuf.assign(protocol::kBridgeReplyLength, 0);
+    ReadPipe();
+    // An unknown kind keeps the pipe of the last module we recognised.
+    if (const auto kind = protocol::decodeBridgeReply(l.PipeBuf)) {
+        l.BridgeKind = kind->kind;
+        l.I2COutPipe = kind->i2cOutPipe;
+    }
+}
+
+void LinkClient::Init_Serial()
+{
+    Init_USB_Com();
+    if (m_link.BridgeKind != 1)
+        return;
+    send(protocol::kCommandPipe, protocol::serialSetupFirst());
+    yieldEvents(200);
+    send(protocol::kSerialSetupPipe, protocol::serialSetupSecond());
+    yieldEvents(200);
+}
+
+void LinkClient::send(std::uint32_t pipe, const protocol::Bytes& bytes)
+{
+    Link& l = m_link;
+    l.PipeNum = pipe;
+    l.PipeLen = static_cast<std::uint32_t>(bytes.size());
+    l.PipeBuf = bytes;
+    WritePipe();
+}
+
+protocol::I2cReply LinkClient::exchange(const protocol::I2cCommand& command)
+{
+    Link& l = m_link;
+    send(l.I2COutPipe, command.request);
+    l.PipeLen = static_cast<std::uint32_t>(command.replyLength);
+    l.PipeNum = protocol::replyPipeFor(l.I2COutPipe);
+    l.PipeBuf.assign(static_cast<std::size_t>(command.replyLength), 0);
+    ReadPipe();
+    return protocol::decodeReply(l.PipeBuf);
+}
+
+} // namespace vtx

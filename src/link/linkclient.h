@@ -1,0 +1,49 @@
+#pragma once
+
+#include "link.h"
+#include "linkflavour.h"
+#include "linkview.h"
+#include "protocol/bridgecommands.h"
+
+namespace vtx {
+
+// One window's side of the shared link: opening and closing it, preparing the module and moving commands,
+// parameterised by the window's LinkFlavour and painted through its LinkView.
+class LinkClient {
+public:
+    LinkClient(Link& link, const LinkFlavour& flavour, LinkView& view);
+    ~LinkClient();
+    LinkClient(const LinkClient&) = delete;
+    LinkClient& operator=(const LinkClient&) = delete;
+
+    Link& link() { return m_link; }
+    const LinkFlavour& flavour() const { return m_flavour; }
+
+    // This window's "USB Attach" lamp takes the attach and detach notifications from now on.
+    void becomeAttachLampForm();
+
+    void Connect_Usb();
+    void Disconnect_USB();
+    // Bridge query: learns the module's kind and with it the pipe for I2C commands.
+    void Init_USB_Com();
+    // Bridge query, then the serial set-up for kind-1 modules.
+    void Init_Serial();
+    void WritePipe() { m_link.WritePipe(m_view.dialogParent()); }
+    void ReadPipe() { m_link.ReadPipe(m_view.dialogParent()); }
+
+    // The DCP panel's way out when the module does not answer at start: reset the module, close the driver
+    // handle and release the driver, whatever state the link is in.
+    void shutDownDriver();
+
+    // Sends one command without a reply on `pipe`.
+    void send(std::uint32_t pipe, const protocol::Bytes& bytes);
+    // Sends an I2C command on the I2C pipe and reads its reply into a cleared buffer.
+    protocol::I2cReply exchange(const protocol::I2cCommand& command);
+
+private:
+    Link& m_link;
+    const LinkFlavour m_flavour;
+    LinkView& m_view;
+};
+
+} // namespace vtx

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace vtx {
+
+// Services of the operating system that the about box needs: starting another program and testing for a
+// file. Behind a seam so that tests decide what exists and record what was started.
+class SystemServices {
+public:
+    virtual ~SystemServices() = default;
+    // Starts a program in a normal window; false when it could not be started.
+    virtual bool startProgram(const QString& path) = 0;
+    virtual bool fileExists(const QString& path) const = 0;
+};
+
+} // namespace vtx

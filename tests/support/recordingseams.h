@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/filedialogs.h"
+#include "platform/messageboxes.h"
+#include "platform/programcontrol.h"
+#include "platform/systemservices.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace vtx::test {
+
+struct RecordedMessage {
+    QString text;
+    QString caption;
+};
+
+// Records every message box instead of showing it. An optional reaction runs while the "box" is up, the way
+// a modal box lets other events through.
+class RecordingMessageBoxes final : public MessageBoxes {
+public:
+    void showMessage(QWidget* parent, const QString& text, const QString& caption) override;
+
+    std::vector<RecordedMessage> messages;
+    std::function<void(const RecordedMessage&)> onMessage;
+
+    QStringList texts() const;
+    void clear() { messages.clear(); }
+};
+
+// Answers the file dialogs with names the test chose; an empty name is a cancel.
+class ScriptedFileDialogs final : public FileDialogs {
+public:
+    QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+
+    QString nextOpenName;
+    QString nextSaveName;
+    std::vector<FileDialogRequest> openRequests;
+    std::vector<FileDialogRequest> saveRequests;
+};
+
+// Counts the requests to end the program instead of ending it.
+class RecordingProgramControl final : public ProgramControl {
+public:
+    void endProgram() override { ++endRequests; }
+    int endRequests = 0;
+};
+
+// A file system and program starter of the test's making.
+class FakeSystemServices final : public SystemServices {
+public:
+    bool startProgram(const QString& path) override;
+    bool fileExists(const QString& path) const override { return existingFiles.contains(path); }
+
+    QSet<QString> existingFiles;
+    QSet<QString> startablePrograms; // startProgram succeeds for these
+    QStringList startedPrograms;
+};
+
+} // namespace vtx::test

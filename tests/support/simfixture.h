@@ -1,0 +1,34 @@
+#pragma once
+
+#include "recordingseams.h"
+
+#include "common/programstate.h"
+#include "link/appcontext.h"
+#include "link/link.h"
+#include "platform/simclock.h"
+#include "platform/simulatedboard.h"
+
+namespace vtx::test {
+
+// A whole program's worth of shared state on the simulated board, with recording seams. Build one per test
+// case so that nothing carries over.
+struct SimFixture {
+    ManualClock clock;
+    SimulatedBoard board{clock};
+    RecordingMessageBoxes messages;
+    ScriptedFileDialogs fileDialogs;
+    RecordingProgramControl program;
+    FakeSystemServices system;
+    ProgramState state;
+    Link link{board, messages, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}};
+    AppContext context{link, state, messages, fileDialogs, program, system};
+
+    // Transfers of one direction as the board logged them, for byte checks.
+    std::vector<TransferRecord> writes() const;
+    std::vector<TransferRecord> writesOn(std::uint32_t pipe) const;
+};
+
+// "01 9E 81" for quick comparisons in failure output.
+QString hexBytes(const std::vector<std::uint8_t>& bytes);
+
+} // namespace vtx::test
