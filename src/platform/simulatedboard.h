@@ -5,11 +5,13 @@
 #include "simi2cdevices.h"
 #include "usbdriver.h"
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace vtx {
@@ -52,6 +54,7 @@ public:
                           std::uint32_t timeoutMs) override;
     void resetDevice(DeviceHandle device, std::uint32_t options) override;
     QString statusText(DriverStatus status) const override;
+    QString bannerText() const override { return QStringLiteral("Simulated evaluation board"); }
 
     // The board.
     SimVtx8303& dcp() { return *m_dcp; }
@@ -92,7 +95,18 @@ public:
     void clearCallLog() { m_calls.clear(); }
 
 private:
-    // ... implementation details
+    // Success for the current handle, DeviceGone for a handle that an unplug retired, else InvalidHandle.
+    DriverStatus checkDevice(DeviceHandle device) const;
+    DeviceInfo makeDeviceInfo() const;
+    // Takes the next injected failure of `pipe`, if any.
+    std::optional<DriverStatus> takePipeFailure(std::uint32_t pipe);
+    void handleOutPipe(std::uint32_t pipe, std::span<const std::uint8_t> bytes);
+    void runI2cCommand(std::uint32_t outPipe, std::span<const std::uint8_t> bytes);
+    void queueReply(std::uint32_t inPipe, std::vector<std::uint8_t> reply);
+    std::vector<std::uint8_t> bridgeQueryReply() const;
+    SimI2cDevice* deviceAt(std::uint8_t addressByte);
+    void attachModule();
+
     const SimClock& m_clock;
     std::unique_ptr<SimVtx8303> m_dcp;
     std::unique_ptr<SimRegisterDevice> m_registerDevice;
@@ -104,6 +118,8 @@ private:
     DriverHandle m_nextDriverHandle = 1;
     DeviceHandle m_nextDeviceHandle = 0x00A10001;
     DeviceHandle m_currentHandle = 0;
+    DriverHandle m_driverHandle = 0;      // the handle the last successful init gave out, 0 after uninit
+    std::set<DeviceHandle> m_goneHandles; // handles retired by unplug since init
     std::optional<DriverStatus> m_initFailure;
     std::optional<DriverStatus> m_deviceInfoFailure;
     std::optional<DriverStatus> m_setInterfaceFailure;

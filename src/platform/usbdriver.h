@@ -47,6 +47,10 @@ public:
     virtual void resetDevice(DeviceHandle device, std::uint32_t options) = 0;
 
     virtual QString statusText(DriverStatus status) const = 0;
+
+    // A line every window shows in its status bar while this driver is in use, so that nobody mistakes a
+    // simulation for hardware; empty for real hardware.
+    virtual QString bannerText() const { return {}; }
 };
 
 } // namespace vtx
