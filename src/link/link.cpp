@@ -20,6 +20,11 @@ QString statusHex(DriverStatus status)
     return QStringLiteral("&H") + hexText(statusCode(status));
 }
 
+// The two pipe operations differ in what they call themselves and whom they tell about a missing module:
+// a failed send stays in the trace, the read that follows tells the user.
+const Link::PipeOperation kWriteOperation{QStringLiteral("WritePipe"), QStringLiteral("Write Pipe failed"), false};
+const Link::PipeOperation kReadOperation{QStringLiteral("ReadPipe"), QStringLiteral("Read Pipe failed"), true};
+
 QString bytesText(std::span<const std::uint8_t> bytes)
 {
     QStringList parts;
@@ -141,23 +146,27 @@ bool Link::SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo
     return true;
 }
 
-Link::PipeCheck Link::refreshPipes(QWidget* dialogParent, bool reportMissingDevice, const QString& who)
+bool Link::refreshPipes(QWidget* dialogParent, const PipeOperation& operation)
 {
     hActiveDevice = UsbDevCtx.deviceHandle;
     DeviceInfo info;
     UsbStatus = m_driver.getDeviceInfo(hActiveDevice, info);
     if (!succeeded(UsbStatus)) {
-        const QString text = who + QStringLiteral(": WDU_GetDeviceInfo() failed:") + kNewLine +
+        const QString text = operation.name + QStringLiteral(": WDU_GetDeviceInfo() failed:") + kNewLine +
                              QStringLiteral("error ") + statusHex(UsbStatus) + QStringLiteral(" (") +
                              UsbStatusText(UsbStatus) + QStringLiteral(")") + kNewLine;
-        if (reportMissingDevice)
+        if (operation.reportsMissingDevice)
             m_messages.showMessage(dialogParent, text, kApplicationTitle);
         else
             TraceMsg(text);
-        return PipeCheck::NoDevice;
+        return false;
     }
     AltSettingRec = info.activeAlternateSetting;
-    return SetPipesInfo(AltSettingRec, PipesInfo) ? PipeCheck::Ready : PipeCheck::NoPipes;
+    if (!SetPipesInfo(AltSettingRec, PipesInfo)) {
+        TraceMsg(operation.failureTrace);
+        return false;
+    }
+    return true;
 }
 
 void Link::WritePipe(QWidget* dialogParent)
@@ -167,15 +176,8 @@ void Link::WritePipe(QWidget* dialogParent)
                                kApplicationTitle);
         return;
     }
-    switch (refreshPipes(dialogParent, false, QStringLiteral("WritePipe"))) {
-    case PipeCheck::Ready:
-        break;
-    case PipeCheck::NoDevice:
+    if (!refreshPipes(dialogParent, kWriteOperation))
         return;
-    case PipeCheck::NoPipes:
-        TraceMsg(QStringLiteral("Write Pipe failed"));
-        return;
-    }
     yieldEvents();
     // The buffer is taken after the yield: whatever ran in it cannot leave us a stale reference.
     const std::size_t length = std::min<std::size_t>(PipeLen, PipeBuf.size());
@@ -202,15 +204,8 @@ void Link::ReadPipe(QWidget* dialogParent)
         yieldEvents();
         return;
     }
-    switch (refreshPipes(dialogParent, true, QStringLiteral("ReadPipe"))) {
-    case PipeCheck::Ready:
-        break;
-    case PipeCheck::NoDevice:
+    if (!refreshPipes(dialogParent, kReadOperation))
         return;
-    case PipeCheck::NoPipes:
-        TraceMsg(QStringLiteral("Read Pipe failed"));
-        return;
-    }
     // Read into a buffer of our own and copy only a successful reply, so a failed read always leaves the
     // caller's cleared buffer as it was.
     const std::size_t length = std::min<std::size_t>(PipeLen, PipeBuf.size());

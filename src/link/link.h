@@ -68,6 +68,12 @@ public:
     void ReadPipe(QWidget* dialogParent = nullptr);
     bool SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo>& pipesInfo);
 
+    struct PipeOperation {
+        QString name;
+        QString failureTrace;
+        bool reportsMissingDevice;
+    };
+
     void CloseDriverHandle(DriverHandle handle);
     QString UsbStatusText(DriverStatus status) const;
 
@@ -84,9 +90,9 @@ public:
 private:
     void traceTransfer(TransferDirection direction, std::span<const std::uint8_t> bytes,
                        DriverStatus status) const;
-    enum class PipeCheck { Ready, NoDevice, NoPipes };
-    // Fetches the module's device information afresh and copies its pipe records.
-    PipeCheck refreshPipes(QWidget* dialogParent, bool reportMissingDevice, const QString& who);
+    // Fetches the module's device information afresh and copies its pipe records; false (reported in the
+    // operation's words) when there is no module or it has no pipes besides pipe 0.
+    bool refreshPipes(QWidget* dialogParent, const PipeOperation& operation);
 
     UsbDriver& m_driver;
     MessageBoxes& m_messages;
