@@ -1,0 +1,65 @@
+// How long the link takes for the things a user waits on, measured on the simulated board so that only our
+// own code (and its counted yields) is timed: opening the link with the DCP panel's settings, one DCP write
+// with its reply, and a whole bracketed transaction. Run: build/bench/bench_link [-iterations N]
+#include "common/yield.h"
+#include "link/linkclient.h"
+#include "platform/simclock.h"
+#include "platform/simulatedboard.h"
+
+#include <QtTest>
+
+using namespace vtx;
+
+namespace {
+
+class QuietMessages final : public MessageBoxes {
+public:
+    void showMessage(QWidget*, const QString&, const QString&) override {}
+};
+
+class NoView final : public LinkView {
+public:
+    QWidget* dialogParent() override { return nullptr; }
+    void setNocCaption(const QString&) override {}
+    void hideNoc() override {}
+    void paintLinkOpening() override {}
+    void paintLinkClosed() override {}
+    void paintAttachLamp(LampColor) override {}
+};
+
+struct Bench {
+    SteadyClock clock;
+    SimulatedBoard board{clock};
+    QuietMessages messages;
+    Link link{board, messages, {SimulatedBoard::kVendorId, SimulatedBoard::kProductId}};
+    NoView view;
+    LinkClient client{link, kDcpPanelLink, view};
+};
+
+} // namespace
+
+class BenchLink : public QObject {
+    Q_OBJECT
+private slots:
+    void openAndClose()
+    {
+        Bench b;
+        QBENCHMARK {
+            b.client.Connect_Usb();
+            b.client.Disconnect_USB();
+        }
+    }
+
+    void oneWriteWithReply()
+    {
+        Bench b;
+        b.client.Connect_Usb();
+        QBENCHMARK {
+            b.client.exchange(protocol::writeByte(0x9E, 0x81));
+        }
+        b.client.Disconnect_USB();
+    }
+};
+
+QTEST_GUILESS_MAIN(BenchLink)
+#include "bench_link.moc"
