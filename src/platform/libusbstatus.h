@@ -1,0 +1,25 @@
+#pragma once
+
+#include "driverstatus.h"
+
+#include <QString>
+
+namespace vtx {
+
+// The one place where libusb's result codes become our DriverStatus and back into words. The libusb code
+// is passed as a plain int so that callers (and tests) need not see libusb.h.
+
+// A libusb result (0 or a negative LIBUSB_ERROR_*) as our status. Positive results are counts, not
+// errors, and map to Success; codes libusb may add later map to Other.
+DriverStatus statusFromLibusb(int libusbResult);
+
+// The text a user sees for a status of the libusb driver: libusb's own description of the error the
+// status came from, so it reads the same as every other libusb program. AccessDenied also says how to
+// install our udev rule, since on Linux that is nearly always the cure. Statuses that only our driver
+// produces (no such pipe, no such handle) get our own words.
+QString libusbStatusText(DriverStatus status);
+
+// The advice appended to an access-denied text on Linux; empty elsewhere.
+QString udevRuleAdvice();
+
+} // namespace vtx
