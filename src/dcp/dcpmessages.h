@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace vtx::dcp {
+
+// What the DCP panel tells the user, word for word.
+inline const QString kWriteErrorText =
+    QStringLiteral("Write DCP Error, Check VDD & AVDD Power and I2C Connections ");
+inline const QString kWriteErrorCaption = QStringLiteral(" Error during Write to DCP ");
+inline const QString kReadErrorText = QStringLiteral("Read DCP Error, Check VDD & AVDD Power and I2C Connections ");
+inline const QString kReadErrorCaption = QStringLiteral(" Error during DCP Read ");
+inline const QString kModuleMissingAtOpenText =
+    QStringLiteral("USB Control Module is not responding  check USB Connection");
+inline const QString kDeviceMissingText =
+    QStringLiteral("DCP Device is not responding, check Eval board connections and Power");
+inline const QString kModuleMissingAtStartText =
+    QStringLiteral("USB Control module is not responding, check USB connections and re-start application");
+inline const QString kCloseRefusedText =
+    QStringLiteral("Form will not close until USB Connection is closed. Click USB Disconnect");
+inline const QString kInterfaceClosedText = QStringLiteral("USB Board Interface Closed");
+inline const QString kPanelCaption = QStringLiteral("Veltrane's I2C DCP Product Demonstation");
+
+} // namespace vtx::dcp

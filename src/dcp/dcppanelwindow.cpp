@@ -1,0 +1,311 @@
+#include "dcppanelwindow.h"
+
+#include "dcpmessages.h"
+#include "positionmodel.h"
+
+#include "common/appinfo.h"
+#include "common/hex.h"
+#include "common/lampwidget.h"
+#include "common/textformat.h"
+#include "common/yield.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+
+namespace vtx::dcp {
+
+namespace {
+const QString kWriteRequestKey = QStringLiteral("dcp-write");
+const QString kExitRequestKey = QStringLiteral("dcp-exit");
+} // namespace
+
+DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), m_context(context), m_ui(buildDcpPanelUi(*this)),
+      m_client(context.link, kDcpPanelLink, *this),
+      m_transactions(m_client, context.state, context.messages, m_ui, m_state, *this),
+      m_timed(new TimedTransfers(
+          m_ui, m_state, context.link.guard(), [this] { m_transactions.CMDxMIT_Click(); },
+          [this] { m_transactions.cmdI2Read_Click(); }, this))
+{
+    setObjectName(QStringLiteral("frmVTX8303"));
+    setWindowTitle(kPanelCaption);
+    const QString banner = context.link.driver().bannerText();
+    m_ui.banner->setText(banner);
+    m_ui.banner->setVisible(!banner.isEmpty());
+    connectControls();
+    connectMenus();
+}
+
+DcpPanelWindow::~DcpPanelWindow() = default;
+
+void DcpPanelWindow::setHooks(DcpPanelHooks hooks)
+{
+    m_hooks = std::move(hooks);
+    m_ui.mnuRegisterTool->setEnabled(static_cast<bool>(m_hooks.openRegisterTool));
+}
+
+void DcpPanelWindow::setRegisterToolHook(std::function<void()> openRegisterTool)
+{
+    m_hooks.openRegisterTool = std::move(openRegisterTool);
+    m_ui.mnuRegisterTool->setEnabled(static_cast<bool>(m_hooks.openRegisterTool));
+}
+
+void DcpPanelWindow::connectControls()
+{
+    connect(m_ui.List1[0], &QListWidget::currentRowChanged, this, [this] { List1_Click(0); });
+    connect(m_ui.List1[1], &QListWidget::currentRowChanged, this, [this] { List1_Click(1); });
+    for (int i = 0; i < 2; ++i) {
+        connect(m_ui.Option1[static_cast<std::size_t>(i)], &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                Option1_Click(i);
+        });
+        connect(m_ui.SSOption1[static_cast<std::size_t>(i)], &QRadioButton::clicked, this,
+                &DcpPanelWindow::showJumperPicture);
+    }
+    // A drag is taken when the mouse lets go of the handle; keys, the wheel and clicks on the groove move
+    // the slider without dragging and are taken at once, so the slider never shows a position that the
+    // list and the device do not have.
+    connect(m_ui.Slider1_0, &QSlider::sliderReleased, this, [this] { Slider1_MouseUp(0); });
+    connect(m_ui.Slider1_0, &QSlider::valueChanged, this, [this] {
+        if (!m_ui.Slider1_0->isSliderDown())
+            Slider1_MouseUp(0);
+    });
+
+    connect(m_ui.CMDxMIT, &QPushButton::clicked, this, [this] { runGuarded([this] { m_transactions.CMDxMIT_Click(); }); });
+    connect(m_ui.cmdI2Read, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { m_transactions.cmdI2Read_Click(); }); });
+    connect(m_ui.ChkAutoRead, &QCheckBox::toggled, this,
+            [this] { runGuarded([this] { m_transactions.ChkAutoRead_Click(); }); });
+    connect(m_ui.cmdOpen_USB, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { m_transactions.cmdOpen_USB_Click(); }); });
+    connect(m_ui.cmdUSBConnect, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { m_transactions.cmdUSBConnect_Click(); }); });
+    connect(m_ui.cmdUSBDisconnect, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { m_transactions.cmdUSBDisconnect_Click(); }); });
+    connect(m_ui.cmdexit, &QPushButton::clicked, this, &DcpPanelWindow::cmdexit_Click);
+
+    connect(m_ui.chkWriteTimer, &QCheckBox::toggled, m_timed, &TimedTransfers::chkWriteTimer_Click);
+    connect(m_ui.chkReadTimer, &QCheckBox::toggled, m_timed, &TimedTransfers::chkReadTimer_Click);
+    connect(m_ui.cmdStopTimer, &QPushButton::clicked, m_timed, &TimedTransfers::cmdStopTimer_Click);
+    connect(m_ui.txtDelay, &QLineEdit::editingFinished, m_timed, &TimedTransfers::txtDelay_LostFocus);
+    connect(m_ui.SSCommand1, &QPushButton::clicked, this, &DcpPanelWindow::showJumperPicture);
+}
+
+void DcpPanelWindow::connectMenus()
+{
+    connect(m_ui.mnuJumperHelp, &QAction::triggered, this, &DcpPanelWindow::showJumperPicture);
+    connect(m_ui.mnuAbout, &QAction::triggered, this, [this] {
+        if (m_hooks.showAbout)
+            m_hooks.showAbout();
+    });
+    connect(m_ui.mnuRegisterTool, &QAction::triggered, this, [this] {
+        if (m_hooks.openRegisterTool)
+            m_hooks.openRegisterTool();
+    });
+    m_ui.mnuRegisterTool->setEnabled(false);
+}
+
+void DcpPanelWindow::showJumperPicture()
+{
+    if (m_hooks.showJumperPicture)
+        m_hooks.showJumperPicture(this);
+}
+
+void DcpPanelWindow::runGuarded(const std::function<void()>& action)
+{
+    auto scope = m_context.link.guard().tryBegin();
+    if (!scope)
+        return;
+    action();
+}
+
+void DcpPanelWindow::requestWrite()
+{
+    TransactionGuard& guard = m_context.link.guard();
+    if (auto scope = guard.tryBegin()) {
+        m_transactions.CMDxMIT_Click();
+        return;
+    }
+    // Only the latest request waits; it writes whatever position is selected when it runs.
+    guard.whenIdle(kWriteRequestKey, [self = QPointer(this)] {
+        if (self && self->m_context.link.UsbOK)
+            self->requestWrite();
+    });
+}
+
+void DcpPanelWindow::computeDataByte()
+{
+    const QListWidgetItem* item = m_ui.List1[0]->currentItem();
+    const int position = item ? positionFromItemText(item->text()).value_or(kFirstPosition) : kFirstPosition;
+    m_state.DcpWrData = dataByteFor(position, m_state.DcpLsb);
+    m_state.DcpWrHex = dataByteText(m_state.DcpWrData);
+    m_ui.txtHexDataWrt->setText(m_state.DcpWrHex);
+}
+
+void DcpPanelWindow::List1_Click(int index)
+{
+    if (index != 0) {
+        // The "Read Position" list only shows what was read.
+        yieldEvents();
+        return;
+    }
+    {
+        // Following the list must not come back to us as a slider move.
+        const QSignalBlocker blocker(m_ui.Slider1_0);
+        m_ui.Slider1_0->setValue(m_ui.List1[0]->currentRow() + 1);
+    }
+    computeDataByte();
+    yieldEvents();
+    if (m_context.link.UsbOK)
+        requestWrite();
+    yieldEvents();
+}
+
+void DcpPanelWindow::Option1_Click(int index)
+{
+    m_state.DcpLsb = index != 0 ? ProgrammingMode::Register : ProgrammingMode::Eeprom;
+    computeDataByte();
+    yieldEvents();
+}
+
+void DcpPanelWindow::Slider1_MouseUp(int index)
+{
+    Q_UNUSED(index);
+    m_ui.List1[0]->setCurrentRow(listRowFor(m_ui.Slider1_0->value()));
+    computeDataByte();
+    yieldEvents(2);
+}
+
+void DcpPanelWindow::fillPositionLists()
+{
+    for (int p = kFirstPosition; p <= kLastPosition; ++p) {
+        const QString text = positionItemText(p);
+        m_ui.List1[0]->addItem(text);
+        m_ui.List1[1]->addItem(text);
+    }
+    yieldEvents();
+}
+
+bool DcpPanelWindow::Form_Load()
+{
+    Link& link = m_context.link;
+    ProgramState& program = m_context.state;
+
+    m_client.becomeAttachLampForm();
+    program.ManualUsbConn = false;
+    // A text that does not fit a byte keeps the default address.
+    if (const auto address = HexToInt(m_ui.txtI2CADR->text()))
+        program.setWriteAddress(lowByte(*address));
+    m_ui.txtActualWrtAddress->setText(hexText(program.I2CWrtAdr));
+    m_ui.txtActualReadAddress->setText(hexText(program.I2CRdAdr));
+    yieldEvents();
+    m_ui.cmdexit->show();
+    m_ui.txtDelay->setText(QString::number(m_timed->readTimer().interval()));
+    m_state.WriteTimerOn = false;
+    m_state.ReadTimerOn = false;
+    fillPositionLists();
+    // Selects position 1; nothing is written because the module has not been found yet.
+    m_ui.List1[0]->setCurrentRow(listRowFor(m_ui.Slider1_0->value()));
+
+    {
+        auto scope = link.guard().tryBegin();
+        m_client.Connect_Usb();
+        yieldEvents();
+        if (!link.UsbOK) {
+            m_context.messages.showMessage(this, kModuleMissingAtStartText, kApplicationTitle);
+            yieldEvents();
+            m_client.shutDownDriver();
+            yieldEvents();
+            m_context.program.endProgram();
+            return false;
+        }
+        m_client.Disconnect_USB();
+        yieldEvents();
+        m_ui.cmdexit->show();
+    }
+    // Settling time for the module after its first close.
+    yieldEvents(2000);
+    m_ui.Option1[1]->setChecked(true);
+    yieldEvents();
+    return true;
+}
+
+void DcpPanelWindow::cmdexit_Click()
+{
+    // Shutdown order: stop the timer, let a running transaction finish, close the link, close the window.
+    m_timed->cmdStopTimer_Click();
+    TransactionGuard& guard = m_context.link.guard();
+    auto scope = guard.tryBegin();
+    if (!scope) {
+        guard.whenIdle(kExitRequestKey, [self = QPointer(this)] {
+            if (self)
+                self->cmdexit_Click();
+        });
+        return;
+    }
+    m_client.Disconnect_USB();
+    scope.reset();
+    close();
+    yieldEvents();
+}
+
+void DcpPanelWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_context.link.UsbOpen) {
+        event->ignore();
+        m_context.messages.showMessage(this, kCloseRefusedText, kApplicationTitle);
+        return;
+    }
+    TransactionGuard& guard = m_context.link.guard();
+    if (guard.busy()) {
+        // Closing in the middle of a transaction would pull the window from under it; close right after.
+        event->ignore();
+        guard.whenIdle(kExitRequestKey, [self = QPointer(this)] {
+            if (self)
+                self->close();
+        });
+        return;
+    }
+    m_timed->cmdStopTimer_Click();
+    event->accept();
+    yieldEvents();
+    // Closing this window ends the whole program, whatever else is open.
+    m_context.program.endProgram();
+}
+
+void DcpPanelWindow::setNocCaption(const QString& caption)
+{
+    m_ui.cbNoc->setText(caption);
+    m_ui.cbNoc->show();
+}
+
+void DcpPanelWindow::hideNoc()
+{
+    m_ui.cbNoc->hide();
+}
+
+void DcpPanelWindow::paintLinkOpening()
+{
+    m_ui.ShpAttach->setColor(LampColor::LightGreen);
+}
+
+void DcpPanelWindow::paintLinkClosed()
+{
+    m_ui.ShpAttach->setColor(LampColor::Black);
+}
+
+void DcpPanelWindow::paintAttachLamp(LampColor color)
+{
+    m_ui.ShpAttach->setColor(color);
+}
+
+} // namespace vtx::dcp

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "dcppanelui.h"
+#include "dcpstate.h"
+#include "dcptransactions.h"
+#include "timedtransfers.h"
+
+#include "link/appcontext.h"
+#include "link/linkclient.h"
+#include "link/linkview.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+namespace vtx::dcp {
+
+// What the panel asks of the rest of the program; the shell fills these in. An empty hook leaves its menu
+// entry or button without effect (the register tool's entry is disabled until it is set).
+struct DcpPanelHooks {
+    std::function<void(QWidget* opener)> showJumperPicture;
+    std::function<void()> showAbout;
+    std::function<void()> openRegisterTool;
+};
+
+// The DCP panel `frmVTX8303`: sets the VTX8303's wiper from a list or a slider, writes it to the register or
+// the EEPROM, reads it back, repeats both on a timer, and shows the link and every transfer on lamps.
+//
+// Every entry point that talks to the module takes the program's transaction guard first. A button, a check
+// box or a tick that finds a transaction running is dropped; a wiper position chosen meanwhile is queued,
+// the latest replacing any earlier one, so the last position the user chose reaches the device.
+class DcpPanelWindow final : public QMainWindow, public LinkView {
+    Q_OBJECT
+public:
+    explicit DcpPanelWindow(AppContext& context, QWidget* parent = nullptr);
+    ~DcpPanelWindow() override;
+
+    // The start sequence: lists, addresses, then a probe of the module. False when the module did not
+    // answer: the user has been told and the end of the program has been asked for.
+    bool Form_Load();
+
+    void setHooks(DcpPanelHooks hooks);
+    void setRegisterToolHook(std::function<void()> openRegisterTool);
+
+    // Handlers, by control.
+    void List1_Click(int index);
+    void Option1_Click(int index);
+    void Slider1_MouseUp(int index);
+    void cmdexit_Click();
+
+    const DcpPanelUi& ui() const { return m_ui; }
+    const DcpState& state() const { return m_state; }
+    TimedTransfers& timedTransfers() { return *m_timed; }
+
+    // LinkView
+    QWidget* dialogParent() override { return this; }
+    void setNocCaption(const QString& caption) override;
+    void hideNoc() override;
+    void paintLinkOpening() override;
+    void paintLinkClosed() override;
+    void paintAttachLamp(LampColor color) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void connectControls();
+    void connectMenus();
+    // Recomputes DcpWrData from the selected position and the mode, and shows it.
+    void computeDataByte();
+    void fillPositionLists();
+    // Runs `action` as one transaction, or drops it when another one is running.
+    void runGuarded(const std::function<void()>& action);
+    // Writes the current data byte now, or as soon as the running transaction has ended.
+    void requestWrite();
+    void showJumperPicture();
+
+    AppContext& m_context;
+    DcpPanelUi m_ui;
+    DcpState m_state;
+    LinkClient m_client;
+    DcpTransactions m_transactions;
+    TimedTransfers* m_timed; // child QObject
+    DcpPanelHooks m_hooks;
+};
+
+} // namespace vtx::dcp

@@ -1,0 +1,210 @@
+#include "dcptransactions.h"
+
+#include "dcpmessages.h"
+
+#include "common/appinfo.h"
+#include "common/lampwidget.h"
+#include "common/programstate.h"
+#include "common/textformat.h"
+#include "common/yield.h"
+#include "link/linkclient.h"
+#include "platform/messageboxes.h"
+#include "protocol/bridgecommands.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace vtx::dcp {
+
+namespace {
+
+void paintSuccess(LampWidget* lamp)
+{
+    lamp->setColor(nextSuccessColor(lamp->color()));
+}
+
+} // namespace
+
+DcpTransactions::DcpTransactions(LinkClient& client, ProgramState& program, MessageBoxes& messages,
+                                 DcpPanelUi& ui, DcpState& state, QWidget& dialogParent)
+    : m_client(client), m_program(program), m_messages(messages), m_ui(ui), m_state(state),
+      m_dialogParent(dialogParent)
+{
+}
+
+void DcpTransactions::openBracket()
+{
+    if (m_program.ManualUsbConn)
+        return;
+    cmdUSBConnect_Click();
+    yieldEvents();
+}
+
+void DcpTransactions::closeBracket()
+{
+    if (m_program.ManualUsbConn)
+        return;
+    cmdUSBDisconnect_Click();
+    yieldEvents();
+}
+
+bool DcpTransactions::Wrt_DCP()
+{
+    yieldEvents();
+    // Until the module has been found there is nobody to write to.
+    if (!m_client.link().UsbOK)
+        return false;
+    openBracket();
+    yieldEvents();
+
+    const protocol::I2cCommand command = protocol::writeByte(m_program.I2CWrtAdr, m_state.DcpWrData);
+    const protocol::I2cReply reply = m_client.exchange(command);
+    m_ui.lblReadCount->setText(decimalText(reply.count));
+    const bool good = protocol::acknowledged(command, reply);
+    if (good) {
+        m_ui.lampComm->setColor(LampColor::LightGreen);
+        paintSuccess(m_ui.lampWrite);
+    } else {
+        m_ui.lampComm->setColor(LampColor::LightRed);
+        m_ui.lampWrite->setColor(LampColor::LightRed);
+        yieldEvents();
+        if (!m_ui.chkFailIgnore->isChecked()) {
+            // Timed writes end before the box goes up, so no further tick runs into the same fault.
+            m_ui.chkWriteTimer->setChecked(false);
+            m_messages.showMessage(&m_dialogParent, kWriteErrorText, kWriteErrorCaption);
+        }
+    }
+    closeBracket();
+    yieldEvents();
+    return good;
+}
+
+bool DcpTransactions::Read_DCP()
+{
+    openBracket();
+    yieldEvents();
+
+    const protocol::I2cCommand command = protocol::readCurrent(m_program.I2CRdAdr);
+    const protocol::I2cReply reply = m_client.exchange(command);
+    m_ui.lblReadCount->setText(decimalText(reply.count));
+    const bool good = protocol::acknowledged(command, reply);
+    if (good) {
+        paintSuccess(m_ui.lampRead);
+        m_ui.lampComm->setColor(LampColor::LightGreen);
+    } else {
+        m_ui.lampRead->setColor(LampColor::LightRed);
+        m_ui.lampComm->setColor(LampColor::LightRed);
+        yieldEvents();
+        if (!m_ui.chkFailIgnore->isChecked()) {
+            m_messages.showMessage(&m_dialogParent, kReadErrorText, kReadErrorCaption);
+            m_ui.chkReadTimer->setChecked(false);
+        }
+    }
+    closeBracket();
+
+    // A read that failed has no byte to show: the cleared reply buffer would pass for position 1.
+    if (good) {
+        m_state.DcpRdData = reply.data;
+        m_state.DcpRdHex = dataByteText(reply.data);
+    } else {
+        m_state.DcpRdHex = kNoValue;
+    }
+    m_ui.txtHexDataRead->setText(m_state.DcpRdHex);
+    return good;
+}
+
+void DcpTransactions::showReadPosition(bool readSucceeded)
+{
+    QListWidget* list = m_ui.List1[1];
+    if (readSucceeded) {
+        const int code = wiperCodeFromRead(m_state.DcpRdData);
+        m_ui.ProgressBar1->setValue(progressValueFromRead(m_state.DcpRdData));
+        list->setCurrentRow(code);
+        list->scrollToItem(list->item(code), QAbstractItemView::PositionAtCenter);
+    } else {
+        m_ui.ProgressBar1->reset();
+        list->setCurrentRow(-1);
+        list->clearSelection();
+    }
+}
+
+void DcpTransactions::cmdI2Read_Click()
+{
+    m_ui.cmdI2Read->hide();
+    const bool good = Read_DCP();
+    showReadPosition(good);
+    if (!m_ui.chkReadTimer->isChecked())
+        m_ui.cmdI2Read->show();
+    yieldEvents();
+}
+
+void DcpTransactions::CMDxMIT_Click()
+{
+    Wrt_DCP();
+    m_ui.CMDxMIT->hide();
+    m_ui.cmdI2Read->hide();
+    yieldEvents();
+    if (m_ui.ChkAutoRead->isChecked()) {
+        cmdI2Read_Click();
+        yieldEvents();
+    }
+    if (!m_ui.chkWriteTimer->isChecked())
+        m_ui.CMDxMIT->show();
+    if (!m_ui.chkReadTimer->isChecked())
+        m_ui.cmdI2Read->show();
+    yieldEvents();
+}
+
+void DcpTransactions::ChkAutoRead_Click()
+{
+    if (m_ui.ChkAutoRead->isChecked())
+        cmdI2Read_Click();
+    yieldEvents();
+}
+
+void DcpTransactions::cmdOpen_USB_Click()
+{
+    Link& link = m_client.link();
+    m_client.Connect_Usb();
+    if (!link.UsbOK) {
+        m_ui.ShpAttach->setColor(LampColor::LightRed);
+        m_messages.showMessage(&m_dialogParent, kModuleMissingAtOpenText, kApplicationTitle);
+        m_client.Disconnect_USB();
+        yieldEvents();
+        return;
+    }
+    m_ui.SSFrame1->show();
+    m_ui.ShpAttach->setColor(LampColor::LightGreen);
+    const bool good = Read_DCP();
+    m_client.Disconnect_USB();
+    // Closing the link painted the lamp black; the module did answer.
+    m_ui.ShpAttach->setColor(LampColor::LightGreen);
+    if (!good) {
+        m_ui.lampComm->setColor(LampColor::LightRed);
+        m_messages.showMessage(&m_dialogParent, kDeviceMissingText, kApplicationTitle);
+    } else {
+        m_ui.lampComm->setColor(LampColor::LightGreen);
+    }
+}
+
+void DcpTransactions::cmdUSBConnect_Click()
+{
+    m_client.Connect_Usb();
+    // The window refuses to close while the link is open, so "Exit" goes away meanwhile.
+    m_ui.cmdexit->hide();
+}
+
+void DcpTransactions::cmdUSBDisconnect_Click()
+{
+    m_client.Disconnect_USB();
+    m_ui.cbNoc->setText(kInterfaceClosedText);
+    m_ui.cbNoc->show();
+    m_ui.cmdexit->show();
+}
+
+} // namespace vtx::dcp

@@ -1,0 +1,120 @@
+#include "timedtransfers.h"
+
+#include "timerinterval.h"
+
+#include "common/lampwidget.h"
+#include "common/yield.h"
+#include "link/transactionguard.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace vtx::dcp {
+
+TimedTransfers::TimedTransfers(DcpPanelUi& ui, DcpState& state, TransactionGuard& guard,
+                               std::function<void()> timedWrite, std::function<void()> timedRead, QObject* parent)
+    : QObject(parent), m_ui(ui), m_state(state), m_guard(guard), m_timedWrite(std::move(timedWrite)),
+      m_timedRead(std::move(timedRead)), m_timer(this)
+{
+    connect(&m_timer, &ReadTimer::tick, this, &TimedTransfers::tick);
+}
+
+void TimedTransfers::setIntervalFromText()
+{
+    const IntervalReading reading = readIntervalText(m_ui.txtDelay->text());
+    if (reading.kind == IntervalTextKind::Accepted)
+        m_timer.setInterval(reading.intervalMs);
+    else
+        m_ui.txtDelay->setText(QString::number(m_timer.interval()));
+}
+
+void TimedTransfers::stopIfIdle()
+{
+    if (m_ui.chkWriteTimer->isChecked() || m_ui.chkReadTimer->isChecked())
+        return;
+    m_timer.setEnabled(false);
+    m_ui.cmdStopTimer->hide();
+    m_ui.lampTimer->setColor(LampColor::Black);
+}
+
+void TimedTransfers::chkWriteTimer_Click()
+{
+    yieldEvents();
+    if (m_ui.chkWriteTimer->isChecked()) {
+        m_state.WriteTimerOn = true;
+        yieldEvents();
+        m_ui.cmdStopTimer->show();
+        setIntervalFromText();
+        m_timer.setEnabled(true);
+    } else {
+        m_state.WriteTimerOn = false;
+        m_ui.CMDxMIT->show();
+        yieldEvents();
+        stopIfIdle();
+        yieldEvents();
+    }
+    yieldEvents();
+}
+
+void TimedTransfers::chkReadTimer_Click()
+{
+    if (m_ui.chkReadTimer->isChecked()) {
+        m_state.ReadTimerOn = true;
+        m_ui.cmdStopTimer->show();
+        yieldEvents();
+        setIntervalFromText();
+        m_timer.setEnabled(true);
+    } else {
+        m_state.ReadTimerOn = false;
+        m_ui.cmdI2Read->show();
+        stopIfIdle();
+    }
+    yieldEvents();
+}
+
+void TimedTransfers::tick()
+{
+    auto scope = m_guard.tryBegin();
+    if (!scope) {
+        ++m_droppedTicks;
+        return;
+    }
+    ReadTimer_Timer();
+}
+
+void TimedTransfers::ReadTimer_Timer()
+{
+    yieldEvents(200);
+    if (m_state.WriteTimerOn) {
+        m_timedWrite();
+        yieldEvents();
+    }
+    if (m_state.ReadTimerOn) {
+        m_timedRead();
+        yieldEvents();
+    }
+    yieldEvents();
+    // A failure during this tick may have stopped the timer; its lamp then stays black.
+    if (m_timer.isEnabled()) {
+        const bool lit = m_ui.lampTimer->color() == LampColor::LightRed;
+        m_ui.lampTimer->setColor(lit ? LampColor::Black : LampColor::LightRed);
+    }
+    yieldEvents(3);
+}
+
+void TimedTransfers::cmdStopTimer_Click()
+{
+    m_ui.chkWriteTimer->setChecked(false);
+    m_ui.chkReadTimer->setChecked(false);
+}
+
+void TimedTransfers::txtDelay_LostFocus()
+{
+    if (!isWholeNumber(m_ui.txtDelay->text()))
+        return;
+    setIntervalFromText();
+    yieldEvents();
+}
+
+} // namespace vtx::dcp

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "dcppanelui.h"
+#include "dcpstate.h"
+#include "readtimer.h"
+
+#include <QObject>
+
+#include <functional>
+
+namespace vtx {
+class TransactionGuard;
+}
+
+namespace vtx::dcp {
+
+// Repeats the panel's write and read on one timer at the interval typed in "mSec Interval", blinks the
+// "Timer Status" lamp and runs the "Stop Timer" button. A tick that finds another transaction running is
+// dropped: ticks never overlap, and nothing else runs on the link while a tick's transfers do.
+class TimedTransfers final : public QObject {
+    Q_OBJECT
+public:
+    TimedTransfers(DcpPanelUi& ui, DcpState& state, TransactionGuard& guard, std::function<void()> timedWrite,
+                   std::function<void()> timedRead, QObject* parent = nullptr);
+
+    void chkWriteTimer_Click();
+    void chkReadTimer_Click();
+    // One tick's work; the caller holds the transaction guard.
+    void ReadTimer_Timer();
+    void cmdStopTimer_Click();
+    void txtDelay_LostFocus();
+
+    // A tick from the timer: runs ReadTimer_Timer unless a transaction is running.
+    void tick();
+
+    ReadTimer& readTimer() { return m_timer; }
+    const ReadTimer& readTimer() const { return m_timer; }
+    int droppedTicks() const { return m_droppedTicks; }
+
+private:
+    // Takes the interval from the box; a number the timer cannot take leaves the interval as it was and puts
+    // the interval in use back into the box.
+    void setIntervalFromText();
+    void stopIfIdle();
+
+    DcpPanelUi& m_ui;
+    DcpState& m_state;
+    TransactionGuard& m_guard;
+    std::function<void()> m_timedWrite;
+    std::function<void()> m_timedRead;
+    ReadTimer m_timer;
+    int m_droppedTicks = 0;
+};
+
+} // namespace vtx::dcp
