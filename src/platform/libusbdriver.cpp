@@ -144,7 +144,7 @@ private:
     std::vector<HotplugEvent> m_hotplugEvents;
     // Why the last matching module could not be opened (cleared by the next successful open). Reported for
     // handle 0, which is what the link asks about when no attach came: the user then reads "Access denied"
-    // and how to fix it rather than a bare "invalid handle".
+    // and how to fix it rather than "No such device".
     std::optional<DriverStatus> m_openFailure;
     NotificationQueue m_notifications;
     QObject m_queuedWork; // hot-plug processing queued on the event loop dies with the session
@@ -159,8 +159,18 @@ DriverStatus LibusbSession::start(UsbDriver::Notifications notifications)
         return statusFromLibusb(result);
     }
     m_context.reset(rawContext);
-    if (lcUsb().isDebugEnabled())
+    if (lcUsb().isDebugEnabled()) {
+        // libusb's own messages join ours in vtx.usb instead of going to stderr; the global hook catches
+        // what its hot-plug thread logs without a context. libusb may call this from its threads; Qt's
+        // logging is thread-safe.
+        libusb_set_log_cb(
+            m_context.get(),
+            [](libusb_context*, enum libusb_log_level, const char* text) {
+                qCDebug(lcUsb).noquote() << QString::fromUtf8(text).trimmed();
+            },
+            LIBUSB_LOG_CB_CONTEXT | LIBUSB_LOG_CB_GLOBAL);
         libusb_set_option(m_context.get(), LIBUSB_OPTION_LOG_LEVEL, LIBUSB_LOG_LEVEL_INFO);
+    }
 
     m_notifications.open(std::move(notifications));
     m_pump = std::make_unique<LibusbEventPump>(m_context.get());
@@ -301,7 +311,8 @@ void LibusbSession::markGone(DeviceHandle device, OpenModule& module)
 const LibusbSession::OpenModule* LibusbSession::find(DeviceHandle device, DriverStatus& status) const
 {
     if (device == 0) {
-        status = m_openFailure.value_or(DriverStatus::InvalidHandle);
+        // Handle 0 is the link holding no module: none plugged in, or it left.
+        status = m_openFailure.value_or(DriverStatus::DeviceGone);
         return nullptr;
     }
     const auto found = m_modules.find(device);

@@ -185,7 +185,7 @@ void TestLibusbDriver::noModuleNoAttach()
     QCOMPARE(m_driver->openDeviceCount(), std::size_t{0});
     // What the link asks when no attach came.
     DeviceInfo info;
-    QCOMPARE(m_driver->getDeviceInfo(0, info), DriverStatus::InvalidHandle);
+    QCOMPARE(m_driver->getDeviceInfo(0, info), DriverStatus::DeviceGone);
     m_driver->uninit(m_driverHandle);
     QVERIFY(!m_driver->isInitialised());
 }
@@ -331,7 +331,7 @@ void TestLibusbDriver::unknownHandles_data()
     QTest::addColumn<int>("offset"); // from the attached handle; the row with 0 uses handle 0
     QTest::addColumn<DriverStatus>("expected");
 
-    QTest::newRow("handle 0") << 0 << DriverStatus::InvalidHandle;
+    QTest::newRow("handle 0 (no module held)") << 0 << DriverStatus::DeviceGone;
     QTest::newRow("never given out") << 1000 << DriverStatus::InvalidHandle;
 }
 
