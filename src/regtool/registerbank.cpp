@@ -1,0 +1,172 @@
+#include "registerbank.h"
+
+#include "registerrow.h"
+#include "toolsession.h"
+#include "writevalue.h"
+
+#include "common/appinfo.h"
+#include "common/hex.h"
+#include "platform/messageboxes.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vtx {
+
+namespace {
+
+QPushButton* bankButton(QWidget* parent, const char* name, const QString& caption, const QString& toolTip)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(toolTip);
+    return button;
+}
+
+} // namespace
+
+RegisterBank::RegisterBank(ToolSession& session, MessageBoxes& messages, QWidget* parent)
+    : QWidget(parent), m_session(session), m_messages(messages)
+{
+    auto* frames = new QHBoxLayout;
+    for (int f = 0; f < 2; ++f) {
+        auto* frame = new QGroupBox(QStringLiteral("Active Device Registers"), this);
+        frame->setObjectName(QStringLiteral("Frame1_%1").arg(f));
+        m_frames[static_cast<std::size_t>(f)] = frame;
+        auto* grid = new QGridLayout(frame);
+        grid->setVerticalSpacing(1);
+        int column = 0;
+        for (const char* heading : {"Adr", "Description", "Write", "", "Read", ""})
+            grid->addWidget(new QLabel(QLatin1String(heading), frame), 0, column++);
+        grid->setColumnStretch(1, 1);
+        for (int i = 0; i < kRowsPerFrame; ++i) {
+            const int index = f * kRowsPerFrame + i;
+            auto* row = new RegisterRow(index, *grid, i + 1, frame);
+            m_rows[static_cast<std::size_t>(index)] = row;
+            connect(row, &RegisterRow::readClicked, this, &RegisterBank::txtRdByte_Click);
+            connect(row, &RegisterRow::writeRequested, this, &RegisterBank::txtBWrite_KeyPress);
+        }
+        frames->addWidget(frame);
+    }
+
+    m_buttons = {
+        bankButton(this, "cmdReadRegs", QStringLiteral("Read All Active Device  Registers"),
+                   QStringLiteral("Performs Single Byte Reads on all Registers")),
+        bankButton(this, "cmdwriteAll", QStringLiteral("Write All Active Device Registers"),
+                   QStringLiteral("Performs Single Byte Writes  on all Registers")),
+        bankButton(this, "Command7", QStringLiteral("Set Write Data = Read Data "),
+                   QStringLiteral("Moves Active Device Registers  Read Data Into Associated Write Boxes")),
+    };
+    connect(m_buttons[0], &QPushButton::clicked, this, &RegisterBank::cmdReadRegs_Click);
+    connect(m_buttons[1], &QPushButton::clicked, this, &RegisterBank::cmdwriteAll_Click);
+    connect(m_buttons[2], &QPushButton::clicked, this, &RegisterBank::Command7_Click);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* const button : m_buttons)
+        buttons->addWidget(button);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(frames);
+    column->addLayout(buttons);
+}
+
+void RegisterBank::loadDefaults()
+{
+    for (RegisterRow* const row : m_rows)
+        row->loadDefaults();
+}
+
+void RegisterBank::showBank()
+{
+    for (QGroupBox* const frame : m_frames)
+        frame->show();
+    for (QPushButton* const button : m_buttons)
+        button->show();
+}
+
+setupfile::Row RegisterBank::rowTexts(int index) const
+{
+    return m_rows[static_cast<std::size_t>(index)]->texts();
+}
+
+void RegisterBank::setRowTexts(int index, const setupfile::Row& texts)
+{
+    m_rows[static_cast<std::size_t>(index)]->setTexts(texts);
+}
+
+void RegisterBank::cmdReadRegs_Click()
+{
+    const auto scope = m_session.tryBegin();
+    if (!scope)
+        return;
+    ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
+    // Every row is tried once; a failed row shows its own outcome and the loop goes on.
+    for (RegisterRow* const row : m_rows) {
+        if (row->takesPartInRead()) {
+            row->readRegister(m_session);
+            row->showReadResult();
+        } else {
+            row->hideReadResult();
+        }
+    }
+}
+
+void RegisterBank::cmdwriteAll_Click()
+{
+    const auto scope = m_session.tryBegin();
+    if (!scope)
+        return;
+    ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
+    for (RegisterRow* const row : m_rows) {
+        if (row->takesPartInWrite()) {
+            // Two characters always fit; "--" and other text without digits writes 0x00.
+            row->writeRegister(m_session, lowByte(HexToInt(row->writeText()).value_or(0)));
+        } else {
+            row->hideWriteLamp();
+        }
+    }
+}
+
+void RegisterBank::Command7_Click()
+{
+    for (RegisterRow* const row : m_rows)
+        row->setWriteText(row->readText());
+}
+
+void RegisterBank::txtRdByte_Click(int index)
+{
+    if (index < 0 || index >= kRegisterRowCount)
+        return;
+    const auto scope = m_session.tryBegin();
+    if (!scope)
+        return;
+    RegisterRow& target = row(index);
+    if (target.readText().isEmpty())
+        target.setReadText(QStringLiteral("00"));
+    ConnectionBracket bracket(m_session, ToolSession::Opening::ConnectOnly);
+    target.readRegister(m_session);
+}
+
+void RegisterBank::txtBWrite_DblClick(int index)
+{
+    if (index < 0 || index >= kRegisterRowCount)
+        return;
+    RegisterRow& target = row(index);
+    const WriteValue value = normaliseWriteText(target.writeText());
+    target.setWriteText(value.text);
+    if (!value.value) {
+        m_messages.showMessage(window(), kInvalidWriteValue, kApplicationTitle);
+        return;
+    }
+    const auto scope = m_session.tryBegin();
+    if (!scope)
+        return;
+    ConnectionBracket bracket(m_session, ToolSession::Opening::ConnectOnly);
+    target.writeRegister(m_session, *value.value);
+}
+
+} // namespace vtx

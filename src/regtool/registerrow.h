@@ -1,0 +1,68 @@
+#pragma once
+
+#include "setupfile.h"
+
+#include <QObject>
+
+#include <cstdint>
+
+class QGridLayout;
+class QLineEdit;
+
+namespace vtx {
+
+class LampWidget;
+class ToolSession;
+
+// One row of the register bank: register address, description, data to write with its lamp, byte last
+// read with its lamp. The row carries out its own register read and write; the bank decides when.
+class RegisterRow : public QObject {
+    Q_OBJECT
+public:
+    // Builds the row's six widgets into `grid` at `gridRow`, owned by `frame`.
+    RegisterRow(int index, QGridLayout& grid, int gridRow, QWidget* frame);
+
+    int index() const { return m_index; }
+
+    // Whole-bank operations take a row whose texts have exactly two characters.
+    bool takesPartInRead() const;
+    bool takesPartInWrite() const;
+
+    void loadDefaults();
+    setupfile::Row texts() const;
+    void setTexts(const setupfile::Row& texts);
+
+    QString readText() const;
+    void setReadText(const QString& text);
+    QString writeText() const;
+    void setWriteText(const QString& text);
+
+    // One register read: the byte lands in the read box, the read lamp shows the outcome.
+    void readRegister(ToolSession& session);
+    // One register write of `data`: the write lamp shows the outcome.
+    void writeRegister(ToolSession& session, std::uint8_t data);
+
+    // A row left out of the whole-bank read shows no read box and no read lamp, and of the whole-bank
+    // write no write lamp.
+    void showReadResult();
+    void hideReadResult();
+    void hideWriteLamp();
+
+signals:
+    void readClicked(int index);
+    void writeRequested(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    const int m_index;
+    QLineEdit* m_address;
+    QLineEdit* m_description;
+    QLineEdit* m_write;
+    LampWidget* m_writeLamp;
+    QLineEdit* m_read;
+    LampWidget* m_readLamp;
+};
+
+} // namespace vtx

@@ -1,0 +1,68 @@
+#include "setupfilestore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace vtx::setupfile {
+
+namespace {
+
+QString shownPath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+LoadResult loadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {std::nullopt, QStringLiteral("The setup file \"%1\" could not be opened: %2. Nothing was changed.")
+                                  .arg(shownPath(path), file.errorString())};
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return {std::nullopt, QStringLiteral("The setup file \"%1\" could not be read: %2. Nothing was changed.")
+                                  .arg(shownPath(path), file.errorString())};
+    }
+    Decoded decoded = decode(bytes);
+    if (!decoded.setup) {
+        return {std::nullopt,
+                QStringLiteral("The setup file \"%1\" is incomplete: it holds %2 of the %3 fields a setup needs. "
+                               "Nothing was changed.")
+                    .arg(shownPath(path))
+                    .arg(decoded.fieldsFound)
+                    .arg(kFieldCount)};
+    }
+    return {std::move(decoded.setup), {}};
+}
+
+std::optional<QString> saveFile(const QString& path, const Setup& setup)
+{
+    if (const auto problem = findUnsavableText(setup))
+        return refusalMessage(*problem);
+
+    const auto failed = [&path](const QString& reason) {
+        return QStringLiteral("The setup file \"%1\" could not be saved: %2. Any earlier file of that name is "
+                              "unchanged.")
+            .arg(shownPath(path), reason);
+    };
+    QSaveFile file(path);
+    // Writing in place would leave a half-written file behind on failure; we would rather fail.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file.errorString());
+    const QByteArray bytes = encode(setup);
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failed(reason);
+    }
+    if (!file.commit())
+        return failed(file.errorString());
+    return std::nullopt;
+}
+
+} // namespace vtx::setupfile

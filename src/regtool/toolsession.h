@@ -1,0 +1,70 @@
+#pragma once
+
+#include "common/programstate.h"
+#include "link/linkclient.h"
+#include "link/transactionguard.h"
+#include "protocol/bridgecommands.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace vtx {
+
+// What the register tool's panels use to reach the module: this window's side of the shared link, the
+// program-wide transaction guard, the I2C addresses and the connection bracket. The window supplies the
+// USB Connect and USB Disconnect actions that the bracket runs and the hidden transfer-count label.
+class ToolSession {
+public:
+    struct Hooks {
+        std::function<void()> connect;    // the whole USB Connect action
+        std::function<void()> disconnect; // the whole USB Disconnect action
+        std::function<void(std::uint8_t)> showTransferCount;
+    };
+
+    ToolSession(LinkClient& client, ProgramState& state, Hooks hooks);
+    ToolSession(const ToolSession&) = delete;
+    ToolSession& operator=(const ToolSession&) = delete;
+
+    // Every transfer entry point starts here; nothing while another transaction of any window runs, and the
+    // request is then dropped.
+    [[nodiscard]] std::optional<TransactionGuard::Scope> tryBegin() { return m_client.link().guard().tryBegin(); }
+
+    ProgramState& state() { return m_state; }
+    LinkClient& client() { return m_client; }
+
+    protocol::I2cReply exchange(const protocol::I2cCommand& command) { return m_client.exchange(command); }
+    void send(std::uint32_t pipe, const protocol::Bytes& bytes) { m_client.send(pipe, bytes); }
+    void showTransferCount(std::uint8_t count) const;
+
+    // The connection bracket. In automatic mode the link is opened before the first transfer and closed after
+    // the last; in manual mode the transfers find the link as the user left it.
+    enum class Opening {
+        Full,        // after opening, process pending events once more in either mode
+        ConnectOnly, // process pending events only after the connect (the single-row operations)
+    };
+    void openBracket(Opening opening);
+    void closeBracket();
+
+private:
+    LinkClient& m_client;
+    ProgramState& m_state;
+    Hooks m_hooks;
+};
+
+// One connection bracket: opened on construction, closed by close() or at the end of the scope.
+class ConnectionBracket {
+public:
+    ConnectionBracket(ToolSession& session, ToolSession::Opening opening);
+    ~ConnectionBracket();
+    ConnectionBracket(const ConnectionBracket&) = delete;
+    ConnectionBracket& operator=(const ConnectionBracket&) = delete;
+
+    void close();
+
+private:
+    ToolSession& m_session;
+    bool m_open = true;
+};
+
+} // namespace vtx
