@@ -50,11 +50,25 @@ void DcpTransactions::closeBracket()
     if (m_program.ManualUsbConn)
         return;
     cmdUSBDisconnect_Click();
+    releaseFailedOpen();
     yieldEvents();
+}
+
+void DcpTransactions::releaseFailedOpen()
+{
+    // An open that stopped after the driver started leaves no open link for Disconnect_USB to close; let
+    // the driver go now rather than at the next open.
+    Link& link = m_client.link();
+    if (link.UsbOpen || !link.driverInitialised())
+        return;
+    link.CloseDriverHandle(link.hDriver);
+    link.releaseDriver();
 }
 
 bool DcpTransactions::Wrt_DCP()
 {
+    // The byte is taken now: a position chosen while this write yields is written by a write of its own.
+    const std::uint8_t data = m_state.DcpWrData;
     yieldEvents();
     // Until the module has been found there is nobody to write to.
     if (!m_client.link().UsbOK)
@@ -62,7 +76,7 @@ bool DcpTransactions::Wrt_DCP()
     openBracket();
     yieldEvents();
 
-    const protocol::I2cCommand command = protocol::writeByte(m_program.I2CWrtAdr, m_state.DcpWrData);
+    const protocol::I2cCommand command = protocol::writeByte(m_program.I2CWrtAdr, data);
     const protocol::I2cReply reply = m_client.exchange(command);
     m_ui.lblReadCount->setText(decimalText(reply.count));
     const bool good = protocol::acknowledged(command, reply);
@@ -175,6 +189,7 @@ void DcpTransactions::cmdOpen_USB_Click()
         m_ui.ShpAttach->setColor(LampColor::LightRed);
         m_messages.showMessage(&m_dialogParent, kModuleMissingAtOpenText, kApplicationTitle);
         m_client.Disconnect_USB();
+        releaseFailedOpen();
         yieldEvents();
         return;
     }

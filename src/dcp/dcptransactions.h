@@ -42,6 +42,7 @@ private:
     // Opens the link for one transaction unless the user keeps it as they set it.
     void openBracket();
     void closeBracket();
+    void releaseFailedOpen();
     void showReadPosition(bool readSucceeded);
 
     LinkClient& m_client;
