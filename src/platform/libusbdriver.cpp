@@ -7,7 +7,6 @@
 #include "notificationqueue.h"
 
 #include <QObject>
-
 #include <algorithm>
 #include <climits>
 #include <map>
@@ -105,9 +104,11 @@ public:
     DriverStatus start(UsbDriver::Notifications notifications);
 
     DriverStatus getDeviceInfo(DeviceHandle device, DeviceInfo& info) const;
-    DriverStatus setInterface(DeviceHandle device, std::uint32_t interfaceNumber, std::uint32_t alternateSetting);
+    DriverStatus setInterface(DeviceHandle device, std::uint32_t interfaceNumber,
+                              std::uint32_t alternateSetting);
     DriverStatus transfer(DeviceHandle device, std::uint32_t pipe, TransferDirection direction,
-                          std::span<std::uint8_t> buffer, std::uint32_t& bytesTransferred, std::uint32_t timeoutMs);
+                          std::span<std::uint8_t> buffer, std::uint32_t& bytesTransferred,
+                          std::uint32_t timeoutMs);
     void resetDevice(DeviceHandle device);
     std::size_t openDeviceCount() const { return m_modules.size(); }
 
@@ -124,8 +125,8 @@ private:
         libusb::DeviceRef device;
     };
 
-    static int LIBUSB_CALL onHotplug(libusb_context* context, libusb_device* device, libusb_hotplug_event event,
-                                     void* userData);
+    static int LIBUSB_CALL onHotplug(libusb_context* context, libusb_device* device,
+                                     libusb_hotplug_event event, void* userData);
     void enumerateWithoutHotplug();
     void processHotplugEvents();
     void arrived(libusb_device* device);
@@ -246,16 +247,18 @@ void LibusbSession::processHotplugEvents()
 
 void LibusbSession::arrived(libusb_device* device)
 {
-    const bool known = std::any_of(m_modules.begin(), m_modules.end(),
-                                   [device](const auto& entry) { return entry.second.device.get() == device; });
+    const bool known = std::any_of(m_modules.begin(), m_modules.end(), [device](const auto& entry) {
+        return entry.second.device.get() == device;
+    });
     if (known)
         return;
 
     libusb_device_handle* rawHandle = nullptr;
     if (const int result = libusb_open(device, &rawHandle); result < 0) {
         m_openFailure = statusFromLibusb(result);
-        qCWarning(lcUsb).noquote() << "cannot open the module on bus" << libusb_get_bus_number(device) << "device"
-                                   << libusb_get_device_address(device) << ":" << libusbStatusText(*m_openFailure);
+        qCWarning(lcUsb).noquote() << "cannot open the module on bus" << libusb_get_bus_number(device)
+                                   << "device" << libusb_get_device_address(device) << ":"
+                                   << libusbStatusText(*m_openFailure);
         return;
     }
     OpenModule module;
@@ -287,8 +290,9 @@ void LibusbSession::arrived(libusb_device* device)
 
 void LibusbSession::left(libusb_device* device)
 {
-    const auto found = std::find_if(m_modules.begin(), m_modules.end(),
-                                    [device](const auto& entry) { return entry.second.device.get() == device; });
+    const auto found = std::find_if(m_modules.begin(), m_modules.end(), [device](const auto& entry) {
+        return entry.second.device.get() == device;
+    });
     if (found == m_modules.end())
         return;
     const DeviceHandle handle = found->first;
@@ -383,10 +387,11 @@ DriverStatus LibusbSession::setInterface(DeviceHandle device, std::uint32_t inte
         module->info = std::move(info);
         return DriverStatus::Success;
     }
-    if (const int result = libusb_set_interface_alt_setting(handle, number, static_cast<int>(alternateSetting));
+    if (const int result =
+            libusb_set_interface_alt_setting(handle, number, static_cast<int>(alternateSetting));
         result < 0) {
-        qCWarning(lcUsb) << "selecting alternate setting" << alternateSetting << "failed:"
-                         << libusb_error_name(result);
+        qCWarning(lcUsb) << "selecting alternate setting" << alternateSetting
+                         << "failed:" << libusb_error_name(result);
         if (result == LIBUSB_ERROR_NO_DEVICE)
             markGone(device, *module);
         return statusFromLibusb(result);
@@ -427,7 +432,8 @@ DriverStatus LibusbSession::transfer(DeviceHandle device, std::uint32_t pipe, Tr
         result = libusb_bulk_transfer(module->handle.get(), address, data, length, &transferred, timeoutMs);
         break;
     case PipeType::Interrupt:
-        result = libusb_interrupt_transfer(module->handle.get(), address, data, length, &transferred, timeoutMs);
+        result =
+            libusb_interrupt_transfer(module->handle.get(), address, data, length, &transferred, timeoutMs);
         break;
     case PipeType::Control:
     case PipeType::Isochronous:
@@ -459,7 +465,8 @@ LibusbDriver::LibusbDriver() = default;
 
 LibusbDriver::~LibusbDriver() = default;
 
-DriverStatus LibusbDriver::init(const UsbMatch& match, Notifications notifications, DriverHandle& driverHandle)
+DriverStatus LibusbDriver::init(const UsbMatch& match, Notifications notifications,
+                                DriverHandle& driverHandle)
 {
     // A second init without uninit starts afresh, as if released in between.
     m_session.reset();

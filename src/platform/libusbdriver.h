@@ -28,15 +28,16 @@ public:
     LibusbDriver& operator=(const LibusbDriver&) = delete;
 
     // UsbDriver
-    DriverStatus init(const UsbMatch& match, Notifications notifications, DriverHandle& driverHandle) override;
+    DriverStatus init(const UsbMatch& match, Notifications notifications,
+                      DriverHandle& driverHandle) override;
     void uninit(DriverHandle driverHandle) override;
     void closeDriverHandle(DriverHandle driverHandle) override;
     DriverStatus getDeviceInfo(DeviceHandle device, DeviceInfo& info) override;
     DriverStatus setInterface(DeviceHandle device, std::uint32_t interfaceNumber,
                               std::uint32_t alternateSetting) override;
     DriverStatus transfer(DeviceHandle device, std::uint32_t pipe, TransferDirection direction,
-                          std::uint32_t options, std::span<std::uint8_t> buffer, std::uint32_t& bytesTransferred,
-                          std::uint32_t timeoutMs) override;
+                          std::uint32_t options, std::span<std::uint8_t> buffer,
+                          std::uint32_t& bytesTransferred, std::uint32_t timeoutMs) override;
     void resetDevice(DeviceHandle device, std::uint32_t options) override;
     QString statusText(DriverStatus status) const override;
 

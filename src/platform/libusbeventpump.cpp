@@ -3,7 +3,6 @@
 #include "common/logging.h"
 
 #include <libusb.h>
-
 #include <poll.h>
 
 namespace vtx {
@@ -16,14 +15,14 @@ struct PollfdListDeleter {
 
 } // namespace
 
-LibusbEventPump::LibusbEventPump(libusb_context* context)
-    : m_context(context)
+LibusbEventPump::LibusbEventPump(libusb_context* context) : m_context(context)
 {
     // Notifiers first, then the current list: a descriptor added in between is seen twice, never missed.
     libusb_set_pollfd_notifiers(m_context, &LibusbEventPump::onAdded, &LibusbEventPump::onRemoved, this);
     const std::unique_ptr<const libusb_pollfd*, PollfdListDeleter> list(libusb_get_pollfds(m_context));
     if (!list) {
-        qCDebug(lcUsb) << "libusb has no pollable descriptors on this platform; events are handled in transfers";
+        qCDebug(lcUsb)
+            << "libusb has no pollable descriptors on this platform; events are handled in transfers";
         return;
     }
     for (const libusb_pollfd* const* entry = list.get(); *entry != nullptr; ++entry)
@@ -40,14 +39,15 @@ void LibusbEventPump::onAdded(int fd, short events, void* userData)
 {
     auto* const pump = static_cast<LibusbEventPump*>(userData);
     // Direct when libusb announces on our thread, queued to it otherwise: QSocketNotifier is thread-bound.
-    QMetaObject::invokeMethod(&pump->m_owner, [pump, fd, events] { pump->watch(fd, events); },
-                              Qt::AutoConnection);
+    QMetaObject::invokeMethod(
+        &pump->m_owner, [pump, fd, events] { pump->watch(fd, events); }, Qt::AutoConnection);
 }
 
 void LibusbEventPump::onRemoved(int fd, void* userData)
 {
     auto* const pump = static_cast<LibusbEventPump*>(userData);
-    QMetaObject::invokeMethod(&pump->m_owner, [pump, fd] { pump->unwatch(fd); }, Qt::AutoConnection);
+    QMetaObject::invokeMethod(
+        &pump->m_owner, [pump, fd] { pump->unwatch(fd); }, Qt::AutoConnection);
 }
 
 void LibusbEventPump::watch(int fd, short events)

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QSocketNotifier>
-
 #include <map>
 #include <memory>
 

@@ -3,7 +3,6 @@
 // RAII owners for what libusb hands out. Only the libusb driver's own files include this (and libusb.h).
 
 #include <libusb.h>
-
 #include <memory>
 
 namespace vtx::libusb {

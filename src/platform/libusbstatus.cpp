@@ -1,8 +1,7 @@
 #include "libusbstatus.h"
 
-#include <libusb.h>
-
 #include <array>
+#include <libusb.h>
 #include <optional>
 #include <utility>
 

@@ -1,14 +1,12 @@
 // The libusb driver against an emulated control module (umockdev): hot-plug notifications, device
 // information, interface selection, the exact bytes of every transfer, refusals, and unplugging.
 
-#include "usbtestbed.h"
-
 #include "common/yield.h"
 #include "platform/libusbdriver.h"
+#include "usbtestbed.h"
 
 #include <QTest>
 #include <QTimer>
-
 #include <memory>
 #include <vector>
 
@@ -21,8 +19,7 @@ namespace {
 
 // Sleeps in the event loop until `done` holds; libusb's descriptors wake it. The watchdog only keeps a
 // broken build from hanging the test run; it measures nothing.
-template <typename Predicate>
-bool waitInEventLoop(Predicate done)
+template <typename Predicate> bool waitInEventLoop(Predicate done)
 {
     bool expired = false;
     QTimer watchdog;
@@ -130,7 +127,8 @@ UsbDriver::Notifications TestLibusbDriver::recordingNotifications()
 DriverStatus TestLibusbDriver::initDriver()
 {
     m_inDriverCall = true;
-    const DriverStatus status = m_driver->init(LibusbDriver::moduleMatch(), recordingNotifications(), m_driverHandle);
+    const DriverStatus status =
+        m_driver->init(LibusbDriver::moduleMatch(), recordingNotifications(), m_driverHandle);
     m_inDriverCall = false;
     return status;
 }
@@ -154,23 +152,23 @@ DeviceHandle TestLibusbDriver::attachModule()
     return succeeded(status) ? device : 0;
 }
 
-DriverStatus TestLibusbDriver::write(DeviceHandle device, std::uint32_t pipe, const std::vector<std::uint8_t>& bytes,
-                                     std::uint32_t& transferred)
+DriverStatus TestLibusbDriver::write(DeviceHandle device, std::uint32_t pipe,
+                                     const std::vector<std::uint8_t>& bytes, std::uint32_t& transferred)
 {
     std::vector<std::uint8_t> buffer = bytes;
     m_inDriverCall = true;
-    const DriverStatus status = m_driver->transfer(device, pipe, TransferDirection::Write, 0, buffer, transferred,
-                                                   UsbDriver::kTransferTimeoutMs);
+    const DriverStatus status = m_driver->transfer(device, pipe, TransferDirection::Write, 0, buffer,
+                                                   transferred, UsbDriver::kTransferTimeoutMs);
     m_inDriverCall = false;
     return status;
 }
 
-DriverStatus TestLibusbDriver::read(DeviceHandle device, std::uint32_t pipe, std::vector<std::uint8_t>& buffer,
-                                    std::uint32_t& transferred)
+DriverStatus TestLibusbDriver::read(DeviceHandle device, std::uint32_t pipe,
+                                    std::vector<std::uint8_t>& buffer, std::uint32_t& transferred)
 {
     m_inDriverCall = true;
-    const DriverStatus status = m_driver->transfer(device, pipe, TransferDirection::Read, 0, buffer, transferred,
-                                                   UsbDriver::kTransferTimeoutMs);
+    const DriverStatus status = m_driver->transfer(device, pipe, TransferDirection::Read, 0, buffer,
+                                                   transferred, UsbDriver::kTransferTimeoutMs);
     m_inDriverCall = false;
     return status;
 }
@@ -251,8 +249,8 @@ void TestLibusbDriver::exchanges_data()
     QTest::newRow("DCP read") << 3u << QByteArray("019F") << DriverStatus::Success << 0x83u << 2
                               << QByteArray("0181");
     // Anything the module does not expect (here a different wiper code) is an I/O error on the emulation.
-    QTest::newRow("unexpected bytes") << 3u << QByteArray("019E82") << DriverStatus::IoError << 0u << 0
-                                      << QByteArray();
+    QTest::newRow("unexpected bytes")
+        << 3u << QByteArray("019E82") << DriverStatus::IoError << 0u << 0 << QByteArray();
 }
 
 void TestLibusbDriver::exchanges()
@@ -289,13 +287,15 @@ void TestLibusbDriver::refusedPipes_data()
     QTest::addColumn<DriverStatus>("expected");
 
     QTest::newRow("write on control pipe 0") << 0u << TransferDirection::Write << DriverStatus::NoSuchPipe;
-    QTest::newRow("read on control pipe 0x80") << 0x80u << TransferDirection::Read << DriverStatus::NoSuchPipe;
+    QTest::newRow("read on control pipe 0x80")
+        << 0x80u << TransferDirection::Read << DriverStatus::NoSuchPipe;
     QTest::newRow("read on control pipe 0") << 0u << TransferDirection::Read << DriverStatus::NoSuchPipe;
     QTest::newRow("out pipe 5") << 5u << TransferDirection::Write << DriverStatus::NoSuchPipe;
     QTest::newRow("in pipe 0x84") << 0x84u << TransferDirection::Read << DriverStatus::NoSuchPipe;
     QTest::newRow("pipe 0x103 (not 3)") << 0x103u << TransferDirection::Write << DriverStatus::NoSuchPipe;
     QTest::newRow("read on out pipe 3") << 3u << TransferDirection::Read << DriverStatus::InvalidParameter;
-    QTest::newRow("write on in pipe 0x83") << 0x83u << TransferDirection::Write << DriverStatus::InvalidParameter;
+    QTest::newRow("write on in pipe 0x83")
+        << 0x83u << TransferDirection::Write << DriverStatus::InvalidParameter;
 }
 
 void TestLibusbDriver::refusedPipes()

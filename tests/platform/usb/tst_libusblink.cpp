@@ -2,19 +2,16 @@
 // an emulated control module (umockdev). Opening probes the module, the DCP is written and read, and the
 // module is unplugged and plugged in again while the link is open.
 
-#include "usbtestbed.h"
-
-#include "recordingseams.h"
-#include "tracerecorder.h"
-
 #include "common/yield.h"
 #include "link/linkclient.h"
 #include "platform/libusbdriver.h"
 #include "protocol/bridgecommands.h"
+#include "recordingseams.h"
+#include "tracerecorder.h"
+#include "usbtestbed.h"
 
 #include <QTest>
 #include <QTimer>
-
 #include <memory>
 
 using namespace vtx;
@@ -44,8 +41,7 @@ public:
 
 // Sleeps in the event loop until `done` holds; hot-plug events wake it. The watchdog only keeps a broken
 // build from hanging the run; it measures nothing.
-template <typename Predicate>
-bool waitInEventLoop(Predicate done)
+template <typename Predicate> bool waitInEventLoop(Predicate done)
 {
     bool expired = false;
     QTimer watchdog;
@@ -59,7 +55,7 @@ bool waitInEventLoop(Predicate done)
 
 // The module's answer to the bridge query, as scripted in vtxmodule.ioctl: byte 5 = 0, a kind-1 module.
 const std::vector<std::uint8_t> kBridgeReply = {0x19, 0xFF, 0x02, 0x01, 0x02, 0x00, 'V', 'T', 'X',
-                                                '8',  '3',  '0',  '3',  0,    0,    0,    0,   0,
+                                                '8',  '3',  '0',  '3',  0,    0,    0,   0,   0,
                                                 0,    0,    0,    0,    0,    0,    0};
 
 constexpr std::uint8_t kDcpWriteAddress = 0x9E;
@@ -166,7 +162,8 @@ void TestLibusbLink::probeWriteReadUnplugReplug()
 
     // Plugged in again: a new attach, and commands work again without reopening the link.
     QVERIFY2(m_testbed->plugModule(error), qPrintable(error));
-    QVERIFY2(waitInEventLoop([&p] { return p.link.UsbDevCtx.deviceHandle != 0; }), "no attach after replugging");
+    QVERIFY2(waitInEventLoop([&p] { return p.link.UsbDevCtx.deviceHandle != 0; }),
+             "no attach after replugging");
     QCOMPARE(p.view.attachLamp, LampColor::LightGreen);
     QVERIFY(p.link.UsbDevCtx.deviceHandle != first);
     const protocol::I2cReply again = p.dcpPanel.exchange(read);
@@ -189,8 +186,9 @@ void TestLibusbLink::openingWithoutModule()
     QVERIFY(!p.link.UsbOpen);
     QVERIFY(!p.link.UsbOK);
     QCOMPARE(p.link.UsbDevCtx.deviceHandle, DeviceHandle{0});
-    QCOMPARE(p.messages.texts(), QStringList{QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H4 "
-                                                            "(No such device (it may have been disconnected))\n")});
+    QCOMPARE(p.messages.texts(),
+             QStringList{QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H4 "
+                                        "(No such device (it may have been disconnected))\n")});
     QCOMPARE(p.view.attachPaints, 0);
 }
 
@@ -210,9 +208,10 @@ void TestLibusbLink::transferFailuresReachTheUser()
     p.link.PipeLen = static_cast<std::uint32_t>(p.link.PipeBuf.size());
     p.dcpPanel.WritePipe();
     QCOMPARE(p.link.UsbStatus, DriverStatus::IoError);
-    QVERIFY2(traces.lines(QStringLiteral("vtx.link"))
-                 .contains(QStringLiteral("WritePipe: WDU_Transfer() failed: error &H9 (Input/Output Error)")),
-             qPrintable(traces.lines(QStringLiteral("vtx.link")).join(u'\n')));
+    QVERIFY2(
+        traces.lines(QStringLiteral("vtx.link"))
+            .contains(QStringLiteral("WritePipe: WDU_Transfer() failed: error &H9 (Input/Output Error)")),
+        qPrintable(traces.lines(QStringLiteral("vtx.link")).join(u'\n')));
     QCOMPARE(p.messages.texts(), QStringList{});
 
     // A read the module does not answer (it never replies on the kind-2 pipe) fails at once on the

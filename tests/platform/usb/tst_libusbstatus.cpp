@@ -5,7 +5,6 @@
 #include "platform/libusbstatus.h"
 
 #include <QTest>
-
 #include <array>
 
 using namespace vtx;
@@ -68,13 +67,15 @@ void TestLibusbStatus::textsComeFromLibusb_data()
     QTest::newRow("success") << DriverStatus::Success << "Success";
     QTest::newRow("io") << DriverStatus::IoError << "Input/Output Error";
     QTest::newRow("invalid parameter") << DriverStatus::InvalidParameter << "Invalid parameter";
-    QTest::newRow("device gone") << DriverStatus::DeviceGone << "No such device (it may have been disconnected)";
+    QTest::newRow("device gone") << DriverStatus::DeviceGone
+                                 << "No such device (it may have been disconnected)";
     QTest::newRow("refused (not found)") << DriverStatus::Refused << "Entity not found";
     QTest::newRow("busy") << DriverStatus::Busy << "Resource busy";
     QTest::newRow("timeout") << DriverStatus::Timeout << "Operation timed out";
     QTest::newRow("overflow") << DriverStatus::Overflow << "Overflow";
     QTest::newRow("stall") << DriverStatus::PipeStalled << "Pipe error";
-    QTest::newRow("interrupted") << DriverStatus::Interrupted << "System call interrupted (perhaps due to signal)";
+    QTest::newRow("interrupted") << DriverStatus::Interrupted
+                                 << "System call interrupted (perhaps due to signal)";
     QTest::newRow("no memory") << DriverStatus::NoMemory << "Insufficient memory";
     QTest::newRow("not supported") << DriverStatus::NotSupported
                                    << "Operation not supported or unimplemented on this platform";
@@ -136,8 +137,9 @@ void TestLibusbStatus::callsBeforeInitAreRefused()
 
     std::array<std::uint8_t, 3> bytes{0x01, 0x9E, 0x81};
     std::uint32_t transferred = 77;
-    QCOMPARE(driver.transfer(1, 3, TransferDirection::Write, 0, bytes, transferred, UsbDriver::kTransferTimeoutMs),
-             DriverStatus::NotInitialised);
+    QCOMPARE(
+        driver.transfer(1, 3, TransferDirection::Write, 0, bytes, transferred, UsbDriver::kTransferTimeoutMs),
+        DriverStatus::NotInitialised);
     QCOMPARE(transferred, 0u);
     QCOMPARE(bytes, (std::array<std::uint8_t, 3>{0x01, 0x9E, 0x81}));
     QCOMPARE(driver.openDeviceCount(), std::size_t{0});

@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#ifdef VTX_HAVE_UMOCKDEV
+
 namespace {
 
 constexpr auto kDeviceNode = "/dev/bus/usb/001/002";
@@ -17,8 +19,6 @@ QString testDataPath(const char* name)
 }
 
 } // namespace
-
-#ifdef VTX_HAVE_UMOCKDEV
 
 struct UsbTestbed::Impl {
     struct Unref {
@@ -32,10 +32,7 @@ bool UsbTestbed::available()
     return true;
 }
 
-UsbTestbed::UsbTestbed()
-    : m_impl(std::make_unique<Impl>())
-{
-}
+UsbTestbed::UsbTestbed() : m_impl(std::make_unique<Impl>()) {}
 
 UsbTestbed::~UsbTestbed() = default;
 

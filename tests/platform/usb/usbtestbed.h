@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <memory>
 
 // An emulated USB bus with our control module on it, for testing the libusb driver without hardware.
