@@ -2,6 +2,7 @@
 
 #include "simfixture.h"
 
+#include "common/appinfo.h"
 #include "common/lampwidget.h"
 #include "regtool/registertoolwindow.h"
 
