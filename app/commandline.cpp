@@ -1,0 +1,61 @@
+#include "commandline.h"
+
+#include "common/appinfo.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+namespace vtx::app {
+
+namespace {
+
+QString versionString()
+{
+    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kApplicationTitle);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help and exits."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Shows the program's version and exits."));
+    const QCommandLineOption simulate(QStringLiteral("simulate"),
+                                      QStringLiteral("Uses the simulated evaluation board instead of a USB control "
+                                                     "module."));
+    const QCommandLineOption trace(QStringLiteral("trace"),
+                                   QStringLiteral("Prints the trace messages and every pipe transfer to standard "
+                                                  "error, one line each."));
+    parser.addOptions({help, version, simulate, trace});
+
+    CommandLine result;
+    if (!parser.parse(arguments)) {
+        result.action = CommandLine::Action::Error;
+        result.text = parser.errorText() + QStringLiteral("\nTry '--help' for the options.");
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.action = CommandLine::Action::Error;
+        result.text = QStringLiteral("Unexpected argument '%1'.\nTry '--help' for the options.")
+                          .arg(parser.positionalArguments().constFirst());
+        return result;
+    }
+    result.simulate = parser.isSet(simulate);
+    result.trace = parser.isSet(trace);
+    if (parser.isSet(help)) {
+        result.action = CommandLine::Action::ShowHelp;
+        // The parser names the program after argv[0]; we name it ourselves.
+        result.text = parser.helpText().replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                                                QStringLiteral("Usage: vtx-eval"));
+    } else if (parser.isSet(version)) {
+        result.action = CommandLine::Action::ShowVersion;
+        result.text = QStringLiteral("vtx-eval ") + versionString() + QLatin1Char('\n');
+    }
+    return result;
+}
+
+} // namespace vtx::app

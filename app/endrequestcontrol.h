@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/programcontrol.h"
+
+namespace vtx::app {
+
+// Ends the program through Qt, and remembers that it was asked to: a request made before the event loop
+// runs (the start-up failure path) would otherwise be lost, because there is no loop yet to leave.
+class EndRequestControl final : public ProgramControl {
+public:
+    void endProgram() override;
+    bool endRequested() const { return m_endRequested; }
+
+private:
+    bool m_endRequested = false;
+};
+
+} // namespace vtx::app

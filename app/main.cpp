@@ -1,0 +1,110 @@
+// vtx-eval: the evaluation program for the VTX8303 digital potentiometer on its evaluation board, reached
+// through the USB control module (or the simulated board with --simulate).
+
+#include "commandline.h"
+#include "endrequestcontrol.h"
+#include "tracing.h"
+
+#include "common/appinfo.h"
+#include "common/programstate.h"
+#include "link/appcontext.h"
+#include "link/link.h"
+#include "platform/filedialogs.h"
+#include "platform/libusbdriver.h"
+#include "platform/messageboxes.h"
+#include "platform/simclock.h"
+#include "platform/simulatedboard.h"
+#include "shell/artwork.h"
+#include "shell/desktopsystemservices.h"
+#include "shell/shellwindows.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The one place that knows which driver is in use.
+struct DriverChoice {
+    std::unique_ptr<vtx::SimClock> clock;
+    std::unique_ptr<vtx::UsbDriver> driver;
+    vtx::UsbMatch match;
+};
+
+DriverChoice chooseDriver(bool simulate)
+{
+    DriverChoice choice;
+    if (simulate) {
+        choice.clock = std::make_unique<vtx::SteadyClock>();
+        choice.driver = std::make_unique<vtx::SimulatedBoard>(*choice.clock);
+        choice.match = {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId};
+    } else {
+        choice.driver = std::make_unique<vtx::LibusbDriver>();
+        choice.match = vtx::LibusbDriver::moduleMatch();
+    }
+    return choice;
+}
+
+QStringList argumentList(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // The command line is read before the window system starts, so --help and --version work without a
+    // display.
+    const vtx::app::CommandLine options = vtx::app::parseCommandLine(argumentList(argc, argv));
+    switch (options.action) {
+    case vtx::app::CommandLine::Action::Error:
+        std::fprintf(stderr, "vtx-eval: %s\n", qPrintable(options.text));
+        return vtx::app::kUsageExitCode;
+    case vtx::app::CommandLine::Action::ShowHelp:
+    case vtx::app::CommandLine::Action::ShowVersion:
+        std::fputs(qPrintable(options.text), stdout);
+        return 0;
+    case vtx::app::CommandLine::Action::Run:
+        break;
+    }
+    if (options.trace)
+        vtx::app::enableTracing();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vtx-eval"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(vtx::kVersionMajor)
+                                            .arg(vtx::kVersionMinor)
+                                            .arg(vtx::kVersionRevision));
+    QApplication::setWindowIcon(vtx::shell::applicationIcon());
+
+    // Declared in the order they are needed, so they are torn down in reverse: windows first, then the
+    // link (which releases the driver), then the driver itself.
+    DriverChoice drivers = chooseDriver(options.simulate);
+    vtx::QtMessageBoxes messages;
+    vtx::QtFileDialogs fileDialogs;
+    vtx::app::EndRequestControl program;
+    vtx::shell::DesktopSystemServices system;
+    vtx::ProgramState state;
+    vtx::Link link(*drivers.driver, messages, drivers.match);
+    vtx::AppContext context{link, state, messages, fileDialogs, program, system};
+
+    vtx::shell::ShellWindows windows(context);
+    // REGISTER TOOL: the register tool's window is opened from the DCP panel's "Tools" menu through
+    // windows.setRegisterToolOpener(...); a --register-tool option would open it here as well.
+
+    const bool started = windows.start();
+    if (!started || program.endRequested()) {
+        if (!options.simulate)
+            std::fputs("vtx-eval: no USB control module was found; --simulate runs the simulated evaluation "
+                       "board.\n",
+                       stderr);
+        return 1;
+    }
+    return app.exec();
+}
