@@ -1,12 +1,11 @@
 #include "addresstestpanel.h"
 
-#include "toolsession.h"
-
 #include "common/appinfo.h"
 #include "common/hex.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "platform/messageboxes.h"
+#include "toolsession.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -34,11 +33,8 @@ QLineEdit* displayBox(QWidget* parent, const char* name, const char* toolTip)
 } // namespace
 
 AddressTestPanel::AddressTestPanel(ToolSession& session, MessageBoxes& messages, QWidget* parent)
-    : QWidget(parent),
-      m_session(session),
-      m_messages(messages),
-      m_address(new QLineEdit(QStringLiteral("9E"), this)),
-      m_result(new QLabel(this)),
+    : QWidget(parent), m_session(session), m_messages(messages),
+      m_address(new QLineEdit(QStringLiteral("9E"), this)), m_result(new QLabel(this)),
       m_displays(new QWidget(this)),
       m_readAddress(displayBox(m_displays, "txtActualReadAddress", "Actual I2C Read Address")),
       m_writeAddress(displayBox(m_displays, "txtActualWrtAddress", "Actual I2C Write Address"))

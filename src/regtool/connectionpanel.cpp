@@ -14,8 +14,7 @@ namespace vtx {
 
 namespace {
 
-template <typename W>
-W* named(W* widget, const char* name)
+template <typename W> W* named(W* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -29,7 +28,8 @@ ConnectionPanel::ConnectionPanel(QWidget* parent)
       m_handleLamp(named(new LampWidget(LampWidget::Shape::RoundedSquare, this), "ShpHandleStatus")),
       m_driverHandle(named(new QLineEdit(QStringLiteral("Not Initialized"), this), "txthDriver")),
       m_noc(named(new QPushButton(QStringLiteral("USB Initialized"), this), "cbNoc")),
-      m_manual(named(new QCheckBox(QStringLiteral("Manual USB Connect / Disconnect"), this), "ChKManUsbConn")),
+      m_manual(
+          named(new QCheckBox(QStringLiteral("Manual USB Connect / Disconnect"), this), "ChKManUsbConn")),
       m_connectBar(named(new LampWidget(LampWidget::Shape::Bar, this), "shpUSBCon_0")),
       m_disconnectBar(named(new LampWidget(LampWidget::Shape::Bar, this), "shpUSBCon_1"))
 {

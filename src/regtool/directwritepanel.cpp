@@ -1,11 +1,10 @@
 #include "directwritepanel.h"
 
-#include "toolsession.h"
-#include "writevalue.h"
-
 #include "common/appinfo.h"
 #include "common/hex.h"
 #include "platform/messageboxes.h"
+#include "toolsession.h"
+#include "writevalue.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -33,12 +32,8 @@ std::optional<std::uint8_t> valueUpTo(const QString& text, int highest)
 } // namespace
 
 DirectWritePanel::DirectWritePanel(ToolSession& session, MessageBoxes& messages, QWidget* parent)
-    : QWidget(parent),
-      m_session(session),
-      m_messages(messages),
-      m_toggle(new QToolButton(this)),
-      m_body(new QWidget(this)),
-      m_address(new QLineEdit(QStringLiteral("00"), m_body)),
+    : QWidget(parent), m_session(session), m_messages(messages), m_toggle(new QToolButton(this)),
+      m_body(new QWidget(this)), m_address(new QLineEdit(QStringLiteral("00"), m_body)),
       m_data(new QLineEdit(QStringLiteral("00"), m_body))
 {
     m_toggle->setObjectName(QStringLiteral("tglDirectWrite"));

@@ -1,12 +1,11 @@
 #include "registerbank.h"
 
-#include "registerrow.h"
-#include "toolsession.h"
-#include "writevalue.h"
-
 #include "common/appinfo.h"
 #include "common/hex.h"
 #include "platform/messageboxes.h"
+#include "registerrow.h"
+#include "toolsession.h"
+#include "writevalue.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -4,7 +4,6 @@
 #include "setupfile.h"
 
 #include <QWidget>
-
 #include <array>
 
 class QGroupBox;

@@ -1,11 +1,10 @@
 #include "registerrow.h"
 
-#include "registermap.h"
-#include "toolsession.h"
-
 #include "common/hex.h"
 #include "common/lampwidget.h"
 #include "common/textformat.h"
+#include "registermap.h"
+#include "toolsession.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -42,13 +41,9 @@ LampWidget* rowLamp(QWidget* frame, const char* name, int index)
 } // namespace
 
 RegisterRow::RegisterRow(int index, QGridLayout& grid, int gridRow, QWidget* frame)
-    : QObject(frame),
-      m_index(index),
-      m_address(rowBox(frame, "Reg_Adr", index, 3)),
-      m_description(rowBox(frame, "Reg_Desc", index, 0)),
-      m_write(rowBox(frame, "txtBWrite", index, 3)),
-      m_writeLamp(rowLamp(frame, "shpBwrite", index)),
-      m_read(rowBox(frame, "txtRdByte", index, 3)),
+    : QObject(frame), m_index(index), m_address(rowBox(frame, "Reg_Adr", index, 3)),
+      m_description(rowBox(frame, "Reg_Desc", index, 0)), m_write(rowBox(frame, "txtBWrite", index, 3)),
+      m_writeLamp(rowLamp(frame, "shpBwrite", index)), m_read(rowBox(frame, "txtRdByte", index, 3)),
       m_readLamp(rowLamp(frame, "Shape1", index))
 {
     m_address->setToolTip(QStringLiteral("Register Address 0x00 to 0xFF"));
@@ -158,7 +153,8 @@ void RegisterRow::writeRegister(ToolSession& session, std::uint8_t data)
     const auto registerAddress = HexToInt(m_address->text());
     bool done = false;
     if (registerAddress) {
-        const auto command = protocol::writeRegister(session.state().I2CWrtAdr, lowByte(*registerAddress), data);
+        const auto command =
+            protocol::writeRegister(session.state().I2CWrtAdr, lowByte(*registerAddress), data);
         const protocol::I2cReply reply = session.exchange(command);
         session.showTransferCount(reply.count);
         done = protocol::acknowledged(command, reply);

@@ -3,7 +3,6 @@
 #include "setupfile.h"
 
 #include <QObject>
-
 #include <cstdint>
 
 class QGridLayout;

@@ -1,15 +1,14 @@
 #include "registertoolwindow.h"
 
 #include "addresstestpanel.h"
+#include "common/appinfo.h"
+#include "common/textformat.h"
+#include "common/yield.h"
 #include "connectionpanel.h"
 #include "directwritepanel.h"
 #include "registerbank.h"
 #include "setupfilestore.h"
 #include "singlebytepanel.h"
-
-#include "common/appinfo.h"
-#include "common/textformat.h"
-#include "common/yield.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -44,22 +43,20 @@ FileDialogRequest setupDialog(const QString& title, const QString& fileName)
 const QString RegisterToolWindow::kCaption = QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION");
 
 RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
-    : QMainWindow(parent),
-      m_context(context),
-      m_client(context.link, kRegisterToolLink, *this),
-      m_session(m_client, context.state,
-                ToolSession::Hooks{
-                    .connect = [this] { cmdUSBConnect_Click(); },
-                    .disconnect = [this] { cmdUSBDisconnect_Click(); },
-                    .showTransferCount = [this](std::uint8_t count) { m_readCount->setText(decimalText(count)); },
-                }),
+    : QMainWindow(parent), m_context(context), m_client(context.link, kRegisterToolLink, *this),
+      m_session(
+          m_client, context.state,
+          ToolSession::Hooks{
+              .connect = [this] { cmdUSBConnect_Click(); },
+              .disconnect = [this] { cmdUSBDisconnect_Click(); },
+              .showTransferCount = [this](std::uint8_t count) { m_readCount->setText(decimalText(count)); },
+          }),
       m_connection(new ConnectionPanel(this)),
       m_address(new AddressTestPanel(m_session, context.messages, this)),
       m_bank(new RegisterBank(m_session, context.messages, this)),
       m_singleByte(new SingleBytePanel(m_session, context.messages, this)),
       m_directWrite(new DirectWritePanel(m_session, context.messages, this)),
-      m_exit(new QPushButton(QStringLiteral("Exit"), this)),
-      m_readCount(new QLabel(kNoValue, this))
+      m_exit(new QPushButton(QStringLiteral("Exit"), this)), m_readCount(new QLabel(kNoValue, this))
 {
     setObjectName(QStringLiteral("frmI2C_General"));
     setWindowTitle(kCaption);
@@ -85,7 +82,8 @@ RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
         if (const auto scope = m_session.tryBegin())
             cmdUSBDisconnect_Click();
     });
-    connect(m_connection, &ConnectionPanel::manualModeChanged, this, &RegisterToolWindow::ChKManUsbConn_Click);
+    connect(m_connection, &ConnectionPanel::manualModeChanged, this,
+            &RegisterToolWindow::ChKManUsbConn_Click);
     connect(m_exit, &QPushButton::clicked, this, &RegisterToolWindow::cmdexit_Click);
     m_address->onTestDone = [this] { m_bank->showBank(); };
 
@@ -204,7 +202,8 @@ void RegisterToolWindow::closeEvent(QCloseEvent* event)
 {
     if (m_context.link.UsbOpen) {
         event->ignore();
-        showMessage(QStringLiteral("Form will not close until USB Connection is closed. Click USB Disconnect"));
+        showMessage(
+            QStringLiteral("Form will not close until USB Connection is closed. Click USB Disconnect"));
         return;
     }
     if (m_context.link.guard().busy()) {
@@ -258,7 +257,8 @@ void RegisterToolWindow::mnuSetup_Save_Click()
         showMessage(setupfile::refusalMessage(*problem));
         return;
     }
-    const QString fileName = m_context.fileDialogs.saveFileName(this, setupDialog(QString(), kSuggestedSetupName));
+    const QString fileName =
+        m_context.fileDialogs.saveFileName(this, setupDialog(QString(), kSuggestedSetupName));
     if (fileName.isEmpty())
         return;
     WriteParameters(fileName);

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "setupfile.h"
-#include "toolsession.h"
-
 #include "link/appcontext.h"
 #include "link/linkclient.h"
 #include "link/linkview.h"
+#include "setupfile.h"
+#include "toolsession.h"
 
 #include <QMainWindow>
-
 #include <functional>
 
 class QLabel;

@@ -2,7 +2,6 @@
 
 #include <QStringDecoder>
 #include <QStringList>
-
 #include <vector>
 
 namespace vtx::setupfile {

@@ -19,22 +19,25 @@ LoadResult loadFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {std::nullopt, QStringLiteral("The setup file \"%1\" could not be opened: %2. Nothing was changed.")
-                                  .arg(shownPath(path), file.errorString())};
+        return {std::nullopt,
+                QStringLiteral("The setup file \"%1\" could not be opened: %2. Nothing was changed.")
+                    .arg(shownPath(path), file.errorString())};
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        return {std::nullopt, QStringLiteral("The setup file \"%1\" could not be read: %2. Nothing was changed.")
-                                  .arg(shownPath(path), file.errorString())};
+        return {std::nullopt,
+                QStringLiteral("The setup file \"%1\" could not be read: %2. Nothing was changed.")
+                    .arg(shownPath(path), file.errorString())};
     }
     Decoded decoded = decode(bytes);
     if (!decoded.setup) {
-        return {std::nullopt,
-                QStringLiteral("The setup file \"%1\" is incomplete: it holds %2 of the %3 fields a setup needs. "
-                               "Nothing was changed.")
-                    .arg(shownPath(path))
-                    .arg(decoded.fieldsFound)
-                    .arg(kFieldCount)};
+        return {
+            std::nullopt,
+            QStringLiteral("The setup file \"%1\" is incomplete: it holds %2 of the %3 fields a setup needs. "
+                           "Nothing was changed.")
+                .arg(shownPath(path))
+                .arg(decoded.fieldsFound)
+                .arg(kFieldCount)};
     }
     return {std::move(decoded.setup), {}};
 }
@@ -45,8 +48,9 @@ std::optional<QString> saveFile(const QString& path, const Setup& setup)
         return refusalMessage(*problem);
 
     const auto failed = [&path](const QString& reason) {
-        return QStringLiteral("The setup file \"%1\" could not be saved: %2. Any earlier file of that name is "
-                              "unchanged.")
+        return QStringLiteral(
+                   "The setup file \"%1\" could not be saved: %2. Any earlier file of that name is "
+                   "unchanged.")
             .arg(shownPath(path), reason);
     };
     QSaveFile file(path);

@@ -3,7 +3,6 @@
 #include "setupfile.h"
 
 #include <QString>
-
 #include <optional>
 
 // Reading and writing setup files on disk. No widgets: the window shows what these return.

@@ -1,13 +1,12 @@
 #include "singlebytepanel.h"
 
-#include "toolsession.h"
-#include "writevalue.h"
-
 #include "common/appinfo.h"
 #include "common/lampwidget.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "platform/messageboxes.h"
+#include "toolsession.h"
+#include "writevalue.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -26,10 +25,8 @@ QString indexed(const char* name, int index)
 } // namespace
 
 SingleBytePanel::SingleBytePanel(ToolSession& session, MessageBoxes& messages, QWidget* parent)
-    : QGroupBox(QStringLiteral("Single Byte Transfer User Panel"), parent),
-      m_session(session),
-      m_messages(messages),
-      m_readBox(new QLineEdit(kNoValue, this)),
+    : QGroupBox(QStringLiteral("Single Byte Transfer User Panel"), parent), m_session(session),
+      m_messages(messages), m_readBox(new QLineEdit(kNoValue, this)),
       m_nakLabel(new QLabel(QStringLiteral("NAK"), this)),
       m_nakLamp(new LampWidget(LampWidget::Shape::Square, this))
 {
@@ -51,7 +48,8 @@ SingleBytePanel::SingleBytePanel(ToolSession& session, MessageBoxes& messages, Q
     for (int i = 0; i < 2; ++i) {
         auto* button = new QPushButton(QStringLiteral("WRITE"), this);
         button->setObjectName(indexed("cmdWrite1Byte", i));
-        button->setToolTip(QStringLiteral("Writes Data entered below to  Address in Device Register Address Text Box"));
+        button->setToolTip(
+            QStringLiteral("Writes Data entered below to  Address in Device Register Address Text Box"));
         QLineEdit*& box = m_writeBoxes[static_cast<std::size_t>(i)];
         box = new QLineEdit(QLatin1String(initialData[static_cast<std::size_t>(i)]), this);
         box->setObjectName(indexed("txtsbwr", i));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QGroupBox>
-
 #include <array>
 
 class QLabel;

@@ -28,7 +28,10 @@ public:
 
     // Every transfer entry point starts here; nothing while another transaction of any window runs, and the
     // request is then dropped.
-    [[nodiscard]] std::optional<TransactionGuard::Scope> tryBegin() { return m_client.link().guard().tryBegin(); }
+    [[nodiscard]] std::optional<TransactionGuard::Scope> tryBegin()
+    {
+        return m_client.link().guard().tryBegin();
+    }
 
     ProgramState& state() { return m_state; }
     LinkClient& client() { return m_client; }

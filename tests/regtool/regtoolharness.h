@@ -1,14 +1,12 @@
 #pragma once
 
-#include "simfixture.h"
-
 #include "common/appinfo.h"
 #include "common/lampwidget.h"
 #include "regtool/registertoolwindow.h"
+#include "simfixture.h"
 
 #include <QTest>
 #include <QWidget>
-
 #include <memory>
 #include <vector>
 
@@ -29,8 +27,7 @@ struct RegToolHarness {
         sim.messages.clear();
     }
 
-    template <typename T>
-    T* child(const QString& name) const
+    template <typename T> T* child(const QString& name) const
     {
         T* const found = window->findChild<T*>(name);
         if (!found)

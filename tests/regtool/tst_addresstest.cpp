@@ -1,9 +1,8 @@
 // The I2C address entry and the communication test: accepted and refused addresses, "Good" and "Fail" with
 // their colours, the bytes on the wire and the test result signal.
-#include "regtoolharness.h"
-
 #include "common/yield.h"
 #include "regtool/addresstestpanel.h"
+#include "regtoolharness.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,7 +56,8 @@ private slots:
         QCOMPARE(replyBufferSize, 3u); // one byte more than the reply needs
         const std::uint8_t expected = static_cast<std::uint8_t>(h.sim.board.dcp().wiperCode() << 1);
         QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtTstReg_0"))->text(), QStringLiteral("1"));
-        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtTstReg_1"))->text(), QString::number(expected, 16).toUpper());
+        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtTstReg_1"))->text(),
+                 QString::number(expected, 16).toUpper());
         auto* result = h.child<QLabel>(QStringLiteral("lblCommTest"));
         QCOMPARE(result->text(), QStringLiteral("Good"));
         QCOMPARE(background(result), QColor(0, 128, 0));
@@ -84,12 +84,36 @@ private slots:
         QTest::addColumn<QString>("sent");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<QString>("signal");
-        QTest::newRow("lower case") << "9e" << 0x9E << "9E" << "9F" << "01 9F" << "Good" << "FF 02";
-        QTest::newRow("register device") << "C0" << 0xC0 << "C0" << "C1" << "01 C1" << "Good" << "FF 02";
-        QTest::newRow("highest") << "FE" << 0xFE << "FE" << "FF" << "01 FF" << "Fail" << "FF 01";
-        QTest::newRow("no device") << "50" << 0x50 << "50" << "51" << "01 51" << "Fail" << "FF 01";
-        QTest::newRow("empty box") << "" << 0x00 << "0" << "1" << "01 01" << "Fail" << "FF 01";
-        QTest::newRow("one digit") << "5" << 0x05 << "5" << "6" << "01 06" << "Fail" << "FF 01";
+        QTest::newRow("lower case") << "9e" << 0x9E << "9E"
+                                    << "9F"
+                                    << "01 9F"
+                                    << "Good"
+                                    << "FF 02";
+        QTest::newRow("register device") << "C0" << 0xC0 << "C0"
+                                         << "C1"
+                                         << "01 C1"
+                                         << "Good"
+                                         << "FF 02";
+        QTest::newRow("highest") << "FE" << 0xFE << "FE"
+                                 << "FF"
+                                 << "01 FF"
+                                 << "Fail"
+                                 << "FF 01";
+        QTest::newRow("no device") << "50" << 0x50 << "50"
+                                   << "51"
+                                   << "01 51"
+                                   << "Fail"
+                                   << "FF 01";
+        QTest::newRow("empty box") << "" << 0x00 << "0"
+                                   << "1"
+                                   << "01 01"
+                                   << "Fail"
+                                   << "FF 01";
+        QTest::newRow("one digit") << "5" << 0x05 << "5"
+                                   << "6"
+                                   << "01 06"
+                                   << "Fail"
+                                   << "FF 01";
     }
     void acceptedAddresses()
     {

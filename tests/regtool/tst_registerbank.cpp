@@ -1,8 +1,7 @@
 // The active register bank against the simulated register device (write address 0xC0): whole-bank read and
 // write, rows left out by their text lengths, failed rows, lamps, copying, and the single-row operations.
-#include "regtoolharness.h"
-
 #include "regtool/registerbank.h"
+#include "regtoolharness.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -45,7 +44,8 @@ private slots:
         QCOMPARE(h.i2cCommands(), expected);
         QCOMPARE(h.readsOn(0x83).size(), 32u);
         for (int r = 0; r < 32; ++r) {
-            QCOMPARE(h.child<QLineEdit>(name("txtRdByte", r))->text(), twoDigits(device.reg(static_cast<std::uint8_t>(r))));
+            QCOMPARE(h.child<QLineEdit>(name("txtRdByte", r))->text(),
+                     twoDigits(device.reg(static_cast<std::uint8_t>(r))));
             QCOMPARE(h.lamp(name("Shape1", r)), LampColor::LightGreen);
             QVERIFY(h.child<QLineEdit>(name("txtRdByte", r))->isVisible());
         }
@@ -161,7 +161,8 @@ private slots:
             QCOMPARE(h.lamp(name("Shape1", r)), LampColor::LightGreen);
         }
         QCOMPARE(h.sim.messages.messages.size(), 1u);
-        QVERIFY(h.sim.messages.texts().front().startsWith(QStringLiteral("ReadPipe: WDU_Transfer() failed: error &H6")));
+        QVERIFY(h.sim.messages.texts().front().startsWith(
+            QStringLiteral("ReadPipe: WDU_Transfer() failed: error &H6")));
     }
 
     void copyThenWriteAllRestoresTheRegisters()
@@ -174,7 +175,8 @@ private slots:
         h.child<QPushButton>(QStringLiteral("cmdReadRegs"))->click();
         h.child<QPushButton>(QStringLiteral("Command7"))->click();
         for (int r = 0; r < 32; ++r)
-            QCOMPARE(h.child<QLineEdit>(name("txtBWrite", r))->text(), h.child<QLineEdit>(name("txtRdByte", r))->text());
+            QCOMPARE(h.child<QLineEdit>(name("txtBWrite", r))->text(),
+                     h.child<QLineEdit>(name("txtRdByte", r))->text());
 
         device.setReg(0x03, 0x00);
         device.setReg(0x1F, 0x00);
@@ -182,7 +184,8 @@ private slots:
         h.child<QPushButton>(QStringLiteral("cmdwriteAll"))->click();
         QStringList expected;
         for (int r = 0; r < 32; ++r)
-            expected << QStringLiteral("01 C0 %1 %2").arg(twoDigits(r), h.child<QLineEdit>(name("txtBWrite", r))->text());
+            expected << QStringLiteral("01 C0 %1 %2")
+                            .arg(twoDigits(r), h.child<QLineEdit>(name("txtBWrite", r))->text());
         QCOMPARE(h.i2cCommands(), expected);
         QCOMPARE(device.reg(0x03), 0x55);
         QCOMPARE(device.reg(0x1F), 0xE1);
@@ -210,10 +213,14 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("data");
-        QTest::newRow("short data") << "06" << "5";
-        QTest::newRow("long data") << "06" << "005";
-        QTest::newRow("empty data") << "06" << "";
-        QTest::newRow("short address") << "6" << "55";
+        QTest::newRow("short data") << "06"
+                                    << "5";
+        QTest::newRow("long data") << "06"
+                                   << "005";
+        QTest::newRow("empty data") << "06"
+                                    << "";
+        QTest::newRow("short address") << "6"
+                                       << "55";
     }
     void rowsLeftOutOfWriteAll()
     {
@@ -277,11 +284,16 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("sent");
         QTest::addColumn<int>("stored");
-        QTest::newRow("ab double click") << "ab" << false << "AB" << "01 C0 09 AB" << 0xAB;
-        QTest::newRow("0 plus Enter") << "0" << true << "00" << "01 C0 09 00" << 0x00;
-        QTest::newRow("one digit stays") << "5" << false << "5" << "01 C0 09 05" << 0x05;
-        QTest::newRow("empty") << "" << true << "00" << "01 C0 09 00" << 0x00;
-        QTest::newRow("no value") << "--" << false << "00" << "01 C0 09 00" << 0x00;
+        QTest::newRow("ab double click") << "ab" << false << "AB"
+                                         << "01 C0 09 AB" << 0xAB;
+        QTest::newRow("0 plus Enter") << "0" << true << "00"
+                                      << "01 C0 09 00" << 0x00;
+        QTest::newRow("one digit stays") << "5" << false << "5"
+                                         << "01 C0 09 05" << 0x05;
+        QTest::newRow("empty") << "" << true << "00"
+                               << "01 C0 09 00" << 0x00;
+        QTest::newRow("no value") << "--" << false << "00"
+                                  << "01 C0 09 00" << 0x00;
     }
     void singleWrite()
     {

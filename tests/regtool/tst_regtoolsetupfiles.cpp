@@ -1,8 +1,7 @@
 // Setup files through the window: the File menu, the dialogs, what a saved file holds byte for byte, loading
 // back, refused texts, and loads and saves that fail.
-#include "regtoolharness.h"
-
 #include "regtool/registermap.h"
+#include "regtoolharness.h"
 
 #include <QAction>
 #include <QDir>
@@ -41,7 +40,8 @@ QByteArray defaultFile()
     QByteArray bytes = "I2C ADDRESS , 9E\r\n";
     for (int r = 0; r < kRegisterRowCount; ++r)
         bytes += QStringLiteral("%1,%2,,\r\n")
-                     .arg(QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper(), defaultRegisterDescription(r))
+                     .arg(QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper(),
+                          defaultRegisterDescription(r))
                      .toLatin1();
     return bytes;
 }
@@ -93,7 +93,8 @@ private slots:
         h.child<QLineEdit>(name("Reg_Desc", 2))->setText(QStringLiteral("RX, TX gain"));
         h.child<QLineEdit>(name("Reg_Desc", 3))->setText(QStringLiteral("  indented "));
         h.child<QLineEdit>(name("Reg_Desc", 4))->setText(QStringLiteral("5\" panel"));
-        h.child<QLineEdit>(name("Reg_Desc", 5))->setText(QStringLiteral("Temp\u00E9rature \u00B5A \u20AC \u03A9"));
+        h.child<QLineEdit>(name("Reg_Desc", 5))
+            ->setText(QStringLiteral("Temp\u00E9rature \u00B5A \u20AC \u03A9"));
         h.child<QLineEdit>(name("txtBWrite", 6))->setText(QStringLiteral("7f"));
         h.child<QLineEdit>(name("txtRdByte", 7))->setText(QStringLiteral("--"));
         const QStringList saved = windowTexts(h);
@@ -105,7 +106,8 @@ private slots:
         QVERIFY(bytes.contains("\r\n02,\"RX, TX gain\",,\r\n"));
         QVERIFY(bytes.contains("\r\n03,\"  indented \",,\r\n"));
         QVERIFY(bytes.contains("\r\n04,5\" panel,,\r\n"));
-        QVERIFY(bytes.contains("\r\n05,Temp\xC3\xA9rature \xC2\xB5" "A \xE2\x82\xAC \xCE\xA9,,\r\n"));
+        QVERIFY(bytes.contains("\r\n05,Temp\xC3\xA9rature \xC2\xB5"
+                               "A \xE2\x82\xAC \xCE\xA9,,\r\n"));
         QVERIFY(bytes.contains("\r\n06,Test Registers,7f,\r\n"));
         QVERIFY(bytes.contains("\r\n07,Error Counter,,--\r\n"));
 
@@ -203,16 +205,22 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("comma and quote") << "Reg_Desc_3" << "5\", wide"
-                                         << "The setup was not saved: the description of row 3 holds both a comma and a "
-                                            "double quote, which a setup file cannot carry. Change that text and save again.";
-        QTest::newRow("leading quote") << "txtI2CADR" << "\"9E"
-                                       << "The setup was not saved: the I2C address holds a double quote at its start, "
-                                          "which a setup file cannot carry. Change that text and save again.";
-        QTest::newRow("quote and blank") << "txtBWrite_31" << " 1\""
-                                         << "The setup was not saved: the write data of row 31 holds a double quote and a "
-                                            "blank at its start or end, which a setup file cannot carry. Change that text "
-                                            "and save again.";
+        QTest::newRow("comma and quote")
+            << "Reg_Desc_3"
+            << "5\", wide"
+            << "The setup was not saved: the description of row 3 holds both a comma and a "
+               "double quote, which a setup file cannot carry. Change that text and save again.";
+        QTest::newRow("leading quote")
+            << "txtI2CADR"
+            << "\"9E"
+            << "The setup was not saved: the I2C address holds a double quote at its start, "
+               "which a setup file cannot carry. Change that text and save again.";
+        QTest::newRow("quote and blank")
+            << "txtBWrite_31"
+            << " 1\""
+            << "The setup was not saved: the write data of row 31 holds a double quote and a "
+               "blank at its start or end, which a setup file cannot carry. Change that text "
+               "and save again.";
     }
     void textsNoFileCanCarryAreRefusedBeforeAnythingIsWritten()
     {
@@ -244,10 +252,12 @@ private slots:
         const QStringList before = windowTexts(h);
         h.sim.fileDialogs.nextOpenName = path;
         h.window->mnuSetup_Open_Click();
-        QCOMPARE(h.sim.messages.texts(),
-                 QStringList{QStringLiteral("The setup file \"%1\" is incomplete: it holds 126 of the 130 fields a setup "
-                                            "needs. Nothing was changed.")
-                                 .arg(QDir::toNativeSeparators(path))});
+        QCOMPARE(
+            h.sim.messages.texts(),
+            QStringList{
+                QStringLiteral("The setup file \"%1\" is incomplete: it holds 126 of the 130 fields a setup "
+                               "needs. Nothing was changed.")
+                    .arg(QDir::toNativeSeparators(path))});
         QCOMPARE(windowTexts(h), before);
         QCOMPARE(h.sim.state.I2CWrtAdr, 0x9E);
     }
@@ -260,9 +270,10 @@ private slots:
         const QStringList before = windowTexts(h);
         h.window->Read_Param_File(path);
         QCOMPARE(h.sim.messages.texts(),
-                 QStringList{QStringLiteral("The setup file \"%1\" could not be opened: No such file or directory. "
-                                            "Nothing was changed.")
-                                 .arg(QDir::toNativeSeparators(path))});
+                 QStringList{
+                     QStringLiteral("The setup file \"%1\" could not be opened: No such file or directory. "
+                                    "Nothing was changed.")
+                         .arg(QDir::toNativeSeparators(path))});
         QCOMPARE(windowTexts(h), before);
     }
 

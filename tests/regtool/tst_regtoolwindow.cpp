@@ -1,22 +1,22 @@
 // The register tool window as a whole: its load with the start-up probe, the automatic and manual
 // connection modes, closing, the About hook, the guard against a second transaction and the direct write.
-#include "regtoolharness.h"
-
-#include "regtool/directwritepanel.h"
-#include "regtool/singlebytepanel.h"
 #include "common/appinfo.h"
 #include "common/yield.h"
+#include "regtool/directwritepanel.h"
+#include "regtool/singlebytepanel.h"
+#include "regtoolharness.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
+#include <optional>
 
 using namespace vtx;
 using namespace vtx::test;
@@ -61,10 +61,12 @@ private slots:
         QVERIFY(!sim.state.ManualUsbConn);
         // The probe opened and closed the link: the handle box keeps the number, the Handle lamp its colour.
         QCOMPARE(text("txthDriver"), QStringLiteral(" 1"));
-        QCOMPARE(window.findChild<LampWidget*>(QStringLiteral("ShpHandleStatus"))->color(), LampColor::LightGreen);
+        QCOMPARE(window.findChild<LampWidget*>(QStringLiteral("ShpHandleStatus"))->color(),
+                 LampColor::LightGreen);
         QCOMPARE(window.findChild<LampWidget*>(QStringLiteral("ShpAttach"))->color(), LampColor::Black);
         QCOMPARE(window.findChild<LampWidget*>(QStringLiteral("shpUSBCon_0"))->color(), LampColor::Black);
-        QCOMPARE(window.findChild<LampWidget*>(QStringLiteral("shpUSBCon_1"))->color(), LampColor::LightGreen);
+        QCOMPARE(window.findChild<LampWidget*>(QStringLiteral("shpUSBCon_1"))->color(),
+                 LampColor::LightGreen);
         QVERIFY(!sim.link.UsbOpen);
         QVERIFY(!sim.board.isInitialised());
         QCOMPARE(countCalls(sim.board.callLog(), QStringLiteral("init")), 1);
@@ -87,20 +89,37 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("toolTip");
-        QTest::newRow("connect") << "cmdUSBConnect" << "USB Connect" << "Connect and leave USB connection open.";
-        QTest::newRow("disconnect") << "cmdUSBDisconnect" << "USB Disconnect" << "Close USB Connection.";
-        QTest::newRow("exit") << "cmdexit" << "Exit" << "";
-        QTest::newRow("test") << "cmdTestComm" << "Test" << "Click to test Communications";
-        QTest::newRow("read") << "cmdRead" << "READ" << "Reads Address in Device Register Address Text Box";
-        QTest::newRow("write 0") << "cmdWrite1Byte_0" << "WRITE"
-                                 << "Writes Data entered below to  Address in Device Register Address Text Box";
-        QTest::newRow("write 1") << "cmdWrite1Byte_1" << "WRITE"
-                                 << "Writes Data entered below to  Address in Device Register Address Text Box";
-        QTest::newRow("read all") << "cmdReadRegs" << "Read All Active Device  Registers"
+        QTest::newRow("connect") << "cmdUSBConnect"
+                                 << "USB Connect"
+                                 << "Connect and leave USB connection open.";
+        QTest::newRow("disconnect") << "cmdUSBDisconnect"
+                                    << "USB Disconnect"
+                                    << "Close USB Connection.";
+        QTest::newRow("exit") << "cmdexit"
+                              << "Exit"
+                              << "";
+        QTest::newRow("test") << "cmdTestComm"
+                              << "Test"
+                              << "Click to test Communications";
+        QTest::newRow("read") << "cmdRead"
+                              << "READ"
+                              << "Reads Address in Device Register Address Text Box";
+        QTest::newRow("write 0")
+            << "cmdWrite1Byte_0"
+            << "WRITE"
+            << "Writes Data entered below to  Address in Device Register Address Text Box";
+        QTest::newRow("write 1")
+            << "cmdWrite1Byte_1"
+            << "WRITE"
+            << "Writes Data entered below to  Address in Device Register Address Text Box";
+        QTest::newRow("read all") << "cmdReadRegs"
+                                  << "Read All Active Device  Registers"
                                   << "Performs Single Byte Reads on all Registers";
-        QTest::newRow("write all") << "cmdwriteAll" << "Write All Active Device Registers"
+        QTest::newRow("write all") << "cmdwriteAll"
+                                   << "Write All Active Device Registers"
                                    << "Performs Single Byte Writes  on all Registers";
-        QTest::newRow("copy") << "Command7" << "Set Write Data = Read Data "
+        QTest::newRow("copy") << "Command7"
+                              << "Set Write Data = Read Data "
                               << "Moves Active Device Registers  Read Data Into Associated Write Boxes";
     }
     void controlsCarryTheirCaptionsAndToolTips()
@@ -119,26 +138,61 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("toolTip");
-        QTest::newRow("address") << "txtI2CADR" << "9E" << "Enter I2C Address";
-        QTest::newRow("transfer count") << "txtTstReg_0" << "" << "If good Com, will be equal to 1.";
-        QTest::newRow("read address") << "txtActualReadAddress" << "9F" << "Actual I2C Read Address";
-        QTest::newRow("write address") << "txtActualWrtAddress" << "9E" << "Actual I2C Write Address";
-        QTest::newRow("register") << "txtUserRegAdr" << "00"
-                                  << "Sets Device Register Accessed for Writes and Reads in Single Byte Transfer User Panel";
-        QTest::newRow("data 0") << "txtsbwr_0" << "AA" << "";
-        QTest::newRow("data 1") << "txtsbwr_1" << "55" << "";
-        QTest::newRow("read byte") << "txtReadByte" << "--" << "";
-        QTest::newRow("row 0 address") << "Reg_Adr_0" << "00" << "Register Address 0x00 to 0xFF";
-        QTest::newRow("row 10 address") << "Reg_Adr_10" << "0A" << "Register Address 0x00 to 0xFF";
-        QTest::newRow("row 31 address") << "Reg_Adr_31" << "1F" << "Register Address 0x00 to 0xFF";
-        QTest::newRow("row 1 description") << "Reg_Desc_1" << "Veltrane Product ID / revision number" << "";
-        QTest::newRow("row 15 description") << "Reg_Desc_15" << "Local I2C Device lD" << "";
-        QTest::newRow("row 20 description") << "Reg_Desc_20" << "" << "";
-        QTest::newRow("row 24 description") << "Reg_Desc_24" << "misc_contrl" << "";
-        QTest::newRow("row 29 description") << "Reg_Desc_29" << "Status2" << "";
-        QTest::newRow("row 5 write") << "txtBWrite_5" << ""
+        QTest::newRow("address") << "txtI2CADR"
+                                 << "9E"
+                                 << "Enter I2C Address";
+        QTest::newRow("transfer count") << "txtTstReg_0"
+                                        << ""
+                                        << "If good Com, will be equal to 1.";
+        QTest::newRow("read address") << "txtActualReadAddress"
+                                      << "9F"
+                                      << "Actual I2C Read Address";
+        QTest::newRow("write address") << "txtActualWrtAddress"
+                                       << "9E"
+                                       << "Actual I2C Write Address";
+        QTest::newRow("register")
+            << "txtUserRegAdr"
+            << "00"
+            << "Sets Device Register Accessed for Writes and Reads in Single Byte Transfer User Panel";
+        QTest::newRow("data 0") << "txtsbwr_0"
+                                << "AA"
+                                << "";
+        QTest::newRow("data 1") << "txtsbwr_1"
+                                << "55"
+                                << "";
+        QTest::newRow("read byte") << "txtReadByte"
+                                   << "--"
+                                   << "";
+        QTest::newRow("row 0 address") << "Reg_Adr_0"
+                                       << "00"
+                                       << "Register Address 0x00 to 0xFF";
+        QTest::newRow("row 10 address") << "Reg_Adr_10"
+                                        << "0A"
+                                        << "Register Address 0x00 to 0xFF";
+        QTest::newRow("row 31 address") << "Reg_Adr_31"
+                                        << "1F"
+                                        << "Register Address 0x00 to 0xFF";
+        QTest::newRow("row 1 description") << "Reg_Desc_1"
+                                           << "Veltrane Product ID / revision number"
+                                           << "";
+        QTest::newRow("row 15 description") << "Reg_Desc_15"
+                                            << "Local I2C Device lD"
+                                            << "";
+        QTest::newRow("row 20 description") << "Reg_Desc_20"
+                                            << ""
+                                            << "";
+        QTest::newRow("row 24 description") << "Reg_Desc_24"
+                                            << "misc_contrl"
+                                            << "";
+        QTest::newRow("row 29 description") << "Reg_Desc_29"
+                                            << "Status2"
+                                            << "";
+        QTest::newRow("row 5 write") << "txtBWrite_5"
+                                     << ""
                                      << "Double click, or press ENTER key to write to single register";
-        QTest::newRow("row 5 read") << "txtRdByte_5" << "" << "Single click to read register";
+        QTest::newRow("row 5 read") << "txtRdByte_5"
+                                    << ""
+                                    << "Single click to read register";
     }
     void boxesCarryTheirTextsAndToolTips()
     {
@@ -157,8 +211,10 @@ private slots:
         RegisterToolWindow window(sim.context);
         for (int r = 0; r < kRegisterRowCount; ++r) {
             const QString frame = QStringLiteral("Frame1_%1").arg(r / kRowsPerFrame);
-            for (const char* name : {"Reg_Adr", "Reg_Desc", "txtBWrite", "shpBwrite", "txtRdByte", "Shape1"}) {
-                const QWidget* w = window.findChild<QWidget*>(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(r));
+            for (const char* name :
+                 {"Reg_Adr", "Reg_Desc", "txtBWrite", "shpBwrite", "txtRdByte", "Shape1"}) {
+                const QWidget* w =
+                    window.findChild<QWidget*>(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(r));
                 QVERIFY2(w, name);
                 QCOMPARE(w->parentWidget()->objectName(), frame);
             }
@@ -204,6 +260,25 @@ private slots:
         QVERIFY(sim.messages.messages.empty());
     }
 
+    void theProbeWaitsForATransactionRunningAtLoad()
+    {
+        SimFixture sim;
+        std::optional<RegisterToolWindow> window;
+        {
+            const auto otherTransaction = sim.link.guard().tryBegin();
+            window.emplace(sim.context);
+            QVERIFY(sim.board.callLog().empty());
+            QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("txthDriver"))->text(),
+                     QStringLiteral("Not Initialized"));
+        }
+        yieldEvents();
+        QCOMPARE(countCalls(sim.board.callLog(), QStringLiteral("init")), 1);
+        QCOMPARE(countCalls(sim.board.callLog(), QStringLiteral("uninit")), 1);
+        QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("txthDriver"))->text(), QStringLiteral(" 1"));
+        QCOMPARE(window->findChild<LampWidget*>(QStringLiteral("ShpAttach"))->color(), LampColor::Black);
+        QVERIFY(!sim.link.UsbOpen);
+    }
+
     void automaticModeClosesTheLinkAfterEachTransaction()
     {
         RegToolHarness h;
@@ -214,7 +289,8 @@ private slots:
         QCOMPARE(h.lamp(QStringLiteral("ShpHandleStatus")), LampColor::Black);
         QCOMPARE(h.lamp(QStringLiteral("shpUSBCon_1")), LampColor::LightGreen);
         QCOMPARE(h.lamp(QStringLiteral("shpUSBCon_0")), LampColor::Black);
-        QCOMPARE(h.child<QPushButton>(QStringLiteral("cbNoc"))->text(), QStringLiteral("USB Board Interface Closed"));
+        QCOMPARE(h.child<QPushButton>(QStringLiteral("cbNoc"))->text(),
+                 QStringLiteral("USB Board Interface Closed"));
         QVERIFY(h.child<QPushButton>(QStringLiteral("cmdexit"))->isVisible());
         QVERIFY(!h.sim.board.isInitialised());
         QVERIFY(h.sim.messages.messages.empty());
@@ -254,7 +330,8 @@ private slots:
         QVERIFY(h.window->isVisible());
         QCOMPARE(h.sim.program.endRequests, 0);
         QCOMPARE(h.sim.messages.texts(),
-                 QStringList{QStringLiteral("Form will not close until USB Connection is closed. Click USB Disconnect")});
+                 QStringList{QStringLiteral(
+                     "Form will not close until USB Connection is closed. Click USB Disconnect")});
         QCOMPARE(h.sim.messages.messages.back().caption, kApplicationTitle);
         QVERIFY(h.sim.link.UsbOpen);
 
@@ -308,7 +385,8 @@ private slots:
         h.sim.board.failInit(DriverStatus::NoMemory);
         h.child<QPushButton>(QStringLiteral("cmdUSBConnect"))->click();
         QVERIFY(!h.sim.link.UsbOpen);
-        QCOMPARE(h.child<QPushButton>(QStringLiteral("cbNoc"))->text(), QStringLiteral("USB Board won't intialize"));
+        QCOMPARE(h.child<QPushButton>(QStringLiteral("cbNoc"))->text(),
+                 QStringLiteral("USB Board won't intialize"));
         QVERIFY(h.child<QPushButton>(QStringLiteral("cmdexit"))->isHidden());
     }
 
@@ -359,15 +437,35 @@ private slots:
         QVERIFY(h.sim.messages.messages.empty());
     }
 
+    void directWriteWithTheLinkClosedIsReportedByThePipes()
+    {
+        // The direct write has no connection bracket: between transactions of the automatic mode the link is
+        // closed, and the pipe operations say so.
+        RegToolHarness h;
+        h.window->directWritePanel().cmdWrite_Click();
+        const QString notOpenWrite = QStringLiteral("Write GPIOPipe .. USB Not opened");
+        // The bridge query and its reply, the serial set-up of a module whose missing reply reads as kind 1,
+        // then the direct write itself.
+        QCOMPARE(h.sim.messages.texts(),
+                 (QStringList{notOpenWrite, QStringLiteral("ReadPipe .. USB Not opened"), notOpenWrite,
+                              notOpenWrite, notOpenWrite}));
+        QVERIFY(h.sim.board.transferLog().empty());
+    }
+
     void directWriteRefusesValuesItCannotSend_data()
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("data");
-        QTest::newRow("data 100") << "05" << "100";
-        QTest::newRow("data too long") << "05" << "12345";
-        QTest::newRow("data negative") << "05" << "FFFF";
-        QTest::newRow("address with the read flag") << "85" << "01";
-        QTest::newRow("address too long") << "123456" << "01";
+        QTest::newRow("data 100") << "05"
+                                  << "100";
+        QTest::newRow("data too long") << "05"
+                                       << "12345";
+        QTest::newRow("data negative") << "05"
+                                       << "FFFF";
+        QTest::newRow("address with the read flag") << "85"
+                                                    << "01";
+        QTest::newRow("address too long") << "123456"
+                                          << "01";
     }
     void directWriteRefusesValuesItCannotSend()
     {

@@ -22,7 +22,10 @@ Setup defaultSetup()
     setup.i2cAddress = QStringLiteral("9E");
     for (int r = 0; r < kRegisterRowCount; ++r)
         setup.rows[static_cast<std::size_t>(r)] =
-            Row{QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper(), defaultRegisterDescription(r), {}, {}};
+            Row{QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper(),
+                defaultRegisterDescription(r),
+                {},
+                {}};
     return setup;
 }
 
@@ -43,7 +46,8 @@ QByteArray fileWithRows(const QByteArray& header, const QList<QByteArray>& first
 {
     QByteArray bytes = header;
     for (int r = 0; r < kRegisterRowCount; ++r)
-        bytes += r < firstRows.size() ? firstRows[r] : QStringLiteral("%1,,,\r\n").arg(r + 0x20, 2, 16).toLatin1();
+        bytes +=
+            r < firstRows.size() ? firstRows[r] : QStringLiteral("%1,,,\r\n").arg(r + 0x20, 2, 16).toLatin1();
     return bytes;
 }
 
@@ -69,15 +73,24 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("field");
-        QTest::newRow("plain") << "Control" << "Control";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("no value") << "--" << "--";
-        QTest::newRow("comma") << "RX, TX" << "\"RX, TX\"";
-        QTest::newRow("leading blank") << " gain" << "\" gain\"";
-        QTest::newRow("trailing blank") << "gain " << "\"gain \"";
-        QTest::newRow("leading tab") << "\tgain" << "\"\tgain\"";
-        QTest::newRow("inner quote") << "5\" panel" << "5\" panel";
-        QTest::newRow("inner blank") << "TA time" << "TA time";
+        QTest::newRow("plain") << "Control"
+                               << "Control";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("no value") << "--"
+                                  << "--";
+        QTest::newRow("comma") << "RX, TX"
+                               << "\"RX, TX\"";
+        QTest::newRow("leading blank") << " gain"
+                                       << "\" gain\"";
+        QTest::newRow("trailing blank") << "gain "
+                                        << "\"gain \"";
+        QTest::newRow("leading tab") << "\tgain"
+                                     << "\"\tgain\"";
+        QTest::newRow("inner quote") << "5\" panel"
+                                     << "5\" panel";
+        QTest::newRow("inner blank") << "TA time"
+                                     << "TA time";
     }
     void fieldText()
     {
@@ -115,12 +128,14 @@ private slots:
         QVERIFY(problem.has_value());
         QCOMPARE(problem->where, QStringLiteral("description of row 3"));
         QCOMPARE(refusalMessage(*problem),
-                 QStringLiteral("The setup was not saved: the description of row 3 holds both a comma and a double "
-                                "quote, which a setup file cannot carry. Change that text and save again."));
+                 QStringLiteral(
+                     "The setup was not saved: the description of row 3 holds both a comma and a double "
+                     "quote, which a setup file cannot carry. Change that text and save again."));
         setup.rows[3].description.clear();
         QCOMPARE(refusalMessage(*findUnsavableText(setup)),
-                 QStringLiteral("The setup was not saved: the write data of row 7 holds a line break, which a setup "
-                                "file cannot carry. Change that text and save again."));
+                 QStringLiteral(
+                     "The setup was not saved: the write data of row 7 holds a line break, which a setup "
+                     "file cannot carry. Change that text and save again."));
         setup.rows[7].writeData.clear();
         setup.i2cAddress = QStringLiteral("\"9E");
         QCOMPARE(findUnsavableText(setup)->where, QStringLiteral("I2C address"));
@@ -172,7 +187,8 @@ private slots:
         Setup setup = defaultSetup();
         setup.rows[2].description = QStringLiteral("\u00B5A \u20AC");
         const QByteArray bytes = encode(setup);
-        QVERIFY(bytes.contains("02,\xC2\xB5" "A \xE2\x82\xAC,,\r\n"));
+        QVERIFY(bytes.contains("02,\xC2\xB5"
+                               "A \xE2\x82\xAC,,\r\n"));
         QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
     }
 
@@ -186,30 +202,62 @@ private slots:
         QTest::addColumn<QString>("writeData");
         QTest::addColumn<QString>("readData");
 
-        QTest::newRow("foreign header") << fileWithRows("ADDR , 50\r\n", {"00,Product,12,34\r\n"}) << "50" << 0
-                                        << "00" << "Product" << "12" << "34";
-        QTest::newRow("ZZ address") << fileWithRows("I2C ADDRESS , 9E\r\n", {"00,a,,\r\n", "ZZ,,,\r\n"}) << "9E"
-                                    << 1 << "ZZ" << "" << "" << "";
-        QTest::newRow("bare LF line ends") << QByteArray("I2C ADDRESS , C0\n").append(QByteArray("05,x,y,z\n").repeated(32))
-                                           << "C0" << 31 << "05" << "x" << "y" << "z";
+        QTest::newRow("foreign header")
+            << fileWithRows("ADDR , 50\r\n", {"00,Product,12,34\r\n"}) << "50" << 0 << "00"
+            << "Product"
+            << "12"
+            << "34";
+        QTest::newRow("ZZ address") << fileWithRows("I2C ADDRESS , 9E\r\n", {"00,a,,\r\n", "ZZ,,,\r\n"})
+                                    << "9E" << 1 << "ZZ"
+                                    << ""
+                                    << ""
+                                    << "";
+        QTest::newRow("bare LF line ends")
+            << QByteArray("I2C ADDRESS , C0\n").append(QByteArray("05,x,y,z\n").repeated(32)) << "C0" << 31
+            << "05"
+            << "x"
+            << "y"
+            << "z";
         QTest::newRow("blanks around fields")
-            << fileWithRows("I2C ADDRESS ,   9E  \r\n", {"  03 ,  Control  , 7F ,  \r\n"}) << "9E" << 0 << "03"
-            << "Control" << "7F" << "";
-        QTest::newRow("quoted fields") << fileWithRows("I2C ADDRESS , \"9E\"\r\n", {"01,\"RX, TX\",\" 5\",\"--\"\r\n"})
-                                       << "9E" << 0 << "01" << "RX, TX" << " 5" << "--";
+            << fileWithRows("I2C ADDRESS ,   9E  \r\n", {"  03 ,  Control  , 7F ,  \r\n"}) << "9E" << 0
+            << "03"
+            << "Control"
+            << "7F"
+            << "";
+        QTest::newRow("quoted fields")
+            << fileWithRows("I2C ADDRESS , \"9E\"\r\n", {"01,\"RX, TX\",\" 5\",\"--\"\r\n"}) << "9E" << 0
+            << "01"
+            << "RX, TX"
+            << " 5"
+            << "--";
         QTest::newRow("text after a closing quote is dropped")
-            << fileWithRows("I2C ADDRESS , 9E\r\n", {"01,\"Ctl\"junk,A,B\r\n"}) << "9E" << 0 << "01" << "Ctl" << "A"
+            << fileWithRows("I2C ADDRESS , 9E\r\n", {"01,\"Ctl\"junk,A,B\r\n"}) << "9E" << 0 << "01"
+            << "Ctl"
+            << "A"
             << "B";
-        QTest::newRow("Windows-1252") << fileWithRows("I2C ADDRESS , 9E\r\n", {"01,\xB5" "A \x80 \x96,,\r\n"}) << "9E"
-                                      << 0 << "01" << "\u00B5A \u20AC \u2013" << "" << "";
+        QTest::newRow("Windows-1252") << fileWithRows("I2C ADDRESS , 9E\r\n", {"01,\xB5"
+                                                                               "A \x80 \x96,,\r\n"})
+                                      << "9E" << 0 << "01"
+                                      << "\u00B5A \u20AC \u2013"
+                                      << ""
+                                      << "";
         QTest::newRow("UTF-8 with byte order mark")
-            << fileWithRows("\xEF\xBB\xBFI2C ADDRESS , 9E\r\n", {"01,\xC2\xB5" "A,,\r\n"}) << "9E" << 0 << "01"
-            << "\u00B5A" << "" << "";
+            << fileWithRows("\xEF\xBB\xBFI2C ADDRESS , 9E\r\n", {"01,\xC2\xB5"
+                                                                 "A,,\r\n"})
+            << "9E" << 0 << "01"
+            << "\u00B5A"
+            << ""
+            << "";
         QTest::newRow("anything after the last field")
-            << fileWithRows("I2C ADDRESS , 9E\r\n", {}).append("extra,line\r\nmore\r\n") << "9E" << 31 << "3f" << ""
-            << "" << "";
-        QTest::newRow("last line without line end") << fileWithRows("I2C ADDRESS , 9E\r\n", {}).chopped(2) << "9E"
-                                                    << 31 << "3f" << "" << "" << "";
+            << fileWithRows("I2C ADDRESS , 9E\r\n", {}).append("extra,line\r\nmore\r\n") << "9E" << 31 << "3f"
+            << ""
+            << ""
+            << "";
+        QTest::newRow("last line without line end")
+            << fileWithRows("I2C ADDRESS , 9E\r\n", {}).chopped(2) << "9E" << 31 << "3f"
+            << ""
+            << ""
+            << "";
     }
     void reads()
     {
@@ -244,10 +292,10 @@ private slots:
         QTest::addColumn<int>("fieldsFound");
         QTest::newRow("empty") << QByteArray() << 0;
         QTest::newRow("header only") << QByteArray("I2C ADDRESS , 9E\r\n") << 2;
-        QTest::newRow("last row missing") << defaultFileBytes().first(defaultFileBytes().lastIndexOf("1F,")) << 126;
+        QTest::newRow("last row missing")
+            << defaultFileBytes().first(defaultFileBytes().lastIndexOf("1F,")) << 126;
         QTest::newRow("cut in the last row") << defaultFileBytes().chopped(4) << 128;
-        QTest::newRow("unterminated quote")
-            << fileWithRows("I2C ADDRESS , 9E\r\n", {"00,\"open,,\r\n"}) << 4;
+        QTest::newRow("unterminated quote") << fileWithRows("I2C ADDRESS , 9E\r\n", {"00,\"open,,\r\n"}) << 4;
     }
     void incompleteFilesAreRefused()
     {
@@ -280,9 +328,10 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("none.vtx"));
         const LoadResult loaded = loadFile(path);
         QVERIFY(!loaded.setup.has_value());
-        QCOMPARE(loaded.error, QStringLiteral("The setup file \"%1\" could not be opened: No such file or directory. "
-                                              "Nothing was changed.")
-                                   .arg(QDir::toNativeSeparators(path)));
+        QCOMPARE(loaded.error,
+                 QStringLiteral("The setup file \"%1\" could not be opened: No such file or directory. "
+                                "Nothing was changed.")
+                     .arg(QDir::toNativeSeparators(path)));
     }
 
     void aTruncatedFileIsToldAndNothingLoaded()
@@ -296,9 +345,10 @@ private slots:
         file.close();
         const LoadResult loaded = loadFile(path);
         QVERIFY(!loaded.setup.has_value());
-        QCOMPARE(loaded.error, QStringLiteral("The setup file \"%1\" is incomplete: it holds 34 of the 130 fields a "
-                                              "setup needs. Nothing was changed.")
-                                   .arg(QDir::toNativeSeparators(path)));
+        QCOMPARE(loaded.error,
+                 QStringLiteral("The setup file \"%1\" is incomplete: it holds 34 of the 130 fields a "
+                                "setup needs. Nothing was changed.")
+                     .arg(QDir::toNativeSeparators(path)));
     }
 
     void aRefusedSaveWritesNothing()
@@ -313,8 +363,9 @@ private slots:
         setup.rows[9].readData = QStringLiteral("a\r\nb");
         const auto error = saveFile(path, setup);
         QVERIFY(error.has_value());
-        QCOMPARE(*error, QStringLiteral("The setup was not saved: the read data of row 9 holds a line break, which a "
-                                        "setup file cannot carry. Change that text and save again."));
+        QCOMPARE(*error,
+                 QStringLiteral("The setup was not saved: the read data of row 9 holds a line break, which a "
+                                "setup file cannot carry. Change that text and save again."));
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old contents"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
@@ -335,8 +386,8 @@ private slots:
 
     void aSaveThatFailsLeavesTheEarlierFileAsItWas()
     {
-        // A name so long that the temporary file beside it cannot be created, while the file itself can exist:
-        // the save fails before the earlier file is touched.
+        // A name so long that the temporary file beside it cannot be created, while the file itself can
+        // exist: the save fails before the earlier file is touched.
         QTemporaryDir dir;
         const QString path = dir.filePath(QString(250, QLatin1Char('s')) + QStringLiteral(".vtx"));
         QFile old(path);

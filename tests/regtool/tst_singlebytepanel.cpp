@@ -1,8 +1,7 @@
 // The single-byte transfer panel on the simulated board: bytes on the wire, the boxes, the activity and
 // acknowledge lamps, and the values it refuses.
-#include "regtoolharness.h"
-
 #include "regtool/singlebytepanel.h"
+#include "regtoolharness.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -81,15 +80,24 @@ private slots:
         QTest::addColumn<bool>("enter");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("default AA") << 0 << "AA" << false << "AA" << "01 9E AA";
-        QTest::newRow("default 55") << 1 << "55" << false << "55" << "01 9E 55";
-        QTest::newRow("lower case plus Enter") << 0 << "aa" << true << "AA" << "01 9E AA";
-        QTest::newRow("empty") << 1 << "" << false << "00" << "01 9E 00";
-        QTest::newRow("zero plus Enter") << 0 << "0" << true << "00" << "01 9E 00";
-        QTest::newRow("no hex digit") << 0 << "xy" << false << "00" << "01 9E 00";
-        QTest::newRow("one digit") << 1 << "5" << false << "5" << "01 9E 05";
-        QTest::newRow("digit then letter") << 0 << "1g" << false << "1G" << "01 9E 01";
-        QTest::newRow("leading zeros") << 1 << "00FF" << true << "00FF" << "01 9E FF";
+        QTest::newRow("default AA") << 0 << "AA" << false << "AA"
+                                    << "01 9E AA";
+        QTest::newRow("default 55") << 1 << "55" << false << "55"
+                                    << "01 9E 55";
+        QTest::newRow("lower case plus Enter") << 0 << "aa" << true << "AA"
+                                               << "01 9E AA";
+        QTest::newRow("empty") << 1 << "" << false << "00"
+                               << "01 9E 00";
+        QTest::newRow("zero plus Enter") << 0 << "0" << true << "00"
+                                         << "01 9E 00";
+        QTest::newRow("no hex digit") << 0 << "xy" << false << "00"
+                                      << "01 9E 00";
+        QTest::newRow("one digit") << 1 << "5" << false << "5"
+                                   << "01 9E 05";
+        QTest::newRow("digit then letter") << 0 << "1g" << false << "1G"
+                                           << "01 9E 01";
+        QTest::newRow("leading zeros") << 1 << "00FF" << true << "00FF"
+                                       << "01 9E FF";
     }
     void write()
     {
