@@ -180,7 +180,9 @@ void DcpPanelWindow::Option1_Click(int index)
 void DcpPanelWindow::Slider1_MouseUp(int index)
 {
     Q_UNUSED(index);
-    m_ui.List1[0]->setCurrentRow(listRowFor(m_ui.Slider1_0->value()));
+    QListWidget* list = m_ui.List1[0];
+    list->setCurrentRow(listRowFor(m_ui.Slider1_0->value()));
+    list->scrollToItem(list->currentItem(), QAbstractItemView::PositionAtCenter);
     computeDataByte();
     yieldEvents(2);
 }
