@@ -1,5 +1,6 @@
 #pragma once
 
+#include "moduleids.h"
 #include "notificationqueue.h"
 #include "simclock.h"
 #include "simi2cdevices.h"
@@ -35,8 +36,9 @@ public:
     // Byte 5 of the bridge query reply: 0 is a kind-1 module, 2 a kind-2 module, anything else unknown.
     static constexpr std::uint8_t kKind1Byte = 0;
     static constexpr std::uint8_t kKind2Byte = 2;
-    static constexpr std::uint16_t kVendorId = 0x2A5E;
-    static constexpr std::uint16_t kProductId = 0x8303;
+    // The simulated module carries the real module's IDs, so it answers the same match.
+    static constexpr std::uint16_t kVendorId = kModuleVendorId;
+    static constexpr std::uint16_t kProductId = kModuleProductId;
 
     // The board reads time from `clock`; it must outlive the board.
     explicit SimulatedBoard(const SimClock& clock);
