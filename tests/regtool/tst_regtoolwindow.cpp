@@ -251,12 +251,18 @@ private slots:
         dcpSide.Connect_Usb();
         QVERIFY(sim.link.UsbOpen);
         QVERIFY(sim.board.isInitialised());
+        sim.board.clearCallLog();
         RegisterToolWindow window(sim.context);
-        // Every initialisation was released again: none is left behind by the load.
+        // The open link is closed the proper way before the probe initialises the driver again, and the
+        // probe releases its own initialisation: none is left behind.
+        const std::vector<QString> closing(sim.board.callLog().begin(), sim.board.callLog().begin() + 4);
+        QCOMPARE(closing,
+                 (std::vector<QString>{QStringLiteral("resetDevice 0"), QStringLiteral("closeDriverHandle"),
+                                       QStringLiteral("uninit"), QStringLiteral("init")}));
+        QCOMPARE(countCalls(sim.board.callLog(), QStringLiteral("init")), 1);
+        QCOMPARE(countCalls(sim.board.callLog(), QStringLiteral("uninit")), 2);
         QVERIFY(!sim.link.UsbOpen);
         QVERIFY(!sim.board.isInitialised());
-        QCOMPARE(countCalls(sim.board.callLog(), QStringLiteral("init")), 2);
-        QCOMPARE(countCalls(sim.board.callLog(), QStringLiteral("uninit")), 2);
         QVERIFY(sim.messages.messages.empty());
     }
 
