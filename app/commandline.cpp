@@ -30,7 +30,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const QCommandLineOption trace(QStringLiteral("trace"),
                                    QStringLiteral("Prints the trace messages and every pipe transfer to standard "
                                                   "error, one line each."));
-    parser.addOptions({help, version, simulate, trace});
+    const QCommandLineOption registerTool(QStringLiteral("register-tool"),
+                                          QStringLiteral("Opens the I2C register tool after the normal start."));
+    parser.addOptions({help, version, simulate, trace, registerTool});
 
     CommandLine result;
     if (!parser.parse(arguments)) {
@@ -46,6 +48,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     }
     result.simulate = parser.isSet(simulate);
     result.trace = parser.isSet(trace);
+    result.registerTool = parser.isSet(registerTool);
     if (parser.isSet(help)) {
         result.action = CommandLine::Action::ShowHelp;
         // The parser names the program after argv[0]; we name it ourselves.

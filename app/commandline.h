@@ -11,6 +11,7 @@ struct CommandLine {
     Action action = Action::Run;
     bool simulate = false; // the simulated evaluation board instead of USB hardware
     bool trace = false;    // the trace hooks and every pipe transfer on standard error
+    bool registerTool = false; // opens the register tool after the normal start
     QString text;          // the help or version text, or the error message
 };
 

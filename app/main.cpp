@@ -14,6 +14,7 @@
 #include "platform/messageboxes.h"
 #include "platform/simclock.h"
 #include "platform/simulatedboard.h"
+#include "regtool/registertoolopener.h"
 #include "shell/artwork.h"
 #include "shell/desktopsystemservices.h"
 #include "shell/shellwindows.h"
@@ -95,8 +96,10 @@ int main(int argc, char* argv[])
     vtx::AppContext context{link, state, messages, fileDialogs, program, system};
 
     vtx::shell::ShellWindows windows(context);
-    // REGISTER TOOL: the register tool's window is opened from the DCP panel's "Tools" menu through
-    // windows.setRegisterToolOpener(...); a --register-tool option would open it here as well.
+    // The register tool is reached from the DCP panel's "Tools" menu, and with --register-tool right after
+    // the normal start. Declared after the windows, so it goes first.
+    vtx::RegisterToolOpener registerTool(context, [&windows] { windows.showAbout(); });
+    windows.setRegisterToolOpener([&registerTool] { registerTool.open(); });
 
     const bool started = windows.start();
     if (!started || program.endRequested()) {
@@ -106,5 +109,7 @@ int main(int argc, char* argv[])
                        stderr);
         return 1;
     }
+    if (options.registerTool)
+        registerTool.open();
     return app.exec();
 }

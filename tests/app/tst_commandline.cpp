@@ -40,6 +40,16 @@ private slots:
         }
     }
 
+    void registerToolOption()
+    {
+        QVERIFY(!parseCommandLine({"vtx-eval", "--simulate"}).registerTool);
+        const CommandLine result = parseCommandLine({"vtx-eval", "--register-tool", "--simulate"});
+        QCOMPARE(result.action, CommandLine::Action::Run);
+        QVERIFY(result.registerTool);
+        QVERIFY(result.simulate);
+        QCOMPARE(parseCommandLine({"vtx-eval", "--register-tools"}).action, CommandLine::Action::Error);
+    }
+
     void versionText()
     {
         QCOMPARE(parseCommandLine({"/usr/bin/vtx-eval", "--version"}).text, QStringLiteral("vtx-eval 2.0.2\n"));
@@ -49,7 +59,7 @@ private slots:
     {
         const QString help = parseCommandLine({"/some/where/vtx-eval", "--help"}).text;
         QVERIFY2(help.startsWith(QStringLiteral("Usage: vtx-eval")), qPrintable(help));
-        for (const char* option : {"--simulate", "--trace", "--help", "--version"})
+        for (const char* option : {"--simulate", "--trace", "--help", "--version", "--register-tool"})
             QVERIFY2(help.contains(QLatin1String(option)), option);
     }
 
