@@ -141,6 +141,21 @@ private slots:
         QCOMPARE(h.i2cCommands().back(), QStringLiteral("01 9E 0D"));
     }
 
+    void sliderDragIsTakenWhenReleased()
+    {
+        DcpPanelHarness h;
+        auto* slider = h.child<QSlider>("Slider1_0");
+        slider->setSliderDown(true);
+        slider->setValue(40);
+        slider->setValue(50);
+        QVERIFY(h.i2cCommands().empty()); // nothing while the handle is held
+        QCOMPARE(h.setList()->currentRow(), 0);
+        slider->setSliderDown(false);
+        QCOMPARE(h.setList()->currentRow(), 49);
+        QCOMPARE(h.i2cCommands(), std::vector<QString>{QStringLiteral("01 9E 63")});
+        QCOMPARE(h.text("txtHexDataWrt"), QStringLiteral("63"));
+    }
+
     void writeButtonAlternatesTheGreens()
     {
         DcpPanelHarness h;
