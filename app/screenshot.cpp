@@ -1,5 +1,5 @@
 // Draws the DCP panel on the simulated board after a few transfers and saves it as a PNG, for the README:
-//   vtx-dcp-screenshot docs/dcp-panel.png
+//   vtx-dcp-screenshot docs/dcp-panel.png [jumpers.png [about.png]]
 // Run it under a virtual display (xvfb-run) or with QT_QPA_PLATFORM=offscreen; QT_SCALE_FACTOR=2 shows 200 %.
 
 #include "common/programstate.h"
@@ -11,6 +11,7 @@
 #include "platform/programcontrol.h"
 #include "platform/simclock.h"
 #include "platform/simulatedboard.h"
+#include "shell/aboutbox.h"
 #include "shell/artwork.h"
 #include "shell/desktopsystemservices.h"
 #include "shell/evalpicture.h"
@@ -71,6 +72,13 @@ int main(int argc, char* argv[])
         picture.show();
         QApplication::processEvents();
         saved = picture.grab().save(QString::fromLocal8Bit(argv[2])) && saved;
+    }
+    // With a third, the about box.
+    if (argc > 3) {
+        vtx::shell::AboutBox about(system, messages, board.bannerText());
+        about.show();
+        QApplication::processEvents();
+        saved = about.grab().save(QString::fromLocal8Bit(argv[3])) && saved;
     }
     std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(output));
     return saved ? 0 : 1;

@@ -97,7 +97,7 @@ AboutBox::AboutBox(SystemServices& system, MessageBoxes& messages, const QString
     etched->addWidget(rule("Line1_0", Qt::white));
     layout->addLayout(etched, 3, 0, 1, 3);
     layout->addWidget(heading, 4, 0, 1, 2);
-    layout->addWidget(notice, 5, 0, 2, 2);
+    layout->addWidget(notice, 5, 0, 2, 2, Qt::AlignTop);
     layout->addWidget(ok, 4, 2);
     layout->addWidget(sysInfo, 5, 2, Qt::AlignTop);
     layout->setColumnStretch(1, 1);

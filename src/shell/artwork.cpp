@@ -91,7 +91,7 @@ LogoWidget::LogoWidget(QWidget* parent) : QWidget(parent)
 
 QSize LogoWidget::sizeHint() const
 {
-    const int h = fontMetrics().height() * 2;
+    const int h = fontMetrics().height() * 3;
     return {h * 3, h};
 }
 
