@@ -229,6 +229,15 @@ void RegisterToolWindow::frmAbout_Click()
 
 void RegisterToolWindow::mnuSetup_Open_Click()
 {
+    if (m_context.link.guard().busy()) {
+        // A load changes the address a running transaction uses; it waits for that transaction's end.
+        m_context.link.guard().whenIdle(QStringLiteral("frmI2C_General open"),
+                                        [window = QPointer<RegisterToolWindow>(this)] {
+                                            if (window)
+                                                window->mnuSetup_Open_Click();
+                                        });
+        return;
+    }
     const QString fileName = m_context.fileDialogs.openFileName(
         this, setupDialog(QStringLiteral("Select Setup File to Open"), QString()));
     if (fileName.isEmpty())

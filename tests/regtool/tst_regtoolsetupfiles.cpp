@@ -1,5 +1,6 @@
 // Setup files through the window: the File menu, the dialogs, what a saved file holds byte for byte, loading
 // back, refused texts, and loads and saves that fail.
+#include "common/yield.h"
 #include "regtool/registermap.h"
 #include "regtoolharness.h"
 
@@ -275,6 +276,27 @@ private slots:
                                     "Nothing was changed.")
                          .arg(QDir::toNativeSeparators(path))});
         QCOMPARE(windowTexts(h), before);
+    }
+
+    void openWaitsForARunningTransaction()
+    {
+        RegToolHarness h;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("later.vtx"));
+        QByteArray bytes = defaultFile();
+        bytes.replace("I2C ADDRESS , 9E", "I2C ADDRESS , C0");
+        writeFile(path, bytes);
+        h.sim.fileDialogs.nextOpenName = path;
+        {
+            const auto transaction = h.sim.link.guard().tryBegin();
+            h.window->mnuSetup_Open_Click();
+            QVERIFY(h.sim.fileDialogs.openRequests.empty());
+            QCOMPARE(h.sim.state.I2CWrtAdr, 0x9E);
+        }
+        yieldEvents();
+        QCOMPARE(h.sim.fileDialogs.openRequests.size(), 1u);
+        QCOMPARE(h.sim.state.I2CWrtAdr, 0xC0);
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("later.vtx - Veltrane R2IZOR"));
     }
 
     void cancelledDialogsDoNothing()
