@@ -297,14 +297,14 @@ QWidget* buildMainFrame(DcpPanelUi& ui)
 
 QWidget* buildLampRow(DcpPanelUi& ui)
 {
-    struct LampSpec {
+    struct LampEntry {
         LampWidget** lamp;
         const char* lampName;
         int captionIndex;
         const char* caption;
         const char* toolTip;
     };
-    const LampSpec specs[] = {
+    const LampEntry entries[] = {
         {&ui.ShpAttach, "ShpAttach", 0, "USB Status",
          "Green indicates Windows is connected to the EVAL Controller. Red indicates the Windows operating "
          "system does not see the USB Connection to the Eval Controller."},
@@ -325,14 +325,14 @@ QWidget* buildLampRow(DcpPanelUi& ui)
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    for (const LampSpec& spec : specs) {
-        *spec.lamp = named(new LampWidget(LampWidget::Shape::RoundedSquare), spec.lampName);
-        const QString captionName = QStringLiteral("lblUSBChk_%1").arg(spec.captionIndex);
-        auto* caption = new QLabel(QString::fromLatin1(spec.caption));
+    for (const LampEntry& entry : entries) {
+        *entry.lamp = named(new LampWidget(LampWidget::Shape::RoundedSquare), entry.lampName);
+        const QString captionName = QStringLiteral("lblUSBChk_%1").arg(entry.captionIndex);
+        auto* caption = new QLabel(QString::fromLatin1(entry.caption));
         caption->setObjectName(captionName);
-        caption->setToolTip(QString::fromLatin1(spec.toolTip));
-        ui.lblUSBChk[static_cast<std::size_t>(spec.captionIndex)] = caption;
-        layout->addWidget(lampColumn(*spec.lamp, caption));
+        caption->setToolTip(QString::fromLatin1(entry.toolTip));
+        ui.lblUSBChk[static_cast<std::size_t>(entry.captionIndex)] = caption;
+        layout->addWidget(lampColumn(*entry.lamp, caption));
     }
     return row;
 }
