@@ -51,6 +51,10 @@ RegisterRow::RegisterRow(int index, QGridLayout& grid, int gridRow, QWidget* fra
     m_read->setToolTip(QStringLiteral("Single click to read register"));
     // The read box shows what the device said; a click reads it again.
     m_read->setReadOnly(true);
+    // Room for the longest description of the default map.
+    m_description->setMinimumWidth(m_description->fontMetrics().horizontalAdvance(
+                                       QStringLiteral("Outgoing packet data fetch location")) +
+                                   12);
 
     int column = 0;
     for (QWidget* const widget : {static_cast<QWidget*>(m_address), static_cast<QWidget*>(m_description),
