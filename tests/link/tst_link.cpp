@@ -60,7 +60,6 @@ private slots:
     void secondOpen();
     void closingReleasesInOrder_data();
     void closingReleasesInOrder();
-    void closeWhileClosedDoesNothing();
     void failedOpenIsReleasedBeforeTheNextOne();
     void interfaceSelectionRefused();
     void reconnectWithoutDetachTakesTheNewHandle();
@@ -73,7 +72,6 @@ private slots:
     void emptyTransferPassesNoBytes();
     void exchangeOnKind2();
     void transfersAreTraced();
-    void statusTextCutAtNul();
 };
 
 void TestLink::openingPreparesTheModule_data()
@@ -267,14 +265,6 @@ void TestLink::closingReleasesInOrder()
     QCOMPARE(p.sim.link.hDriver, driverHandle);
     QCOMPARE(p.sim.link.hActiveDevice, device);
     QCOMPARE(p.sim.link.UsbDevCtx.deviceHandle, device);
-}
-
-void TestLink::closeWhileClosedDoesNothing()
-{
-    Pipeline p(kRegisterToolLink);
-    p.client.Disconnect_USB();
-    QVERIFY(p.sim.board.callLog().empty());
-    QVERIFY(p.view.events.isEmpty());
 }
 
 void TestLink::failedOpenIsReleasedBeforeTheNextOne()
@@ -496,29 +486,6 @@ void TestLink::transfersAreTraced()
     p.client.exchange(protocol::writeByte(0x9E, 0x81));
     QCOMPARE(trace.lines("vtx.transfer"),
              QStringList({"OUT pipe 03: 01 9E 81 [status &H0 (Success)]", "IN  pipe 83: 02 00 [status &H0 (Success)]"}));
-}
-
-void TestLink::statusTextCutAtNul()
-{
-    // A driver text with a NUL in it ends there.
-    class NulDriverText : public UsbDriver {
-    public:
-        DriverStatus init(const UsbMatch&, Notifications, DriverHandle&) override { return DriverStatus::Success; }
-        void uninit(DriverHandle) override {}
-        void closeDriverHandle(DriverHandle) override {}
-        DriverStatus getDeviceInfo(DeviceHandle, DeviceInfo&) override { return DriverStatus::Success; }
-        DriverStatus setInterface(DeviceHandle, std::uint32_t, std::uint32_t) override { return DriverStatus::Success; }
-        DriverStatus transfer(DeviceHandle, std::uint32_t, TransferDirection, std::uint32_t, std::span<std::uint8_t>,
-                              std::uint32_t&, std::uint32_t) override
-        {
-            return DriverStatus::Success;
-        }
-        void resetDevice(DeviceHandle, std::uint32_t) override {}
-        QString statusText(DriverStatus) const override { return QStringLiteral("Timeout") + QChar(0) + "garbage"; }
-    } driver;
-    RecordingMessageBoxes messages;
-    Link link(driver, messages, {});
-    QCOMPARE(link.UsbStatusText(DriverStatus::Timeout), QStringLiteral("Timeout"));
 }
 
 QTEST_MAIN(TestLink)
