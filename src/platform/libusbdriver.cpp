@@ -381,8 +381,8 @@ DriverStatus LibusbSession::setInterface(DeviceHandle device, std::uint32_t inte
         }
         module->claimed = std::make_unique<libusb::ClaimedInterface>(handle, number);
     }
-    // An interface with a single setting is in it once claimed. Devices may stall a SET_INTERFACE there (the
-    // USB specification allows it), so the request goes out only where there is a choice to make.
+    // An interface with a single setting is in it once claimed. Devices may stall a SET_INTERFACE there (USB
+    // allows them to), so the request goes out only where there is a choice to make.
     if (alternateSettingCount <= 1) {
         module->info = std::move(info);
         return DriverStatus::Success;
