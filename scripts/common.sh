@@ -7,7 +7,7 @@ BUILD_DIR=${BUILD_DIR:-"$REPO_ROOT/build"}
 # Everything the build, the tests and the umockdev-based USB tests need, from Debian 12.
 REQUIRED_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
   libusb-1.0-0-dev
   umockdev libumockdev-dev
 )
