@@ -1,222 +1,105 @@
 // The I2C address entry and the communication test: accepted and refused addresses, "Good" and "Fail" with
-// their colours, the bytes on the wire and the test result signal.
-#include "common/yield.h"
-#include "regtool/addresstestpanel.h"
+// their colours, the bytes on the wire and the test result signal on pipe 1.
 #include "regtoolharness.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
 using namespace vtx;
 using namespace vtx::test;
 
 namespace {
-
-QColor background(const QLabel* label)
-{
-    return label->palette().color(QPalette::Window);
-}
-
-QColor foreground(const QLabel* label)
-{
-    return label->palette().color(QPalette::WindowText);
-}
-
-QString lastSignal(const RegToolHarness& h)
-{
-    const auto commands = h.sim.writesOn(1);
-    return commands.empty() ? QString() : hexBytes(commands.back().bytes);
-}
-
+QColor background(const QLabel* label) { return label->palette().color(QPalette::Window); }
+QColor foreground(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
 } // namespace
 
 class TestAddressTest : public QObject {
     Q_OBJECT
 private slots:
-    void aDeviceThatAnswersIsGood()
-    {
-        RegToolHarness h;
-        // The size of the reply buffer, seen at the first event let through after the reply was read.
-        std::size_t replyBufferSize = 0;
-        std::function<void()> watch = [&] {
-            if (!h.readsOn(0x83).empty()) {
-                replyBufferSize = h.sim.link.PipeBuf.size();
-                return;
-            }
-            QTimer::singleShot(0, h.window.get(), watch);
-        };
-        QTimer::singleShot(0, h.window.get(), watch);
-        h.child<QPushButton>(QStringLiteral("cmdTestComm"))->click();
-        QCOMPARE(h.i2cCommands(), QStringList{QStringLiteral("01 9F")});
-        QCOMPARE(h.readsOn(0x83).size(), 1u);
-        QCOMPARE(replyBufferSize, 3u); // one byte more than the reply needs
-        const std::uint8_t expected = static_cast<std::uint8_t>(h.sim.board.dcp().wiperCode() << 1);
-        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtTstReg_0"))->text(), QStringLiteral("1"));
-        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtTstReg_1"))->text(),
-                 QString::number(expected, 16).toUpper());
-        auto* result = h.child<QLabel>(QStringLiteral("lblCommTest"));
-        QCOMPARE(result->text(), QStringLiteral("Good"));
-        QCOMPARE(background(result), QColor(0, 128, 0));
-        QCOMPARE(foreground(result), QApplication::palette().color(QPalette::ButtonText));
-        QCOMPARE(lastSignal(h), QStringLiteral("FF 02"));
-        // The signal follows the test read on the wire.
-        const auto& log = h.sim.board.transferLog();
-        QVERIFY(log.size() >= 2);
-        QCOMPARE(log[log.size() - 1].pipe, 1u);
-        QCOMPARE(log[log.size() - 1].direction, TransferDirection::Write);
-        QVERIFY(!h.child<QWidget>(QStringLiteral("Frame1_0"))->isHidden());
-        QVERIFY(!h.child<QWidget>(QStringLiteral("Frame1_1"))->isHidden());
-        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txthDriver"))->text(), QStringLiteral("Closed"));
-        QVERIFY(!h.sim.link.UsbOpen);
-        QVERIFY(h.sim.messages.messages.empty());
-    }
-
-    void acceptedAddresses_data()
+    void communicationTest_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("writeAddress");
-        QTest::addColumn<QString>("writeShown");
-        QTest::addColumn<QString>("readShown");
+        QTest::addColumn<int>("writeAddress"); // -1: refused, the earlier 9E stays in force
+        QTest::addColumn<QString>("shown"); // write and read address displays
         QTest::addColumn<QString>("sent");
         QTest::addColumn<QString>("outcome");
-        QTest::addColumn<QString>("signal");
-        QTest::newRow("lower case") << "9e" << 0x9E << "9E"
-                                    << "9F"
-                                    << "01 9F"
-                                    << "Good"
-                                    << "FF 02";
-        QTest::newRow("register device") << "C0" << 0xC0 << "C0"
-                                         << "C1"
-                                         << "01 C1"
-                                         << "Good"
-                                         << "FF 02";
-        QTest::newRow("highest") << "FE" << 0xFE << "FE"
-                                 << "FF"
-                                 << "01 FF"
-                                 << "Fail"
-                                 << "FF 01";
-        QTest::newRow("no device") << "50" << 0x50 << "50"
-                                   << "51"
-                                   << "01 51"
-                                   << "Fail"
-                                   << "FF 01";
-        QTest::newRow("empty box") << "" << 0x00 << "0"
-                                   << "1"
-                                   << "01 01"
-                                   << "Fail"
-                                   << "FF 01";
-        QTest::newRow("one digit") << "5" << 0x05 << "5"
-                                   << "6"
-                                   << "01 06"
-                                   << "Fail"
-                                   << "FF 01";
+        QTest::newRow("lower case") << "9e" << 0x9E << "9E 9F" << "01 9F" << "Good";
+        QTest::newRow("register device") << "C0" << 0xC0 << "C0 C1" << "01 C1" << "Good";
+        QTest::newRow("highest") << "FE" << 0xFE << "FE FF" << "01 FF" << "Fail";
+        QTest::newRow("no device") << "50" << 0x50 << "50 51" << "01 51" << "Fail";
+        QTest::newRow("empty box") << "" << 0x00 << "0 1" << "01 01" << "Fail";
+        QTest::newRow("one digit") << "5" << 0x05 << "5 6" << "01 06" << "Fail";
+        for (const char* refused : {"FF", "100", "8000", "ffff", "12345"}) // the last three are negative or too long
+            QTest::addRow("refused %s", refused) << refused << -1 << "-- --" << "" << "Fail";
     }
-    void acceptedAddresses()
+    void communicationTest()
     {
         QFETCH(QString, typed);
         QFETCH(int, writeAddress);
+        QFETCH(QString, sent);
         QFETCH(QString, outcome);
         RegToolHarness h;
-        h.child<QLineEdit>(QStringLiteral("txtI2CADR"))->setText(typed);
-        h.child<QPushButton>(QStringLiteral("cmdTestComm"))->click();
-        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtI2CADR"))->text(), typed); // never rewritten
-        QCOMPARE(int(h.sim.state.I2CWrtAdr), writeAddress);
-        QCOMPARE(int(h.sim.state.I2CRdAdr), (writeAddress + 1) & 0xFF);
-        QTEST(h.child<QLineEdit>(QStringLiteral("txtActualWrtAddress"))->text(), "writeShown");
-        QTEST(h.child<QLineEdit>(QStringLiteral("txtActualReadAddress"))->text(), "readShown");
-        QCOMPARE(h.i2cCommands().size(), 1);
-        QTEST(h.i2cCommands().front(), "sent");
-        auto* result = h.child<QLabel>(QStringLiteral("lblCommTest"));
+        h.setText("txtI2CADR", typed);
+        h.click("cmdTestComm");
+        QCOMPARE(h.text("txtI2CADR"), typed); // never rewritten
+        QTEST(h.texts({"txtActualWrtAddress", "txtActualReadAddress"}), "shown");
+        auto* result = h.child<QLabel>("lblCommTest");
         QCOMPARE(result->text(), outcome);
         QCOMPARE(background(result), outcome == u"Good" ? QColor(0, 128, 0) : QColor(255, 0, 0));
-        if (outcome == u"Fail") {
-            QCOMPARE(foreground(result), QColor(255, 255, 255));
-            QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtTstReg_0"))->text(), QStringLiteral("0"));
-            QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtTstReg_1"))->text(), QStringLiteral("0"));
+        QCOMPARE(foreground(result), outcome == u"Good" ? QApplication::palette().color(QPalette::ButtonText)
+                                                        : QColor(255, 255, 255));
+        // The result signal is the last transfer: FF 02 for good, FF 01 otherwise, on pipe 1.
+        const auto& log = h.sim.board.transferLog();
+        QVERIFY(!log.empty());
+        QCOMPARE(log.back().pipe, 1u);
+        QCOMPARE(hexBytes(log.back().bytes), outcome == u"Good" ? QStringLiteral("FF 02") : QStringLiteral("FF 01"));
+        QCOMPARE(h.text("txthDriver"), QStringLiteral("Closed"));
+        if (writeAddress < 0) {
+            QCOMPARE(h.messages(), QStringList{"Address value to large"});
+            QCOMPARE(h.sim.messages.messages.front().caption, kApplicationTitle);
+            QVERIFY(h.i2cCommands().isEmpty());
+            QCOMPARE(h.sim.state.I2CWrtAdr + (h.sim.state.I2CRdAdr << 8), 0x9F9E);
+            h.sim.board.clearTransferLog();
+            h.click("cmdRead"); // READ still uses the earlier address
+            QCOMPARE(h.i2cCommands(), QStringList{"01 9F"});
+            return;
         }
-        QTEST(lastSignal(h), "signal");
-        QVERIFY(h.sim.messages.messages.empty());
-    }
-
-    void refusedAddresses_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("FF") << "FF";
-        QTest::newRow("100") << "100";
-        QTest::newRow("8000 is negative") << "8000";
-        QTest::newRow("FFFF is negative") << "ffff";
-        QTest::newRow("too long for a number") << "12345";
-    }
-    void refusedAddresses()
-    {
-        QFETCH(QString, typed);
-        RegToolHarness h;
-        h.child<QLineEdit>(QStringLiteral("txtI2CADR"))->setText(typed);
-        h.child<QPushButton>(QStringLiteral("cmdTestComm"))->click();
-        QCOMPARE(h.sim.messages.texts(), QStringList{QStringLiteral("Address value to large")});
-        QCOMPARE(h.sim.messages.messages.front().caption, kApplicationTitle);
-        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtActualWrtAddress"))->text(), QStringLiteral("--"));
-        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtActualReadAddress"))->text(), QStringLiteral("--"));
-        auto* result = h.child<QLabel>(QStringLiteral("lblCommTest"));
-        QCOMPARE(result->text(), QStringLiteral("Fail"));
-        QCOMPARE(background(result), QColor(255, 0, 0));
-        QCOMPARE(foreground(result), QColor(255, 255, 255));
-        QVERIFY(h.i2cCommands().isEmpty()); // no read command
-        QCOMPARE(lastSignal(h), QStringLiteral("FF 01"));
-        // The earlier address stays in force: READ still uses it.
-        QCOMPARE(h.sim.state.I2CWrtAdr, 0x9E);
-        QCOMPARE(h.sim.state.I2CRdAdr, 0x9F);
-        h.sim.board.clearTransferLog();
-        h.child<QPushButton>(QStringLiteral("cmdRead"))->click();
-        QCOMPARE(h.i2cCommands(), QStringList{QStringLiteral("01 9F")});
+        QVERIFY(h.messages().isEmpty());
+        QCOMPARE(int(h.sim.state.I2CWrtAdr), writeAddress);
+        QCOMPARE(int(h.sim.state.I2CRdAdr), (writeAddress + 1) & 0xFF);
+        QCOMPARE(h.i2cCommands(), QStringList{sent});
+        QCOMPARE(h.readCount(), 1);
+        const int wiper = h.sim.board.dcp().wiperCode() << 1 & 0xFF;
+        if (typed != u"C0") // the transfer count, then the byte read
+            QCOMPARE(h.texts({"txtTstReg_0", "txtTstReg_1"}), typed == u"9e" ? "1 " + QString::number(wiper, 16).toUpper() : "0 0");
     }
 
     void enterShowsFailWhileTheTestRuns()
     {
         RegToolHarness h;
-        auto* address = h.child<QLineEdit>(QStringLiteral("txtI2CADR"));
-        auto* result = h.child<QLabel>(QStringLiteral("lblCommTest"));
-        h.child<QPushButton>(QStringLiteral("cmdTestComm"))->click();
+        auto* result = h.child<QLabel>("lblCommTest");
+        h.click("cmdTestComm");
         QCOMPARE(result->text(), QStringLiteral("Good"));
-        // Looks at the label from the first event the running test lets through.
-        QString seenWhileRunning;
-        QColor seenBackground;
-        QTimer::singleShot(0, result, [&] {
-            seenWhileRunning = result->text();
-            seenBackground = background(result);
-        });
-        QTest::keyClick(address, Qt::Key_Return);
+        QString seenWhileRunning; // the label at the first event the running test lets through
+        QTimer::singleShot(0, result, [&] { seenWhileRunning = result->text(); });
+        QTest::keyClick(h.box("txtI2CADR"), Qt::Key_Return);
         QCOMPARE(seenWhileRunning, QStringLiteral("Fail"));
-        QCOMPARE(seenBackground, QColor(255, 0, 0));
         QCOMPARE(result->text(), QStringLiteral("Good"));
-        QCOMPARE(h.i2cCommands(), (QStringList{QStringLiteral("01 9F"), QStringLiteral("01 9F")}));
+        QCOMPARE(h.i2cCommands(), (QStringList{"01 9F", "01 9F"}));
     }
 
-    void manualModeLeavesTheLinkAsItWas()
+    void manualModeUsesTheLinkAsItIs()
     {
         RegToolHarness h;
-        h.child<QCheckBox>(QStringLiteral("ChKManUsbConn"))->click();
-        h.child<QPushButton>(QStringLiteral("cmdUSBConnect"))->click();
-        h.child<QPushButton>(QStringLiteral("cmdTestComm"))->click();
+        h.manualMode();
+        h.click("cmdTestComm");
+        QCOMPARE(h.messages(), (QStringList{"Write GPIOPipe .. USB Not opened", "ReadPipe .. USB Not opened",
+                                            "Write GPIOPipe .. USB Not opened"}));
+        QCOMPARE(h.text("txtTstReg_0") + h.label("lblCommTest"), QStringLiteral("0Fail"));
+        h.click("cmdUSBConnect");
+        h.click("cmdTestComm");
         QVERIFY(h.sim.link.UsbOpen);
-        QCOMPARE(h.child<QLabel>(QStringLiteral("lblCommTest"))->text(), QStringLiteral("Good"));
-    }
-
-    void manualModeWithoutALinkFails()
-    {
-        RegToolHarness h;
-        h.child<QCheckBox>(QStringLiteral("ChKManUsbConn"))->click();
-        h.child<QPushButton>(QStringLiteral("cmdTestComm"))->click();
-        QCOMPARE(h.sim.messages.texts(), (QStringList{QStringLiteral("Write GPIOPipe .. USB Not opened"),
-                                                      QStringLiteral("ReadPipe .. USB Not opened"),
-                                                      QStringLiteral("Write GPIOPipe .. USB Not opened")}));
-        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtTstReg_0"))->text(), QStringLiteral("0"));
-        QCOMPARE(h.child<QLineEdit>(QStringLiteral("txtTstReg_1"))->text(), QStringLiteral("0"));
-        QCOMPARE(h.child<QLabel>(QStringLiteral("lblCommTest"))->text(), QStringLiteral("Fail"));
+        QCOMPARE(h.label("lblCommTest"), QStringLiteral("Good"));
     }
 };
 
