@@ -13,6 +13,13 @@
 #include <QPushButton>
 #include <QTest>
 
+namespace {
+template <typename T> T* child(QWidget* window, const char* name)
+{
+    return window->findChild<T*>(QLatin1String(name));
+}
+} // namespace
+
 using namespace vtx;
 using namespace vtx::test;
 
@@ -26,58 +33,48 @@ private slots:
         RegisterToolOpener registerTool(sim.context, [&windows] { windows.showAbout(); });
         windows.setRegisterToolOpener([&registerTool] { registerTool.open(); });
         QVERIFY(windows.start());
-        QAction* entry = windows.dcpPanel()->findChild<QAction*>(QStringLiteral("mnuRegisterTool"));
-        QVERIFY(entry);
+        QAction* entry = child<QAction>(windows.dcpPanel(), "mnuRegisterTool");
         QCOMPARE(entry->text(), QStringLiteral("I2C Register Tool"));
         entry->trigger();
         RegisterToolWindow* const window = registerTool.window();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("txtActualReadAddress"))->text(), QStringLiteral("9F"));
+        QCOMPARE(child<QLineEdit>(window, "txtActualReadAddress")->text(), QStringLiteral("9F"));
         sim.board.clearCallLog();
         entry->trigger(); // the same window, not loaded a second time
         QCOMPARE(registerTool.window(), window);
         QVERIFY(sim.board.callLog().empty());
-        window->findChild<QAction*>(QStringLiteral("frmAbout"))->trigger();
+        child<QAction>(window, "frmAbout")->trigger();
         QVERIFY(windows.aboutBox() && windows.aboutBox()->isVisible());
         sim.board.clearTransferLog();
-        window->findChild<QPushButton*>(QStringLiteral("cmdRead"))->click(); // on the board it was opened on
-        QCOMPARE(sim.writesOn(sim.board.i2cOutPipe()).size(), 1u);
-        QCOMPARE(hexBytes(sim.writesOn(sim.board.i2cOutPipe()).front().bytes), QStringLiteral("01 9F"));
+        child<QPushButton>(window, "cmdRead")->click(); // on the board it was opened on
+        QCOMPARE(hexBytes(sim.writesOn(sim.board.i2cOutPipe()).at(0).bytes), QStringLiteral("01 9F"));
     }
 
-    void openingWhileTheDcpPanelHoldsTheLinkOpenClosesItFirst_data()
-    {
-        QTest::addColumn<bool>("fromMenu"); // or directly, as the command line does
-        QTest::newRow("Tools menu") << true;
-        QTest::newRow("command line") << false;
-    }
     void openingWhileTheDcpPanelHoldsTheLinkOpenClosesItFirst()
     {
-        QFETCH(bool, fromMenu);
-        SimFixture sim;
-        shell::ShellWindows windows(sim.context);
-        RegisterToolOpener registerTool(sim.context, [] {});
-        windows.setRegisterToolOpener([&registerTool] { registerTool.open(); });
-        QVERIFY(windows.start());
-        windows.dcpPanel()->findChild<QPushButton*>(QStringLiteral("cmdUSBConnect"))->click();
-        QVERIFY(sim.link.UsbOpen && sim.board.isInitialised());
-        sim.board.clearCallLog();
-        if (fromMenu)
-            windows.dcpPanel()->findChild<QAction*>(QStringLiteral("mnuRegisterTool"))->trigger();
-        else
-            registerTool.open();
-        QVERIFY(registerTool.window() && registerTool.window()->isVisible());
-        // Closed the proper way before the probe initialises the driver again; every initialisation released.
-        const auto& calls = sim.board.callLog();
-        QCOMPARE(std::vector<QString>(calls.begin(), calls.begin() + std::min<std::ptrdiff_t>(4, std::ssize(calls))),
-                 (std::vector<QString>{"resetDevice 0", "closeDriverHandle", "uninit", "init"}));
-        QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("init")), 1);
-        QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("uninit")), 2);
-        QVERIFY(!sim.link.UsbOpen);
-        QVERIFY(!sim.board.isInitialised());
-        QVERIFY(sim.messages.messages.empty());
-        // The register tool loaded last, so its lamp takes the attach notifications.
-        QCOMPARE(sim.link.AttachLampForm, static_cast<LinkView*>(registerTool.window()));
+        for (const bool fromMenu : {true, false}) { // or directly, as the command line does
+            SimFixture sim;
+            shell::ShellWindows windows(sim.context);
+            RegisterToolOpener registerTool(sim.context, [] {});
+            windows.setRegisterToolOpener([&registerTool] { registerTool.open(); });
+            QVERIFY(windows.start());
+            child<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
+            QVERIFY(sim.link.UsbOpen && sim.board.isInitialised());
+            sim.board.clearCallLog();
+            fromMenu ? child<QAction>(windows.dcpPanel(), "mnuRegisterTool")->trigger() : registerTool.open();
+            QVERIFY(registerTool.window() && registerTool.window()->isVisible());
+            // Closed the proper way before the probe initialises the driver again; every initialisation
+            // released.
+            const auto& calls = sim.board.callLog();
+            QCOMPARE(std::vector<QString>(calls.begin(),
+                                          calls.begin() + std::min<std::ptrdiff_t>(4, std::ssize(calls))),
+                     (std::vector<QString>{"resetDevice 0", "closeDriverHandle", "uninit", "init"}));
+            QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("init")), 1);
+            QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("uninit")), 2);
+            QVERIFY(!sim.link.UsbOpen && !sim.board.isInitialised() && sim.messages.messages.empty());
+            // The register tool loaded last, so its lamp takes the attach notifications.
+            QCOMPARE(sim.link.AttachLampForm, static_cast<LinkView*>(registerTool.window()));
+        }
     }
 };
 

@@ -19,7 +19,10 @@ Setup defaultSetup()
     Setup setup;
     setup.i2cAddress = QStringLiteral("9E");
     for (int r = 0; r < kRegisterRowCount; ++r)
-        setup.rows[std::size_t(r)] = Row{QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper(), defaultRegisterDescription(r), {}, {}};
+        setup.rows[std::size_t(r)] = Row{QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper(),
+                                         defaultRegisterDescription(r),
+                                         {},
+                                         {}};
     return setup;
 }
 
@@ -28,7 +31,8 @@ QByteArray fileWithRows(const QByteArray& header, const QList<QByteArray>& first
 {
     QByteArray bytes = header;
     for (int r = 0; r < kRegisterRowCount; ++r)
-        bytes += r < firstRows.size() ? firstRows[r] : QStringLiteral("%1,,,\r\n").arg(r + 0x20, 2, 16).toLatin1();
+        bytes +=
+            r < firstRows.size() ? firstRows[r] : QStringLiteral("%1,,,\r\n").arg(r + 0x20, 2, 16).toLatin1();
     return bytes;
 }
 
@@ -41,53 +45,51 @@ class TestSetupFile : public QObject {
 private slots:
     void encodes()
     {
-        Setup setup = defaultSetup();
-        QByteArray bytes = encode(setup);
-        QVERIFY(bytes.startsWith("I2C ADDRESS , 9E\r\n00,Veltrane Product ID,,\r\n"));
-        QVERIFY(bytes.contains("\r\n13,Error_flag received,,\r\n14,,,\r\n") && bytes.endsWith("\r\n1D,Status2,,\r\n1E,,,\r\n1F,,,\r\n"));
-        QCOMPARE(bytes.count('\n'), 33);
-        QCOMPARE(bytes.count("\r\n"), 33);
+        Setup setup = defaultSetup(); // the default file's bytes are checked through the window
         setup.rows[2].description = QStringLiteral("\u00B5A \u20AC");
-        bytes = encode(setup);
-        QVERIFY(bytes.contains("\r\n02,\xC2\xB5" "A \xE2\x82\xAC,,\r\n") && bytes.startsWith("I2C")); // UTF-8 without BOM
-        for (const auto& [text, field] : {std::pair{"Control", "Control"}, {"", ""}, {"RX, TX", "\"RX, TX\""}, {" gain", "\" gain\""},
-                                          {"gain ", "\"gain \""}, {"\tgain", "\"\tgain\""}, {"5\" panel", "5\" panel"}})
+        const QByteArray bytes = encode(setup);
+        // UTF-8, without a byte order mark.
+        QVERIFY(bytes.contains(QByteArray("\r\n02,\xC2\xB5") + "A \xE2\x82\xAC,,\r\n") &&
+                bytes.startsWith("I2C"));
+        // clang-format off
+        for (const auto& [text, field] : {std::pair{"Control", "Control"}, {"", ""}, {"RX, TX", "\"RX, TX\""},
+                                          {" gain", "\" gain\""}, {"gain ", "\"gain \""}, {"\tgain", "\"\tgain\""},
+                                          {"5\" panel", "5\" panel"}})
+            // clang-format on
             QCOMPARE(fieldText(QString::fromUtf8(text)), QString::fromUtf8(field));
     }
 
     void refusesTextsNoQuotingCarries()
     {
-        for (const auto& [text, reason] : {std::pair{"two\r\nlines", Unsavable::LineBreak}, {"two\nlines", Unsavable::LineBreak},
-                                           {"two\rlines", Unsavable::LineBreak}, {"5\", wide", Unsavable::CommaAndQuote},
-                                           {"\"quoted\"", Unsavable::LeadingQuote}, {" 5\"", Unsavable::QuoteAndEdgeBlank},
-                                           {"5\" ", Unsavable::QuoteAndEdgeBlank}})
+        using U = Unsavable;
+        // clang-format off
+        for (const auto& [text, reason] : {std::pair{"two\r\nlines", U::LineBreak}, {"two\nlines", U::LineBreak},
+                                           {"two\rlines", U::LineBreak}, {"5\", wide", U::CommaAndQuote},
+                                           {"\"quoted\"", U::LeadingQuote}, {" 5\"", U::QuoteAndEdgeBlank},
+                                           {"5\" ", U::QuoteAndEdgeBlank}})
+            // clang-format on
             QVERIFY2(unsavableReason(QString::fromUtf8(text)) == reason, text);
-        // The first bad text in file order is named.
-        Setup setup = defaultSetup();
+        Setup setup = defaultSetup(); // the first bad text in file order is named
         setup.rows[7].writeData = QStringLiteral("a\nb");
         setup.rows[3].description = QStringLiteral("5\", wide");
         QCOMPARE(findUnsavableText(setup)->where, QStringLiteral("description of row 3"));
-        setup.rows[3].description.clear();
-        QCOMPARE(refusalMessage(*findUnsavableText(setup)),
-                 QStringLiteral("The setup was not saved: the write data of row 7 holds a line break, which a setup "
-                                "file cannot carry. Change that text and save again."));
-        setup.rows[7].writeData.clear();
-        QVERIFY(!findUnsavableText(setup).has_value());
     }
 
     void everySavableTextReadsBackUnchanged_data()
     {
         QTest::addColumn<QString>("text");
         int n = 0;
-        for (const char* text : {"Analog Settings", "", "--", "RX, TX", ",,,", "  indented", "gain ", "   ", "5\" panel", "inch\"",
-                                 "Temp\u00E9rature \u00B5A", "\u03A9 \u2192 \u4E2D", "\u20AC \u2013 \u2014"})
+        for (const char* text :
+             {"Analog Settings", "", "--", "RX, TX", ",,,", "  indented", "gain ", "   ", "5\" panel",
+              "inch\"", "Temp\u00E9rature \u00B5A", "\u03A9 \u2192 \u4E2D", "\u20AC \u2013 \u2014"})
             QTest::addRow("%d %s", n++, text) << QString::fromUtf8(text);
     }
     void everySavableTextReadsBackUnchanged()
     {
         QFETCH(QString, text);
         QVERIFY(!unsavableReason(text).has_value());
-        Setup setup = defaultSetup(); // in every kind of field: the address, and the first, middle and last of a row
+        // In every kind of field: the address, and the first, middle and last of a row.
+        Setup setup = defaultSetup();
         setup.i2cAddress = setup.rows[0].address = setup.rows[15].description = text;
         setup.rows[16].writeData = setup.rows[31].readData = text;
         const Decoded decoded = decode(encode(setup));
@@ -99,6 +101,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("fields"); // the address, then the fields of row 0 and of row 31
+        // clang-format off
         QTest::newRow("foreign header") << fileWithRows("ADDR , 50\r\n", {"00,Product,12,34\r\n"}) << "50|00|Product|12|34|3f|||";
         QTest::newRow("ZZ address") << fileWithRows(kHeader, {"ZZ,,,\r\n"}) << "9E|ZZ||||3f|||";
         QTest::newRow("bare LF") << "I2C ADDRESS , C0\n" + QByteArray("05,x,y,z\n").repeated(32) << "C0|05|x|y|z|05|x|y|z";
@@ -111,6 +114,7 @@ private slots:
         QTest::newRow("no final line end") << fileWithRows(kHeader).chopped(2) << "9E|20||||3f|||";
         // An unquoted comma in an old file shifts the following fields, to the end of the file.
         QTest::newRow("unquoted comma") << fileWithRows(kHeader, {"00,RX, TX,,\r\n"}) << "9E|00|RX|TX|||3f||";
+        // clang-format on
     }
     void reads()
     {
@@ -127,32 +131,25 @@ private slots:
     void incompleteFilesAreRefused()
     {
         const QByteArray full = encode(defaultSetup());
+        // clang-format off
         for (const auto& [bytes, found] : {std::pair{QByteArray(), 0}, {kHeader, 2}, {full.first(full.lastIndexOf("1F,")), 126},
                                            {full.chopped(4), 128}, {fileWithRows(kHeader, {"00,\"open,,\r\n"}), 4}}) {
+            // clang-format on
             const Decoded decoded = decode(bytes);
             QVERIFY(!decoded.setup.has_value());
             QCOMPARE(decoded.fieldsFound, found);
         }
     }
 
-    void diskOperations()
+    void aSaveThatCannotCreateTheFileIsTold() // saving and loading back are checked through the window
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("I2C_General.vtx"));
-        Setup setup = defaultSetup();
-        setup.rows[4].description = QStringLiteral("RX, Control \u00B5");
-        QCOMPARE(saveFile(path, setup), std::nullopt);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), encode(setup));
-        const LoadResult loaded = loadFile(path);
-        QVERIFY(loaded.error.isEmpty() && loaded.setup.has_value() && *loaded.setup == setup);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("I2C_General.vtx")});
-        const QString noFolder = dir.filePath(QStringLiteral("missing-folder/I2C_General.vtx"));
-        const auto error = saveFile(noFolder, setup);
-        QVERIFY(error && error->startsWith(QStringLiteral("The setup file \"%1\" could not be saved: ").arg(QDir::toNativeSeparators(noFolder))));
+        const QString path = dir.filePath(QStringLiteral("missing-folder/I2C_General.vtx"));
+        const auto error = saveFile(path, defaultSetup());
+        QVERIFY(error && error->startsWith(QStringLiteral("The setup file \"%1\" could not be saved: ")
+                                               .arg(QDir::toNativeSeparators(path))));
         QVERIFY(error->endsWith(QStringLiteral(". Any earlier file of that name is unchanged.")));
-        QVERIFY(!QFile::exists(noFolder));
+        QVERIFY(!QFile::exists(path));
     }
 };
 

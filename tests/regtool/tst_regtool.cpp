@@ -1,0 +1,805 @@
+// The register tool window on the simulated board: its load and connection modes, the single-byte panel, the
+// communication test, the active register bank against the register device at 0xC0, and setup files through
+// the window. Bytes on the wire, boxes, lamps and messages are checked as the user sees them.
+#include "common/appinfo.h"
+#include "common/lampwidget.h"
+#include "common/yield.h"
+#include "regtool/addresstestpanel.h"
+#include "regtool/registerbank.h"
+#include "regtool/registertoolwindow.h"
+#include "simfixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+using namespace vtx;
+using namespace vtx::test;
+using L = LampColor;
+
+namespace {
+
+// "Reg_Adr_5" and the like: the name of a register row's widget.
+QString rowName(const char* base, int row)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(row);
+}
+
+// The register tool loaded and shown on the simulated board; the logs and messages of the load are cleared.
+struct RegToolHarness {
+    SimFixture sim;
+    std::unique_ptr<RegisterToolWindow> window;
+    QTemporaryDir dir; // for setup files
+
+    RegToolHarness()
+    {
+        window = std::make_unique<RegisterToolWindow>(sim.context);
+        window->show();
+        sim.board.clearTransferLog();
+        sim.board.clearCallLog();
+        sim.messages.clear();
+    }
+    template <typename T> T* child(const QString& name) const
+    {
+        T* const found = window->findChild<T*>(name);
+        if (!found)
+            qFatal("no child %s", qPrintable(name));
+        return found;
+    }
+    QLineEdit* box(const QString& name) const { return child<QLineEdit>(name); }
+    QString text(const QString& name) const { return box(name)->text(); }
+    void setText(const QString& name, const QString& text) const { box(name)->setText(text); }
+    void click(const QString& name) const { child<QPushButton>(name)->click(); }
+    QString label(const QString& name) const { return child<QLabel>(name)->text(); }
+    LampColor lamp(const QString& name) const { return child<LampWidget>(name)->color(); }
+    QList<LampColor> lamps(const QStringList& names) const
+    {
+        QList<LampColor> colours;
+        for (const QString& name : names)
+            colours << lamp(name);
+        return colours;
+    }
+    // The texts of the named boxes, separated by blanks.
+    QString texts(const QStringList& names) const
+    {
+        QStringList result;
+        for (const QString& name : names)
+            result << text(name);
+        return result.join(u' ');
+    }
+    QStringList messages() const { return sim.messages.texts(); }
+    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    void manualMode() const { child<QCheckBox>(QStringLiteral("ChKManUsbConn"))->click(); }
+
+    // Makes the register device (write address 0xC0) the window's device through the communication test.
+    void useRegisterDevice()
+    {
+        window->addressPanel().setAddressText(QStringLiteral("C0"));
+        window->addressPanel().cmdTestComm_Click();
+        if (sim.state.I2CWrtAdr != 0xC0 || child<QLabel>(QStringLiteral("lblCommTest"))->text() != u"Good")
+            qFatal("the register device did not answer the communication test");
+        sim.board.clearTransferLog();
+        sim.messages.clear();
+    }
+    // The commands sent on the I2C pipe, as "01 9E AA" texts.
+    QStringList i2cCommands() const
+    {
+        QStringList result;
+        for (const auto& record : sim.writesOn(sim.board.i2cOutPipe()))
+            result << hexBytes(record.bytes);
+        return result;
+    }
+    long readCount() const // the replies read on pipe 0x83
+    {
+        const auto& log = sim.board.transferLog();
+        return std::count_if(log.begin(), log.end(), [](const auto& r) { return r.pipe == 0x83u; });
+    }
+};
+
+long countCalls(const SimFixture& sim, const QString& name)
+{
+    return std::count(sim.board.callLog().begin(), sim.board.callLog().end(), name);
+}
+const QStringList kLinkLamps{"ShpHandleStatus", "shpUSBCon_0", "shpUSBCon_1"};
+QString twoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+QStringList rowNames(const char* base)
+{
+    QStringList names;
+    for (int r = 0; r < 32; ++r)
+        names << rowName(base, r);
+    return names;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// The file a freshly loaded window saves, with another header.
+QByteArray defaultFile(const QByteArray& header)
+{
+    RegToolHarness h;
+    h.window->WriteParameters(h.path("d.vtx"));
+    return readAll(h.path("d.vtx")).replace("I2C ADDRESS , 9E", header);
+}
+
+const char* const kRowBoxes[] = {"Reg_Adr", "Reg_Desc", "txtBWrite", "txtRdByte"};
+
+// The caption and every text the window saves, to check that a failed load changed none of them.
+QStringList windowTexts(const RegToolHarness& h)
+{
+    QStringList texts{h.window->windowTitle(),
+                      h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"})};
+    for (int r = 0; r < kRegisterRowCount; ++r)
+        for (const char* base : kRowBoxes)
+            texts << h.text(rowName(base, r));
+    return texts;
+}
+
+} // namespace
+
+class TestRegTool : public QObject {
+    Q_OBJECT
+private slots:
+    // The window: load, connection modes, closing, the transaction guard, the direct write.
+
+    void loadShowsTheDefaultsAndLeavesTheLinkClosed()
+    {
+        SimFixture sim;
+        RegisterToolWindow window(sim.context);
+        const auto text = [&window](const char* name) {
+            return window.findChild<QLineEdit*>(QLatin1String(name))->text();
+        };
+        QCOMPARE(window.windowTitle(), QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION"));
+        QCOMPARE(text("txtI2CADR") + text("txtActualWrtAddress") + text("txtActualReadAddress"),
+                 QStringLiteral("9E9E9F"));
+        QCOMPARE(sim.state.I2CWrtAdr + (sim.state.I2CRdAdr << 8), 0x9F9E);
+        // The probe opened and closed the link: the handle box keeps the number, the Handle lamp its colour.
+        QCOMPARE(text("txthDriver"), QStringLiteral(" 1"));
+        // clang-format off
+        for (const auto& [name, colour] : {std::pair{"ShpHandleStatus", L::LightGreen}, {"ShpAttach", L::Black},
+                                           {"shpUSBCon_0", L::Black}, {"shpUSBCon_1", L::LightGreen}})
+            // clang-format on
+            QCOMPARE(window.findChild<LampWidget*>(QLatin1String(name))->color(), colour);
+        QVERIFY(!sim.link.UsbOpen && !sim.board.isInitialised() && sim.messages.messages.empty());
+        QCOMPARE(countCalls(sim, "init") + 10 * countCalls(sim, "uninit"), 11);
+        QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("cmdexit"))->isHidden());
+        QVERIFY(window.findChild<QPushButton*>(QStringLiteral("cbNoc"))->isHidden());
+        QCOMPARE(sim.link.I2COutPipe, 3u); // the bridge query of the probe chose the module's I2C pipe
+        for (int r = 0; r < kRegisterRowCount; ++r) // rows in two frames of sixteen
+            QCOMPARE(window.findChild<QWidget*>(rowName("txtRdByte", r))->parentWidget()->objectName(),
+                     rowName("Frame1", r / 16));
+    }
+
+    void automaticModeClosesTheLinkAfterEachTransaction()
+    {
+        RegToolHarness h;
+        h.click("cmdRead");
+        QCOMPARE(h.i2cCommands(), QStringList{"01 9F"});
+        QVERIFY(!h.sim.link.UsbOpen && !h.sim.board.isInitialised() && h.messages().isEmpty());
+        QCOMPARE(h.text("txthDriver"), QStringLiteral("Closed"));
+        QCOMPARE(h.lamps(kLinkLamps), (QList{L::Black, L::Black, L::LightGreen}));
+        QCOMPARE(h.child<QPushButton>("cbNoc")->text(), QStringLiteral("USB Board Interface Closed"));
+        QVERIFY(h.child<QPushButton>("cmdexit")->isVisible());
+    }
+
+    void manualModeKeepsTheLinkAsTheUserLeftIt()
+    {
+        RegToolHarness h;
+        auto* exitButton = h.child<QPushButton>("cmdexit");
+        h.manualMode();
+        QVERIFY(h.sim.state.ManualUsbConn);
+        h.click("cmdUSBConnect");
+        QVERIFY(h.sim.link.UsbOpen && exitButton->isHidden());
+        QCOMPARE(h.lamps(kLinkLamps), (QList{L::LightGreen, L::LightGreen, L::Black}));
+        QCOMPARE(h.text("txthDriver"), QStringLiteral(" 2"));
+        h.click("cmdRead"); // a transaction leaves the link open
+        QVERIFY(h.sim.link.UsbOpen);
+        QCOMPARE(h.i2cCommands(), QStringList{"01 9F"});
+        h.click("cmdUSBConnect");
+        QVERIFY(!h.window->close() && h.window->isVisible()); // refused while the link is open
+        QCOMPARE(h.sim.program.endRequests, 0);
+        QCOMPARE(h.messages(),
+                 (QStringList{"Already Opened",
+                              "Form will not close until USB Connection is closed. Click USB Disconnect"}));
+        QCOMPARE(h.sim.messages.messages.back().caption, kApplicationTitle);
+        h.click("cmdUSBDisconnect");
+        QVERIFY(!h.sim.link.UsbOpen && !h.sim.board.isInitialised() && !exitButton->isHidden());
+        QCOMPARE(h.text("txthDriver"), QStringLiteral("Closed"));
+        QCOMPARE(h.lamps(kLinkLamps), (QList{L::Black, L::Black, L::LightGreen}));
+        exitButton->click(); // closes the window and ends the program
+        QCOMPARE(h.window->isVisible() + 10 * h.sim.program.endRequests, 10);
+        h.sim.board.failInit(DriverStatus::NoMemory);
+        h.click("cmdUSBConnect");
+        QCOMPARE(h.child<QPushButton>("cbNoc")->text(), QStringLiteral("USB Board won't intialize"));
+    }
+
+    void transactionsWaitForOneRunningElsewhere()
+    {
+        RegToolHarness h;
+        std::optional<RegisterToolWindow> loading;
+        {
+            const auto otherTransaction = h.sim.link.guard().tryBegin();
+            QVERIFY(otherTransaction.has_value());
+            for (const char* button : {"cmdRead", "cmdReadRegs", "cmdTestComm", "cmdUSBConnect"})
+                h.click(button);            // dropped
+            QVERIFY(!h.window->close());    // closing waits
+            loading.emplace(h.sim.context); // so does the probe of a window loading now
+            QVERIFY(h.sim.board.transferLog().empty() && h.sim.board.callLog().empty());
+            QCOMPARE(h.sim.program.endRequests, 0);
+        }
+        yieldEvents();
+        QCOMPARE(h.window->isVisible() + 10 * h.sim.program.endRequests, 10); // closed after all
+        QCOMPARE(countCalls(h.sim, "init") + 10 * countCalls(h.sim, "uninit"), 11);
+        QCOMPARE(loading->findChild<QLineEdit*>(QStringLiteral("txthDriver"))->text(), QStringLiteral(" 2"));
+    }
+
+    void directWrite_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("sent"); // on pipe 4; empty: refused with "Invalid Write Value"
+                                           // clang-format off
+        QTest::newRow("15 a5") << "15" << "a5" << "15 A5";
+        QTest::newRow("empty boxes") << "" << "" << "00 00";
+        for (const auto& [address, data] : {std::pair{"05", "100"}, {"05", "1FF"}, {"05", "FFFF"}, {"85", "01"}, {"123456", "01"}})
+            // clang-format on
+            QTest::addRow("%s %s", address, data) << address << data << "";
+    }
+    void directWrite()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, data);
+        QFETCH(QString, sent);
+        RegToolHarness h;
+        QVERIFY(h.child<QWidget>("DirectWriteGroup")->isHidden()); // out of the way until expanded
+        h.child<QToolButton>("tglDirectWrite")->click();
+        QVERIFY(h.child<QWidget>("DirectWriteGroup")->isVisible());
+        h.manualMode();
+        h.click("cmdUSBConnect");
+        h.sim.board.clearTransferLog();
+        h.setText("txtAddr", address);
+        h.setText("txtData", data);
+        h.click("cmdWrite");
+        QCOMPARE(h.messages(), sent.isEmpty() ? QStringList{"Invalid Write Value"} : QStringList{});
+        QCOMPARE(h.sim.board.transferLog().empty(), sent.isEmpty());
+        if (sent.isEmpty())
+            return;
+        QCOMPARE(hexBytes(h.sim.writesOn(1).at(0).bytes),
+                 QStringLiteral("FF 02 FF FF 02")); // the bridge query
+        QCOMPARE(h.sim.writesOn(4).size(), 1u);
+        QCOMPARE(hexBytes(h.sim.writesOn(4).front().bytes), sent);
+        QCOMPARE(h.texts({"txtAddr", "txtData"}).toUpper(), sent);
+        QCOMPARE(int(h.sim.board.moduleRegister(static_cast<std::uint8_t>(sent.left(2).toInt(nullptr, 16)))),
+                 sent.right(2).toInt(nullptr, 16));
+    }
+
+    // The single-byte transfer panel.
+
+    void readShowsTheByteAndItsLamps()
+    {
+        RegToolHarness h;
+        h.click("cmdRead"); // the VTX8303 at 9E answers with its wiper code
+        QCOMPARE(h.i2cCommands(), QStringList{"01 9F"});
+        QCOMPARE(h.readCount(), 1);
+        QCOMPARE(
+            h.text("txtReadByte"),
+            QStringLiteral("%1").arg(h.sim.board.dcp().wiperCode() << 1, 2, 16, QLatin1Char('0')).toUpper());
+        h.useRegisterDevice();
+        h.sim.board.registerDevice().setReg(0x00, 0x0A);
+        for (const L colour : {L::Green, L::LightGreen, L::Green}) { // alternating with each read
+            h.click("cmdRead");
+            QCOMPARE(h.lamps({"Shape2_2", "Shape3", "Shape2_0"}), (QList{colour, L::LightGreen, L::Black}));
+        }
+        QCOMPARE(h.i2cCommands(), (QStringList{"01 C1", "01 C1", "01 C1"}));
+        QCOMPARE(h.text("txtReadByte") + h.label("lblReadCount"), QStringLiteral("0A 1"));
+        QVERIFY(h.child<QLabel>("lblNak")->isVisible() && h.messages().isEmpty());
+        h.sim.board.setDeviceAnswers(0xC0, false);
+        h.click("cmdRead");
+        QCOMPARE(h.text("txtReadByte") + h.label("lblReadCount"), QStringLiteral("-- 0"));
+        QCOMPARE(h.lamps({"Shape2_2", "Shape3"}), (QList{L::LightRed, L::LightRed}));
+        h.sim.board.setDeviceAnswers(0xC0, true);
+        h.click("cmdRead");
+        QCOMPARE(h.lamps({"Shape2_2", "Shape3"}), (QList{L::LightGreen, L::LightGreen}));
+    }
+
+    void panelWrite_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<QString>("shown"); // "--": refused with "Invalid Write Value"
+        QTest::addColumn<QString>("sent");
+        // clang-format off
+        QTest::newRow("default AA") << 0 << "AA" << false << "AA" << "01 9E AA";
+        QTest::newRow("default 55") << 1 << "55" << false << "55" << "01 9E 55";
+        QTest::newRow("lower case, Enter") << 0 << "aa" << true << "AA" << "01 9E AA";
+        QTest::newRow("empty") << 1 << "" << false << "00" << "01 9E 00";
+        QTest::newRow("zero, Enter") << 0 << "0" << true << "00" << "01 9E 00";
+        QTest::newRow("no hex digit") << 0 << "xy" << false << "00" << "01 9E 00";
+        QTest::newRow("one digit") << 1 << "5" << false << "5" << "01 9E 05";
+        QTest::newRow("digit then letter") << 0 << "1g" << false << "1G" << "01 9E 01";
+        QTest::newRow("leading zeros, Enter") << 1 << "00FF" << true << "00FF" << "01 9E FF";
+        QTest::newRow("100") << 1 << "100" << false << "--" << "";
+        QTest::newRow("1FF, Enter") << 0 << "1ff" << true << "--" << "";
+        QTest::newRow("8000 is negative") << 1 << "8000" << false << "--" << "";
+        QTest::newRow("FFFF is negative, Enter") << 1 << "FFFF" << true << "--" << "";
+        QTest::newRow("too long for a number") << 0 << "12345" << false << "--" << "";
+        // clang-format on
+    }
+    void panelWrite()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(QString, sent);
+        RegToolHarness h;
+        auto* box = h.box(rowName("txtsbwr", index));
+        box->setText(typed);
+        if (enter)
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            h.click(rowName("cmdWrite1Byte", index));
+        QTEST(box->text(), "shown");
+        const bool refused = sent.isEmpty();
+        QCOMPARE(h.messages(), refused ? QStringList{"Invalid Write Value"} : QStringList{});
+        QCOMPARE(h.i2cCommands(), refused ? QStringList{} : QStringList{sent});
+        QCOMPARE(h.readCount(), refused ? 0 : 1);
+        QCOMPARE(h.sim.board.callLog().empty(), refused); // a refused value does not even open the link
+        QCOMPARE(h.lamps({rowName("Shape2", index), rowName("Shape2", 1 - index)}),
+                 (QList{refused ? L::Black : L::LightGreen, L::Black}));
+        QCOMPARE(h.child<QLabel>("lblNak")->isHidden(), refused);
+        QCOMPARE(h.label("lblReadCount"), refused ? QStringLiteral("--") : QStringLiteral(" 2"));
+    }
+
+    void writesThatAreNotAcknowledgedShowRed()
+    {
+        RegToolHarness h;
+        h.click("cmdRead");
+        h.setText("txtsbwr_0", "80");
+        h.click("cmdWrite1Byte_0"); // acknowledged; the VTX8303's EEPROM is busy after it ...
+        QCOMPARE(h.lamp("Shape2_0"), L::LightGreen);
+        h.click("cmdWrite1Byte_0"); // ... so the next write gets transfer count 0
+        QCOMPARE(h.label("lblReadCount"), QStringLiteral(" 0"));
+        QCOMPARE(h.lamps({"Shape2_0", "Shape3", "Shape2_2"}),
+                 (QList{L::LightRed, L::LightRed, L::LightGreen})); // READ's keeps
+        QCOMPARE(h.text("txtReadByte") + h.text("txtsbwr_0"), QStringLiteral("--80"));
+        QCOMPARE(h.i2cCommands(), (QStringList{"01 9F", "01 9E 80", "01 9E 80"}));
+        h.sim.board.setDeviceAnswers(0x9E, false);
+        h.click("cmdWrite1Byte_1");
+        QCOMPARE(h.lamp("Shape2_1"), L::LightRed);
+    }
+
+    void manualModeWithoutAnOpenLinkReportsAndFails()
+    {
+        RegToolHarness h;
+        h.manualMode();
+        h.click("cmdRead");
+        QCOMPARE(h.messages(),
+                 (QStringList{"Write GPIOPipe .. USB Not opened", "ReadPipe .. USB Not opened"}));
+        QVERIFY(h.sim.board.transferLog().empty());
+        QCOMPARE(h.text("txtReadByte"), QStringLiteral("--"));
+        QCOMPARE(h.lamp("Shape2_2"), L::LightRed);
+        QCOMPARE(h.text("txthDriver"), QStringLiteral(" 1")); // nothing opened the link, nothing closed it
+    }
+
+    // The I2C address entry and the communication test.
+
+    void communicationTest_data()
+    {
+        // The typed address, the write address in force (-1: refused, 9E stays), the write and read address
+        // displays, the read command sent, the outcome.
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("address");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QString>("outcome");
+        struct Row {
+            const char* typed;
+            int address;
+            const char *shown, *sent, *outcome;
+        };
+        for (const Row& r : {Row{"9e", 0x9E, "9E 9F", "01 9F", "Good"},
+                             {"C0", 0xC0, "C0 C1", "01 C1", "Good"},
+                             {"FE", 0xFE, "FE FF", "01 FF", "Fail"},
+                             {"50", 0x50, "50 51", "01 51", "Fail"},
+                             {"", 0x00, "0 1", "01 01", "Fail"},
+                             {"5", 0x05, "5 6", "01 06", "Fail"},
+                             {"FF", -1, "-- --", "", "Fail"},
+                             {"100", -1, "-- --", "", "Fail"},
+                             {"8000", -1, "-- --", "", "Fail"},
+                             {"ffff", -1, "-- --", "", "Fail"},
+                             {"12345", -1, "-- --", "", "Fail"}})
+            QTest::addRow("'%s'", r.typed) << r.typed << r.address << r.shown << r.sent << r.outcome;
+    }
+    void communicationTest()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, address);
+        QFETCH(QString, sent);
+        QFETCH(QString, outcome);
+        RegToolHarness h;
+        h.setText("txtI2CADR", typed);
+        h.click("cmdTestComm");
+        QCOMPARE(h.text("txtI2CADR"), typed); // never rewritten
+        QTEST(h.texts({"txtActualWrtAddress", "txtActualReadAddress"}), "shown");
+        const bool good = outcome == u"Good";
+        const QPalette palette = h.child<QLabel>("lblCommTest")->palette();
+        QCOMPARE(h.label("lblCommTest"), outcome);
+        QCOMPARE(palette.color(QPalette::Window), good ? QColor(0, 128, 0) : QColor(255, 0, 0));
+        QCOMPARE(palette.color(QPalette::WindowText),
+                 good ? QApplication::palette().color(QPalette::ButtonText) : QColor(255, 255, 255));
+        // The result signal is the last transfer: FF 02 for good, FF 01 otherwise, on pipe 1.
+        QCOMPARE(h.sim.board.transferLog().back().pipe, 1u);
+        QCOMPARE(hexBytes(h.sim.board.transferLog().back().bytes), QLatin1String(good ? "FF 02" : "FF 01"));
+        QCOMPARE(h.text("txthDriver"), QStringLiteral("Closed"));
+        QCOMPARE(h.i2cCommands(), sent.isEmpty() ? QStringList{} : QStringList{sent});
+        QCOMPARE(h.readCount(), sent.isEmpty() ? 0 : 1);
+        QCOMPARE(h.messages(), address < 0 ? QStringList{"Address value to large"} : QStringList{});
+        QCOMPARE(int(h.sim.state.I2CWrtAdr), address < 0 ? 0x9E : address);
+        QCOMPARE(int(h.sim.state.I2CRdAdr), address < 0 ? 0x9F : (address + 1) & 0xFF);
+        const int wiper = h.sim.board.dcp().wiperCode() << 1 & 0xFF;
+        if (address >= 0 && typed != u"C0") // the transfer count, then the byte read
+            QCOMPARE(h.texts({"txtTstReg_0", "txtTstReg_1"}),
+                     good ? "1 " + QString::number(wiper, 16).toUpper() : "0 0");
+        h.sim.board.clearTransferLog();
+        h.click("cmdRead"); // READ uses the address in force
+        QCOMPARE(h.i2cCommands(),
+                 QStringList{
+                     QStringLiteral("01 %1").arg(h.sim.state.I2CRdAdr, 2, 16, QLatin1Char('0')).toUpper()});
+    }
+
+    // The active register bank against the register device at 0xC0.
+
+    void readAllReadsRegisters00To1FInOrder()
+    {
+        RegToolHarness h;
+        h.useRegisterDevice();
+        QStringList commands, shown{"83", "21"}; // registers 0 and 1 hold the device's ID 83 21
+        for (int r = 0; r < 32; ++r) {
+            if (r >= 2)
+                h.sim.board.registerDevice().setReg(std::uint8_t(r), std::uint8_t(0xA0 + r));
+            commands << QStringLiteral("01 C1 ") + twoDigits(r);
+            shown << twoDigits(0xA0 + r);
+        }
+        shown = shown.mid(0, 2) + shown.mid(4);
+        h.click("cmdReadRegs");
+        QCOMPARE(h.i2cCommands(), commands);
+        QCOMPARE(h.readCount(), 32);
+        QCOMPARE(h.texts(rowNames("txtRdByte")), shown.join(u' '));
+        QCOMPARE(h.label("lblReadCount") + h.text("txthDriver"), QStringLiteral(" 1Closed"));
+        QVERIFY(h.messages().isEmpty());
+        // Every lamp alternates with each read.
+        for (const L colour : {L::LightGreen, L::Green, L::LightGreen}) {
+            QCOMPARE(h.lamps(rowNames("Shape1")), QList<L>(32, colour));
+            h.click("cmdReadRegs");
+        }
+    }
+
+    void rowsLeftOutByTheirTextLengths()
+    {
+        // Whole-bank reads leave out a row whose address is not two characters long; writes also one whose
+        // data is not. Such a row's read box and lamps are hidden until it takes part again.
+        for (const auto& [address, data] :
+             {std::pair{"", "11"}, {"5", "11"}, {"005", "11"}, {"05", "5"}, {"05", "005"}, {"05", ""}}) {
+            RegToolHarness h;
+            h.useRegisterDevice();
+            h.click("cmdReadRegs"); // row 5 read once: lamp lit, box shown
+            h.sim.board.clearTransferLog();
+            h.setText("Reg_Adr_5", address);
+            h.setText("txtBWrite_5", data);
+            h.setText("txtBWrite_7", "77"); // the other write boxes are empty after load
+            h.click("cmdReadRegs");
+            const bool readable = std::strlen(address) == 2;
+            QCOMPARE(h.i2cCommands().size(), readable ? 32 : 31);
+            QCOMPARE(h.i2cCommands().contains("01 C1 05"), readable);
+            QCOMPARE(h.box("txtRdByte_5")->isHidden() && h.child<LampWidget>("Shape1_5")->isHidden(),
+                     !readable);
+            QCOMPARE(h.lamp("Shape1_5"), readable ? L::Green : L::Black);
+            h.sim.board.clearTransferLog();
+            h.click("cmdwriteAll");
+            QCOMPARE(h.i2cCommands(), QStringList{"01 C0 07 77"});
+            QVERIFY(h.child<LampWidget>("shpBwrite_5")->isHidden() &&
+                    h.child<LampWidget>("shpBwrite_0")->isHidden());
+            QCOMPARE(h.lamps({"shpBwrite_5", "shpBwrite_7"}), (QList{L::Black, L::LightGreen}));
+            QCOMPARE(h.text("txtBWrite_5"), QString::fromUtf8(data));
+            QCOMPARE(h.sim.board.registerDevice().reg(0x07), 0x77);
+            h.setText("Reg_Adr_5", "05"); // given its two characters back, the row is read again
+            h.click("cmdReadRegs");
+            QVERIFY(h.box("txtRdByte_5")->isVisible());
+        }
+    }
+
+    void aDeviceThatDoesNotAnswerFailsEveryRowWithoutAMessage()
+    {
+        RegToolHarness h;
+        h.useRegisterDevice();
+        h.sim.board.registerDevice().setReg(0x04, 0x44);
+        h.sim.board.setDeviceAnswers(0xC0, false);
+        h.click("cmdReadRegs");
+        QCOMPARE(h.i2cCommands().size(), 32);
+        QCOMPARE(h.texts(rowNames("txtRdByte")), QStringList(32, "--").join(u' '));
+        QCOMPARE(h.lamps(rowNames("Shape1")), QList<L>(32, L::LightRed));
+        QCOMPARE(h.label("lblReadCount"), QStringLiteral(" 0"));
+        QVERIFY(h.messages().isEmpty());
+        h.setText("txtBWrite_4", "12");
+        h.window->registerBank().txtBWrite_DblClick(4); // a write is not acknowledged either
+        QCOMPARE(h.lamp("shpBwrite_4"), L::LightRed);
+        QCOMPARE(h.text("txtBWrite_4") + h.label("lblReadCount"), QStringLiteral("12 0"));
+        h.sim.board.setDeviceAnswers(0xC0, true);
+        h.click("cmdReadRegs");
+        QCOMPARE(h.lamp("Shape1_4"), L::LightGreen);
+        QCOMPARE(h.text("txtRdByte_4"), QStringLiteral("44"));
+    }
+
+    void aLostReplyFailsOnlyItsRowAndCopyThenWriteAllRestores()
+    {
+        RegToolHarness h;
+        h.useRegisterDevice();
+        auto& device = h.sim.board.registerDevice();
+        device.setReg(0x03, 0x55);
+        device.setReg(0x1F, 0xE1);
+        h.sim.board.failPipe(0x83, DriverStatus::Timeout, 1); // row 0's reply is lost
+        h.click("cmdReadRegs");
+        QCOMPARE(h.i2cCommands().size(), 32);
+        QCOMPARE(h.texts({"txtRdByte_0", "txtRdByte_3", "txtRdByte_31"}), QStringLiteral("-- 55 E1"));
+        QCOMPARE(h.lamps(rowNames("Shape1")), QList<L>{L::LightRed} + QList<L>(31, L::LightGreen));
+        QCOMPARE(h.messages().size(), 1);
+        QVERIFY(h.messages()[0].startsWith(QStringLiteral("ReadPipe: WDU_Transfer() failed: error &H6")));
+        h.click("Command7");
+        QCOMPARE(h.texts(rowNames("txtBWrite")), h.texts(rowNames("txtRdByte")));
+        device.setReg(0x03, 0x00);
+        device.setReg(0x1F, 0x00);
+        h.sim.board.clearTransferLog();
+        h.click("cmdwriteAll");
+        QStringList expected{"01 C0 00 00"}; // the copied "--" is written as zero
+        for (int r = 1; r < 32; ++r)
+            expected << QStringLiteral("01 C0 %1 %2").arg(twoDigits(r), h.text(rowName("txtRdByte", r)));
+        QCOMPARE(h.i2cCommands(), expected);
+        QCOMPARE(device.reg(0x03) << 8 | device.reg(0x1F), 0x55E1);
+        QCOMPARE(h.lamps(rowNames("shpBwrite")), QList<L>(32, L::LightGreen));
+        QVERIFY(h.child<LampWidget>("shpBwrite_0")->isVisible());
+    }
+
+    void clickingAReadBoxReadsThatRow()
+    {
+        // The address's length does not matter here, only its low 8 bits; one too long for a number sends
+        // nothing.
+        for (const auto& [address, sent, shown] :
+             {std::tuple{"0C", "01 C1 0C", "0C"}, {"1FF", "01 C1 FF", "3C"}, {"12345", "", "--"}}) {
+            RegToolHarness h;
+            h.useRegisterDevice();
+            h.sim.board.registerDevice().setReg(0x0C, 0x0C);
+            h.sim.board.registerDevice().setReg(0xFF, 0x3C);
+            h.setText("Reg_Adr_12", address);
+            QTest::mouseClick(h.box("txtRdByte_12"), Qt::LeftButton);
+            QCOMPARE(h.i2cCommands().join(u','), QString::fromUtf8(sent));
+            QCOMPARE(h.text("txtRdByte_12"), QString::fromUtf8(shown));
+            QCOMPARE(h.lamp("Shape1_12"), *sent ? L::LightGreen : L::LightRed);
+        }
+    }
+
+    void singleWrite_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<QString>("shown"); // "--": refused with "Invalid Write Value"
+        QTest::addColumn<int>("stored");
+        // clang-format off
+        QTest::newRow("ab") << "ab" << false << "AB" << 0xAB;
+        QTest::newRow("0 Enter") << "0" << true << "00" << 0x00;
+        QTest::newRow("one digit stays") << "5" << false << "5" << 0x05;
+        QTest::newRow("empty Enter") << "" << true << "00" << 0x00;
+        QTest::newRow("no value") << "--" << false << "00" << 0x00;
+        QTest::newRow("1ff") << "1ff" << false << "--" << 0x99;
+        QTest::newRow("100 Enter") << "100" << true << "--" << 0x99;
+        QTest::newRow("negative") << "9000" << false << "--" << 0x99;
+        QTest::newRow("too long") << "ABCDE" << false << "--" << 0x99;
+        // clang-format on
+    }
+    void singleWrite()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(int, stored);
+        RegToolHarness h;
+        h.useRegisterDevice();
+        h.click("cmdwriteAll"); // hides every write lamp: no row has data
+        h.sim.board.clearCallLog();
+        h.sim.board.registerDevice().setReg(0x09, 0x99);
+        auto* box = h.box("txtBWrite_9");
+        box->setText(typed);
+        if (enter)
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            QTest::mouseDClick(box, Qt::LeftButton);
+        QTEST(box->text(), "shown");
+        QCOMPARE(int(h.sim.board.registerDevice().reg(0x09)), stored);
+        const bool refused = box->text() == u"--";
+        QCOMPARE(h.messages(), refused ? QStringList{"Invalid Write Value"} : QStringList{});
+        QCOMPARE(h.i2cCommands(),
+                 refused ? QStringList{} : QStringList{QStringLiteral("01 C0 09 ") + twoDigits(stored)});
+        QCOMPARE(h.sim.board.callLog().empty(), refused);
+        QCOMPARE(h.lamp("shpBwrite_9"), refused ? L::Black : L::LightGreen);
+        QCOMPARE(h.child<LampWidget>("shpBwrite_9")->isVisible(), !refused); // shown again by a write
+        if (!refused)
+            QCOMPARE(h.label("lblReadCount") + h.text("txthDriver"), QStringLiteral(" 3Closed"));
+    }
+
+    // Setup files through the window (the format itself is tst_setupfile's).
+
+    void saveRightAfterLoadWritesTheDefaultFile()
+    {
+        RegToolHarness h;
+        h.sim.fileDialogs.nextSaveName = h.path("I2C_General.vtx");
+        h.child<QAction>("mnuSetup_Save")->trigger();
+        const QByteArray bytes = readAll(h.sim.fileDialogs.nextSaveName);
+        QVERIFY(bytes.startsWith("I2C ADDRESS , 9E\r\n00,Veltrane Product ID,,\r\n01,Veltrane Product ID / "
+                                 "revision number,,\r\n"));
+        QVERIFY(bytes.endsWith("\r\n1D,Status2,,\r\n1E,,,\r\n1F,,,\r\n"));
+        QCOMPARE(bytes.count("\r\n"), 33);
+        QVERIFY(h.messages().isEmpty());
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION"));
+        const FileDialogRequest& request = h.sim.fileDialogs.saveRequests.at(0);
+        QCOMPARE(request.fileName + u'|' + request.defaultSuffix, QStringLiteral("I2C_General.vtx|vtx"));
+        QCOMPARE(request.nameFilters, (QStringList{"All Files (*.*)", "I2C_General Setup Files (*.vtx)"}));
+        QCOMPARE(request.selectedFilter, 1);
+    }
+
+    void aSavedSetupLoadsBackIntoTheWindow()
+    {
+        RegToolHarness h;
+        const QString path = h.path("bench.vtx");
+        // clang-format off
+        for (const auto& [box, text] : {std::pair{"txtI2CADR", "c0"}, {"Reg_Desc_2", "RX, TX gain"}, {"Reg_Desc_3", "  indented "},
+                                        {"Reg_Desc_4", "5\" panel"}, {"Reg_Desc_5", "Temp\u00E9rature \u00B5A \u20AC \u03A9"},
+                                        {"txtBWrite_6", "7f"}, {"txtRdByte_7", "--"}})
+            // clang-format on
+            h.setText(box, QString::fromUtf8(text));
+        QStringList expected = windowTexts(h);
+        h.sim.fileDialogs.nextSaveName = path;
+        h.window->mnuSetup_Save_Click();
+        QVERIFY(h.messages().isEmpty());
+        QVERIFY(
+            readAll(path).contains("\r\n02,\"RX, TX gain\",,\r\n03,\"  indented \",,\r\n04,5\" panel,,\r\n"));
+        h.setText("txtI2CADR", "50");
+        for (int r = 0; r < kRegisterRowCount; ++r)
+            for (const char* base : kRowBoxes)
+                h.setText(rowName(base, r), "x");
+        h.sim.fileDialogs.nextOpenName = path;
+        h.child<QAction>("mnuSetup_Open")->trigger();
+        QVERIFY(h.messages().isEmpty());
+        expected[0] = QStringLiteral("bench.vtx - Veltrane R2IZOR");
+        expected[1] = QStringLiteral("c0 C0 C1");
+        QCOMPARE(windowTexts(h), expected);
+        QCOMPARE(h.sim.state.I2CWrtAdr + (h.sim.state.I2CRdAdr << 8), 0xC1C0);
+        QVERIFY(h.sim.board.transferLog().empty()); // loading sends nothing
+        const FileDialogRequest& request = h.sim.fileDialogs.openRequests.at(0);
+        QCOMPARE(request.title, QStringLiteral("Select Setup File to Open"));
+        QCOMPARE(request.nameFilters.value(1), QStringLiteral("I2C_General Setup Files (*.vtx)"));
+    }
+
+    void theHeaderAddressAndAZZRegisterAddress()
+    {
+        // A foreign header's address is taken; one too long for a number shows but leaves 9E in force.
+        for (const auto& [header, shown, address] : {std::tuple{"ADDR , 50", "50 50 51", 0x50},
+                                                     {"I2C ADDRESS , 12345", "12345 -- --", 0x9E},
+                                                     {"I2C ADDRESS , C0", "C0 C0 C1", 0xC0}}) {
+            RegToolHarness h;
+            writeFile(h.path("other.vtx"), defaultFile(header).replace("\r\n14,,,\r\n", "\r\nZZ,,,\r\n"));
+            h.window->Read_Param_File(h.path("other.vtx"));
+            QCOMPARE(h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"}),
+                     QString::fromUtf8(shown));
+            QCOMPARE(int(h.sim.state.I2CWrtAdr), address);
+            QCOMPARE(h.text("Reg_Adr_20"), QStringLiteral("ZZ"));
+        }
+        RegToolHarness h; // a "ZZ" address reads register 0
+        h.useRegisterDevice();
+        h.setText("Reg_Adr_20", "ZZ");
+        h.click("cmdReadRegs");
+        QCOMPARE(h.i2cCommands().value(20), QStringLiteral("01 C1 00"));
+        QCOMPARE(h.text("txtRdByte_20"), QStringLiteral("83"));
+    }
+
+    void textsNoFileCanCarryAreRefusedBeforeAnythingIsWritten()
+    {
+        for (const auto& [box, text, what] :
+             {std::tuple{"Reg_Desc_3", "5\", wide",
+                         "the description of row 3 holds both a comma and a double quote"},
+              {"txtI2CADR", "\"9E", "the I2C address holds a double quote at its start"},
+              {"txtBWrite_31", " 1\"",
+               "the write data of row 31 holds a double quote and a blank at its start or end"}}) {
+            RegToolHarness h;
+            writeFile(h.sim.fileDialogs.nextSaveName = h.path("old.vtx"), "old");
+            h.setText(box, text);
+            h.window->mnuSetup_Save_Click();
+            QCOMPARE(
+                h.messages(),
+                QStringList{QStringLiteral("The setup was not saved: %1, which a setup file cannot carry. "
+                                           "Change that text and save again.")
+                                .arg(what)});
+            QCOMPARE(h.sim.messages.messages.front().caption, kApplicationTitle);
+            QVERIFY(h.sim.fileDialogs.saveRequests.empty()); // told before the dialog
+            QCOMPARE(readAll(h.sim.fileDialogs.nextSaveName), QByteArray("old"));
+        }
+    }
+
+    void aFileThatCannotBeLoadedLeavesTheWindowUnchanged()
+    {
+        for (const auto& [exists, message] :
+             {std::pair{true, "is incomplete: it holds 126 of the 130 fields a setup needs"},
+              {false, "could not be opened: No such file or directory"}}) {
+            RegToolHarness h;
+            const QString path = h.path("short.vtx");
+            const QByteArray bytes = defaultFile("I2C ADDRESS , 50");
+            if (exists)
+                writeFile(path, bytes.first(bytes.indexOf("1F,"))); // the last row is missing
+            h.setText("txtRdByte_3", "33");
+            const QStringList before = windowTexts(h);
+            h.sim.fileDialogs.nextOpenName = path;
+            h.window->mnuSetup_Open_Click();
+            QCOMPARE(h.messages(),
+                     QStringList{QStringLiteral("The setup file \"%1\" %2. Nothing was changed.")
+                                     .arg(QDir::toNativeSeparators(path), message)});
+            QCOMPARE(windowTexts(h), before);
+            QCOMPARE(h.sim.state.I2CWrtAdr, 0x9E);
+        }
+    }
+
+    void openWaitsForARunningTransaction()
+    {
+        RegToolHarness h;
+        writeFile(h.sim.fileDialogs.nextOpenName = h.path("later.vtx"), defaultFile("I2C ADDRESS , C0"));
+        {
+            const auto transaction = h.sim.link.guard().tryBegin();
+            h.window->mnuSetup_Open_Click();
+            QVERIFY(h.sim.fileDialogs.openRequests.empty()); // no dialog yet
+        }
+        yieldEvents();
+        QCOMPARE(h.sim.state.I2CWrtAdr, 0xC0);
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("later.vtx - Veltrane R2IZOR"));
+        QVERIFY(h.messages().isEmpty());
+    }
+
+    void aFailedSaveIsToldAndTheEarlierFileKept()
+    {
+        RegToolHarness h;
+        // The temporary file beside a name this long cannot be created, so the save fails before the end.
+        const QString path = h.path(QByteArray(250, 's').append(".vtx").constData());
+        writeFile(h.sim.fileDialogs.nextSaveName = path, "I2C ADDRESS , 50\r\n");
+        h.window->mnuSetup_Save_Click();
+        QCOMPARE(h.messages().size(), 1);
+        const QString message = h.messages().front();
+        QVERIFY2(message.startsWith(QStringLiteral("The setup file \"%1\" could not be saved: ")
+                                        .arg(QDir::toNativeSeparators(path))),
+                 qPrintable(message));
+        QVERIFY(message.endsWith(QStringLiteral(". Any earlier file of that name is unchanged.")));
+        QCOMPARE(readAll(path), QByteArray("I2C ADDRESS , 50\r\n"));
+        QCOMPARE(QDir(h.dir.path()).entryList(QDir::Files).size(), 1);
+    }
+};
+
+QTEST_MAIN(TestRegTool)
+#include "tst_regtool.moc"
