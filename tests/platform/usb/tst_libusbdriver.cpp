@@ -1,514 +1,368 @@
-// The libusb driver against an emulated control module (umockdev): hot-plug notifications, device
-// information, interface selection, the exact bytes of every transfer, refusals, and unplugging.
+// The libusb driver against an emulated control module (umockdev, run under umockdev-wrapper): first the
+// driver on its own (descriptors, refusals, notification delivery), then the program's own link and protocol
+// code through it, end to end, with the module unplugged and plugged in again while the link is open.
+
+// GLib's headers use "signals" as a name, which Qt's keywords turn into "public": umockdev comes first.
+// clang-format off
+#include <umockdev.h>
+// clang-format on
 
 #include "common/yield.h"
+#include "link/linkclient.h"
 #include "platform/libusbdriver.h"
-#include "usbtestbed.h"
+#include "protocol/bridgecommands.h"
+#include "recordingseams.h"
+#include "tracerecorder.h"
 
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 #include <memory>
-#include <vector>
 
 using namespace vtx;
-
-Q_DECLARE_METATYPE(vtx::DriverStatus)
-Q_DECLARE_METATYPE(vtx::TransferDirection)
+using namespace vtx::test;
 
 namespace {
 
-// Sleeps in the event loop until `done` holds; libusb's descriptors wake it. The watchdog only keeps a
-// broken build from hanging the test run; it measures nothing.
+// The module on an emulated bus: descriptors from vtxmodule.umockdev (bulk out 01-04, bulk in 81-83),
+// answers replayed from vtxmodule.ioctl (an OUT not scripted byte for byte fails with an I/O error).
+class EmulatedModule {
+public:
+    EmulatedModule() : m_testbed(umockdev_testbed_new()) {}
+    ~EmulatedModule() { g_object_unref(m_testbed); }
+
+    bool plug()
+    {
+        QFile description(QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"));
+        if (!description.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray text = description.readAll();
+        m_sysPath = "/sys" + text.left(text.indexOf('\n')).mid(3).trimmed(); // its first line: "P: <path>"
+        return umockdev_testbed_add_from_string(m_testbed, text.constData(), nullptr) &&
+               umockdev_testbed_load_ioctl(m_testbed, "/dev/bus/usb/001/002",
+                                           VTX_USB_TESTDATA_DIR "/vtxmodule.ioctl", nullptr);
+    }
+    // A removal announced as a hot-plug event, then the device gone.
+    void unplug()
+    {
+        umockdev_testbed_uevent(m_testbed, m_sysPath.constData(), "remove");
+        umockdev_testbed_remove_device(m_testbed, m_sysPath.constData());
+    }
+
+private:
+    UMockdevTestbed* m_testbed;
+    QByteArray m_sysPath;
+};
+
+// Sleeps in the event loop until `done` holds; libusb's descriptors wake it. The watchdog only keeps a broken
+// build from hanging the run; it measures nothing.
 template <typename Predicate> bool waitInEventLoop(Predicate done)
 {
-    bool expired = false;
     QTimer watchdog;
     watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [&expired] { expired = true; });
     watchdog.start(30000);
-    while (!done() && !expired)
+    while (!done() && watchdog.isActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return done();
 }
 
-std::vector<std::uint8_t> bytesOf(const QByteArray& hex)
-{
-    const QByteArray raw = QByteArray::fromHex(hex);
-    return {raw.begin(), raw.end()};
-}
+// The driver with notifications recorded; `inCall` is set around every driver call a test makes through
+// call(), so a notification delivered from inside the driver is counted.
+struct DriverBench {
+    template <typename F> auto call(F f)
+    {
+        inCall = true;
+        const auto result = f(driver);
+        inCall = false;
+        return result;
+    }
+    DriverStatus init()
+    {
+        UsbDriver::Notifications n{[this](DeviceHandle device, const DeviceInfo& info) {
+                                       deliveredInCall += inCall;
+                                       attached.push_back(device);
+                                       attachInfo = info;
+                                       return accept;
+                                   },
+                                   [this](DeviceHandle device) {
+                                       deliveredInCall += inCall;
+                                       detached.push_back(device);
+                                   }};
+        return call(
+            [&](LibusbDriver& d) { return d.init(LibusbDriver::moduleMatch(), std::move(n), handle); });
+    }
+    DriverStatus transfer(DeviceHandle device, std::uint32_t pipe, TransferDirection direction,
+                          std::vector<std::uint8_t>& buffer, std::uint32_t& count)
+    {
+        return call([&](LibusbDriver& d) {
+            return d.transfer(device, pipe, direction, 0, buffer, count, UsbDriver::kTransferTimeoutMs);
+        });
+    }
+
+    LibusbDriver driver;
+    DriverHandle handle = 0;
+    bool accept = true;
+    bool inCall = false;
+    int deliveredInCall = 0;
+    std::vector<DeviceHandle> attached, detached;
+    DeviceInfo attachInfo;
+};
+
+class RecordingView final : public LinkView {
+public:
+    QWidget* dialogParent() override { return nullptr; }
+    void setNocCaption(const QString&) override {}
+    void hideNoc() override { nocHidden = true; }
+    void paintLinkOpening() override {}
+    void paintLinkClosed() override { ++closedPaints; }
+    void paintAttachLamp(LampColor color) override { attachLamp = color; }
+
+    bool nocHidden = false;
+    int closedPaints = 0;
+    LampColor attachLamp = LampColor::Black;
+};
+
+// The DCP panel's link on the libusb driver, as the program builds it.
+struct Program {
+    Program() { dcpPanel.becomeAttachLampForm(); }
+    LibusbDriver driver;
+    RecordingMessageBoxes messages;
+    Link link{driver, messages, LibusbDriver::moduleMatch()};
+    RecordingView view;
+    LinkClient dcpPanel{link, kDcpPanelLink, view};
+};
+
+const QString kGone = QStringLiteral("WDU_GetDeviceInfo() failed:\nerror &H4 "
+                                     "(No such device (it may have been disconnected))\n");
 
 } // namespace
 
 class TestLibusbDriver : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<EmulatedModule> m_module; // before the driver: libusb must start inside the emulation
+
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_module = std::make_unique<EmulatedModule>();
+        QVERIFY2(umockdev_in_mock_environment(), "run this test under umockdev-wrapper");
+    }
+    void cleanup() { m_module.reset(); }
 
-    void noModuleNoAttach();
-    void attachCarriesTheModulesDescriptors();
-    void exchanges_data();
-    void exchanges();
-    void refusedPipes_data();
-    void refusedPipes();
-    void unknownHandles_data();
-    void unknownHandles();
-    void missingInterfaceIsRefused_data();
-    void missingInterfaceIsRefused();
-    void unplugAndReplugWhileRunning();
-    void refusedAttachLetsGoOfTheModule();
-    void uninitDropsPendingNotifications();
-    void reinitGivesNewHandles();
-    void staleUninitIsIgnored();
-    void resetKeepsTheModuleUsable();
+    void attachCarriesTheDescriptorsAfterAYield()
+    {
+        QVERIFY(m_module->plug());
+        DriverBench bench;
+        QCOMPARE(bench.init(), DriverStatus::Success);
+        QVERIFY(bench.attached.empty()); // queued by init, delivered only when the program yields
+        yieldEvents(10);
+        QCOMPARE(bench.attached.size(), std::size_t{1});
+        const DeviceInfo& info = bench.attachInfo;
+        QCOMPARE(info.descriptor.idVendor, std::uint16_t{0x2A5E});
+        QCOMPARE(info.descriptor.idProduct, std::uint16_t{0x8303});
+        QCOMPARE(info.activeAlternateSetting.numPipes, std::uint8_t{7});
+        QByteArray pipes;
+        for (const PipeInfo& pipe : info.activeAlternateSetting.pipes)
+            pipes.append(char(pipe.type == PipeType::Bulk && pipe.maxPacketSize == 64 ? pipe.address : 0));
+        QCOMPARE(pipes.toHex(), QByteArray("01020304818283"));
 
-private:
-    // Notifications as the link would get them. `m_inDriverCall` is set around every driver call the test
-    // makes: a notification that sees it set was delivered from inside the driver, which must not happen.
-    UsbDriver::Notifications recordingNotifications();
-    DriverStatus initDriver();
-    // Init with the module plugged in, yield for the attach and select interface 0.
-    DeviceHandle attachModule();
-    DriverStatus write(DeviceHandle device, std::uint32_t pipe, const std::vector<std::uint8_t>& bytes,
-                       std::uint32_t& transferred);
-    DriverStatus read(DeviceHandle device, std::uint32_t pipe, std::vector<std::uint8_t>& buffer,
-                      std::uint32_t& transferred);
+        // Interface 0 only; a refused selection leaves the one in force.
+        const DeviceHandle device = bench.attached.front();
+        QCOMPARE(bench.driver.setInterface(device, 0, 0), DriverStatus::Success);
+        QCOMPARE(bench.driver.setInterface(device, 1, 0), DriverStatus::Refused);
+        QCOMPARE(bench.driver.setInterface(device, 0, 1), DriverStatus::Refused);
+        QCOMPARE(bench.driver.setInterface(device, 256, 0), DriverStatus::InvalidParameter);
+        QCOMPARE(bench.driver.getDeviceInfo(device, bench.attachInfo), DriverStatus::Success);
+        QCOMPARE(bench.attachInfo.activeAlternateSetting.interfaceNumber, std::uint8_t{0});
+        QCOMPARE(bench.attachInfo.activeAlternateSetting.alternateSetting, std::uint8_t{0});
+        QCOMPARE(bench.deliveredInCall, 0);
+    }
 
-    std::unique_ptr<UsbTestbed> m_testbed; // before the driver: libusb must start inside the testbed
-    std::unique_ptr<LibusbDriver> m_driver;
-    DriverHandle m_driverHandle = 0;
-    std::vector<DeviceHandle> m_attached;
-    std::vector<DeviceInfo> m_attachInfos;
-    std::vector<DeviceHandle> m_detached;
-    bool m_accept = true;
-    bool m_inDriverCall = false;
-    int m_deliveredInsideDriverCall = 0;
+    void refusedTransfers_data()
+    {
+        QTest::addColumn<int>("handle"); // 0 the attached one, 1 handle 0, 2 one never given out
+        QTest::addColumn<std::uint32_t>("pipe");
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<DriverStatus>("expected");
+
+        QTest::newRow("write pipe 0") << 0 << 0u << false << DriverStatus::NoSuchPipe;
+        QTest::newRow("read pipe 0") << 0 << 0u << true << DriverStatus::NoSuchPipe;
+        QTest::newRow("read pipe 80") << 0 << 0x80u << true << DriverStatus::NoSuchPipe;
+        QTest::newRow("write pipe 5") << 0 << 5u << false << DriverStatus::NoSuchPipe;
+        QTest::newRow("read pipe 84") << 0 << 0x84u << true << DriverStatus::NoSuchPipe;
+        QTest::newRow("write pipe 103") << 0 << 0x103u << false << DriverStatus::NoSuchPipe;
+        QTest::newRow("read out pipe 3") << 0 << 3u << true << DriverStatus::InvalidParameter;
+        QTest::newRow("write in pipe 83") << 0 << 0x83u << false << DriverStatus::InvalidParameter;
+        QTest::newRow("handle 0") << 1 << 3u << false << DriverStatus::DeviceGone;
+        QTest::newRow("unknown handle") << 2 << 3u << false << DriverStatus::InvalidHandle;
+    }
+    void refusedTransfers()
+    {
+        QFETCH(int, handle);
+        QFETCH(std::uint32_t, pipe);
+        QFETCH(bool, read);
+        QFETCH(DriverStatus, expected);
+
+        QVERIFY(m_module->plug());
+        DriverBench bench;
+        QCOMPARE(bench.init(), DriverStatus::Success);
+        yieldEvents(10);
+        QCOMPARE(bench.attached.size(), std::size_t{1});
+        const DeviceHandle attached = bench.attached.front();
+        QCOMPARE(bench.driver.setInterface(attached, 0, 0), DriverStatus::Success);
+        const DeviceHandle device = handle == 0 ? attached : handle == 1 ? 0 : attached + 1000;
+
+        // The scripted DCP write: had it reached libusb, the emulation would have answered it.
+        std::vector<std::uint8_t> buffer{0x01, 0x9E, 0x81};
+        std::uint32_t count = 99;
+        const auto direction = read ? TransferDirection::Read : TransferDirection::Write;
+        QCOMPARE(bench.transfer(device, pipe, direction, buffer, count), expected);
+        QCOMPARE(count, 0u);
+        QCOMPARE(buffer, (std::vector<std::uint8_t>{0x01, 0x9E, 0x81}));
+        if (handle != 0) {
+            DeviceInfo info;
+            QCOMPARE(bench.driver.getDeviceInfo(device, info), expected);
+            QCOMPARE(bench.driver.setInterface(device, 0, 0), expected);
+        }
+        // The module is still usable.
+        QCOMPARE(bench.transfer(attached, 3, TransferDirection::Write, buffer, count), DriverStatus::Success);
+        buffer.assign(2, 0);
+        QCOMPARE(bench.transfer(attached, 0x83, TransferDirection::Read, buffer, count),
+                 DriverStatus::Success);
+        QCOMPARE(buffer, (std::vector<std::uint8_t>{0x02, 0x00}));
+        QVERIFY(bench.detached.empty());
+    }
+
+    void refusedAttachLetsGoOfTheModule()
+    {
+        QVERIFY(m_module->plug());
+        DriverBench bench;
+        bench.accept = false; // as the link does when it cannot select the interface
+        QCOMPARE(bench.init(), DriverStatus::Success);
+        yieldEvents(10);
+        QCOMPARE(bench.attached.size(), std::size_t{1});
+        QCOMPARE(bench.driver.openDeviceCount(), std::size_t{0});
+        DeviceInfo info;
+        QCOMPARE(bench.driver.getDeviceInfo(bench.attached.front(), info), DriverStatus::DeviceGone);
+        QVERIFY(bench.detached.empty()); // refused, not removed
+    }
+
+    void uninitDropsPendingNotificationsAndReinitAttachesAnew()
+    {
+        QVERIFY(m_module->plug());
+        DriverBench bench;
+        QCOMPARE(bench.init(), DriverStatus::Success);
+        const DriverHandle first = bench.handle;
+        bench.driver.closeDriverHandle(first);
+        QVERIFY(bench.driver.isInitialised()); // closing the handle is not a release
+        bench.driver.uninit(first);
+        QVERIFY(!bench.driver.isInitialised());
+        yieldEvents(10);
+        QVERIFY(bench.attached.empty());
+
+        QCOMPARE(bench.init(), DriverStatus::Success);
+        QVERIFY(bench.handle != first);
+        yieldEvents(10);
+        QCOMPARE(bench.attached.size(), std::size_t{1});
+        QVERIFY(bench.detached.empty()); // a release is not an unplug
+        QCOMPARE(bench.deliveredInCall, 0);
+    }
+
+    // The link opens (attach through the yields, bridge query, serial set-up), writes and reads the DCP, sees
+    // the module unplugged and plugged in again while it waits in the event loop, and closes.
+    void linkEndToEnd()
+    {
+        QVERIFY(m_module->plug());
+        Program p;
+        TraceRecorder traces;
+        p.dcpPanel.Connect_Usb();
+        QCOMPARE(p.messages.texts(), QStringList{});
+        QVERIFY(p.link.UsbOpen && p.link.UsbOK && p.view.nocHidden);
+        QCOMPARE(p.view.attachLamp, LampColor::LightGreen);
+        QCOMPARE(p.link.I2COutPipe, 3u);
+        // The query's reply really came from the module, not from a cleared buffer that reads as kind 1 too.
+        p.dcpPanel.Init_USB_Com();
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(p.link.PipeBuf.data()), int(p.link.PipeBuf.size())),
+                 QByteArray::fromHex("19FF0201020056545838333033000000000000000000000000"));
+
+        const protocol::I2cCommand write = protocol::writeByte(0x9E, 0x81);
+        const protocol::I2cReply written = p.dcpPanel.exchange(write);
+        QCOMPARE(written.count, std::uint8_t{2});
+        QVERIFY(protocol::acknowledged(write, written));
+        const protocol::I2cCommand read = protocol::readCurrent(0x9F);
+        const protocol::I2cReply readBack = p.dcpPanel.exchange(read);
+        QCOMPARE(readBack.count, std::uint8_t{1});
+        QCOMPARE(readBack.data, std::uint8_t{0x81});
+
+        // Unplugged: the detach turns the lamp red, the link stays open, and the next read tells the user.
+        const DeviceHandle first = p.link.UsbDevCtx.deviceHandle;
+        m_module->unplug();
+        QVERIFY2(waitInEventLoop([&p] { return p.view.attachLamp == LampColor::LightRed; }), "no detach");
+        QCOMPARE(p.link.UsbDevCtx.deviceHandle, DeviceHandle{0});
+        QVERIFY(p.link.UsbOpen);
+        QVERIFY(traces.lines("vtx.link")
+                    .contains("DeviceDetach: Received detach for device handle &H" +
+                              QString::number(first, 16).toUpper()));
+        const protocol::I2cReply gone = p.dcpPanel.exchange(read);
+        QCOMPARE(gone.count + gone.data, 0);
+        QCOMPARE(p.messages.texts(), QStringList{"ReadPipe: " + kGone});
+        p.messages.clear();
+
+        // Plugged in again: a new attach, and commands work without reopening the link.
+        QVERIFY(m_module->plug());
+        QVERIFY2(waitInEventLoop([&p] { return p.link.UsbDevCtx.deviceHandle != 0; }), "no attach");
+        QCOMPARE(p.view.attachLamp, LampColor::LightGreen);
+        QVERIFY(p.link.UsbDevCtx.deviceHandle != first);
+        QCOMPARE(p.dcpPanel.exchange(read).data, std::uint8_t{0x81});
+
+        p.dcpPanel.Disconnect_USB();
+        QVERIFY(!p.link.UsbOpen);
+        QVERIFY(!p.driver.isInitialised());
+        QCOMPARE(p.view.closedPaints, 1);
+        QCOMPARE(p.messages.texts(), QStringList{});
+    }
+
+    void linkOpeningWithoutModule()
+    {
+        Program p;
+        p.dcpPanel.Connect_Usb();
+        QVERIFY(!p.link.UsbOpen && !p.link.UsbOK);
+        QCOMPARE(p.messages.texts(), QStringList{"WriteGPIOPipe: " + kGone});
+        QCOMPARE(p.view.attachLamp, LampColor::Black);
+    }
+
+    // The emulation fails an unscripted write or read at once with an I/O error: traced for a write, shown
+    // for a read, and neither is taken for an unplug.
+    void linkTransferFailures()
+    {
+        QVERIFY(m_module->plug());
+        Program p;
+        p.dcpPanel.Connect_Usb();
+        QVERIFY(p.link.UsbOpen);
+        TraceRecorder traces;
+        p.link.PipeNum = 3;
+        p.link.PipeBuf = protocol::writeByte(0x9E, 0x82).request;
+        p.link.PipeLen = std::uint32_t(p.link.PipeBuf.size());
+        p.dcpPanel.WritePipe();
+        QCOMPARE(p.link.UsbStatus, DriverStatus::IoError);
+        QVERIFY(traces.lines("vtx.link")
+                    .contains("WritePipe: WDU_Transfer() failed: error &H9 (Input/Output Error)"));
+        QCOMPARE(p.messages.texts(), QStringList{});
+
+        p.link.PipeNum = 0x82;
+        p.link.PipeLen = 2;
+        p.link.PipeBuf.assign(2, 0);
+        p.dcpPanel.ReadPipe();
+        QCOMPARE(p.messages.texts(),
+                 QStringList{"ReadPipe: WDU_Transfer() failed: error &H9 (Input/Output Error)"});
+
+        yieldEvents(10);
+        QVERIFY(p.link.UsbDevCtx.deviceHandle != 0);
+        QCOMPARE(p.view.attachLamp, LampColor::LightGreen);
+        QCOMPARE(p.driver.openDeviceCount(), std::size_t{1});
+    }
 };
-
-void TestLibusbDriver::init()
-{
-    if (!UsbTestbed::available())
-        QSKIP("umockdev is not installed: the emulated module is not available");
-    m_testbed = std::make_unique<UsbTestbed>();
-    QVERIFY2(m_testbed->inMockEnvironment(), "run this test under umockdev-wrapper");
-    m_driver = std::make_unique<LibusbDriver>();
-    m_attached.clear();
-    m_attachInfos.clear();
-    m_detached.clear();
-    m_accept = true;
-    m_deliveredInsideDriverCall = 0;
-}
-
-void TestLibusbDriver::cleanup()
-{
-    if (m_driver)
-        QCOMPARE(m_deliveredInsideDriverCall, 0);
-    m_driver.reset(); // the libusb context goes before the emulated bus
-    m_testbed.reset();
-}
-
-UsbDriver::Notifications TestLibusbDriver::recordingNotifications()
-{
-    return {
-        [this](DeviceHandle device, const DeviceInfo& info) {
-            m_deliveredInsideDriverCall += m_inDriverCall ? 1 : 0;
-            m_attached.push_back(device);
-            m_attachInfos.push_back(info);
-            return m_accept;
-        },
-        [this](DeviceHandle device) {
-            m_deliveredInsideDriverCall += m_inDriverCall ? 1 : 0;
-            m_detached.push_back(device);
-        },
-    };
-}
-
-DriverStatus TestLibusbDriver::initDriver()
-{
-    m_inDriverCall = true;
-    const DriverStatus status =
-        m_driver->init(LibusbDriver::moduleMatch(), recordingNotifications(), m_driverHandle);
-    m_inDriverCall = false;
-    return status;
-}
-
-DeviceHandle TestLibusbDriver::attachModule()
-{
-    QString error;
-    if (!m_testbed->isPlugged() && !m_testbed->plugModule(error)) {
-        qWarning("cannot plug the emulated module: %s", qPrintable(error));
-        return 0;
-    }
-    if (!succeeded(initDriver()))
-        return 0;
-    yieldEvents(10);
-    if (m_attached.size() != 1)
-        return 0;
-    const DeviceHandle device = m_attached.front();
-    m_inDriverCall = true;
-    const DriverStatus status = m_driver->setInterface(device, 0, 0);
-    m_inDriverCall = false;
-    return succeeded(status) ? device : 0;
-}
-
-DriverStatus TestLibusbDriver::write(DeviceHandle device, std::uint32_t pipe,
-                                     const std::vector<std::uint8_t>& bytes, std::uint32_t& transferred)
-{
-    std::vector<std::uint8_t> buffer = bytes;
-    m_inDriverCall = true;
-    const DriverStatus status = m_driver->transfer(device, pipe, TransferDirection::Write, 0, buffer,
-                                                   transferred, UsbDriver::kTransferTimeoutMs);
-    m_inDriverCall = false;
-    return status;
-}
-
-DriverStatus TestLibusbDriver::read(DeviceHandle device, std::uint32_t pipe,
-                                    std::vector<std::uint8_t>& buffer, std::uint32_t& transferred)
-{
-    m_inDriverCall = true;
-    const DriverStatus status = m_driver->transfer(device, pipe, TransferDirection::Read, 0, buffer,
-                                                   transferred, UsbDriver::kTransferTimeoutMs);
-    m_inDriverCall = false;
-    return status;
-}
-
-void TestLibusbDriver::noModuleNoAttach()
-{
-    QCOMPARE(initDriver(), DriverStatus::Success);
-    QVERIFY(m_driverHandle > 0);
-    QVERIFY(m_driver->isInitialised());
-    yieldEvents(50);
-    QVERIFY(m_attached.empty());
-    QCOMPARE(m_driver->openDeviceCount(), std::size_t{0});
-    // What the link asks when no attach came.
-    DeviceInfo info;
-    QCOMPARE(m_driver->getDeviceInfo(0, info), DriverStatus::DeviceGone);
-    m_driver->uninit(m_driverHandle);
-    QVERIFY(!m_driver->isInitialised());
-}
-
-void TestLibusbDriver::attachCarriesTheModulesDescriptors()
-{
-    QString error;
-    QVERIFY2(m_testbed->plugModule(error), qPrintable(error));
-    QCOMPARE(initDriver(), DriverStatus::Success);
-    // Queued by init, delivered only when the program yields.
-    QVERIFY(m_attached.empty());
-    yieldEvents(10);
-    QCOMPARE(m_attached.size(), std::size_t{1});
-    const DeviceHandle device = m_attached.front();
-    QVERIFY(device != 0);
-    QCOMPARE(m_driver->openDeviceCount(), std::size_t{1});
-
-    const DeviceInfo& info = m_attachInfos.front();
-    QCOMPARE(info.descriptor.idVendor, std::uint16_t{0x2A5E});
-    QCOMPARE(info.descriptor.idProduct, std::uint16_t{0x8303});
-    QCOMPARE(info.descriptor.bcdUSB, std::uint16_t{0x0200});
-    QCOMPARE(info.descriptor.bcdDevice, std::uint16_t{0x0100});
-    QCOMPARE(info.descriptor.bMaxPacketSize0, std::uint8_t{64});
-    QCOMPARE(info.descriptor.bNumConfigurations, std::uint8_t{1});
-    const AlternateSetting& alt = info.activeAlternateSetting;
-    QCOMPARE(alt.interfaceNumber, std::uint8_t{0});
-    QCOMPARE(alt.alternateSetting, std::uint8_t{0});
-    QCOMPARE(alt.numPipes, std::uint8_t{7});
-    std::vector<std::uint8_t> addresses;
-    for (const PipeInfo& pipe : alt.pipes) {
-        addresses.push_back(pipe.address);
-        QCOMPARE(pipe.type, PipeType::Bulk);
-        QCOMPARE(pipe.maxPacketSize, std::uint16_t{64});
-    }
-    QCOMPARE(addresses, (std::vector<std::uint8_t>{0x01, 0x02, 0x03, 0x04, 0x81, 0x82, 0x83}));
-
-    // The same information on request, and interface 0 can be selected.
-    DeviceInfo again;
-    QCOMPARE(m_driver->getDeviceInfo(device, again), DriverStatus::Success);
-    QCOMPARE(again.descriptor.idProduct, std::uint16_t{0x8303});
-    QCOMPARE(again.activeAlternateSetting.pipes.size(), std::size_t{7});
-    QCOMPARE(m_driver->setInterface(device, 0, 0), DriverStatus::Success);
-    QVERIFY(m_detached.empty());
-}
-
-void TestLibusbDriver::exchanges_data()
-{
-    QTest::addColumn<std::uint32_t>("outPipe");
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<DriverStatus>("writeStatus");
-    QTest::addColumn<std::uint32_t>("inPipe"); // 0: the command has no reply
-    QTest::addColumn<int>("replyLength");
-    QTest::addColumn<QByteArray>("reply");
-
-    QTest::newRow("bridge query") << 1u << QByteArray("FF02FFFF02") << DriverStatus::Success << 0x81u << 25
-                                  << QByteArray("19FF0201020056545838333033000000000000000000000000");
-    QTest::newRow("serial set-up, first part")
-        << 1u << QByteArray("001040") << DriverStatus::Success << 0u << 0 << QByteArray();
-    QTest::newRow("serial set-up, second part")
-        << 2u << QByteArray("0010") << DriverStatus::Success << 0u << 0 << QByteArray();
-    QTest::newRow("DCP write 0x81") << 3u << QByteArray("019E81") << DriverStatus::Success << 0x83u << 2
-                                    << QByteArray("0200");
-    QTest::newRow("DCP read") << 3u << QByteArray("019F") << DriverStatus::Success << 0x83u << 2
-                              << QByteArray("0181");
-    // Anything the module does not expect (here a different wiper code) is an I/O error on the emulation.
-    QTest::newRow("unexpected bytes")
-        << 3u << QByteArray("019E82") << DriverStatus::IoError << 0u << 0 << QByteArray();
-}
-
-void TestLibusbDriver::exchanges()
-{
-    QFETCH(std::uint32_t, outPipe);
-    QFETCH(QByteArray, request);
-    QFETCH(DriverStatus, writeStatus);
-    QFETCH(std::uint32_t, inPipe);
-    QFETCH(int, replyLength);
-    QFETCH(QByteArray, reply);
-
-    const DeviceHandle device = attachModule();
-    QVERIFY(device != 0);
-
-    const std::vector<std::uint8_t> bytes = bytesOf(request);
-    std::uint32_t transferred = 99;
-    QCOMPARE(write(device, outPipe, bytes, transferred), writeStatus);
-    if (succeeded(writeStatus))
-        QCOMPARE(transferred, static_cast<std::uint32_t>(bytes.size()));
-    if (inPipe == 0)
-        return;
-
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(replyLength), 0);
-    QCOMPARE(read(device, inPipe, buffer, transferred), DriverStatus::Success);
-    QCOMPARE(transferred, static_cast<std::uint32_t>(replyLength));
-    QCOMPARE(buffer, bytesOf(reply));
-    QVERIFY(m_detached.empty());
-}
-
-void TestLibusbDriver::refusedPipes_data()
-{
-    QTest::addColumn<std::uint32_t>("pipe");
-    QTest::addColumn<TransferDirection>("direction");
-    QTest::addColumn<DriverStatus>("expected");
-
-    QTest::newRow("write on control pipe 0") << 0u << TransferDirection::Write << DriverStatus::NoSuchPipe;
-    QTest::newRow("read on control pipe 0x80")
-        << 0x80u << TransferDirection::Read << DriverStatus::NoSuchPipe;
-    QTest::newRow("read on control pipe 0") << 0u << TransferDirection::Read << DriverStatus::NoSuchPipe;
-    QTest::newRow("out pipe 5") << 5u << TransferDirection::Write << DriverStatus::NoSuchPipe;
-    QTest::newRow("in pipe 0x84") << 0x84u << TransferDirection::Read << DriverStatus::NoSuchPipe;
-    QTest::newRow("pipe 0x103 (not 3)") << 0x103u << TransferDirection::Write << DriverStatus::NoSuchPipe;
-    QTest::newRow("read on out pipe 3") << 3u << TransferDirection::Read << DriverStatus::InvalidParameter;
-    QTest::newRow("write on in pipe 0x83")
-        << 0x83u << TransferDirection::Write << DriverStatus::InvalidParameter;
-}
-
-void TestLibusbDriver::refusedPipes()
-{
-    QFETCH(std::uint32_t, pipe);
-    QFETCH(TransferDirection, direction);
-    QFETCH(DriverStatus, expected);
-
-    const DeviceHandle device = attachModule();
-    QVERIFY(device != 0);
-
-    // The scripted DCP write: had it reached libusb, the emulation would have answered it.
-    std::vector<std::uint8_t> buffer = bytesOf("019E81");
-    std::uint32_t transferred = 99;
-    m_inDriverCall = true;
-    const DriverStatus status =
-        m_driver->transfer(device, pipe, direction, 0, buffer, transferred, UsbDriver::kTransferTimeoutMs);
-    m_inDriverCall = false;
-    QCOMPARE(status, expected);
-    QCOMPARE(transferred, 0u);
-    QCOMPARE(buffer, bytesOf("019E81"));
-
-    // Refusal leaves the module usable.
-    QCOMPARE(write(device, 3, bytesOf("019F"), transferred), DriverStatus::Success);
-    std::vector<std::uint8_t> reply(2, 0);
-    QCOMPARE(read(device, 0x83, reply, transferred), DriverStatus::Success);
-    QCOMPARE(reply, bytesOf("0181"));
-    QVERIFY(m_detached.empty());
-}
-
-void TestLibusbDriver::unknownHandles_data()
-{
-    QTest::addColumn<int>("offset"); // from the attached handle; the row with 0 uses handle 0
-    QTest::addColumn<DriverStatus>("expected");
-
-    QTest::newRow("handle 0 (no module held)") << 0 << DriverStatus::DeviceGone;
-    QTest::newRow("never given out") << 1000 << DriverStatus::InvalidHandle;
-}
-
-void TestLibusbDriver::unknownHandles()
-{
-    QFETCH(int, offset);
-    QFETCH(DriverStatus, expected);
-
-    const DeviceHandle attached = attachModule();
-    QVERIFY(attached != 0);
-    const DeviceHandle device = offset == 0 ? 0 : attached + static_cast<DeviceHandle>(offset);
-
-    DeviceInfo info;
-    info.activeAlternateSetting.numPipes = 42;
-    QCOMPARE(m_driver->getDeviceInfo(device, info), expected);
-    QCOMPARE(info.activeAlternateSetting.numPipes, std::uint8_t{42});
-    QCOMPARE(m_driver->setInterface(device, 0, 0), expected);
-    std::uint32_t transferred = 99;
-    QCOMPARE(write(device, 3, bytesOf("019F"), transferred), expected);
-    QCOMPARE(transferred, 0u);
-    m_driver->resetDevice(device, 1); // ignored, and must not disturb the attached module
-
-    DeviceInfo attachedInfo;
-    QCOMPARE(m_driver->getDeviceInfo(attached, attachedInfo), DriverStatus::Success);
-    QCOMPARE(attachedInfo.activeAlternateSetting.numPipes, std::uint8_t{7});
-}
-
-void TestLibusbDriver::missingInterfaceIsRefused_data()
-{
-    QTest::addColumn<std::uint32_t>("interfaceNumber");
-    QTest::addColumn<std::uint32_t>("alternateSetting");
-    QTest::addColumn<DriverStatus>("expected");
-
-    QTest::newRow("interface 1") << 1u << 0u << DriverStatus::Refused;
-    QTest::newRow("alternate setting 1") << 0u << 1u << DriverStatus::Refused;
-    QTest::newRow("interface 256") << 256u << 0u << DriverStatus::InvalidParameter;
-}
-
-void TestLibusbDriver::missingInterfaceIsRefused()
-{
-    QFETCH(std::uint32_t, interfaceNumber);
-    QFETCH(std::uint32_t, alternateSetting);
-    QFETCH(DriverStatus, expected);
-
-    const DeviceHandle device = attachModule();
-    QVERIFY(device != 0);
-    QCOMPARE(m_driver->setInterface(device, interfaceNumber, alternateSetting), expected);
-
-    // The selection in force is unchanged.
-    DeviceInfo info;
-    QCOMPARE(m_driver->getDeviceInfo(device, info), DriverStatus::Success);
-    QCOMPARE(info.activeAlternateSetting.interfaceNumber, std::uint8_t{0});
-    QCOMPARE(info.activeAlternateSetting.alternateSetting, std::uint8_t{0});
-    QCOMPARE(info.activeAlternateSetting.numPipes, std::uint8_t{7});
-    std::uint32_t transferred = 0;
-    QCOMPARE(write(device, 3, bytesOf("019E81"), transferred), DriverStatus::Success);
-    std::vector<std::uint8_t> reply(2, 0);
-    QCOMPARE(read(device, 0x83, reply, transferred), DriverStatus::Success);
-    QCOMPARE(reply, bytesOf("0200"));
-}
-
-void TestLibusbDriver::unplugAndReplugWhileRunning()
-{
-    const DeviceHandle device = attachModule();
-    QVERIFY(device != 0);
-
-    m_testbed->unplugModule();
-    // The removal travels udev -> libusb's thread -> its event descriptor -> our notifier -> a queued
-    // detach, all while the program sits in its event loop.
-    QVERIFY2(waitInEventLoop([this] { return !m_detached.empty(); }), "no detach notification");
-    yieldEvents(10);
-    QCOMPARE(m_detached, std::vector<DeviceHandle>{device});
-    QCOMPARE(m_driver->openDeviceCount(), std::size_t{0});
-
-    DeviceInfo info;
-    QCOMPARE(m_driver->getDeviceInfo(device, info), DriverStatus::DeviceGone);
-    QCOMPARE(m_driver->setInterface(device, 0, 0), DriverStatus::DeviceGone);
-    std::uint32_t transferred = 99;
-    QCOMPARE(write(device, 3, bytesOf("019F"), transferred), DriverStatus::DeviceGone);
-    QCOMPARE(transferred, 0u);
-    QCOMPARE(m_driver->statusText(DriverStatus::DeviceGone),
-             QStringLiteral("No such device (it may have been disconnected)"));
-
-    // Plugged in again: a new attach with a new handle, and the module answers on it.
-    QString error;
-    QVERIFY2(m_testbed->plugModule(error), qPrintable(error));
-    QVERIFY2(waitInEventLoop([this] { return m_attached.size() == 2; }), "no attach after replugging");
-    const DeviceHandle again = m_attached.back();
-    QVERIFY(again != 0);
-    QVERIFY(again != device);
-    QCOMPARE(m_driver->setInterface(again, 0, 0), DriverStatus::Success);
-    QCOMPARE(write(again, 3, bytesOf("019F"), transferred), DriverStatus::Success);
-    std::vector<std::uint8_t> reply(2, 0);
-    QCOMPARE(read(again, 0x83, reply, transferred), DriverStatus::Success);
-    QCOMPARE(reply, bytesOf("0181"));
-    QCOMPARE(m_detached.size(), std::size_t{1});
-}
-
-void TestLibusbDriver::refusedAttachLetsGoOfTheModule()
-{
-    QString error;
-    QVERIFY2(m_testbed->plugModule(error), qPrintable(error));
-    m_accept = false;
-    QCOMPARE(initDriver(), DriverStatus::Success);
-    QCOMPARE(m_driver->openDeviceCount(), std::size_t{1});
-    yieldEvents(10);
-    QCOMPARE(m_attached.size(), std::size_t{1});
-    QCOMPARE(m_driver->openDeviceCount(), std::size_t{0});
-    DeviceInfo info;
-    QCOMPARE(m_driver->getDeviceInfo(m_attached.front(), info), DriverStatus::DeviceGone);
-    QVERIFY(m_detached.empty()); // refused, not removed
-}
-
-void TestLibusbDriver::uninitDropsPendingNotifications()
-{
-    QString error;
-    QVERIFY2(m_testbed->plugModule(error), qPrintable(error));
-    QCOMPARE(initDriver(), DriverStatus::Success);
-    m_driver->closeDriverHandle(m_driverHandle);
-    QVERIFY(m_driver->isInitialised()); // closing the handle is not a release
-    m_driver->uninit(m_driverHandle);
-    yieldEvents(10);
-    QVERIFY(m_attached.empty());
-    QVERIFY(m_detached.empty());
-    QVERIFY(!m_driver->isInitialised());
-    DeviceInfo info;
-    QCOMPARE(m_driver->getDeviceInfo(1, info), DriverStatus::NotInitialised);
-}
-
-void TestLibusbDriver::reinitGivesNewHandles()
-{
-    const DeviceHandle first = attachModule();
-    QVERIFY(first != 0);
-    const DriverHandle firstDriver = m_driverHandle;
-    m_driver->resetDevice(first, 1);
-    m_driver->closeDriverHandle(m_driverHandle);
-    m_driver->uninit(m_driverHandle);
-
-    QCOMPARE(initDriver(), DriverStatus::Success);
-    QVERIFY(m_driverHandle > 0);
-    QVERIFY(m_driverHandle != firstDriver);
-    yieldEvents(10);
-    QCOMPARE(m_attached.size(), std::size_t{2});
-    const DeviceHandle second = m_attached.back();
-    QVERIFY(second != 0);
-    QVERIFY(second != first);
-    DeviceInfo info;
-    QCOMPARE(m_driver->getDeviceInfo(first, info), DriverStatus::DeviceGone);
-    QCOMPARE(m_driver->getDeviceInfo(second, info), DriverStatus::Success);
-    QVERIFY(m_detached.empty()); // a release is not an unplug
-}
-
-void TestLibusbDriver::staleUninitIsIgnored()
-{
-    const DeviceHandle device = attachModule();
-    QVERIFY(device != 0);
-    m_driver->uninit(m_driverHandle + 1);
-    QVERIFY(m_driver->isInitialised());
-    DeviceInfo info;
-    QCOMPARE(m_driver->getDeviceInfo(device, info), DriverStatus::Success);
-}
-
-void TestLibusbDriver::resetKeepsTheModuleUsable()
-{
-    const DeviceHandle device = attachModule();
-    QVERIFY(device != 0);
-    m_inDriverCall = true;
-    m_driver->resetDevice(device, 1);
-    m_inDriverCall = false;
-    yieldEvents(10);
-    QVERIFY(m_detached.empty());
-    std::uint32_t transferred = 0;
-    QCOMPARE(write(device, 3, bytesOf("019E81"), transferred), DriverStatus::Success);
-    std::vector<std::uint8_t> reply(2, 0);
-    QCOMPARE(read(device, 0x83, reply, transferred), DriverStatus::Success);
-    QCOMPARE(reply, bytesOf("0200"));
-}
 
 QTEST_GUILESS_MAIN(TestLibusbDriver)
 #include "tst_libusbdriver.moc"

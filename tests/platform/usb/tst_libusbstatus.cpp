@@ -1,160 +1,123 @@
-// The libusb driver's status conversion and texts, and what it answers before init. None of this needs a
-// USB device, which covers the failures the emulated module cannot produce (timeouts, stalls, busy...).
+// The libusb driver's status conversion and texts, what it answers before init, and the udev rule. None of
+// this needs a USB device, which covers the failures the emulated module cannot produce (timeouts,
+// stalls...).
 
 #include "platform/libusbdriver.h"
 #include "platform/libusbstatus.h"
 
+#include <QFile>
 #include <QTest>
 #include <array>
 
 using namespace vtx;
+using S = DriverStatus;
 
 Q_DECLARE_METATYPE(vtx::DriverStatus)
+
+namespace {
+constexpr int kNoLibusbResult = 1; // a status only our driver produces
+}
 
 class TestLibusbStatus : public QObject {
     Q_OBJECT
 
 private slots:
-    void mapsLibusbResults_data();
-    void mapsLibusbResults();
-    void textsComeFromLibusb_data();
-    void textsComeFromLibusb();
-    void accessDeniedSaysHowToInstallTheRule();
-    void driverUsesTheSameTexts();
-    void moduleMatchIsOurIds();
-    void callsBeforeInitAreRefused();
-    void uninitWithoutInitIsHarmless();
-};
-
-// libusb's codes are part of its ABI; the names in the rows are the LIBUSB_* constants.
-void TestLibusbStatus::mapsLibusbResults_data()
-{
-    QTest::addColumn<int>("libusbResult");
-    QTest::addColumn<DriverStatus>("expected");
-
-    QTest::newRow("LIBUSB_SUCCESS") << 0 << DriverStatus::Success;
-    QTest::newRow("byte count") << 25 << DriverStatus::Success;
-    QTest::newRow("LIBUSB_ERROR_IO") << -1 << DriverStatus::IoError;
-    QTest::newRow("LIBUSB_ERROR_INVALID_PARAM") << -2 << DriverStatus::InvalidParameter;
-    QTest::newRow("LIBUSB_ERROR_ACCESS") << -3 << DriverStatus::AccessDenied;
-    QTest::newRow("LIBUSB_ERROR_NO_DEVICE") << -4 << DriverStatus::DeviceGone;
-    QTest::newRow("LIBUSB_ERROR_NOT_FOUND") << -5 << DriverStatus::Refused;
-    QTest::newRow("LIBUSB_ERROR_BUSY") << -6 << DriverStatus::Busy;
-    QTest::newRow("LIBUSB_ERROR_TIMEOUT") << -7 << DriverStatus::Timeout;
-    QTest::newRow("LIBUSB_ERROR_OVERFLOW") << -8 << DriverStatus::Overflow;
-    QTest::newRow("LIBUSB_ERROR_PIPE") << -9 << DriverStatus::PipeStalled;
-    QTest::newRow("LIBUSB_ERROR_INTERRUPTED") << -10 << DriverStatus::Interrupted;
-    QTest::newRow("LIBUSB_ERROR_NO_MEM") << -11 << DriverStatus::NoMemory;
-    QTest::newRow("LIBUSB_ERROR_NOT_SUPPORTED") << -12 << DriverStatus::NotSupported;
-    QTest::newRow("LIBUSB_ERROR_OTHER") << -99 << DriverStatus::Other;
-    QTest::newRow("unknown negative code") << -13 << DriverStatus::Other;
-    QTest::newRow("far out of range") << -1000 << DriverStatus::Other;
-}
-
-void TestLibusbStatus::mapsLibusbResults()
-{
-    QFETCH(int, libusbResult);
-    QFETCH(DriverStatus, expected);
-    QCOMPARE(statusFromLibusb(libusbResult), expected);
-}
-
-void TestLibusbStatus::textsComeFromLibusb_data()
-{
-    QTest::addColumn<DriverStatus>("status");
-    QTest::addColumn<QString>("expected");
-
-    // libusb's own English descriptions.
-    QTest::newRow("success") << DriverStatus::Success << "Success";
-    QTest::newRow("io") << DriverStatus::IoError << "Input/Output Error";
-    QTest::newRow("invalid parameter") << DriverStatus::InvalidParameter << "Invalid parameter";
-    QTest::newRow("device gone") << DriverStatus::DeviceGone
-                                 << "No such device (it may have been disconnected)";
-    QTest::newRow("refused (not found)") << DriverStatus::Refused << "Entity not found";
-    QTest::newRow("busy") << DriverStatus::Busy << "Resource busy";
-    QTest::newRow("timeout") << DriverStatus::Timeout << "Operation timed out";
-    QTest::newRow("overflow") << DriverStatus::Overflow << "Overflow";
-    QTest::newRow("stall") << DriverStatus::PipeStalled << "Pipe error";
-    QTest::newRow("interrupted") << DriverStatus::Interrupted
-                                 << "System call interrupted (perhaps due to signal)";
-    QTest::newRow("no memory") << DriverStatus::NoMemory << "Insufficient memory";
-    QTest::newRow("not supported") << DriverStatus::NotSupported
-                                   << "Operation not supported or unimplemented on this platform";
-    QTest::newRow("other") << DriverStatus::Other << "Other error";
-    // Statuses only our driver produces.
-    QTest::newRow("not initialised") << DriverStatus::NotInitialised << "Driver not initialised";
-    QTest::newRow("invalid handle") << DriverStatus::InvalidHandle << "Invalid device handle";
-    QTest::newRow("no such pipe") << DriverStatus::NoSuchPipe << "Pipe does not exist";
-    QTest::newRow("code outside the list") << static_cast<DriverStatus>(0x1A) << "Unrecognized status code";
-}
-
-void TestLibusbStatus::textsComeFromLibusb()
-{
-    QFETCH(DriverStatus, status);
-    QFETCH(QString, expected);
-    QCOMPARE(libusbStatusText(status), expected);
-}
-
-void TestLibusbStatus::accessDeniedSaysHowToInstallTheRule()
-{
-    const QString text = libusbStatusText(DriverStatus::AccessDenied);
-    QVERIFY2(text.startsWith(QStringLiteral("Access denied (insufficient permissions)")), qPrintable(text));
-#ifdef Q_OS_LINUX
-    QCOMPARE(text, QStringLiteral("Access denied (insufficient permissions)") + udevRuleAdvice());
-    QVERIFY2(udevRuleAdvice().contains(QStringLiteral("70-vtx-eval.rules")), qPrintable(text));
-    QVERIFY2(udevRuleAdvice().contains(QStringLiteral("/etc/udev/rules.d")), qPrintable(text));
-    QVERIFY2(udevRuleAdvice().contains(QStringLiteral("udevadm control --reload-rules")), qPrintable(text));
-#else
-    QCOMPARE(text, QStringLiteral("Access denied (insufficient permissions)"));
-#endif
-}
-
-void TestLibusbStatus::driverUsesTheSameTexts()
-{
-    const LibusbDriver driver;
-    for (std::uint32_t code = 0; code <= 17; ++code) {
-        const auto status = static_cast<DriverStatus>(code);
-        QCOMPARE(driver.statusText(status), libusbStatusText(status));
+    // libusb's result (its codes are part of its ABI; the rows are named after the LIBUSB_* constants), our
+    // status for it, and that status's text: libusb's own English description.
+    void statuses_data()
+    {
+        QTest::addColumn<int>("libusbResult");
+        QTest::addColumn<DriverStatus>("status");
+        QTest::addColumn<QString>("text");
+        const auto row = [](const char* name, int result, S status, const char* text) {
+            QTest::newRow(name) << result << status << QString::fromLatin1(text);
+        };
+        row("LIBUSB_SUCCESS", 0, S::Success, "Success");
+        row("byte count", 25, S::Success, "Success");
+        row("LIBUSB_ERROR_IO", -1, S::IoError, "Input/Output Error");
+        row("LIBUSB_ERROR_INVALID_PARAM", -2, S::InvalidParameter, "Invalid parameter");
+        row("LIBUSB_ERROR_NO_DEVICE", -4, S::DeviceGone, "No such device (it may have been disconnected)");
+        row("LIBUSB_ERROR_NOT_FOUND", -5, S::Refused, "Entity not found");
+        row("LIBUSB_ERROR_BUSY", -6, S::Busy, "Resource busy");
+        row("LIBUSB_ERROR_TIMEOUT", -7, S::Timeout, "Operation timed out");
+        row("LIBUSB_ERROR_OVERFLOW", -8, S::Overflow, "Overflow");
+        row("LIBUSB_ERROR_PIPE", -9, S::PipeStalled, "Pipe error");
+        row("LIBUSB_ERROR_INTERRUPTED", -10, S::Interrupted,
+            "System call interrupted (perhaps due to signal)");
+        row("LIBUSB_ERROR_NO_MEM", -11, S::NoMemory, "Insufficient memory");
+        row("LIBUSB_ERROR_NOT_SUPPORTED", -12, S::NotSupported,
+            "Operation not supported or unimplemented on this platform");
+        row("LIBUSB_ERROR_OTHER", -99, S::Other, "Other error");
+        row("unknown negative code", -13, S::Other, "Other error");
+        row("far out of range", -1000, S::Other, "Other error");
+        row("not initialised", kNoLibusbResult, S::NotInitialised, "Driver not initialised");
+        row("invalid handle", kNoLibusbResult, S::InvalidHandle, "Invalid device handle");
+        row("no such pipe", kNoLibusbResult, S::NoSuchPipe, "Pipe does not exist");
+        row("code outside the list", kNoLibusbResult, S(0x1A), "Unrecognized status code");
     }
-}
+    void statuses()
+    {
+        QFETCH(int, libusbResult);
+        QFETCH(DriverStatus, status);
+        QFETCH(QString, text);
+        if (libusbResult != kNoLibusbResult)
+            QCOMPARE(statusFromLibusb(libusbResult), status);
+        QCOMPARE(libusbStatusText(status), text);
+        QCOMPARE(LibusbDriver().statusText(status), text);
+    }
 
-void TestLibusbStatus::moduleMatchIsOurIds()
-{
-    constexpr UsbMatch match = LibusbDriver::moduleMatch();
-    QCOMPARE(match.vendorId, std::uint16_t{0x2A5E});
-    QCOMPARE(match.productId, std::uint16_t{0x8303});
-}
+    void accessDeniedSaysHowToInstallTheRule()
+    {
+        QCOMPARE(statusFromLibusb(-3), S::AccessDenied); // LIBUSB_ERROR_ACCESS
+        const QString advice = udevRuleAdvice();
+        QCOMPARE(libusbStatusText(S::AccessDenied), "Access denied (insufficient permissions)" + advice);
+#ifdef Q_OS_LINUX
+        QVERIFY2(advice.contains("70-vtx-eval.rules") && advice.contains("/etc/udev/rules.d") &&
+                     advice.contains("udevadm control --reload-rules"),
+                 qPrintable(advice));
+#else
+        QVERIFY(advice.isEmpty());
+#endif
+    }
 
-void TestLibusbStatus::callsBeforeInitAreRefused()
-{
-    LibusbDriver driver;
-    QVERIFY(!driver.isInitialised());
+    void callsBeforeInitAreRefused()
+    {
+        LibusbDriver driver;
+        driver.resetDevice(1, 1);
+        driver.closeDriverHandle(1);
+        driver.uninit(1);
+        QVERIFY(!driver.isInitialised());
+        DeviceInfo info;
+        info.activeAlternateSetting.numPipes = 9; // must stay untouched
+        QCOMPARE(driver.getDeviceInfo(1, info), S::NotInitialised);
+        QCOMPARE(info.activeAlternateSetting.numPipes, std::uint8_t{9});
+        QCOMPARE(driver.setInterface(1, 0, 0), S::NotInitialised);
+        std::array<std::uint8_t, 3> bytes{0x01, 0x9E, 0x81};
+        std::uint32_t transferred = 77;
+        QCOMPARE(driver.transfer(1, 3, TransferDirection::Write, 0, bytes, transferred, 2000),
+                 S::NotInitialised);
+        QCOMPARE(transferred, 0u);
+    }
 
-    DeviceInfo info;
-    info.activeAlternateSetting.numPipes = 9; // must stay untouched
-    QCOMPARE(driver.getDeviceInfo(1, info), DriverStatus::NotInitialised);
-    QCOMPARE(info.activeAlternateSetting.numPipes, std::uint8_t{9});
-    QCOMPARE(driver.setInterface(1, 0, 0), DriverStatus::NotInitialised);
-
-    std::array<std::uint8_t, 3> bytes{0x01, 0x9E, 0x81};
-    std::uint32_t transferred = 77;
-    QCOMPARE(
-        driver.transfer(1, 3, TransferDirection::Write, 0, bytes, transferred, UsbDriver::kTransferTimeoutMs),
-        DriverStatus::NotInitialised);
-    QCOMPARE(transferred, 0u);
-    QCOMPARE(bytes, (std::array<std::uint8_t, 3>{0x01, 0x9E, 0x81}));
-    QCOMPARE(driver.openDeviceCount(), std::size_t{0});
-}
-
-void TestLibusbStatus::uninitWithoutInitIsHarmless()
-{
-    LibusbDriver driver;
-    driver.resetDevice(1, 1);
-    driver.closeDriverHandle(1);
-    driver.uninit(1);
-    QVERIFY(!driver.isInitialised());
-    DeviceInfo info;
-    QCOMPARE(driver.getDeviceInfo(1, info), DriverStatus::NotInitialised);
-}
+    // The IDs are written twice (moduleids.h for the program, the rule for udev): one rule for exactly
+    // them, in sysfs's four-digit lower-case hex, with access for the seat's user only.
+    void udevRuleGrantsTheModuleToTheSeatUser()
+    {
+        QFile file(QStringLiteral(VTX_UDEV_RULE_FILE));
+        QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(file.errorString()));
+        QStringList rules;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+            if (!line.trimmed().isEmpty() && !line.trimmed().startsWith(u'#'))
+                rules << line.trimmed();
+        }
+        const QString expected =
+            QStringLiteral("SUBSYSTEM==\"usb\", ENV{DEVTYPE}==\"usb_device\", "
+                           "ATTR{idVendor}==\"%1\", ATTR{idProduct}==\"%2\", TAG+=\"uaccess\"")
+                .arg(kModuleVendorId, 4, 16, QLatin1Char('0'))
+                .arg(kModuleProductId, 4, 16, QLatin1Char('0'));
+        QCOMPARE(rules, QStringList{expected});
+    }
+};
 
 QTEST_GUILESS_MAIN(TestLibusbStatus)
 #include "tst_libusbstatus.moc"
