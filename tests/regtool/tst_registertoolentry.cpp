@@ -1,6 +1,6 @@
-// How users reach the register tool: the DCP panel's Tools menu on the simulated board, one window however
-// often it is opened, its About menu, opening it as the command line does, and opening it while the DCP panel
-// holds the link open.
+// How users reach the register tool on the simulated board: the DCP panel's Tools menu, or directly as the
+// command line does, while the DCP panel holds the link open; one window however often it is opened; its
+// About menu.
 #include "dcp/dcppanelwindow.h"
 #include "regtool/registertoolopener.h"
 #include "regtool/registertoolwindow.h"
@@ -26,46 +26,26 @@ using namespace vtx::test;
 class TestRegisterToolEntry : public QObject {
     Q_OBJECT
 private slots:
-    void theToolsMenuOpensTheRegisterToolOnce()
-    {
-        SimFixture sim;
-        shell::ShellWindows windows(sim.context);
-        RegisterToolOpener registerTool(sim.context, [&windows] { windows.showAbout(); });
-        windows.setRegisterToolOpener([&registerTool] { registerTool.open(); });
-        QVERIFY(windows.start());
-        QAction* entry = child<QAction>(windows.dcpPanel(), "mnuRegisterTool");
-        QCOMPARE(entry->text(), QStringLiteral("I2C Register Tool"));
-        entry->trigger();
-        RegisterToolWindow* const window = registerTool.window();
-        QVERIFY(window && window->isVisible());
-        QCOMPARE(child<QLineEdit>(window, "txtActualReadAddress")->text(), QStringLiteral("9F"));
-        sim.board.clearCallLog();
-        entry->trigger(); // the same window, not loaded a second time
-        QCOMPARE(registerTool.window(), window);
-        QVERIFY(sim.board.callLog().empty());
-        child<QAction>(window, "frmAbout")->trigger();
-        QVERIFY(windows.aboutBox() && windows.aboutBox()->isVisible());
-        sim.board.clearTransferLog();
-        child<QPushButton>(window, "cmdRead")->click(); // on the board it was opened on
-        QCOMPARE(hexBytes(sim.writesOn(sim.board.i2cOutPipe()).at(0).bytes), QStringLiteral("01 9F"));
-    }
-
-    void openingWhileTheDcpPanelHoldsTheLinkOpenClosesItFirst()
+    void openingWhileTheDcpPanelHoldsTheLinkOpen()
     {
         for (const bool fromMenu : {true, false}) { // or directly, as the command line does
             SimFixture sim;
             shell::ShellWindows windows(sim.context);
-            RegisterToolOpener registerTool(sim.context, [] {});
+            RegisterToolOpener registerTool(sim.context, [&windows] { windows.showAbout(); });
             windows.setRegisterToolOpener([&registerTool] { registerTool.open(); });
             QVERIFY(windows.start());
             child<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
             QVERIFY(sim.link.UsbOpen && sim.board.isInitialised());
             sim.board.clearCallLog();
-            fromMenu ? child<QAction>(windows.dcpPanel(), "mnuRegisterTool")->trigger() : registerTool.open();
-            QVERIFY(registerTool.window() && registerTool.window()->isVisible());
-            // Closed the proper way before the probe initialises the driver again; every initialisation
-            // released.
-            const auto& calls = sim.board.callLog();
+            QAction* entry = child<QAction>(windows.dcpPanel(), "mnuRegisterTool");
+            QCOMPARE(entry->text(), QStringLiteral("I2C Register Tool"));
+            fromMenu ? entry->trigger() : registerTool.open();
+            RegisterToolWindow* const window = registerTool.window();
+            QVERIFY(window && window->isVisible());
+            QCOMPARE(child<QLineEdit>(window, "txtActualReadAddress")->text(), QStringLiteral("9F"));
+            // The link is closed the proper way before the probe initialises the driver again, and every
+            // initialisation is released: the DCP panel's and the probe's own.
+            const auto calls = sim.board.callLog();
             QCOMPARE(std::vector<QString>(calls.begin(),
                                           calls.begin() + std::min<std::ptrdiff_t>(4, std::ssize(calls))),
                      (std::vector<QString>{"resetDevice 0", "closeDriverHandle", "uninit", "init"}));
@@ -73,7 +53,16 @@ private slots:
             QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("uninit")), 2);
             QVERIFY(!sim.link.UsbOpen && !sim.board.isInitialised() && sim.messages.messages.empty());
             // The register tool loaded last, so its lamp takes the attach notifications.
-            QCOMPARE(sim.link.AttachLampForm, static_cast<LinkView*>(registerTool.window()));
+            QCOMPARE(sim.link.AttachLampForm, static_cast<LinkView*>(window));
+            sim.board.clearCallLog();
+            entry->trigger(); // the same window, not loaded a second time
+            QCOMPARE(registerTool.window(), window);
+            QVERIFY(sim.board.callLog().empty());
+            child<QAction>(window, "frmAbout")->trigger();
+            QVERIFY(windows.aboutBox() && windows.aboutBox()->isVisible());
+            sim.board.clearTransferLog();
+            child<QPushButton>(window, "cmdRead")->click(); // on the board it was opened on
+            QCOMPARE(hexBytes(sim.writesOn(sim.board.i2cOutPipe()).at(0).bytes), QStringLiteral("01 9F"));
         }
     }
 };
