@@ -1,439 +1,396 @@
-#include "dcppanelharness.h"
+#include "dcp/dcppanelwindow.h"
+#include "simfixture.h"
 
 #include "common/appinfo.h"
+#include "common/lampwidget.h"
 
-#include <QAction>
-#include <QMenuBar>
+#include <QLabel>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 
 using namespace vtx;
 using namespace vtx::test;
 
 namespace {
+
 const QString kWriteError = QStringLiteral("Write DCP Error, Check VDD & AVDD Power and I2C Connections ");
-const QString kWriteCaption = QStringLiteral(" Error during Write to DCP ");
 const QString kReadError = QStringLiteral("Read DCP Error, Check VDD & AVDD Power and I2C Connections ");
-const QString kReadCaption = QStringLiteral(" Error during DCP Read ");
+const QString kNoDriver =
+    QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (Invalid device handle)\n");
+constexpr auto kLightGreen = LampColor::LightGreen;
+
+// A loaded DCP panel on the simulated board; controls are found by their object names, so every case also
+// checks the names.
+struct Panel {
+    SimFixture f;
+    dcp::DcpPanelWindow window{f.context};
+    Panel(bool load = true)
+    {
+        window.show();
+        if (load && window.Form_Load())
+            f.board.clearTransferLog();
+    }
+    template <typename T = QWidget> T* child(const QString& name) const
+    {
+        if (T* found = window.findChild<T*>(name))
+            return found;
+        qFatal("no control named %s", qPrintable(name));
+    }
+    QListWidget* list() const { return child<QListWidget>("List1_0"); }
+    LampColor lamp(const QString& name) const { return child<LampWidget>(name)->color(); }
+    QString text(const QString& name) const { return child<QLineEdit>(name)->text(); }
+    void click(const QString& button) const { child<QPushButton>(button)->click(); }
+    QCheckBox* box(const QString& name) const { return child<QCheckBox>(name); }
+    dcp::TimedTransfers& timed() { return window.timedTransfers(); }
+    void startTimers(const QString& delay, const QStringList& boxes)
+    {
+        child<QLineEdit>("txtDelay")->setText(delay);
+        for (const QString& name : boxes)
+            box(name)->setChecked(true);
+    }
+    // The DCP commands on the I2C pipe of the simulated module (pipe 3).
+    QStringList i2c() const
+    {
+        QStringList result;
+        for (const auto& record : f.writesOn(3))
+            result << hexBytes(record.bytes);
+        return result;
+    }
+};
+
 } // namespace
 
 class TestDcpPanel : public QObject {
     Q_OBJECT
 private slots:
-    void loadLeavesPositionOneUnwritten()
+    void loadSendsNothingAndShowsItsTexts()
     {
-        DcpPanelHarness h(false);
-        QVERIFY(h.window->Form_Load());
-        QCOMPARE(h.window->objectName(), QStringLiteral("frmVTX8303"));
-        QCOMPARE(h.window->windowTitle(), QStringLiteral("Veltrane's I2C DCP Product Demonstation"));
-        QCOMPARE(h.text("txtActualWrtAddress"), QStringLiteral("9E"));
-        QCOMPARE(h.text("txtActualReadAddress"), QStringLiteral("9F"));
-        QCOMPARE(h.text("txtDelay"), QStringLiteral("1000"));
-        QCOMPARE(h.text("txtHexDataWrt"), QStringLiteral("01"));
-        QCOMPARE(h.setList()->count(), 128);
-        QCOMPARE(h.readList()->count(), 128);
-        QCOMPARE(h.setList()->item(0)->text(), QStringLiteral(" 1"));
-        QCOMPARE(h.setList()->item(127)->text(), QStringLiteral(" 128"));
-        QCOMPARE(h.setList()->currentRow(), 0);
-        QCOMPARE(h.child<QSlider>("Slider1_0")->value(), 1);
-        QVERIFY(h.child<QRadioButton>("Option1_1")->isChecked());
-        QVERIFY(h.child<QRadioButton>("SSOption1_0")->isChecked());
-        QVERIFY(h.i2cCommands().empty());
-        QVERIFY(!h.f.link.UsbOpen);
-        QVERIFY(h.f.link.UsbOK);
-        QCOMPARE(h.commLamp(), LampColor::Black);
-        QCOMPARE(h.writeLamp(), LampColor::Black);
-        QCOMPARE(h.readLamp(), LampColor::Black);
-        QCOMPARE(h.timerLamp(), LampColor::Black);
-        QVERIFY(!h.child<QPushButton>("cmdStopTimer")->isVisible());
-        QVERIFY(h.child<QPushButton>("cmdexit")->isVisible());
-        QCOMPARE(h.label("lblBanner"), QStringLiteral("Simulated evaluation board"));
-        QCOMPARE(h.f.program.endRequests, 0);
-        QVERIFY(h.f.messages.messages.empty());
+        Panel p(false);
+        QVERIFY(p.window.Form_Load());
+        QVERIFY(!p.f.board.transferLog().empty()); // the module was probed ...
+        QVERIFY(p.i2c().isEmpty()); // ... but the DCP not written
+        QCOMPARE(p.list()->item(127)->text(), QStringLiteral(" 128"));
+        QCOMPARE(p.list()->currentItem()->text(), QStringLiteral(" 1"));
+        for (const char* lamp : {"Shape1_1", "Shape1_2", "Shape1_3", "Shape1_4"})
+            QCOMPARE(p.lamp(lamp), LampColor::Black);
+        QVERIFY(p.f.messages.messages.empty());
+        const char* texts[][3] = {
+            {"frmVTX8303", "windowTitle", "Veltrane's I2C DCP Product Demonstation"},
+            {"txtActualWrtAddress", "text", "9E"},
+            {"txtActualReadAddress", "text", "9F"},
+            {"txtHexDataWrt", "text", "01"},
+            {"cmdOpen_USB", "text", "Open USB "},
+            {"CMDxMIT", "text", "I2C-Write"},
+            {"SSFrame3_0", "title", " Set  Position"},
+            {"SSFrame6", "title", " Wrt  -DATA-  Rd "},
+            {"SSFrame1", "title", "VTX830x Digital Poteniometer Control"},
+            {"lblUSBChk_0", "text", "USB Status"},
+            {"lblUSBChk_4", "text", "DCP COMM"},
+            {"lblUSBChk_3", "text", "Timer Status"},
+            {"txtHexDataRead", "toolTip", "Actual Hex value read back from  the I2C Bus."},
+            {"mnuJumperInfoOff", "text", "Jumper Ino Off"},
+            {"mnuJumperHelp", "text", "Display Jumper Info"},
+            {"mnuAbout", "text", "About"},
+            {"mnuRegisterTool", "text", "I2C Register Tool"},
+        };
+        for (const auto& [name, property, expected] : texts) {
+            QObject* o = p.window.objectName() == QLatin1String(name) ? &p.window : p.child<QObject>(name);
+            QCOMPARE(o->property(property).toString(), QString::fromUtf8(expected));
+        }
     }
 
-    void captionsAndToolTips()
-    {
-        DcpPanelHarness h;
-        QCOMPARE(h.child<QPushButton>("cmdOpen_USB")->text(), QStringLiteral("Open USB "));
-        QCOMPARE(h.child<QPushButton>("CMDxMIT")->text(), QStringLiteral("I2C-Write"));
-        QCOMPARE(h.child<QGroupBox>("SSFrame3_0")->title(), QStringLiteral(" Set  Position"));
-        QCOMPARE(h.child<QGroupBox>("SSFrame6")->title(), QStringLiteral(" Wrt  -DATA-  Rd "));
-        QCOMPARE(h.child<QGroupBox>("SSFrame1")->title(), QStringLiteral("VTX830x Digital Poteniometer Control"));
-        QCOMPARE(h.label("lblUSBChk_0"), QStringLiteral("USB Status"));
-        QCOMPARE(h.label("lblUSBChk_4"), QStringLiteral("DCP COMM"));
-        QCOMPARE(h.label("lblUSBChk_3"), QStringLiteral("Timer Status"));
-        QCOMPARE(h.child<QLineEdit>("txtHexDataRead")->toolTip(),
-                 QStringLiteral("Actual Hex value read back from  the I2C Bus."));
-        QCOMPARE(h.child<QLabel>("lblUSBChk_4")->toolTip().left(45),
-                 QStringLiteral("Green indicates a successful I2C read  betwee"));
-        QCOMPARE(h.window->findChild<QAction*>("mnuJumperInfoOff")->text(), QStringLiteral("Jumper Ino Off"));
-        QCOMPARE(h.window->findChild<QAction*>("mnuJumperHelp")->text(), QStringLiteral("Display Jumper Info"));
-        QCOMPARE(h.window->findChild<QAction*>("mnuAbout")->text(), QStringLiteral("About"));
-        QAction* tool = h.window->findChild<QAction*>("mnuRegisterTool");
-        QCOMPARE(tool->text(), QStringLiteral("I2C Register Tool"));
-        QVERIFY(!tool->isEnabled());
-        int opened = 0;
-        h.window->setRegisterToolHook([&opened] { ++opened; });
-        QVERIFY(tool->isEnabled());
-        tool->trigger();
-        QCOMPARE(opened, 1);
-    }
-
-    void listSelectionWritesThePosition_data()
+    // Positions 1, 65 and 128 in both modes: the byte written and shown, then (once an EEPROM write cycle
+    // is over) the byte read back and the read displays. A mode switch sends nothing.
+    void selectionWritesThePosition_data()
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<bool>("registerMode");
-        QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("hex");
-        QTest::newRow("1 Register") << 1 << true << "01 9E 01" << "01";
-        QTest::newRow("1 EEPROM") << 1 << false << "01 9E 00" << "00";
-        QTest::newRow("65 Register") << 65 << true << "01 9E 81" << "81";
-        QTest::newRow("65 EEPROM") << 65 << false << "01 9E 80" << "80";
-        QTest::newRow("128 Register") << 128 << true << "01 9E FF" << "FF";
-        QTest::newRow("128 EEPROM") << 128 << false << "01 9E FE" << "FE";
+        QTest::addColumn<QString>("readHex");
+        QTest::addColumn<int>("bar");
+        QTest::newRow("1 Register") << 1 << true << "01" << "00" << 128;
+        QTest::newRow("1 EEPROM") << 1 << false << "00" << "00" << 128;
+        QTest::newRow("65 Register") << 65 << true << "81" << "80" << 64;
+        QTest::newRow("65 EEPROM") << 65 << false << "80" << "80" << 64;
+        QTest::newRow("128 Register") << 128 << true << "FF" << "FE" << 1;
+        QTest::newRow("128 EEPROM") << 128 << false << "FE" << "FE" << 1;
     }
-    void listSelectionWritesThePosition()
+    void selectionWritesThePosition()
     {
         QFETCH(int, position);
         QFETCH(bool, registerMode);
-        QFETCH(QString, command);
         QFETCH(QString, hex);
-        DcpPanelHarness h;
-        // Start elsewhere so that every row is a change of selection.
-        h.setList()->setCurrentRow(position == 2 ? 3 : 1);
-        h.f.board.clearTransferLog();
-        h.child<QRadioButton>(registerMode ? "Option1_1" : "Option1_0")->setChecked(true);
-        QVERIFY(h.f.board.transferLog().empty()); // a mode change sends nothing
-
-        h.setList()->setCurrentRow(position - 1);
-        QCOMPARE(h.i2cCommands(), std::vector<QString>{command});
-        QCOMPARE(h.text("txtHexDataWrt"), hex);
-        QCOMPARE(h.child<QSlider>("Slider1_0")->value(), position);
-        QCOMPARE(h.label("lblReadCount"), QStringLiteral(" 2"));
-        QCOMPARE(h.commLamp(), LampColor::LightGreen);
-        QCOMPARE(h.writeLamp(), LampColor::Green); // the second good write: the first moved off position 1
-        QCOMPARE(int(h.f.board.dcp().wiperCode()), position - 1);
-        QVERIFY(!h.f.link.UsbOpen);
-        QCOMPARE(h.label("cbNoc"), QStringLiteral("USB Board Interface Closed"));
-        QVERIFY(h.f.messages.messages.empty());
+        QFETCH(QString, readHex);
+        QFETCH(int, bar);
+        Panel p;
+        p.list()->setCurrentRow(1); // start elsewhere, so that every row is a change
+        p.f.board.clearTransferLog();
+        p.child<QRadioButton>(registerMode ? "Option1_1" : "Option1_0")->click();
+        p.list()->setCurrentRow(position - 1);
+        p.f.clock.advance(100);
+        p.click("cmdI2Read");
+        QCOMPARE(p.i2c(), (QStringList{"01 9E " + hex, "01 9F"}));
+        QCOMPARE(p.text("txtHexDataWrt"), hex);
+        QCOMPARE(p.text("txtHexDataRead"), readHex);
+        QCOMPARE(p.child<QListWidget>("List1_1")->currentRow(), position - 1);
+        QCOMPARE(p.child<QProgressBar>("ProgressBar1")->value(), bar);
+        QCOMPARE(p.lamp("Shape1_4"), kLightGreen);
     }
 
-    void modeSwitchChangesTheByteAndSendsNothing()
+    // A failing transfer under a running timer. Reported: one message, the timer stopped, its box unchecked
+    // before the write message and after the read message. Ignored: no message, the timer goes on.
+    void failures_data()
     {
-        DcpPanelHarness h;
-        h.setList()->setCurrentRow(64);
-        h.f.board.clearTransferLog();
-        h.child<QRadioButton>("Option1_0")->click();
-        QCOMPARE(h.text("txtHexDataWrt"), QStringLiteral("80"));
-        h.child<QRadioButton>("Option1_1")->click();
-        QCOMPARE(h.text("txtHexDataWrt"), QStringLiteral("81"));
-        QVERIFY(h.f.board.transferLog().empty());
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<bool>("ignore");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("write reported") << false << false << " Error during Write to DCP ";
+        QTest::newRow("write ignored") << false << true << "";
+        QTest::newRow("read reported") << true << false << " Error during DCP Read ";
+        QTest::newRow("read ignored") << true << true << "";
     }
-
-    void sliderKeysMoveTheListAndWrite()
+    void failures()
     {
-        DcpPanelHarness h;
-        auto* slider = h.child<QSlider>("Slider1_0");
-        slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(h.setList()->currentRow(), 1);
-        QCOMPARE(h.i2cCommands(), std::vector<QString>{QStringLiteral("01 9E 03")});
-        slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        QCOMPARE(h.setList()->currentRow(), 6);
-        QCOMPARE(h.i2cCommands().back(), QStringLiteral("01 9E 0D"));
-    }
-
-    void sliderDragIsTakenWhenReleased()
-    {
-        DcpPanelHarness h;
-        auto* slider = h.child<QSlider>("Slider1_0");
-        slider->setSliderDown(true);
-        slider->setValue(40);
-        slider->setValue(50);
-        QVERIFY(h.i2cCommands().empty()); // nothing while the handle is held
-        QCOMPARE(h.setList()->currentRow(), 0);
-        slider->setSliderDown(false);
-        QCOMPARE(h.setList()->currentRow(), 49);
-        QCOMPARE(h.i2cCommands(), std::vector<QString>{QStringLiteral("01 9E 63")});
-        QCOMPARE(h.text("txtHexDataWrt"), QStringLiteral("63"));
-    }
-
-    void writeButtonAlternatesTheGreens()
-    {
-        DcpPanelHarness h;
-        const LampColor expected[] = {LampColor::LightGreen, LampColor::Green, LampColor::LightGreen};
-        for (const LampColor colour : expected) {
-            h.click("CMDxMIT");
-            QCOMPARE(h.writeLamp(), colour);
-            QCOMPARE(h.commLamp(), LampColor::LightGreen);
+        QFETCH(bool, read);
+        QFETCH(bool, ignore);
+        QFETCH(QString, caption);
+        Panel p;
+        p.click("cmdI2Read"); // a good read first, so the read displays hold a position
+        p.f.board.clearTransferLog();
+        QCheckBox* timerBox = p.box(read ? "chkReadTimer" : "chkWriteTimer");
+        bool checkedAtMessage = !read;
+        p.f.messages.onMessage = [&](const RecordedMessage&) { checkedAtMessage = timerBox->isChecked(); };
+        p.box("chkFailIgnore")->setChecked(ignore);
+        p.f.board.setDeviceAnswers(0x9E, false);
+        p.startTimers("5", {timerBox->objectName()});
+        QTRY_VERIFY(p.i2c().size() >= 3 || !timerBox->isChecked());
+        QCOMPARE(timerBox->isChecked(), ignore);
+        QCOMPARE(p.timed().readTimer().isEnabled(), ignore);
+        if (!ignore) {
+            QCOMPARE(p.i2c().size(), 1);
+            QCOMPARE(p.f.messages.texts(), QStringList{read ? kReadError : kWriteError});
+            QCOMPARE(p.f.messages.messages[0].caption, caption);
+            QCOMPARE(checkedAtMessage, read);
         }
-        QCOMPARE(h.i2cCommands().size(), std::size_t(3));
-        QCOMPARE(h.i2cCommands().back(), QStringLiteral("01 9E 01"));
-        QVERIFY(h.child<QPushButton>("CMDxMIT")->isVisible());
-        QVERIFY(h.child<QPushButton>("cmdI2Read")->isVisible());
-    }
-
-    void readShowsTheWiper()
-    {
-        DcpPanelHarness h;
-        h.setList()->setCurrentRow(64); // writes 0x81: wiper code 64
-        h.f.board.clearTransferLog();
-        h.click("cmdI2Read");
-        QCOMPARE(h.i2cCommands(), std::vector<QString>{QStringLiteral("01 9F")});
-        QCOMPARE(h.label("lblReadCount"), QStringLiteral(" 1"));
-        QCOMPARE(h.text("txtHexDataRead"), QStringLiteral("80"));
-        QCOMPARE(h.readList()->currentRow(), 64);
-        QCOMPARE(h.child<QProgressBar>("ProgressBar1")->value(), 64);
-        QCOMPARE(h.readLamp(), LampColor::LightGreen);
-        QCOMPARE(h.commLamp(), LampColor::LightGreen);
-        h.click("cmdI2Read");
-        QCOMPARE(h.readLamp(), LampColor::Green);
-        h.click("cmdI2Read");
-        QCOMPARE(h.readLamp(), LampColor::LightGreen);
-    }
-
-    void autoReadReadsBackEachWrite()
-    {
-        DcpPanelHarness h;
-        h.box("ChkAutoRead")->click(); // checking reads once
-        QCOMPARE(h.i2cCommands(), std::vector<QString>{QStringLiteral("01 9F")});
-        h.f.board.clearTransferLog();
-        h.setList()->setCurrentRow(127);
-        QCOMPARE(h.i2cCommands(), (std::vector<QString>{QStringLiteral("01 9E FF"), QStringLiteral("01 9F")}));
-        QCOMPARE(h.text("txtHexDataRead"), QStringLiteral("FE"));
-        QCOMPARE(h.readList()->currentRow(), 127);
-        QCOMPARE(h.child<QProgressBar>("ProgressBar1")->value(), 1);
-    }
-
-    void readPositionListIgnoresTheMouse()
-    {
-        DcpPanelHarness h;
-        h.click("cmdI2Read");
-        const int row = h.readList()->currentRow();
-        h.f.board.clearTransferLog();
-        QListWidget* list = h.readList();
-        const QRect itemRect = list->visualItemRect(list->item(row + 2));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemRect.center());
-        QCOMPARE(list->currentRow(), row);
-        QVERIFY(h.f.board.transferLog().empty());
-    }
-
-    void writeFailure_data()
-    {
-        QTest::addColumn<bool>("ignoreFails");
-        QTest::newRow("reported") << false;
-        QTest::newRow("ignored") << true;
-    }
-    void writeFailure()
-    {
-        QFETCH(bool, ignoreFails);
-        DcpPanelHarness h;
-        h.child<QLineEdit>("txtDelay")->setText(QStringLiteral("0")); // timer on, but no ticks
-        h.box("chkWriteTimer")->setChecked(true);
-        h.box("chkFailIgnore")->setChecked(ignoreFails);
-        h.f.board.setDeviceAnswers(0x9E, false);
-        bool timerBoxAtMessage = true;
-        h.f.messages.onMessage = [&](const RecordedMessage&) { timerBoxAtMessage = h.box("chkWriteTimer")->isChecked(); };
-
-        h.click("CMDxMIT");
-        QCOMPARE(h.i2cCommands(), std::vector<QString>{QStringLiteral("01 9E 01")});
-        QCOMPARE(h.commLamp(), LampColor::LightRed);
-        QCOMPARE(h.writeLamp(), LampColor::LightRed);
-        QCOMPARE(h.label("lblReadCount"), QStringLiteral(" 0"));
-        QVERIFY(!h.f.link.UsbOpen);
-        if (ignoreFails) {
-            QVERIFY(h.f.messages.messages.empty());
-            QVERIFY(h.box("chkWriteTimer")->isChecked());
-        } else {
-            QCOMPARE(h.f.messages.messages.size(), std::size_t(1));
-            QCOMPARE(h.f.messages.messages[0].text, kWriteError);
-            QCOMPARE(h.f.messages.messages[0].caption, kWriteCaption);
-            QVERIFY(!timerBoxAtMessage); // unchecked before the box went up
-            QVERIFY(!h.box("chkWriteTimer")->isChecked());
-            QVERIFY(!h.window->timedTransfers().readTimer().isEnabled());
-        }
-        // A good write after the fault: the lamps recover.
-        h.f.board.setDeviceAnswers(0x9E, true);
-        h.click("CMDxMIT");
-        QCOMPARE(h.writeLamp(), LampColor::LightGreen);
-        QCOMPARE(h.commLamp(), LampColor::LightGreen);
-    }
-
-    void readFailure_data()
-    {
-        QTest::addColumn<bool>("ignoreFails");
-        QTest::newRow("reported") << false;
-        QTest::newRow("ignored") << true;
-    }
-    void readFailure()
-    {
-        QFETCH(bool, ignoreFails);
-        DcpPanelHarness h;
-        h.click("cmdI2Read"); // a good read first, so the displays hold a position
-        QVERIFY(h.readList()->currentRow() >= 0);
-        h.child<QLineEdit>("txtDelay")->setText(QStringLiteral("0"));
-        h.box("chkReadTimer")->setChecked(true);
-        h.box("chkFailIgnore")->setChecked(ignoreFails);
-        h.f.board.setDeviceAnswers(0x9E, false);
-        bool timerBoxAtMessage = false;
-        h.f.messages.onMessage = [&](const RecordedMessage&) { timerBoxAtMessage = h.box("chkReadTimer")->isChecked(); };
-
-        h.window->timedTransfers().tick(); // one timed read
-        QCOMPARE(h.readLamp(), LampColor::LightRed);
-        QCOMPARE(h.commLamp(), LampColor::LightRed);
-        QCOMPARE(h.label("lblReadCount"), QStringLiteral(" 0"));
-        // Nothing was read, so nothing pretends to be a position.
-        QCOMPARE(h.text("txtHexDataRead"), QStringLiteral("--"));
-        QCOMPARE(h.readList()->currentRow(), -1);
-        QVERIFY(h.readList()->selectedItems().isEmpty());
-        QCOMPARE(h.child<QProgressBar>("ProgressBar1")->value(), -1);
-        if (ignoreFails) {
-            QVERIFY(h.f.messages.messages.empty());
-            QVERIFY(h.box("chkReadTimer")->isChecked());
-            QVERIFY(h.window->timedTransfers().readTimer().isEnabled());
-        } else {
-            QCOMPARE(h.f.messages.messages.size(), std::size_t(1));
-            QCOMPARE(h.f.messages.messages[0].text, kReadError);
-            QCOMPARE(h.f.messages.messages[0].caption, kReadCaption);
-            QVERIFY(timerBoxAtMessage); // unchecked after the box
-            QVERIFY(!h.box("chkReadTimer")->isChecked());
-            QVERIFY(!h.window->timedTransfers().readTimer().isEnabled());
-            QCOMPARE(h.timerLamp(), LampColor::Black);
-            QVERIFY(!h.child<QPushButton>("cmdStopTimer")->isVisible());
+        QCOMPARE(p.f.messages.messages.empty(), ignore);
+        QCOMPARE(p.lamp(read ? "Shape1_2" : "Shape1_1"), LampColor::LightRed);
+        QCOMPARE(p.lamp("Shape1_4"), LampColor::LightRed);
+        if (read) { // nothing was read, so nothing pretends to be a position
+            QCOMPARE(p.text("txtHexDataRead"), QStringLiteral("--"));
+            QCOMPARE(p.child<QListWidget>("List1_1")->currentRow(), -1);
+            QCOMPARE(p.child<QProgressBar>("ProgressBar1")->value(), -1);
         }
     }
 
-    void openUsbWithModuleAndDcp()
+    void openUsb_data()
     {
-        DcpPanelHarness h;
-        h.click("cmdOpen_USB");
-        QCOMPARE(h.i2cCommands(), std::vector<QString>{QStringLiteral("01 9F")});
-        QCOMPARE(h.attachLamp(), LampColor::LightGreen);
-        QCOMPARE(h.commLamp(), LampColor::LightGreen);
-        QVERIFY(h.f.messages.messages.empty());
-        QVERIFY(!h.f.link.UsbOpen);
+        QTest::addColumn<bool>("module");
+        QTest::addColumn<bool>("dcp");
+        QTest::addColumn<QStringList>("messages");
+        const QString noDcp = "DCP Device is not responding, check Eval board connections and Power";
+        const QString noModule = "USB Control Module is not responding  check USB Connection";
+        QTest::newRow("module and DCP") << true << true << QStringList{};
+        QTest::newRow("DCP absent") << true << false << QStringList{kReadError, noDcp};
+        QTest::newRow("module absent") << false << true << QStringList{kNoDriver, noModule};
+    }
+    void openUsb()
+    {
+        QFETCH(bool, module);
+        QFETCH(bool, dcp);
+        QFETCH(QStringList, messages);
+        Panel p;
+        p.f.board.setDeviceAnswers(0x9E, dcp);
+        if (!module)
+            p.f.board.unplug();
+        p.click("cmdOpen_USB");
+        QCOMPARE(p.f.messages.texts(), messages);
+        if (!messages.isEmpty())
+            QCOMPARE(p.f.messages.messages.back().caption, kApplicationTitle);
+        QCOMPARE(p.i2c(), module ? QStringList{"01 9F"} : QStringList{});
+        QCOMPARE(p.lamp("ShpAttach"), module ? kLightGreen : LampColor::LightRed);
+        QCOMPARE(p.lamp("Shape1_4"), !module ? LampColor::Black : dcp ? kLightGreen : LampColor::LightRed);
+        QVERIFY(!p.f.link.UsbOpen);
     }
 
-    void openUsbWithModuleButNoDcp()
+    void nothingIsSentWhileUsbOkIsFalse()
     {
-        DcpPanelHarness h;
-        h.f.board.setDeviceAnswers(0x9E, false);
-        h.click("cmdOpen_USB");
-        QCOMPARE(h.f.messages.texts(),
-                 (QStringList{kReadError,
-                              QStringLiteral("DCP Device is not responding, check Eval board connections and Power")}));
-        QCOMPARE(h.f.messages.messages[1].caption, kApplicationTitle);
-        QCOMPARE(h.attachLamp(), LampColor::LightGreen);
-        QCOMPARE(h.commLamp(), LampColor::LightRed);
-        QVERIFY(!h.f.link.UsbOpen);
+        Panel p;
+        p.f.link.UsbOK = false;
+        p.list()->setCurrentRow(20);
+        p.click("CMDxMIT");
+        QCOMPARE(p.text("txtHexDataWrt"), QStringLiteral("29"));
+        QVERIFY(p.f.board.transferLog().empty());
+        QCOMPARE(p.lamp("Shape1_4"), LampColor::Black);
+        QVERIFY(p.f.messages.messages.empty());
     }
 
-    void openUsbWithoutModule()
+    void linkOpenedByHand()
     {
-        DcpPanelHarness h;
-        h.f.board.unplug();
-        yieldAll();
-        h.f.messages.clear();
-        h.click("cmdOpen_USB");
-        QVERIFY(!h.f.messages.messages.empty());
-        QCOMPARE(h.f.messages.messages.back().text,
-                 QStringLiteral("USB Control Module is not responding  check USB Connection"));
-        QCOMPARE(h.f.messages.messages.back().caption, kApplicationTitle);
-        QCOMPARE(h.attachLamp(), LampColor::LightRed);
-        QVERIFY(h.i2cCommands().empty());
-        QVERIFY(!h.f.link.UsbOpen);
-        QVERIFY(!h.f.board.isInitialised());
+        Panel p;
+        p.click("cmdUSBConnect");
+        QVERIFY(!p.child("cmdexit")->isVisible());
+        QVERIFY(!p.window.close());
+        QCOMPARE(p.f.messages.texts(),
+                 QStringList{"Form will not close until USB Connection is closed. Click USB Disconnect"});
+        QCOMPARE(p.f.messages.messages[0].caption, kApplicationTitle);
+        p.click("CMDxMIT"); // a transaction closes a link opened by hand
+        QVERIFY(!p.f.link.UsbOpen && p.child("cmdexit")->isVisible());
+        QVERIFY(p.window.close());
+        QCOMPARE(p.f.program.endRequests, 1);
     }
 
-    void startupWithoutModuleEndsTheProgram()
+    // The transaction guard. Requests arrive inside a running transaction's yields, or while its error box
+    // is up: chosen positions wait and only the last reaches the device; buttons and ticks are dropped, so
+    // ticks never overlap; an exit waits for the end.
+    void insideATransaction_data()
     {
-        DcpPanelHarness h(false);
-        h.f.board.unplug();
-        QVERIFY(!h.window->Form_Load());
-        QVERIFY(!h.f.messages.messages.empty());
-        QCOMPARE(h.f.messages.messages.back().text,
-                 QStringLiteral("USB Control module is not responding, check USB connections and re-start "
-                                "application"));
-        QCOMPARE(h.f.messages.messages.back().caption, kApplicationTitle);
-        QCOMPARE(h.f.program.endRequests, 1);
-        QVERIFY(!h.f.board.isInitialised()); // the driver was released
-        QVERIFY(h.i2cCommands().empty());
+        QTest::addColumn<bool>("tick"); // the running transaction: a timer tick, else the write button
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QStringList>("commands");
+        QTest::newRow("during a write") << false << "rows 9 19 29" << QStringList{"01 9E 01", "01 9E 3B"};
+        // A tick yields before its timed write takes the byte, so that write already carries the new one.
+        QTest::newRow("during a tick") << true << "rows 49" << QStringList{"01 9E 63", "01 9F", "01 9E 63"};
+        QTest::newRow("while an error shows") << false << "error 99" << QStringList{"01 9E 01", "01 9E C7"};
+        QTest::newRow("buttons during a write") << false << "buttons" << QStringList{"01 9E 01"};
+        QTest::newRow("tick during a write") << false << "tick" << QStringList{"01 9E 01"};
+        QTest::newRow("tick during a tick") << true << "tick" << QStringList{"01 9E 01", "01 9F"};
+        QTest::newRow("exit during a write") << false << "exit" << QStringList{"01 9E 01"};
+    }
+    void insideATransaction()
+    {
+        QFETCH(bool, tick);
+        QFETCH(QString, request);
+        QFETCH(QStringList, commands);
+        Panel p;
+        p.startTimers("0", {"chkWriteTimer", "chkReadTimer"}); // enabled, ticked by hand
+        int inside = 0;
+        const auto act = [&] {
+            inside += p.f.link.guard().busy();
+            if (request == QLatin1String("tick"))
+                p.timed().tick();
+            else if (request == QLatin1String("exit"))
+                p.window.cmdexit_Click();
+            else if (request == QLatin1String("buttons"))
+                for (const char* button : {"cmdI2Read", "cmdOpen_USB", "cmdUSBConnect", "CMDxMIT"})
+                    p.click(button);
+            else
+                for (const QString& row : request.split(QLatin1Char(' ')).mid(1))
+                    p.list()->setCurrentRow(row.toInt());
+        };
+        const bool error = request.startsWith(QLatin1String("error"));
+        p.f.board.setDeviceAnswers(0x9E, !error);
+        p.f.messages.onMessage = [&](const RecordedMessage&) {
+            p.f.board.setDeviceAnswers(0x9E, true);
+            act();
+        };
+        if (!error)
+            QMetaObject::invokeMethod(&p.window, act, Qt::QueuedConnection);
+        tick ? p.timed().tick() : p.click("CMDxMIT");
+        QTRY_COMPARE(p.i2c(), commands);
+        QTRY_COMPARE(p.f.program.endRequests, int(request == QLatin1String("exit")));
+        QCOMPARE(inside, 1);
+        QCOMPARE(p.f.link.guard().pendingCount(), 0);
+        QCOMPARE(p.timed().droppedTicks(), int(request == QLatin1String("tick")));
+        QCOMPARE(p.lamp("Shape1_3"), tick ? LampColor::LightRed : LampColor::Black); // dropped: no blink
+        QCOMPARE(p.f.messages.messages.size(), std::size_t(error));
+        QVERIFY(!p.f.link.UsbOpen);
     }
 
-    void nothingIsSentWhileTheModuleIsNotReady()
+    void timedWritesRepeatTheCurrentByte()
     {
-        DcpPanelHarness h;
-        h.f.link.UsbOK = false;
-        h.setList()->setCurrentRow(20);
-        QCOMPARE(h.text("txtHexDataWrt"), QStringLiteral("29"));
-        h.click("CMDxMIT");
-        QVERIFY(h.f.board.transferLog().empty());
-        QCOMPARE(h.writeLamp(), LampColor::Black);
-        QCOMPARE(h.commLamp(), LampColor::Black);
-        QVERIFY(h.f.messages.messages.empty());
+        Panel p;
+        p.list()->setCurrentRow(9);
+        p.startTimers("5", {"chkWriteTimer"});
+        for (const QString& command : {QStringLiteral("01 9E 13"), QStringLiteral("01 9E 15")}) {
+            p.f.board.clearTransferLog();
+            QTRY_VERIFY(p.i2c().size() >= 2);
+            QCOMPARE(p.i2c().filter(command), p.i2c());
+            p.list()->setCurrentRow(10);
+        }
+        p.click("cmdStopTimer");
+        QVERIFY(!p.box("chkWriteTimer")->isChecked());
     }
 
-    void closeIsRefusedWhileTheLinkIsOpen()
+    // Timed transfers: the timer lamp blinks, the write or read lamp alternates light green / green, the
+    // transfers go out in order; "Stop Timer" ends it all.
+    void timedTicksBlinkTheLampUntilStopTimer_data()
     {
-        DcpPanelHarness h;
-        h.click("cmdUSBConnect");
-        QVERIFY(h.f.link.UsbOpen);
-        QVERIFY(!h.child<QPushButton>("cmdexit")->isVisible());
-        QVERIFY(!h.window->close());
-        QCOMPARE(h.f.messages.texts(),
-                 QStringList{QStringLiteral("Form will not close until USB Connection is closed. Click USB Disconnect")});
-        QCOMPARE(h.f.messages.messages[0].caption, kApplicationTitle);
-        QVERIFY(h.window->isVisible());
-        QCOMPARE(h.f.program.endRequests, 0);
-
-        h.click("cmdUSBDisconnect");
-        QVERIFY(!h.f.link.UsbOpen);
-        QCOMPARE(h.label("cbNoc"), QStringLiteral("USB Board Interface Closed"));
-        QVERIFY(h.child<QPushButton>("cmdexit")->isVisible());
-        QVERIFY(h.window->close());
-        QCOMPARE(h.f.program.endRequests, 1);
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QStringList>("perTick");
+        QTest::addColumn<QString>("hidden");
+        QTest::newRow("read (write unchecked again)") << false << QStringList{"01 9F"} << "cmdI2Read";
+        QTest::newRow("write with Auto Read, then read")
+            << true << QStringList{"01 9E 01", "01 9F", "01 9F"} << "CMDxMIT";
+    }
+    void timedTicksBlinkTheLampUntilStopTimer()
+    {
+        QFETCH(bool, write);
+        QFETCH(QStringList, perTick);
+        QFETCH(QString, hidden);
+        Panel p;
+        p.startTimers("0", {"chkWriteTimer", "chkReadTimer"});
+        p.box("chkWriteTimer")->setChecked(write);
+        p.box("ChkAutoRead")->setChecked(write);
+        p.f.board.clearTransferLog();
+        const LampColor blink[] = {LampColor::LightRed, LampColor::Black, LampColor::LightRed};
+        const LampColor greens[] = {kLightGreen, LampColor::Green, kLightGreen}; // one good transfer each
+        QStringList expected;
+        for (int i = 0; i < 3; ++i) {
+            p.timed().tick();
+            QCOMPARE(p.lamp("Shape1_3"), blink[i]);
+            QCOMPARE(p.lamp(write ? "Shape1_1" : "Shape1_2"), greens[i]);
+            expected += perTick;
+        }
+        QCOMPARE(p.i2c(), expected);
+        QVERIFY(!p.child(hidden)->isVisible());
+        p.click("cmdStopTimer");
+        QVERIFY(!p.box("chkReadTimer")->isChecked() && !p.box("chkWriteTimer")->isChecked());
+        QCOMPARE(p.lamp("Shape1_3"), LampColor::Black);
+        QVERIFY(!p.child("cmdStopTimer")->isVisible() && p.child(hidden)->isVisible());
     }
 
-    void aTransactionClosesALinkOpenedByHand()
+    // Checking a timer box takes the interval text: a text that does not start with a number gives 0 (no
+    // ticks); out of range is refused, the previous interval (1000) stays and is shown again. Leaving the
+    // box takes whole numbers only.
+    void interval_data()
     {
-        DcpPanelHarness h;
-        h.click("cmdUSBConnect");
-        QVERIFY(h.f.link.UsbOpen);
-        h.click("CMDxMIT");
-        QVERIFY(!h.f.link.UsbOpen);
-        QVERIFY(h.child<QPushButton>("cmdexit")->isVisible());
-        QCOMPARE(h.i2cCommands().size(), std::size_t(1));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("onCheck");
+        QTest::addColumn<int>("onLeave");
+        QTest::newRow("number") << "250" << 250 << 250;
+        QTest::newRow("letters") << "abc" << 0 << 60000;
+        QTest::newRow("trailing letters") << "25x" << 25 << 60000;
+        QTest::newRow("half to even") << "12.5" << 12 << 12;
+        QTest::newRow("half to even up") << "13.5" << 14 << 14;
+        QTest::newRow("highest") << "65535" << 65535 << 65535;
+        QTest::newRow("too large") << "65536" << 1000 << 60000;
+        QTest::newRow("rounds to zero") << "-0.4" << 0 << 0;
     }
-
-    void exitClosesTheLinkAndEndsTheProgram()
+    void interval()
     {
-        DcpPanelHarness h;
-        h.click("cmdUSBConnect");
-        h.window->cmdexit_Click();
-        QVERIFY(!h.f.link.UsbOpen);
-        QVERIFY(!h.window->isVisible());
-        QCOMPARE(h.f.program.endRequests, 1);
-        QVERIFY(h.f.messages.messages.empty());
+        QFETCH(QString, text);
+        QFETCH(int, onCheck);
+        QFETCH(int, onLeave);
+        Panel p;
+        const auto& timer = p.timed().readTimer();
+        auto* delay = p.child<QLineEdit>("txtDelay");
+        p.startTimers(text, {"chkReadTimer"});
+        QCOMPARE(timer.interval(), onCheck);
+        QCOMPARE(delay->text(), onCheck == 1000 ? QStringLiteral("1000") : text);
+        QCOMPARE(timer.isTicking(), onCheck > 0);
+        for (const QString& typed : {QStringLiteral("60000"), text}) {
+            delay->setText(typed);
+            emit delay->editingFinished();
+        }
+        QCOMPARE(timer.interval(), onLeave);
+        QCOMPARE(timer.isTicking(), onLeave > 0);
+        p.click("cmdStopTimer");
     }
-
-    void jumperPictureAndAboutGoThroughTheHooks()
-    {
-        DcpPanelHarness h;
-        std::vector<QWidget*> openers;
-        int abouts = 0;
-        h.window->setHooks({[&](QWidget* opener) { openers.push_back(opener); }, [&] { ++abouts; }, {}});
-        h.click("SSCommand1");
-        h.child<QRadioButton>("SSOption1_1")->click();
-        h.child<QRadioButton>("SSOption1_0")->click();
-        h.window->findChild<QAction*>("mnuJumperHelp")->trigger();
-        h.window->findChild<QAction*>("mnuJumperInfoOff")->trigger();
-        QCOMPARE(openers.size(), std::size_t(4));
-        QCOMPARE(openers.front(), static_cast<QWidget*>(h.window.get()));
-        h.window->findChild<QAction*>("mnuAbout")->trigger();
-        QCOMPARE(abouts, 1);
-        QVERIFY(h.f.board.transferLog().empty());
-    }
-
-private:
-    static void yieldAll() { QCoreApplication::processEvents(); }
 };
 
 QTEST_MAIN(TestDcpPanel)
