@@ -59,6 +59,21 @@ private slots:
         }
         b.client.Disconnect_USB();
     }
+
+    // The gap between a write and its read-back when each runs in its own connection bracket (close, then
+    // open again), as "Auto Read" does: the simulated EEPROM write cycle has to be shorter than this, or a
+    // read-back after an EEPROM write finds the part still busy.
+    void writeToReadBackGap()
+    {
+        Bench b;
+        b.client.Connect_Usb();
+        QBENCHMARK {
+            b.client.exchange(protocol::writeByte(0x9E, 0x80));
+            b.client.Disconnect_USB();
+            b.client.Connect_Usb();
+        }
+        b.client.Disconnect_USB();
+    }
 };
 
 QTEST_GUILESS_MAIN(BenchLink)
