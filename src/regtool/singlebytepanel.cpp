@@ -101,17 +101,22 @@ void SingleBytePanel::cmdRead_Click()
     const protocol::I2cReply reply = m_session.exchange(command);
     m_session.showTransferCount(reply.count);
     m_readBox->setText(hex2Text(reply.data));
-    LampWidget* const lamp = m_activityLamps[kReadLamp];
-    if (protocol::acknowledged(command, reply)) {
-        showAcknowledge(true);
-        lamp->setColor(nextSuccessColor(lamp->color()));
-    } else {
-        m_readBox->setText(kNoValue);
-        lamp->setColor(LampColor::LightRed);
-        showAcknowledge(false);
-    }
+    showOutcome(m_activityLamps[kReadLamp], protocol::acknowledged(command, reply));
     bracket.close();
     yieldEvents();
+}
+
+void SingleBytePanel::showOutcome(LampWidget* activityLamp, bool acknowledged)
+{
+    // A failed transfer of either kind leaves no byte worth showing in the READ box.
+    if (acknowledged) {
+        showAcknowledge(true);
+        activityLamp->setColor(nextSuccessColor(activityLamp->color()));
+    } else {
+        m_readBox->setText(kNoValue);
+        activityLamp->setColor(LampColor::LightRed);
+        showAcknowledge(false);
+    }
 }
 
 void SingleBytePanel::cmdWrite1Byte_Click(int index)
@@ -133,15 +138,7 @@ void SingleBytePanel::cmdWrite1Byte_Click(int index)
     const auto command = protocol::writeByte(m_session.state().I2CWrtAdr, *value.value);
     const protocol::I2cReply reply = m_session.exchange(command);
     m_session.showTransferCount(reply.count);
-    LampWidget* const lamp = m_activityLamps[static_cast<std::size_t>(index)];
-    if (protocol::acknowledged(command, reply)) {
-        showAcknowledge(true);
-        lamp->setColor(nextSuccessColor(lamp->color()));
-    } else {
-        m_readBox->setText(kNoValue);
-        lamp->setColor(LampColor::LightRed);
-        showAcknowledge(false);
-    }
+    showOutcome(m_activityLamps[static_cast<std::size_t>(index)], protocol::acknowledged(command, reply));
     bracket.close();
     yieldEvents();
 }

@@ -28,6 +28,8 @@ public:
 private:
     static constexpr int kReadLamp = 2;
     void showAcknowledge(bool acknowledged);
+    // Paints a transfer's outcome: its activity lamp and the acknowledge lamp.
+    void showOutcome(LampWidget* activityLamp, bool acknowledged);
 
     ToolSession& m_session;
     MessageBoxes& m_messages;
