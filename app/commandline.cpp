@@ -24,14 +24,17 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                   QStringLiteral("Shows this help and exits."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Shows the program's version and exits."));
-    const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                      QStringLiteral("Uses the simulated evaluation board instead of a USB control "
-                                                     "module."));
-    const QCommandLineOption trace(QStringLiteral("trace"),
-                                   QStringLiteral("Prints the trace messages and every pipe transfer to standard "
-                                                  "error, one line each."));
-    const QCommandLineOption registerTool(QStringLiteral("register-tool"),
-                                          QStringLiteral("Opens the I2C register tool after the normal start."));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Uses the simulated evaluation board instead of a USB control "
+                       "module."));
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Prints the trace messages and every pipe transfer to standard "
+                       "error, one line each."));
+    const QCommandLineOption registerTool(
+        QStringLiteral("register-tool"),
+        QStringLiteral("Opens the I2C register tool after the normal start."));
     parser.addOptions({help, version, simulate, trace, registerTool});
 
     CommandLine result;

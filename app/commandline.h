@@ -9,10 +9,10 @@ namespace vtx::app {
 struct CommandLine {
     enum class Action { Run, ShowHelp, ShowVersion, Error };
     Action action = Action::Run;
-    bool simulate = false; // the simulated evaluation board instead of USB hardware
-    bool trace = false;    // the trace hooks and every pipe transfer on standard error
+    bool simulate = false;     // the simulated evaluation board instead of USB hardware
+    bool trace = false;        // the trace hooks and every pipe transfer on standard error
     bool registerTool = false; // opens the register tool after the normal start
-    QString text;          // the help or version text, or the error message
+    QString text;              // the help or version text, or the error message
 };
 
 // Exit code for a command line we do not understand.

@@ -2,11 +2,9 @@
 // through the USB control module (or the simulated board with --simulate).
 
 #include "commandline.h"
-#include "endrequestcontrol.h"
-#include "tracing.h"
-
 #include "common/appinfo.h"
 #include "common/programstate.h"
+#include "endrequestcontrol.h"
 #include "link/appcontext.h"
 #include "link/link.h"
 #include "platform/filedialogs.h"
@@ -18,9 +16,9 @@
 #include "shell/artwork.h"
 #include "shell/desktopsystemservices.h"
 #include "shell/shellwindows.h"
+#include "tracing.h"
 
 #include <QApplication>
-
 #include <cstdio>
 #include <memory>
 

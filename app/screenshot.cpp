@@ -18,9 +18,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QSlider>
 #include <QPushButton>
-
+#include <QSlider>
 #include <cstdio>
 
 namespace {

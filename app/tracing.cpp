@@ -2,7 +2,6 @@
 
 #include <QLoggingCategory>
 #include <QString>
-
 #include <cstdio>
 
 namespace vtx::app {

@@ -44,7 +44,8 @@ private slots:
     void openAndClose()
     {
         Bench b;
-        QBENCHMARK {
+        QBENCHMARK
+        {
             b.client.Connect_Usb();
             b.client.Disconnect_USB();
         }
@@ -54,7 +55,8 @@ private slots:
     {
         Bench b;
         b.client.Connect_Usb();
-        QBENCHMARK {
+        QBENCHMARK
+        {
             b.client.exchange(protocol::writeByte(0x9E, 0x81));
         }
         b.client.Disconnect_USB();
@@ -67,7 +69,8 @@ private slots:
     {
         Bench b;
         b.client.Connect_Usb();
-        QBENCHMARK {
+        QBENCHMARK
+        {
             b.client.exchange(protocol::writeByte(0x9E, 0x80));
             b.client.Disconnect_USB();
             b.client.Connect_Usb();

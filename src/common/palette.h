@@ -6,8 +6,8 @@ namespace vtx {
 
 // Lamp colours by their number in the standard 16-colour palette.
 enum class LampColor : int {
-    Black = 0,      // idle, closed or stopped
-    Green = 2,      // success, alternating with light green
+    Black = 0, // idle, closed or stopped
+    Green = 2, // success, alternating with light green
     Grey = 8,
     LightBlue = 9,
     LightGreen = 10, // success

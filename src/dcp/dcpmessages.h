@@ -8,7 +8,8 @@ namespace vtx::dcp {
 inline const QString kWriteErrorText =
     QStringLiteral("Write DCP Error, Check VDD & AVDD Power and I2C Connections ");
 inline const QString kWriteErrorCaption = QStringLiteral(" Error during Write to DCP ");
-inline const QString kReadErrorText = QStringLiteral("Read DCP Error, Check VDD & AVDD Power and I2C Connections ");
+inline const QString kReadErrorText =
+    QStringLiteral("Read DCP Error, Check VDD & AVDD Power and I2C Connections ");
 inline const QString kReadErrorCaption = QStringLiteral(" Error during DCP Read ");
 inline const QString kModuleMissingAtOpenText =
     QStringLiteral("USB Control Module is not responding  check USB Connection");

@@ -26,8 +26,7 @@ namespace vtx::dcp {
 
 namespace {
 
-template <typename W>
-W* named(W* widget, const char* objectName, const QString& toolTip = {})
+template <typename W> W* named(W* widget, const char* objectName, const QString& toolTip = {})
 {
     widget->setObjectName(QLatin1String(objectName));
     if (!toolTip.isEmpty())
@@ -130,8 +129,9 @@ QWidget* buildSetPositionFrame(DcpPanelUi& ui)
     ui.SSFrame3[0] = frame("SSFrame3_0", QStringLiteral(" Set  Position"),
                            QStringLiteral("Click here to set the DCP to any level from 1 to 128."));
     ui.List1[0] = positionList(
-        "List1_0", QStringLiteral("Selects DCP Position Numerically, Use Scroll arrows to select desired value, "
-                                  "then click to write value to DCP device."));
+        "List1_0",
+        QStringLiteral("Selects DCP Position Numerically, Use Scroll arrows to select desired value, "
+                       "then click to write value to DCP device."));
     ui.Slider1_0 = named(new QSlider(Qt::Vertical), "Slider1_0",
                          QStringLiteral("Graphical control for setting the wiper position."));
     ui.Slider1_0->setRange(1, 128);
@@ -151,9 +151,11 @@ QWidget* buildSetPositionFrame(DcpPanelUi& ui)
 
 QWidget* buildReadPositionFrame(DcpPanelUi& ui)
 {
-    ui.SSFrame3[1] = frame("SSFrame3_1", QStringLiteral("Read Position"),
-                           QStringLiteral("Indicates the position of the DCP as read back over the I2C bus. "));
-    ui.List1[1] = positionList("List1_1", QStringLiteral("Displays numerical setting of the DCPs Wiper Position."));
+    ui.SSFrame3[1] =
+        frame("SSFrame3_1", QStringLiteral("Read Position"),
+              QStringLiteral("Indicates the position of the DCP as read back over the I2C bus. "));
+    ui.List1[1] =
+        positionList("List1_1", QStringLiteral("Displays numerical setting of the DCPs Wiper Position."));
     // Display only: the user cannot pick an item, only scroll.
     ui.List1[1]->setFocusPolicy(Qt::NoFocus);
     ui.List1[1]->viewport()->installEventFilter(new DisplayOnlyFilter(ui.List1[1]));
@@ -175,9 +177,10 @@ QWidget* buildSettingsColumn(DcpPanelUi& ui)
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    ui.SSFrame2 = frame("SSFrame2", QStringLiteral("Programming Mode"),
-                        QStringLiteral("Determines if writes to the DCP device are to the temporary register or "
-                                       "the EEPROM. "));
+    ui.SSFrame2 =
+        frame("SSFrame2", QStringLiteral("Programming Mode"),
+              QStringLiteral("Determines if writes to the DCP device are to the temporary register or "
+                             "the EEPROM. "));
     ui.Option1[1] = named(new QRadioButton(QStringLiteral("Register")), "Option1_1",
                           QStringLiteral("Sets LSB of the Data byte to a 1. Writes to the DCP will be to the "
                                          "temporary register."));
@@ -203,10 +206,11 @@ QWidget* buildSettingsColumn(DcpPanelUi& ui)
     dataLayout->addWidget(ui.txtHexDataRead);
     layout->addWidget(ui.SSFrame6);
 
-    ui.SSFrame5 = frame("SSFrame5", QStringLiteral("I2C Slave Address"),
-                        QStringLiteral("The DCP I2C Slave Address is presently fixed at Hex 4F. This value is "
-                                       "shifted left one bit (hence 9E). The LSB is used to specify whether the "
-                                       "transaction is a Read or a Write."));
+    ui.SSFrame5 =
+        frame("SSFrame5", QStringLiteral("I2C Slave Address"),
+              QStringLiteral("The DCP I2C Slave Address is presently fixed at Hex 4F. This value is "
+                             "shifted left one bit (hence 9E). The LSB is used to specify whether the "
+                             "transaction is a Read or a Write."));
     ui.Text1 = textBox("Text1", QStringLiteral("9E"), 2);
     ui.Text1->setReadOnly(true);
     ui.cmdSlave = named(new QPushButton(QStringLiteral("Default")), "cmdSlave");
@@ -215,9 +219,10 @@ QWidget* buildSettingsColumn(DcpPanelUi& ui)
     slaveLayout->addWidget(ui.cmdSlave);
     layout->addWidget(ui.SSFrame5);
 
-    ui.SSFrame4 = frame("SSFrame4", QStringLiteral("I2C SCL Connection"),
-                        QStringLiteral("Displays Jumper requirements for using the Normal SCL connection or the "
-                                       "SCL_S secondary connections."));
+    ui.SSFrame4 =
+        frame("SSFrame4", QStringLiteral("I2C SCL Connection"),
+              QStringLiteral("Displays Jumper requirements for using the Normal SCL connection or the "
+                             "SCL_S secondary connections."));
     ui.SSOption1[0] = named(new QRadioButton(QStringLiteral("Standard")), "SSOption1_0");
     ui.SSOption1[1] = named(new QRadioButton(QStringLiteral("SCL_S")), "SSOption1_1");
     ui.SSOption1[0]->setChecked(true);
@@ -239,16 +244,18 @@ QWidget* buildActionColumn(DcpPanelUi& ui)
                        QStringLiteral("Executes a write transaction which sets the DCP's wiper position."));
     ui.cmdI2Read = named(new QPushButton(QStringLiteral("I2C-Read")), "cmdI2Read",
                          QStringLiteral("Executes an I2C read of the DCP's wiper position."));
-    ui.ChkAutoRead = named(new QCheckBox(QStringLiteral("Auto Read")), "ChkAutoRead",
-                           QStringLiteral("If checked, program will automatically read back the wiper position "
-                                          "after each write to the DCP device."));
+    ui.ChkAutoRead =
+        named(new QCheckBox(QStringLiteral("Auto Read")), "ChkAutoRead",
+              QStringLiteral("If checked, program will automatically read back the wiper position "
+                             "after each write to the DCP device."));
     ui.chkFailIgnore = named(new QCheckBox(QStringLiteral("Ignore Fails")), "chkFailIgnore");
     ui.chkWriteTimer = named(new QCheckBox(QStringLiteral("Write Timer Controlled")), "chkWriteTimer",
                              QStringLiteral("Timer Controls I2C Write Interval"));
     ui.chkReadTimer = named(new QCheckBox(QStringLiteral("Read Timer Controlled")), "chkReadTimer",
                             QStringLiteral("Timer Controls I2C Read Intervals"));
-    ui.txtDelay = textBox("txtDelay", QStringLiteral("20"), 6,
-                          QStringLiteral("If Timer Enabled, set time in milliseconds between I2C Write / Reads"));
+    ui.txtDelay =
+        textBox("txtDelay", QStringLiteral("20"), 6,
+                QStringLiteral("If Timer Enabled, set time in milliseconds between I2C Write / Reads"));
     ui.txtDelay->setAlignment(Qt::AlignRight);
     ui.Label3 = named(new QLabel(QStringLiteral("mSec Interval")), "Label3");
     ui.cmdStopTimer = named(new QPushButton(QStringLiteral("Stop Timer")), "cmdStopTimer");
@@ -310,13 +317,16 @@ QWidget* buildLampRow(DcpPanelUi& ui)
          "system does not see the USB Connection to the Eval Controller."},
         {&ui.lampComm, "Shape1_4", 4, "DCP COMM",
          "Green indicates a successful I2C read  between Windows and the EVAL Controller. Red indicates a "
-         "problem. If red, try removing the I2C cable that connects the Eval controller and the Eval Board to "
+         "problem. If red, try removing the I2C cable that connects the Eval controller and the Eval Board "
+         "to "
          "isolate the problem."},
         {&ui.lampWrite, "Shape1_1", 1, "Write DCP",
-         "Green indicates a successful write to the DCP Device. Red indicates a problem. If red, check DCP VDD "
+         "Green indicates a successful write to the DCP Device. Red indicates a problem. If red, check DCP "
+         "VDD "
          "and AVDD supplies, Jumpers and I2C cable connections."},
         {&ui.lampRead, "Shape1_2", 2, "Read DCP",
-         "Green indicates a successful Read from the DCP Device. Red indicates a problem. If red, check DCP VDD "
+         "Green indicates a successful Read from the DCP Device. Red indicates a problem. If red, check DCP "
+         "VDD "
          "and AVDD supplies, Jumpers and I2C cable connections."},
         {&ui.lampTimer, "Shape1_3", 3, "Timer Status",
          "Red Indicates a progam timer is active. This timer limits the time between USB transactions to the "
@@ -344,10 +354,11 @@ QWidget* buildConnectionRow(DcpPanelUi& ui)
     layout->setSpacing(12);
 
     auto* buttons = new QVBoxLayout;
-    ui.cmdOpen_USB = named(new QPushButton(QStringLiteral("Open USB ")), "cmdOpen_USB",
-                           QStringLiteral("Opens USB Connection to USB Controller, Checks Presences, then executes a "
-                                          "self check that reads an on-board EEprom. USB Status and USB Self Check "
-                                          "should turn green. "));
+    ui.cmdOpen_USB =
+        named(new QPushButton(QStringLiteral("Open USB ")), "cmdOpen_USB",
+              QStringLiteral("Opens USB Connection to USB Controller, Checks Presences, then executes a "
+                             "self check that reads an on-board EEprom. USB Status and USB Self Check "
+                             "should turn green. "));
     ui.cmdUSBConnect = named(new QPushButton(QStringLiteral("USB Connect")), "cmdUSBConnect",
                              QStringLiteral("Connect and leave USB connection open."));
     ui.cmdUSBDisconnect = named(new QPushButton(QStringLiteral("USB Disconnect")), "cmdUSBDisconnect",
@@ -375,7 +386,8 @@ QWidget* buildConnectionRow(DcpPanelUi& ui)
     ui.lblReadCount = named(new QLabel, "lblReadCount");
     ui.lblReadCount->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     ui.lblReadCount->setFrameShape(QFrame::StyledPanel);
-    ui.lblReadCount->setMinimumWidth(ui.lblReadCount->fontMetrics().horizontalAdvance(QStringLiteral(" 000 ")));
+    ui.lblReadCount->setMinimumWidth(
+        ui.lblReadCount->fontMetrics().horizontalAdvance(QStringLiteral(" 000 ")));
     addresses->addWidget(ui.lblReadCount, 2, 1, Qt::AlignLeft);
     layout->addLayout(addresses);
 

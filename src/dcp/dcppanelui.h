@@ -26,12 +26,12 @@ namespace vtx::dcp {
 struct DcpPanelUi {
     // Main frame and its frames.
     QGroupBox* SSFrame1 = nullptr;
-    std::array<QGroupBox*, 2> SSFrame3{};  // " Set  Position", "Read Position"
-    QGroupBox* SSFrame2 = nullptr;         // programming mode
-    QGroupBox* SSFrame4 = nullptr;         // SCL connection
-    QGroupBox* SSFrame5 = nullptr;         // slave address
-    QGroupBox* SSFrame6 = nullptr;         // the hex data boxes
-    std::array<QListWidget*, 2> List1{};   // set position, read position
+    std::array<QGroupBox*, 2> SSFrame3{}; // " Set  Position", "Read Position"
+    QGroupBox* SSFrame2 = nullptr;        // programming mode
+    QGroupBox* SSFrame4 = nullptr;        // SCL connection
+    QGroupBox* SSFrame5 = nullptr;        // slave address
+    QGroupBox* SSFrame6 = nullptr;        // the hex data boxes
+    std::array<QListWidget*, 2> List1{};  // set position, read position
     QSlider* Slider1_0 = nullptr;
     std::array<QRadioButton*, 2> Option1{}; // EEPROM, Register
     QProgressBar* ProgressBar1 = nullptr;

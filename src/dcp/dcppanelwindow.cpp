@@ -1,13 +1,12 @@
 #include "dcppanelwindow.h"
 
-#include "dcpmessages.h"
-#include "positionmodel.h"
-
 #include "common/appinfo.h"
 #include "common/hex.h"
 #include "common/lampwidget.h"
 #include "common/textformat.h"
 #include "common/yield.h"
+#include "dcpmessages.h"
+#include "positionmodel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -64,10 +63,11 @@ void DcpPanelWindow::connectControls()
     connect(m_ui.List1[0], &QListWidget::currentRowChanged, this, [this] { List1_Click(0); });
     connect(m_ui.List1[1], &QListWidget::currentRowChanged, this, [this] { List1_Click(1); });
     for (int i = 0; i < 2; ++i) {
-        connect(m_ui.Option1[static_cast<std::size_t>(i)], &QRadioButton::toggled, this, [this, i](bool checked) {
-            if (checked)
-                Option1_Click(i);
-        });
+        connect(m_ui.Option1[static_cast<std::size_t>(i)], &QRadioButton::toggled, this,
+                [this, i](bool checked) {
+                    if (checked)
+                        Option1_Click(i);
+                });
         connect(m_ui.SSOption1[static_cast<std::size_t>(i)], &QRadioButton::clicked, this,
                 &DcpPanelWindow::showJumperPicture);
     }
@@ -80,7 +80,8 @@ void DcpPanelWindow::connectControls()
             Slider1_MouseUp(0);
     });
 
-    connect(m_ui.CMDxMIT, &QPushButton::clicked, this, [this] { runGuarded([this] { m_transactions.CMDxMIT_Click(); }); });
+    connect(m_ui.CMDxMIT, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { m_transactions.CMDxMIT_Click(); }); });
     connect(m_ui.cmdI2Read, &QPushButton::clicked, this,
             [this] { runGuarded([this] { m_transactions.cmdI2Read_Click(); }); });
     connect(m_ui.ChkAutoRead, &QCheckBox::toggled, this,

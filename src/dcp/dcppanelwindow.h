@@ -3,14 +3,12 @@
 #include "dcppanelui.h"
 #include "dcpstate.h"
 #include "dcptransactions.h"
-#include "timedtransfers.h"
-
 #include "link/appcontext.h"
 #include "link/linkclient.h"
 #include "link/linkview.h"
+#include "timedtransfers.h"
 
 #include <QMainWindow>
-
 #include <functional>
 
 namespace vtx::dcp {

@@ -3,7 +3,6 @@
 #include "positionmodel.h"
 
 #include <QString>
-
 #include <cstdint>
 
 namespace vtx::dcp {

@@ -1,12 +1,11 @@
 #include "dcptransactions.h"
 
-#include "dcpmessages.h"
-
 #include "common/appinfo.h"
 #include "common/lampwidget.h"
 #include "common/programstate.h"
 #include "common/textformat.h"
 #include "common/yield.h"
+#include "dcpmessages.h"
 #include "link/linkclient.h"
 #include "platform/messageboxes.h"
 #include "protocol/bridgecommands.h"

@@ -1,10 +1,9 @@
 #include "timedtransfers.h"
 
-#include "timerinterval.h"
-
 #include "common/lampwidget.h"
 #include "common/yield.h"
 #include "link/transactionguard.h"
+#include "timerinterval.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -13,7 +12,8 @@
 namespace vtx::dcp {
 
 TimedTransfers::TimedTransfers(DcpPanelUi& ui, DcpState& state, TransactionGuard& guard,
-                               std::function<void()> timedWrite, std::function<void()> timedRead, QObject* parent)
+                               std::function<void()> timedWrite, std::function<void()> timedRead,
+                               QObject* parent)
     : QObject(parent), m_ui(ui), m_state(state), m_guard(guard), m_timedWrite(std::move(timedWrite)),
       m_timedRead(std::move(timedRead)), m_timer(this)
 {

@@ -5,7 +5,6 @@
 #include "readtimer.h"
 
 #include <QObject>
-
 #include <functional>
 
 namespace vtx {

@@ -1,7 +1,6 @@
 #include "timerinterval.h"
 
 #include <QString>
-
 #include <cfenv>
 #include <cmath>
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStringView>
-
 #include <optional>
 
 namespace vtx::dcp {
@@ -11,7 +10,7 @@ constexpr int kMinimumIntervalMs = 0;
 constexpr int kMaximumIntervalMs = 65535;
 
 enum class IntervalTextKind {
-    Accepted, // a usable interval (0 means no ticks)
+    Accepted,   // a usable interval (0 means no ticks)
     OutOfRange, // a number the timer cannot take; the interval in use stays
 };
 

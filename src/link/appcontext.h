@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link.h"
 #include "common/programstate.h"
+#include "link.h"
 #include "platform/filedialogs.h"
 #include "platform/messageboxes.h"
 #include "platform/programcontrol.h"

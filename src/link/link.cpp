@@ -6,7 +6,6 @@
 #include "common/yield.h"
 
 #include <QStringList>
-
 #include <algorithm>
 
 namespace vtx {
@@ -22,8 +21,10 @@ QString statusHex(DriverStatus status)
 
 // The two pipe operations differ in what they call themselves and whom they tell about a missing module:
 // a failed send stays in the trace, the read that follows tells the user.
-const Link::PipeOperation kWriteOperation{QStringLiteral("WritePipe"), QStringLiteral("Write Pipe failed"), false};
-const Link::PipeOperation kReadOperation{QStringLiteral("ReadPipe"), QStringLiteral("Read Pipe failed"), true};
+const Link::PipeOperation kWriteOperation{QStringLiteral("WritePipe"), QStringLiteral("Write Pipe failed"),
+                                          false};
+const Link::PipeOperation kReadOperation{QStringLiteral("ReadPipe"), QStringLiteral("Read Pipe failed"),
+                                         true};
 
 QString bytesText(std::span<const std::uint8_t> bytes)
 {
@@ -103,12 +104,12 @@ bool Link::DeviceAttach(DeviceHandle device, const DeviceInfo& info)
 
     bool accepted = false;
     if (!succeeded(UsbDevCtx.interfaceStatus)) {
-        TraceMsg(QStringLiteral("DeviceAttach: WDU_SetInterface failed") + kNewLine + QStringLiteral("(num. ") +
-                 decimalText(UsbDevCtx.interfaceNumber) + QStringLiteral(" alternate ") +
-                 decimalText(UsbDevCtx.alternateSetting) + QStringLiteral(")") + kNewLine +
-                 QStringLiteral("device &H") + hexText(device) + QStringLiteral(": error ") +
-                 statusHex(UsbDevCtx.interfaceStatus) + kNewLine + QStringLiteral("(") +
-                 UsbStatusText(UsbDevCtx.interfaceStatus) + QStringLiteral(")"));
+        TraceMsg(QStringLiteral("DeviceAttach: WDU_SetInterface failed") + kNewLine +
+                 QStringLiteral("(num. ") + decimalText(UsbDevCtx.interfaceNumber) +
+                 QStringLiteral(" alternate ") + decimalText(UsbDevCtx.alternateSetting) +
+                 QStringLiteral(")") + kNewLine + QStringLiteral("device &H") + hexText(device) +
+                 QStringLiteral(": error ") + statusHex(UsbDevCtx.interfaceStatus) + kNewLine +
+                 QStringLiteral("(") + UsbStatusText(UsbDevCtx.interfaceStatus) + QStringLiteral(")"));
         UsbDevCtx.deviceHandle = 0;
     } else {
         TraceMsg(QStringLiteral("DeviceAttach: Received and accepted attach for ") + kNewLine +
@@ -142,7 +143,8 @@ bool Link::SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo
         return false;
     }
     pipesInfo.assign(altSetting.pipes.begin(),
-                     altSetting.pipes.begin() + static_cast<std::ptrdiff_t>(std::min(count, altSetting.pipes.size())));
+                     altSetting.pipes.begin() +
+                         static_cast<std::ptrdiff_t>(std::min(count, altSetting.pipes.size())));
     return true;
 }
 
@@ -181,7 +183,8 @@ void Link::WritePipe(QWidget* dialogParent)
     yieldEvents();
     // The buffer is taken after the yield: whatever ran in it cannot leave us a stale reference.
     const std::size_t length = std::min<std::size_t>(PipeLen, PipeBuf.size());
-    std::vector<std::uint8_t> outgoing(PipeBuf.begin(), PipeBuf.begin() + static_cast<std::ptrdiff_t>(length));
+    std::vector<std::uint8_t> outgoing(PipeBuf.begin(),
+                                       PipeBuf.begin() + static_cast<std::ptrdiff_t>(length));
     UsbStatus = m_driver.transfer(hActiveDevice, PipeNum, TransferDirection::Write, 0, outgoing,
                                   bytesTransferred, UsbDriver::kTransferTimeoutMs);
     traceTransfer(TransferDirection::Write, outgoing, UsbStatus);
@@ -199,8 +202,7 @@ void Link::WritePipe(QWidget* dialogParent)
 void Link::ReadPipe(QWidget* dialogParent)
 {
     if (!UsbOpen) {
-        m_messages.showMessage(dialogParent, QStringLiteral("ReadPipe .. USB Not opened"),
-                               kApplicationTitle);
+        m_messages.showMessage(dialogParent, QStringLiteral("ReadPipe .. USB Not opened"), kApplicationTitle);
         yieldEvents();
         return;
     }
@@ -218,8 +220,9 @@ void Link::ReadPipe(QWidget* dialogParent)
                   UsbStatus);
     if (!succeeded(UsbStatus)) {
         m_messages.showMessage(dialogParent,
-                               QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") + statusHex(UsbStatus) +
-                                   QStringLiteral(" (") + UsbStatusText(UsbStatus) + QStringLiteral(")"),
+                               QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") +
+                                   statusHex(UsbStatus) + QStringLiteral(" (") + UsbStatusText(UsbStatus) +
+                                   QStringLiteral(")"),
                                kApplicationTitle);
         TraceMsg(QStringLiteral("Read Pipe failed"));
         return;

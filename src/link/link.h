@@ -2,13 +2,12 @@
 
 #include "linkflavour.h"
 #include "linkview.h"
-#include "transactionguard.h"
 #include "platform/messageboxes.h"
 #include "platform/usbdriver.h"
 #include "protocol/bridgecommands.h"
+#include "transactionguard.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <vector>
 
@@ -18,7 +17,7 @@ namespace vtx {
 struct UsbDeviceContext {
     std::uint32_t interfaceNumber = 0;
     std::uint32_t alternateSetting = 0;
-    DeviceHandle deviceHandle = 0; // written by the notifications; 0 = none
+    DeviceHandle deviceHandle = 0;                        // written by the notifications; 0 = none
     DriverStatus interfaceStatus = DriverStatus::Success; // of the last interface selection
 };
 
@@ -40,9 +39,9 @@ public:
     DeviceHandle hActiveDevice = 0;
     DriverStatus UsbStatus = DriverStatus::Success;
     LinkView* AttachLampForm = nullptr;
-    int BridgeKind = 0;            // 0 not recognised, 1 or 2
-    std::uint32_t I2COutPipe = 0;  // 0 until a bridge query recognised a module
-    bool UsbOK = false;            // the DCP panel's view of whether its last open succeeded
+    int BridgeKind = 0;           // 0 not recognised, 1 or 2
+    std::uint32_t I2COutPipe = 0; // 0 until a bridge query recognised a module
+    bool UsbOK = false;           // the DCP panel's view of whether its last open succeeded
 
     // Transfer state. Callers set PipeNum and PipeLen and size PipeBuf (zero-filled) before a transfer.
     std::uint32_t PipeNum = 0;

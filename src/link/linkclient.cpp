@@ -39,7 +39,8 @@ void LinkClient::Connect_Usb()
     Link& l = m_link;
     if (l.UsbOpen) {
         if (m_flavour.announcesAlreadyOpened)
-            l.messages().showMessage(m_view.dialogParent(), QStringLiteral("Already Opened"), kApplicationTitle);
+            l.messages().showMessage(m_view.dialogParent(), QStringLiteral("Already Opened"),
+                                     kApplicationTitle);
         return;
     }
     // The device handle keeps its value: only a detach or a refused interface selection clears it.
@@ -55,8 +56,9 @@ void LinkClient::Connect_Usb()
         if (m_flavour.tracksUsbOK)
             l.UsbOK = false;
         m_view.setNocCaption(QStringLiteral("USB Board won't intialize"));
-        l.TraceMsg(QStringLiteral("Form_Activate(): Failed to initialize USB driver: error ") + statusHex(initStatus) +
-                   kNewLine + QStringLiteral("(") + l.UsbStatusText(initStatus) + QStringLiteral(")"));
+        l.TraceMsg(QStringLiteral("Form_Activate(): Failed to initialize USB driver: error ") +
+                   statusHex(initStatus) + kNewLine + QStringLiteral("(") + l.UsbStatusText(initStatus) +
+                   QStringLiteral(")"));
         return;
     }
 
@@ -71,8 +73,9 @@ void LinkClient::Connect_Usb()
             l.UsbOK = false;
         l.messages().showMessage(m_view.dialogParent(),
                                  QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:") + kNewLine +
-                                     QStringLiteral("error ") + statusHex(l.UsbStatus) + QStringLiteral(" (") +
-                                     l.UsbStatusText(l.UsbStatus) + QStringLiteral(")") + kNewLine,
+                                     QStringLiteral("error ") + statusHex(l.UsbStatus) +
+                                     QStringLiteral(" (") + l.UsbStatusText(l.UsbStatus) +
+                                     QStringLiteral(")") + kNewLine,
                                  kApplicationTitle);
         if (!m_flavour.opensWithoutDeviceInfo)
             return;

@@ -1,7 +1,6 @@
 #include "transactionguard.h"
 
 #include <QMetaObject>
-
 #include <algorithm>
 
 namespace vtx {
@@ -41,7 +40,8 @@ void TransactionGuard::scheduleDrain()
     if (m_drainScheduled)
         return;
     m_drainScheduled = true;
-    QMetaObject::invokeMethod(&m_context, [this] { drain(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &m_context, [this] { drain(); }, Qt::QueuedConnection);
 }
 
 void TransactionGuard::drain()

@@ -8,11 +8,11 @@ class QWidget;
 namespace vtx {
 
 struct FileDialogRequest {
-    QString title;            // empty: the platform's own title
-    QString fileName;         // suggested name
-    QStringList nameFilters;  // Qt style: "All Files (*.*)", "Setup Files (*.vtx)"
-    int selectedFilter = 0;   // index into nameFilters
-    QString defaultSuffix;    // without the dot
+    QString title;           // empty: the platform's own title
+    QString fileName;        // suggested name
+    QStringList nameFilters; // Qt style: "All Files (*.*)", "Setup Files (*.vtx)"
+    int selectedFilter = 0;  // index into nameFilters
+    QString defaultSuffix;   // without the dot
 };
 
 // Open and Save dialogs behind a seam so that tests choose the path. An empty result means cancelled.

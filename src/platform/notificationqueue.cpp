@@ -1,7 +1,6 @@
 #include "notificationqueue.h"
 
 #include <QMetaObject>
-
 #include <utility>
 
 namespace vtx {

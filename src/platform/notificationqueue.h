@@ -3,7 +3,6 @@
 #include "usbdriver.h"
 
 #include <QObject>
-
 #include <cstdint>
 #include <functional>
 

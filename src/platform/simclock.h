@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QElapsedTimer>
-
 #include <cstdint>
 
 namespace vtx {

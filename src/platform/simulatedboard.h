@@ -45,15 +45,16 @@ public:
     ~SimulatedBoard() override;
 
     // UsbDriver
-    DriverStatus init(const UsbMatch& match, Notifications notifications, DriverHandle& driverHandle) override;
+    DriverStatus init(const UsbMatch& match, Notifications notifications,
+                      DriverHandle& driverHandle) override;
     void uninit(DriverHandle driverHandle) override;
     void closeDriverHandle(DriverHandle driverHandle) override;
     DriverStatus getDeviceInfo(DeviceHandle device, DeviceInfo& info) override;
     DriverStatus setInterface(DeviceHandle device, std::uint32_t interfaceNumber,
                               std::uint32_t alternateSetting) override;
     DriverStatus transfer(DeviceHandle device, std::uint32_t pipe, TransferDirection direction,
-                          std::uint32_t options, std::span<std::uint8_t> buffer, std::uint32_t& bytesTransferred,
-                          std::uint32_t timeoutMs) override;
+                          std::uint32_t options, std::span<std::uint8_t> buffer,
+                          std::uint32_t& bytesTransferred, std::uint32_t timeoutMs) override;
     void resetDevice(DeviceHandle device, std::uint32_t options) override;
     QString statusText(DriverStatus status) const override;
     QString bannerText() const override { return QStringLiteral("Simulated evaluation board"); }
@@ -72,8 +73,8 @@ public:
     bool isInitialised() const { return m_initialised; }
 
     // Fault injection.
-    void unplug();             // detach notification; every call on the old handle fails
-    void plug();               // attach notification with a new handle
+    void unplug(); // detach notification; every call on the old handle fails
+    void plug();   // attach notification with a new handle
     bool isPluggedIn() const { return m_pluggedIn; }
     void failInit(DriverStatus status) { m_initFailure = status; }
     void failDeviceInfo(DriverStatus status) { m_deviceInfoFailure = status; }

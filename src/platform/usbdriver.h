@@ -4,7 +4,6 @@
 #include "usbtypes.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -30,7 +29,8 @@ public:
     virtual ~UsbDriver() = default;
 
     // Starts looking for modules that match; sets driverHandle (> 0) on success.
-    virtual DriverStatus init(const UsbMatch& match, Notifications notifications, DriverHandle& driverHandle) = 0;
+    virtual DriverStatus init(const UsbMatch& match, Notifications notifications,
+                              DriverHandle& driverHandle) = 0;
     // Releases everything init acquired; pending notifications are dropped.
     virtual void uninit(DriverHandle driverHandle) = 0;
     // The operating system's handle close on the driver handle; its result is of no interest.

@@ -1,10 +1,9 @@
 #include "aboutbox.h"
 
 #include "artwork.h"
-#include "systeminfolauncher.h"
-
 #include "common/appinfo.h"
 #include "platform/messageboxes.h"
+#include "systeminfolauncher.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -66,12 +65,13 @@ AboutBox::AboutBox(SystemServices& system, MessageBoxes& messages, const QString
     QFont headingFont = heading->font();
     headingFont.setBold(true);
     heading->setFont(headingFont);
-    auto* notice = label(
-        "lblDisclaimer_1",
-        QStringLiteral("The readings and settings this program shows come from the evaluation board as it "
-                       "answered at the time and are meant for evaluation only. Check them against the device's "
-                       "data sheet before relying on them in a design. This program and the information it "
-                       "presents may change without notice."));
+    auto* notice =
+        label("lblDisclaimer_1",
+              QStringLiteral(
+                  "The readings and settings this program shows come from the evaluation board as it "
+                  "answered at the time and are meant for evaluation only. Check them against the device's "
+                  "data sheet before relying on them in a design. This program and the information it "
+                  "presents may change without notice."));
     notice->setWordWrap(true);
 
     auto* ok = new QPushButton(QStringLiteral("OK"));

@@ -17,7 +17,8 @@ namespace vtx::shell {
 class AboutBox final : public QDialog {
     Q_OBJECT
 public:
-    AboutBox(SystemServices& system, MessageBoxes& messages, const QString& bannerText, QWidget* parent = nullptr);
+    AboutBox(SystemServices& system, MessageBoxes& messages, const QString& bannerText,
+             QWidget* parent = nullptr);
 
     void cmdSysInfo_Click();
 

@@ -19,7 +19,8 @@ void drawHeader(QPainter& painter, const JumperHeader& jumper)
 {
     const QPointF step = jumper.vertical ? QPointF(0, kPitch) : QPointF(kPitch, 0);
     // The plastic body under the pins.
-    const QRectF body = QRectF(jumper.pin1 - QPointF(8, 8), jumper.pin1 + step * 2 + QPointF(8, 8)).normalized();
+    const QRectF body =
+        QRectF(jumper.pin1 - QPointF(8, 8), jumper.pin1 + step * 2 + QPointF(8, 8)).normalized();
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0x15, 0x15, 0x15));
     painter.drawRect(body);
@@ -44,7 +45,8 @@ void drawHeader(QPainter& painter, const JumperHeader& jumper)
     painter.drawText(one, QStringLiteral("1"));
     // The name in the silk screen.
     painter.setPen(kSilk);
-    const QPointF label = jumper.vertical ? jumper.pin1 + QPointF(12, kPitch + 4) : jumper.pin1 + QPointF(0, 24);
+    const QPointF label =
+        jumper.vertical ? jumper.pin1 + QPointF(12, kPitch + 4) : jumper.pin1 + QPointF(0, 24);
     painter.drawText(label, jumper.name);
 }
 
@@ -96,7 +98,8 @@ QSize BoardPicture::sizeHint() const
 QPointF BoardPicture::pin1InWidget(const JumperHeader& jumper) const
 {
     const qreal scale = std::min(width() / kDesignSize.width(), height() / kDesignSize.height());
-    const QPointF origin((width() - kDesignSize.width() * scale) / 2, (height() - kDesignSize.height() * scale) / 2);
+    const QPointF origin((width() - kDesignSize.width() * scale) / 2,
+                         (height() - kDesignSize.height() * scale) / 2);
     return origin + jumper.pin1 * scale;
 }
 
@@ -106,7 +109,8 @@ void BoardPicture::paintEvent(QPaintEvent* /*event*/)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(rect(), Qt::white);
     const qreal scale = std::min(width() / kDesignSize.width(), height() / kDesignSize.height());
-    painter.translate((width() - kDesignSize.width() * scale) / 2, (height() - kDesignSize.height() * scale) / 2);
+    painter.translate((width() - kDesignSize.width() * scale) / 2,
+                      (height() - kDesignSize.height() * scale) / 2);
     painter.scale(scale, scale);
 
     // The board with its mounting holes.
@@ -116,8 +120,9 @@ void BoardPicture::paintEvent(QPaintEvent* /*event*/)
     painter.drawRoundedRect(board, 10, 10);
     painter.setPen(QPen(kCopper, 3));
     painter.setBrush(Qt::white);
-    for (const QPointF hole : {board.topLeft() + QPointF(16, 16), board.topRight() + QPointF(-16, 16),
-                               board.bottomLeft() + QPointF(16, -16), board.bottomRight() + QPointF(-16, -16)})
+    for (const QPointF hole :
+         {board.topLeft() + QPointF(16, 16), board.topRight() + QPointF(-16, 16),
+          board.bottomLeft() + QPointF(16, -16), board.bottomRight() + QPointF(-16, -16)})
         painter.drawEllipse(hole, 6, 6);
 
     // A few traces so the picture reads as a circuit board.

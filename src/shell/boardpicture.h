@@ -3,16 +3,15 @@
 #include <QRectF>
 #include <QString>
 #include <QWidget>
-
 #include <vector>
 
 namespace vtx::shell {
 
 // A three-pin jumper header on the evaluation board, in the picture's own 390 x 416 coordinates.
 struct JumperHeader {
-    QString name;   // "J3"
-    QPointF pin1;   // centre of pin 1
-    bool vertical;  // pins run downwards instead of to the right
+    QString name;  // "J3"
+    QPointF pin1;  // centre of pin 1
+    bool vertical; // pins run downwards instead of to the right
 };
 
 // The jumpers whose pin 1 the picture marks in red.

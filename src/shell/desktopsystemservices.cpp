@@ -42,8 +42,9 @@ QStringList DesktopSystemServices::programSearchPath() const
     const QString folder = key.value(QStringLiteral("MSINFO")).toString();
     return folder.isEmpty() ? QStringList{} : QStringList{folder};
 #else
-    return QProcessEnvironment::systemEnvironment().value(QStringLiteral("PATH")).split(QDir::listSeparator(),
-                                                                                         Qt::SkipEmptyParts);
+    return QProcessEnvironment::systemEnvironment()
+        .value(QStringLiteral("PATH"))
+        .split(QDir::listSeparator(), Qt::SkipEmptyParts);
 #endif
 }
 

@@ -44,8 +44,8 @@ EvalPicture::EvalPicture(const QString& bannerText, QWidget* parent)
     notes->addSpacing(30);
     notes->addWidget(noteLabel("lblUpper", QStringLiteral("To Write to the part, J3 Must be in Pos 2-3.")));
     notes->addSpacing(20);
-    notes->addWidget(
-        noteLabel("lblLower", QStringLiteral("To Utilize SCL_S,  J3 Must be in Pos 2-3 and J16 must be 2 to 3.")));
+    notes->addWidget(noteLabel(
+        "lblLower", QStringLiteral("To Utilize SCL_S,  J3 Must be in Pos 2-3 and J16 must be 2 to 3.")));
     notes->addStretch(1);
 
     auto* row = new QHBoxLayout;

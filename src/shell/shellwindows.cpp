@@ -2,10 +2,9 @@
 
 #include "aboutbox.h"
 #include "artwork.h"
+#include "dcp/dcppanelwindow.h"
 #include "evalpicture.h"
 #include "startupwindow.h"
-
-#include "dcp/dcppanelwindow.h"
 
 namespace vtx::shell {
 

@@ -1,7 +1,6 @@
 #include "startupwindow.h"
 
 #include "artwork.h"
-
 #include "common/appinfo.h"
 #include "common/yield.h"
 #include "link/link.h"
@@ -48,8 +47,8 @@ StartupWindow::StartupWindow(const Link& link, MessageBoxes& messages, Hooks hoo
 
     QMenu* devices = menuBar()->addMenu(QStringLiteral("Device Select"));
     devices->setObjectName(QStringLiteral("MnuDevSel1"));
-    connect(addEntry(devices, "MNUVTX6101", QStringLiteral("VTX6101 Light Sensor")), &QAction::triggered, this,
-            &StartupWindow::MNUVTX6101_Click);
+    connect(addEntry(devices, "MNUVTX6101", QStringLiteral("VTX6101 Light Sensor")), &QAction::triggered,
+            this, &StartupWindow::MNUVTX6101_Click);
     // These device families have no window in this program; their entries do nothing.
     addEntry(devices, "mnuVTX6240", QStringLiteral("VTX6240 Mux Combo"));
     addEntry(devices, "MNU6330_1", QStringLiteral("VTX6330 16 X 16"));
@@ -93,7 +92,8 @@ bool StartupWindow::Form_Load()
 void StartupWindow::MNUVTX6101_Click()
 {
     if (m_link.UsbOpen) {
-        m_messages.showMessage(this, QStringLiteral("Exit and ReStart App to change devices"), kApplicationTitle);
+        m_messages.showMessage(this, QStringLiteral("Exit and ReStart App to change devices"),
+                               kApplicationTitle);
         return;
     }
     close();

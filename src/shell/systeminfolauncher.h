@@ -9,7 +9,8 @@ class SystemServices;
 
 namespace vtx::shell {
 
-inline const QString kSystemInfoUnavailable = QStringLiteral("System Information Is Unavailable At This Time");
+inline const QString kSystemInfoUnavailable =
+    QStringLiteral("System Information Is Unavailable At This Time");
 
 // The file names a system-information program has on this platform, in the order we prefer them.
 QStringList systemInfoProgramNames();

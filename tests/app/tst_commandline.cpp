@@ -30,12 +30,18 @@ private slots:
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
         QTest::addColumn<QString>("names");
-        QTest::newRow("version") << QStringList{"--version"} << 0 << "vtx-eval 2.0.2\n" << "" << "";
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: vtx-eval" << ""
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "vtx-eval 2.0.2\n"
+                                 << ""
+                                 << "";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: vtx-eval"
+                              << ""
                               << "--simulate --trace --help --version --register-tool";
-        QTest::newRow("misspelt") << QStringList{"--simulat"} << 2 << "" << "vtx-eval: " << "simulat";
-        QTest::newRow("unknown among good") << QStringList{"--simulate", "--fast"} << 2 << "" << "vtx-eval: "
-                                                 << "fast";
+        QTest::newRow("misspelt") << QStringList{"--simulat"} << 2 << ""
+                                  << "vtx-eval: "
+                                  << "simulat";
+        QTest::newRow("unknown among good") << QStringList{"--simulate", "--fast"} << 2 << ""
+                                            << "vtx-eval: "
+                                            << "fast";
     }
     void run()
     {

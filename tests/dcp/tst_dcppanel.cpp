@@ -1,11 +1,10 @@
+#include "common/appinfo.h"
+#include "common/lampwidget.h"
 #include "dcp/dcppanelwindow.h"
 #include "simfixture.h"
 
-#include "common/appinfo.h"
-#include "common/lampwidget.h"
-
-#include <QLabel>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -73,7 +72,7 @@ private slots:
         Panel p(false);
         QVERIFY(p.window.Form_Load());
         QVERIFY(!p.f.board.transferLog().empty()); // the module was probed ...
-        QVERIFY(p.i2c().isEmpty()); // ... but the DCP not written
+        QVERIFY(p.i2c().isEmpty());                // ... but the DCP not written
         QCOMPARE(p.list()->item(127)->text(), QStringLiteral(" 128"));
         QCOMPARE(p.list()->currentItem()->text(), QStringLiteral(" 1"));
         for (const char* lamp : {"Shape1_1", "Shape1_2", "Shape1_3", "Shape1_4"})
@@ -113,12 +112,18 @@ private slots:
         QTest::addColumn<QString>("hex");
         QTest::addColumn<QString>("readHex");
         QTest::addColumn<int>("bar");
-        QTest::newRow("1 Register") << 1 << true << "01" << "00" << 128;
-        QTest::newRow("1 EEPROM") << 1 << false << "00" << "00" << 128;
-        QTest::newRow("65 Register") << 65 << true << "81" << "80" << 64;
-        QTest::newRow("65 EEPROM") << 65 << false << "80" << "80" << 64;
-        QTest::newRow("128 Register") << 128 << true << "FF" << "FE" << 1;
-        QTest::newRow("128 EEPROM") << 128 << false << "FE" << "FE" << 1;
+        QTest::newRow("1 Register") << 1 << true << "01"
+                                    << "00" << 128;
+        QTest::newRow("1 EEPROM") << 1 << false << "00"
+                                  << "00" << 128;
+        QTest::newRow("65 Register") << 65 << true << "81"
+                                     << "80" << 64;
+        QTest::newRow("65 EEPROM") << 65 << false << "80"
+                                   << "80" << 64;
+        QTest::newRow("128 Register") << 128 << true << "FF"
+                                      << "FE" << 1;
+        QTest::newRow("128 EEPROM") << 128 << false << "FE"
+                                    << "FE" << 1;
     }
     void selectionWritesThePosition()
     {

@@ -1,8 +1,7 @@
+#include "common/yield.h"
+#include "link/linkclient.h"
 #include "simfixture.h"
 #include "tracerecorder.h"
-
-#include "link/linkclient.h"
-#include "common/yield.h"
 
 #include <QtTest>
 
@@ -41,7 +40,10 @@ struct Pipeline {
     RecordingView view;
     LinkClient client;
 
-    explicit Pipeline(const LinkFlavour& flavour) : client(sim.link, flavour, view) { client.becomeAttachLampForm(); }
+    explicit Pipeline(const LinkFlavour& flavour) : client(sim.link, flavour, view)
+    {
+        client.becomeAttachLampForm();
+    }
 };
 
 } // namespace
@@ -130,7 +132,7 @@ void TestLink::unknownKindKeepsThePipe()
     p.client.Connect_Usb();
     QVERIFY(p.sim.link.UsbOpen);
     QCOMPARE(p.sim.link.BridgeKind, 0);
-    QCOMPARE(int(p.sim.link.I2COutPipe), 0); // nothing recognised since start
+    QCOMPARE(int(p.sim.link.I2COutPipe), 0);            // nothing recognised since start
     QCOMPARE(int(p.sim.board.transferLog().size()), 2); // query and its reply, no serial set-up
 
     // A recognised module first, then an unknown one: the pipe of the first stays.
@@ -167,9 +169,12 @@ void TestLink::initialisationRefused()
     QVERIFY(!p.view.nocHidden);
     QVERIFY(p.view.events.isEmpty());
     QVERIFY(p.sim.messages.messages.empty());
-    QCOMPARE(p.view.driverHandleText, registerTool ? QStringLiteral(" 0") : QStringLiteral("Not Initialized"));
-    QVERIFY(trace.lines("vtx.link").contains(
-        "Form_Activate(): Failed to initialize USB driver: error &H1A\n(Unrecognized status code)"));
+    QCOMPARE(p.view.driverHandleText,
+             registerTool ? QStringLiteral(" 0") : QStringLiteral("Not Initialized"));
+    QVERIFY(
+        trace.lines("vtx.link")
+            .contains(
+                "Form_Activate(): Failed to initialize USB driver: error &H1A\n(Unrecognized status code)"));
     QVERIFY(!p.sim.link.driverInitialised());
 }
 
@@ -199,9 +204,9 @@ void TestLink::noModuleAttached()
     if (registerTool) {
         // Open with no device: the bridge query's read fails in its own words and the reply reads as kind 1.
         QCOMPARE(int(p.sim.link.UsbDevCtx.deviceHandle), 0);
-        QVERIFY(p.sim.messages.texts().contains(QStringLiteral("ReadPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (") +
-                                                p.sim.link.UsbStatusText(DriverStatus::InvalidHandle) +
-                                                QStringLiteral(")\n")));
+        QVERIFY(p.sim.messages.texts().contains(
+            QStringLiteral("ReadPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (") +
+            p.sim.link.UsbStatusText(DriverStatus::InvalidHandle) + QStringLiteral(")\n")));
         QCOMPARE(p.sim.link.BridgeKind, 1);
         QCOMPARE(p.view.events, QStringList({"opening", "opened"}));
         QVERIFY(p.sim.board.transferLog().empty());
@@ -301,9 +306,9 @@ void TestLink::interfaceSelectionRefused()
     QCOMPARE(p.sim.link.UsbDevCtx.interfaceStatus, static_cast<DriverStatus>(26));
     QCOMPARE(p.view.attachLamp, LampColor::Black);
     const DeviceHandle refused = p.sim.board.currentHandle();
-    const QString expected = QStringLiteral("DeviceAttach: WDU_SetInterface failed\n(num.  0 alternate  0)\ndevice &H") +
-                             QString::number(refused, 16).toUpper() +
-                             QStringLiteral(": error &H1A\n(Unrecognized status code)");
+    const QString expected =
+        QStringLiteral("DeviceAttach: WDU_SetInterface failed\n(num.  0 alternate  0)\ndevice &H") +
+        QString::number(refused, 16).toUpper() + QStringLiteral(": error &H1A\n(Unrecognized status code)");
     QVERIFY2(trace.lines("vtx.link").contains(expected), qPrintable(trace.lines("vtx.link").join("|")));
     // Without a device the DCP open stops at the device information.
     QVERIFY(!p.sim.link.UsbOpen);
@@ -329,7 +334,8 @@ void TestLink::reconnectWithoutDetachTakesTheNewHandle()
     QVERIFY(lines.contains(QStringLiteral("DeviceAttach: Received another attach - control is rejected\n"
                                           "because only one device control is supported")));
     QVERIFY(lines.contains(QStringLiteral("DeviceAttach: Received and accepted attach for \nvendor ID &H") +
-                           QString::number(SimulatedBoard::kVendorId, 16).toUpper() + QStringLiteral(" product ID &H") +
+                           QString::number(SimulatedBoard::kVendorId, 16).toUpper() +
+                           QStringLiteral(" product ID &H") +
                            QString::number(SimulatedBoard::kProductId, 16).toUpper() +
                            QStringLiteral("\ndevice handle &H") + QString::number(second, 16).toUpper()));
     QVERIFY(p.sim.messages.messages.empty());
@@ -347,8 +353,9 @@ void TestLink::unplugWhileOpen()
     QCOMPARE(p.view.attachLamp, LampColor::LightRed);
     QVERIFY(p.sim.link.UsbOpen); // still open until closed
     QCOMPARE(int(p.sim.link.UsbDevCtx.deviceHandle), 0);
-    QVERIFY(trace.lines("vtx.link").contains(QStringLiteral("DeviceDetach: Received detach for device handle &H") +
-                                             QString::number(device, 16).toUpper()));
+    QVERIFY(trace.lines("vtx.link")
+                .contains(QStringLiteral("DeviceDetach: Received detach for device handle &H") +
+                          QString::number(device, 16).toUpper()));
 
     // The write is silent for the user, the read says what happened, and the reply reads as zeros.
     const auto reply = p.client.exchange(protocol::writeByte(0x9E, 0x81));
@@ -357,9 +364,9 @@ void TestLink::unplugWhileOpen()
     QCOMPARE(p.sim.messages.texts(),
              QStringList({QStringLiteral("ReadPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (") +
                           p.sim.link.UsbStatusText(DriverStatus::InvalidHandle) + QStringLiteral(")\n")}));
-    QVERIFY(trace.lines("vtx.link").contains(QStringLiteral("WritePipe: WDU_GetDeviceInfo() failed:\nerror &H3 (") +
-                                             p.sim.link.UsbStatusText(DriverStatus::InvalidHandle) +
-                                             QStringLiteral(")\n")));
+    QVERIFY(trace.lines("vtx.link")
+                .contains(QStringLiteral("WritePipe: WDU_GetDeviceInfo() failed:\nerror &H3 (") +
+                          p.sim.link.UsbStatusText(DriverStatus::InvalidHandle) + QStringLiteral(")\n")));
     QVERIFY(p.sim.link.PipeBuf == std::vector<std::uint8_t>(2, 0));
 }
 
@@ -369,7 +376,8 @@ void TestLink::transfersWithLinkClosed()
     p.sim.link.I2COutPipe = 3;
     const auto reply = p.client.exchange(protocol::readCurrent(0x9F));
     QCOMPARE(int(reply.count), 0);
-    QCOMPARE(p.sim.messages.texts(), QStringList({"Write GPIOPipe .. USB Not opened", "ReadPipe .. USB Not opened"}));
+    QCOMPARE(p.sim.messages.texts(),
+             QStringList({"Write GPIOPipe .. USB Not opened", "ReadPipe .. USB Not opened"}));
     QVERIFY(p.sim.board.transferLog().empty());
 }
 
@@ -382,14 +390,16 @@ void TestLink::readFailuresReportedWriteFailuresTraced_data()
 
     const QString timeoutText = genericStatusText(DriverStatus::Timeout);
     QTest::newRow("read times out") << 0x83 << int(DriverStatus::Timeout)
-                                    << QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (" + timeoutText + ")"}
+                                    << QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (" +
+                                                   timeoutText + ")"}
                                     << "Read Pipe failed";
-    QTest::newRow("read status 26") << 0x83 << 26
-                                    << QStringList{"ReadPipe: WDU_Transfer() failed: error &H1A (Unrecognized status code)"}
-                                    << "Read Pipe failed";
+    QTest::newRow("read status 26")
+        << 0x83 << 26 << QStringList{"ReadPipe: WDU_Transfer() failed: error &H1A (Unrecognized status code)"}
+        << "Read Pipe failed";
     // The write failure is only traced; the read that follows finds no reply and says so.
     QTest::newRow("write fails") << 3 << int(DriverStatus::IoError)
-                                 << QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (" + timeoutText + ")"}
+                                 << QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (" + timeoutText +
+                                                ")"}
                                  << "WritePipe: WDU_Transfer() failed: error &H9 (" +
                                         genericStatusText(DriverStatus::IoError) + ")";
 }
@@ -411,7 +421,8 @@ void TestLink::readFailuresReportedWriteFailuresTraced()
     QVERIFY(p.sim.link.PipeBuf == std::vector<std::uint8_t>(2, 0));
     QCOMPARE(p.sim.messages.texts(), messages);
     QVERIFY2(trace.lines("vtx.link").contains(traced), qPrintable(trace.lines("vtx.link").join("|")));
-    QCOMPARE(p.sim.link.UsbStatus, failingPipe == 3 ? DriverStatus::Timeout : static_cast<DriverStatus>(status));
+    QCOMPARE(p.sim.link.UsbStatus,
+             failingPipe == 3 ? DriverStatus::Timeout : static_cast<DriverStatus>(status));
 }
 
 void TestLink::noPipesBesidesPipeZero()
@@ -427,7 +438,9 @@ void TestLink::noPipesBesidesPipeZero()
     QVERIFY(p.sim.board.transferLog().empty());
     QVERIFY(p.sim.messages.messages.empty());
     const QStringList lines = trace.lines("vtx.link");
-    QCOMPARE(lines.count(QStringLiteral("  No pipes are defined for this device \nother than the default pipe (number 0)\n")), 2);
+    QCOMPARE(lines.count(QStringLiteral(
+                 "  No pipes are defined for this device \nother than the default pipe (number 0)\n")),
+             2);
     QVERIFY(lines.contains("Write Pipe failed"));
     QVERIFY(lines.contains("Read Pipe failed"));
 }
@@ -484,8 +497,8 @@ void TestLink::transfersAreTraced()
     p.client.Connect_Usb();
     TraceRecorder trace;
     p.client.exchange(protocol::writeByte(0x9E, 0x81));
-    QCOMPARE(trace.lines("vtx.transfer"),
-             QStringList({"OUT pipe 03: 01 9E 81 [status &H0 (Success)]", "IN  pipe 83: 02 00 [status &H0 (Success)]"}));
+    QCOMPARE(trace.lines("vtx.transfer"), QStringList({"OUT pipe 03: 01 9E 81 [status &H0 (Success)]",
+                                                       "IN  pipe 83: 02 00 [status &H0 (Success)]"}));
 }
 
 QTEST_MAIN(TestLink)

@@ -1,5 +1,5 @@
-#include "link/transactionguard.h"
 #include "common/yield.h"
+#include "link/transactionguard.h"
 
 #include <QtTest>
 

@@ -40,7 +40,8 @@ void TestBridgeCommands::moduleCommands_data()
     QTest::newRow("test good") << toList(testResultSignal(true)) << ByteList{0xFF, 0x02};
     QTest::newRow("test failed") << toList(testResultSignal(false)) << ByteList{0xFF, 0x01};
     QTest::newRow("direct write") << toList(directRegisterWrite(0x12, 0x34)) << ByteList{0x12, 0x34};
-    QTest::newRow("direct write clears bit 7") << toList(directRegisterWrite(0xFF, 0x01)) << ByteList{0x7F, 0x01};
+    QTest::newRow("direct write clears bit 7")
+        << toList(directRegisterWrite(0xFF, 0x01)) << ByteList{0x7F, 0x01};
 }
 
 void TestBridgeCommands::moduleCommands()

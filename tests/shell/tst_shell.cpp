@@ -1,14 +1,12 @@
+#include "common/appinfo.h"
+#include "dcp/dcppanelwindow.h"
 #include "shell/aboutbox.h"
 #include "shell/boardpicture.h"
 #include "shell/evalpicture.h"
 #include "shell/shellwindows.h"
 #include "shell/startupwindow.h"
 #include "shell/systeminfolauncher.h"
-
-#include "dcp/dcppanelwindow.h"
 #include "simfixture.h"
-
-#include "common/appinfo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -53,7 +51,10 @@ public:
     QStringList searchPath, files, startable, attempts;
 };
 
-QString binProgram() { return "/opt/tools/bin/" + shell::systemInfoProgramNames().constFirst(); }
+QString binProgram()
+{
+    return "/opt/tools/bin/" + shell::systemInfoProgramNames().constFirst();
+}
 
 } // namespace
 
@@ -107,9 +108,11 @@ private slots:
         shell::ShellWindows windows(f.context);
         QVERIFY(!windows.start());
         QVERIFY(!windows.startupWindow()->isVisible());
-        QCOMPARE(f.messages.texts(), (QStringList{
-            "WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (Invalid device handle)\n",
-            "USB Control module is not responding, check USB connections and re-start application"}));
+        QCOMPARE(
+            f.messages.texts(),
+            (QStringList{
+                "WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (Invalid device handle)\n",
+                "USB Control module is not responding, check USB connections and re-start application"}));
         QCOMPARE(f.messages.messages[1].caption, kApplicationTitle);
         QCOMPARE(f.program.endRequests, 1);
         QVERIFY(!f.board.isInitialised()); // the driver was released
@@ -124,12 +127,18 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("staysIfClosed");
-        QTest::newRow("6101") << 0 << "MNUVTX6101" << "VTX6101 Light Sensor" << false;
-        QTest::newRow("6240") << 1 << "mnuVTX6240" << "VTX6240 Mux Combo" << true;
-        QTest::newRow("6330") << 2 << "MNU6330_1" << "VTX6330 16 X 16" << true;
-        QTest::newRow("6331") << 3 << "mnuVTX6331" << "VTX6331 16 X 16, No Clamp" << true;
-        QTest::newRow("6332") << 4 << "mnu6332_1" << "VTX6332 32 X 32 " << false;
-        QTest::newRow("6333") << 5 << "mnuVTX6333" << "VTX6333 32 X 32 , No Clamp" << true;
+        QTest::newRow("6101") << 0 << "MNUVTX6101"
+                              << "VTX6101 Light Sensor" << false;
+        QTest::newRow("6240") << 1 << "mnuVTX6240"
+                              << "VTX6240 Mux Combo" << true;
+        QTest::newRow("6330") << 2 << "MNU6330_1"
+                              << "VTX6330 16 X 16" << true;
+        QTest::newRow("6331") << 3 << "mnuVTX6331"
+                              << "VTX6331 16 X 16, No Clamp" << true;
+        QTest::newRow("6332") << 4 << "mnu6332_1"
+                              << "VTX6332 32 X 32 " << false;
+        QTest::newRow("6333") << 5 << "mnuVTX6333"
+                              << "VTX6333 32 X 32 , No Clamp" << true;
     }
     void deviceMenu()
     {

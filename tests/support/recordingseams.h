@@ -8,7 +8,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <vector>
 

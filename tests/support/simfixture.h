@@ -1,12 +1,11 @@
 #pragma once
 
-#include "recordingseams.h"
-
 #include "common/programstate.h"
 #include "link/appcontext.h"
 #include "link/link.h"
 #include "platform/simclock.h"
 #include "platform/simulatedboard.h"
+#include "recordingseams.h"
 
 namespace vtx::test {
 

@@ -1,7 +1,6 @@
 #include "tracerecorder.h"
 
 #include <QLoggingCategory>
-
 #include <utility>
 #include <vector>
 
