@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 
 using namespace vtx;
@@ -185,6 +186,8 @@ private slots:
         QCOMPARE(p.f.messages.messages.empty(), ignore);
         QCOMPARE(p.lamp(read ? "Shape1_2" : "Shape1_1"), LampColor::LightRed);
         QCOMPARE(p.lamp("Shape1_4"), LampColor::LightRed);
+        if (!ignore) // the timer stopped in this tick: its lamp stays dark
+            QCOMPARE(p.lamp("Shape1_3"), LampColor::Black);
         if (read) { // nothing was read, so nothing pretends to be a position
             QCOMPARE(p.text("txtHexDataRead"), QStringLiteral("--"));
             QCOMPARE(p.child<QListWidget>("List1_1")->currentRow(), -1);
@@ -222,6 +225,30 @@ private slots:
         QVERIFY(!p.f.link.UsbOpen);
     }
 
+    // The slider and the list never disagree: keys and the wheel move the selection (and write) at once, a
+    // drag writes once, on release. The "Read Position" list takes no clicks.
+    void sliderFollowsEveryMoveAndTheReadListIgnoresClicks()
+    {
+        Panel p;
+        auto* slider = p.child<QSlider>("Slider1_0");
+        slider->setValue(10); // a key step or the wheel
+        QCOMPARE(p.list()->currentRow(), 9);
+        QCOMPARE(p.i2c(), QStringList{"01 9E 13"});
+        slider->setSliderDown(true);
+        slider->setValue(20);
+        slider->setValue(21);
+        QCOMPARE(p.i2c().size(), 1); // nothing while dragging
+        slider->setSliderDown(false);
+        QCOMPARE(p.list()->currentRow(), 20);
+        QCOMPARE(p.i2c(), (QStringList{"01 9E 13", "01 9E 29"}));
+
+        auto* readList = p.child<QListWidget>("List1_1");
+        const int before = readList->currentRow();
+        QTest::mouseClick(readList->viewport(), Qt::LeftButton, {},
+                          readList->visualItemRect(readList->item(3)).center());
+        QCOMPARE(readList->currentRow(), before);
+    }
+
     void nothingIsSentWhileUsbOkIsFalse()
     {
         Panel p;
@@ -245,6 +272,9 @@ private slots:
         QCOMPARE(p.f.messages.messages[0].caption, kApplicationTitle);
         p.click("CMDxMIT"); // a transaction closes a link opened by hand
         QVERIFY(!p.f.link.UsbOpen && p.child("cmdexit")->isVisible());
+        // ... and the status caption says so where it can be seen.
+        QCOMPARE(p.child<QLabel>("cbNoc")->text(), QStringLiteral("USB Board Interface Closed"));
+        QVERIFY(p.child("cbNoc")->isVisible());
         QVERIFY(p.window.close());
         QCOMPARE(p.f.program.endRequests, 1);
     }
