@@ -3,6 +3,7 @@
 
 #include "commandline.h"
 #include "common/appinfo.h"
+#include "common/clock.h"
 #include "common/programstate.h"
 #include "endrequestcontrol.h"
 #include "link/appcontext.h"
@@ -10,7 +11,6 @@
 #include "platform/filedialogs.h"
 #include "platform/libusbdriver.h"
 #include "platform/messageboxes.h"
-#include "platform/simclock.h"
 #include "platform/simulatedboard.h"
 #include "regtool/registertoolopener.h"
 #include "shell/artwork.h"
@@ -26,7 +26,7 @@ namespace {
 
 // The one place that knows which driver is in use.
 struct DriverChoice {
-    std::unique_ptr<vtx::SimClock> clock;
+    std::unique_ptr<vtx::SteadyClock> clock = std::make_unique<vtx::SteadyClock>();
     std::unique_ptr<vtx::UsbDriver> driver;
     vtx::UsbMatch match;
 };
@@ -35,7 +35,6 @@ DriverChoice chooseDriver(bool simulate)
 {
     DriverChoice choice;
     if (simulate) {
-        choice.clock = std::make_unique<vtx::SteadyClock>();
         choice.driver = std::make_unique<vtx::SimulatedBoard>(*choice.clock);
         choice.match = {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId};
     } else {
@@ -90,7 +89,7 @@ int main(int argc, char* argv[])
     vtx::app::EndRequestControl program;
     vtx::shell::DesktopSystemServices system;
     vtx::ProgramState state;
-    vtx::Link link(*drivers.driver, messages, drivers.match);
+    vtx::Link link(*drivers.driver, messages, drivers.match, *drivers.clock);
     vtx::AppContext context{link, state, messages, fileDialogs, program, system};
 
     vtx::shell::ShellWindows windows(context);

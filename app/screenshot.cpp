@@ -9,7 +9,7 @@
 #include "platform/filedialogs.h"
 #include "platform/messageboxes.h"
 #include "platform/programcontrol.h"
-#include "platform/simclock.h"
+#include "common/clock.h"
 #include "platform/simulatedboard.h"
 #include "shell/aboutbox.h"
 #include "shell/artwork.h"
@@ -52,7 +52,7 @@ int main(int argc, char* argv[])
     NoEnd program;
     vtx::shell::DesktopSystemServices system;
     vtx::ProgramState state;
-    vtx::Link link(board, messages, {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId});
+    vtx::Link link(board, messages, {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId}, clock);
     vtx::AppContext context{link, state, messages, fileDialogs, program, system};
 
     vtx::dcp::DcpPanelWindow panel(context);

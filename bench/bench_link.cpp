@@ -3,7 +3,7 @@
 // with its reply, and a whole bracketed transaction. Run: build/bench/bench_link [-iterations N]
 #include "common/yield.h"
 #include "link/linkclient.h"
-#include "platform/simclock.h"
+#include "common/clock.h"
 #include "platform/simulatedboard.h"
 
 #include <QtTest>
@@ -31,7 +31,7 @@ struct Bench {
     SteadyClock clock;
     SimulatedBoard board{clock};
     QuietMessages messages;
-    Link link{board, messages, {SimulatedBoard::kVendorId, SimulatedBoard::kProductId}};
+    Link link{board, messages, {SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
     NoView view;
     LinkClient client{link, kDcpPanelLink, view};
 };

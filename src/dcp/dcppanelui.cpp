@@ -1,6 +1,7 @@
 #include "dcppanelui.h"
 
 #include "common/lampwidget.h"
+#include "common/stableslot.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -395,11 +396,9 @@ QWidget* buildConnectionRow(DcpPanelUi& ui)
     layout->addWidget(buildLampRow(ui), 0, Qt::AlignVCenter);
     layout->addStretch(1);
 
+    // Every transaction hides and shows "Exit" (the window will not close while the link is open).
     ui.cmdexit = named(new QPushButton(QStringLiteral("Exit")), "cmdexit");
-    QSizePolicy policy = ui.cmdexit->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    ui.cmdexit->setSizePolicy(policy);
-    layout->addWidget(ui.cmdexit, 0, Qt::AlignBottom);
+    layout->addWidget(new StableSlot(ui.cmdexit, QSizePolicy::Fixed), 0, Qt::AlignBottom);
     return box;
 }
 
@@ -421,7 +420,8 @@ DcpPanelUi buildDcpPanelUi(QMainWindow& window)
 
     ui.cbNoc = named(new QLabel, "cbNoc");
     ui.banner = named(new QLabel, "lblBanner");
-    window.statusBar()->addWidget(ui.cbNoc, 1);
+    // Shown and hidden by every transaction, like "Exit".
+    window.statusBar()->addWidget(new StableSlot(ui.cbNoc, QSizePolicy::Expanding), 1);
     window.statusBar()->addPermanentWidget(ui.banner);
     return ui;
 }

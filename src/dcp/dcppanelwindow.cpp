@@ -3,6 +3,7 @@
 #include "common/appinfo.h"
 #include "common/hex.h"
 #include "common/lampwidget.h"
+#include "common/paintbatcher.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "dcpmessages.h"
@@ -42,6 +43,10 @@ DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
     m_ui.banner->setVisible(!banner.isEmpty());
     connectControls();
     connectMenus();
+    // Lamps, counts and texts change as a transaction goes; the window shows the result once, at its end.
+    auto* batcher = new PaintBatcher(*this);
+    connect(&context.link.guard(), &TransactionGuard::transactionStarted, batcher, &PaintBatcher::hold);
+    connect(&context.link.guard(), &TransactionGuard::transactionEnded, batcher, &PaintBatcher::release);
 }
 
 DcpPanelWindow::~DcpPanelWindow() = default;

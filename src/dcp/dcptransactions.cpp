@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <utility>
 
 namespace vtx::dcp {
 
@@ -48,9 +49,40 @@ void DcpTransactions::closeBracket()
 {
     if (m_program.ManualUsbConn)
         return;
+    if (m_bracketHolds > 0) {
+        m_closePending = true;
+        return;
+    }
     cmdUSBDisconnect_Click();
     releaseFailedOpen();
     yieldEvents();
+}
+
+DcpTransactions::BracketHold::~BracketHold()
+{
+    if (--m_owner.m_bracketHolds > 0 || !std::exchange(m_owner.m_closePending, false))
+        return;
+    m_owner.closeBracket();
+}
+
+void DcpTransactions::waitForEepromWriteCycle()
+{
+    m_lastPollCount = 0;
+    if (!std::exchange(m_eepromWriteCycle, false))
+        return;
+    Link& link = m_client.link();
+    const Clock& clock = link.clock();
+    const protocol::I2cCommand poll = protocol::readCurrent(m_program.I2CRdAdr);
+    // The part's silence is expected here; a failing link is reported by the transaction that follows.
+    const Link::QuietScope quiet(link);
+    // Past the deadline every part has finished its cycle, so a transaction that comes late sends no poll.
+    while (clock.nowMs() - m_eepromWriteDoneMs < m_eepromDeadlineMs) {
+        ++m_lastPollCount;
+        const protocol::I2cReply reply = m_client.exchange(poll);
+        if (protocol::acknowledged(poll, reply) || !succeeded(link.UsbStatus) || !link.UsbOpen)
+            return;
+        yieldEvents();
+    }
 }
 
 void DcpTransactions::releaseFailedOpen()
@@ -75,10 +107,14 @@ bool DcpTransactions::Wrt_DCP()
     openBracket();
     yieldEvents();
 
+    waitForEepromWriteCycle();
     const protocol::I2cCommand command = protocol::writeByte(m_program.I2CWrtAdr, data);
     const protocol::I2cReply reply = m_client.exchange(command);
     m_ui.lblReadCount->setText(decimalText(reply.count));
     const bool good = protocol::acknowledged(command, reply);
+    // An acknowledged EEPROM write starts the part's write cycle.
+    m_eepromWriteCycle = good && !isRegisterWrite(data);
+    m_eepromWriteDoneMs = m_client.link().clock().nowMs();
     if (good) {
         m_ui.lampComm->setColor(LampColor::LightGreen);
         paintSuccess(m_ui.lampWrite);
@@ -102,6 +138,7 @@ bool DcpTransactions::Read_DCP()
     openBracket();
     yieldEvents();
 
+    waitForEepromWriteCycle();
     const protocol::I2cCommand command = protocol::readCurrent(m_program.I2CRdAdr);
     const protocol::I2cReply reply = m_client.exchange(command);
     m_ui.lblReadCount->setText(decimalText(reply.count));
@@ -158,6 +195,8 @@ void DcpTransactions::cmdI2Read_Click()
 
 void DcpTransactions::CMDxMIT_Click()
 {
+    // One open and one close for the write and its read-back.
+    const BracketHold hold(*this);
     Wrt_DCP();
     m_ui.CMDxMIT->hide();
     m_ui.cmdI2Read->hide();

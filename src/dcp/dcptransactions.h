@@ -3,6 +3,8 @@
 #include "dcppanelui.h"
 #include "dcpstate.h"
 
+#include <cstdint>
+
 class QWidget;
 
 namespace vtx {
@@ -38,12 +40,34 @@ public:
     void cmdUSBConnect_Click();
     void cmdUSBDisconnect_Click();
 
+    // How long after an EEPROM write the part may stay busy; the next transaction polls it until then.
+    static constexpr std::int64_t kEepromWriteCycleDeadlineMs = 20;
+    void setEepromWriteCycleDeadlineMs(std::int64_t ms) { m_eepromDeadlineMs = ms; }
+    // Polls sent while waiting for the last EEPROM write cycle (for the panel's status line and tests).
+    int lastEepromPollCount() const { return m_lastPollCount; }
+
 private:
+    // Keeps the link open across the transactions of one click ("I2C-Write" with its "Auto Read"): the
+    // first transaction opens it, the last close happens when the scope ends.
+    class BracketHold {
+    public:
+        explicit BracketHold(DcpTransactions& owner) : m_owner(owner) { ++m_owner.m_bracketHolds; }
+        ~BracketHold();
+        BracketHold(const BracketHold&) = delete;
+        BracketHold& operator=(const BracketHold&) = delete;
+
+    private:
+        DcpTransactions& m_owner;
+    };
+
     // Opens the link for one transaction unless the user keeps it as they set it.
     void openBracket();
     void closeBracket();
     void releaseFailedOpen();
     void showReadPosition(bool readSucceeded);
+    // After an EEPROM write the part acknowledges nothing until its write cycle is over: read it until it
+    // answers (or the deadline passes, when the transaction that follows fails as it would have).
+    void waitForEepromWriteCycle();
 
     LinkClient& m_client;
     ProgramState& m_program;
@@ -51,6 +75,12 @@ private:
     DcpPanelUi& m_ui;
     DcpState& m_state;
     QWidget& m_dialogParent;
+    int m_bracketHolds = 0;
+    bool m_closePending = false;
+    bool m_eepromWriteCycle = false; // an EEPROM write was acknowledged and nothing has polled since
+    std::int64_t m_eepromWriteDoneMs = 0;
+    std::int64_t m_eepromDeadlineMs = kEepromWriteCycleDeadlineMs;
+    int m_lastPollCount = 0;
 };
 
 } // namespace vtx::dcp

@@ -44,6 +44,12 @@ constexpr std::uint8_t dataByteFor(int position, ProgrammingMode mode)
     return static_cast<std::uint8_t>(2 * (p - kFirstPosition) + static_cast<int>(mode));
 }
 
+// Whether a data byte goes to the volatile wiper register (bit 0 set) or to the EEPROM.
+constexpr bool isRegisterWrite(std::uint8_t data)
+{
+    return (data & 0x01) != 0;
+}
+
 // A data byte as the hex boxes show it: two upper-case digits.
 QString dataByteText(std::uint8_t data);
 

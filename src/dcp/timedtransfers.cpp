@@ -6,6 +6,8 @@
 #include "timerinterval.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -80,7 +82,12 @@ void TimedTransfers::tick()
         ++m_droppedTicks;
         return;
     }
+    ++m_ticksRun;
     ReadTimer_Timer();
+    scope.reset();
+    // Objects that this tick's widgets handed to deleteLater go now: at short intervals the next tick can
+    // come before the event loop would get round to them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void TimedTransfers::ReadTimer_Timer()

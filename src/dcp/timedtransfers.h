@@ -5,6 +5,7 @@
 #include "readtimer.h"
 
 #include <QObject>
+#include <cstdint>
 #include <functional>
 
 namespace vtx {
@@ -35,6 +36,7 @@ public:
     ReadTimer& readTimer() { return m_timer; }
     const ReadTimer& readTimer() const { return m_timer; }
     int droppedTicks() const { return m_droppedTicks; }
+    std::uint64_t ticksRun() const { return m_ticksRun; }
 
 private:
     // Takes the interval from the box; a number the timer cannot take leaves the interval as it was and puts
@@ -49,6 +51,7 @@ private:
     std::function<void()> m_timedRead;
     ReadTimer m_timer;
     int m_droppedTicks = 0;
+    std::uint64_t m_ticksRun = 0;
 };
 
 } // namespace vtx::dcp

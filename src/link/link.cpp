@@ -36,8 +36,8 @@ QString bytesText(std::span<const std::uint8_t> bytes)
 
 } // namespace
 
-Link::Link(UsbDriver& driver, MessageBoxes& messages, UsbMatch match)
-    : m_driver(driver), m_messages(messages), m_match(match)
+Link::Link(UsbDriver& driver, MessageBoxes& messages, UsbMatch match, const Clock& clock)
+    : m_driver(driver), m_messages(messages), m_match(match), m_clock(clock)
 {
 }
 
@@ -93,6 +93,7 @@ void Link::TracePair(const QString& text, const QString& terminator) const
 
 bool Link::DeviceAttach(DeviceHandle device, const DeviceInfo& info)
 {
+    ++m_attachNotifications;
     if (UsbDevCtx.deviceHandle != 0) {
         // Reconnecting relies on the new handle replacing the old one: nothing else clears it.
         TraceMsg(QStringLiteral("DeviceAttach: Received another attach - control is rejected") + kNewLine +
@@ -158,7 +159,7 @@ bool Link::refreshPipes(QWidget* dialogParent, const PipeOperation& operation)
                              QStringLiteral("error ") + statusHex(UsbStatus) + QStringLiteral(" (") +
                              UsbStatusText(UsbStatus) + QStringLiteral(")") + kNewLine;
         if (operation.reportsMissingDevice)
-            m_messages.showMessage(dialogParent, text, kApplicationTitle);
+            report(dialogParent, text);
         else
             TraceMsg(text);
         return false;
@@ -174,8 +175,7 @@ bool Link::refreshPipes(QWidget* dialogParent, const PipeOperation& operation)
 void Link::WritePipe(QWidget* dialogParent)
 {
     if (!UsbOpen) {
-        m_messages.showMessage(dialogParent, QStringLiteral("Write GPIOPipe .. USB Not opened"),
-                               kApplicationTitle);
+        report(dialogParent, QStringLiteral("Write GPIOPipe .. USB Not opened"));
         return;
     }
     if (!refreshPipes(dialogParent, kWriteOperation))
@@ -202,7 +202,7 @@ void Link::WritePipe(QWidget* dialogParent)
 void Link::ReadPipe(QWidget* dialogParent)
 {
     if (!UsbOpen) {
-        m_messages.showMessage(dialogParent, QStringLiteral("ReadPipe .. USB Not opened"), kApplicationTitle);
+        report(dialogParent, QStringLiteral("ReadPipe .. USB Not opened"));
         yieldEvents();
         return;
     }
@@ -219,15 +219,21 @@ void Link::ReadPipe(QWidget* dialogParent)
     traceTransfer(TransferDirection::Read, std::span(incoming).first(succeeded(UsbStatus) ? received : 0),
                   UsbStatus);
     if (!succeeded(UsbStatus)) {
-        m_messages.showMessage(dialogParent,
-                               QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") +
-                                   statusHex(UsbStatus) + QStringLiteral(" (") + UsbStatusText(UsbStatus) +
-                                   QStringLiteral(")"),
-                               kApplicationTitle);
+        report(dialogParent, QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") +
+                                 statusHex(UsbStatus) + QStringLiteral(" (") + UsbStatusText(UsbStatus) +
+                                 QStringLiteral(")"));
         TraceMsg(QStringLiteral("Read Pipe failed"));
         return;
     }
     std::copy_n(incoming.begin(), std::min(received, PipeBuf.size()), PipeBuf.begin());
+}
+
+void Link::report(QWidget* dialogParent, const QString& text)
+{
+    if (m_quietDepth > 0)
+        TraceMsg(text);
+    else
+        m_messages.showMessage(dialogParent, text, kApplicationTitle);
 }
 
 void Link::traceTransfer(TransferDirection direction, std::span<const std::uint8_t> bytes,

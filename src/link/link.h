@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/clock.h"
 #include "linkflavour.h"
 #include "linkview.h"
 #include "platform/messageboxes.h"
@@ -27,7 +28,9 @@ struct UsbDeviceContext {
 // that differ per window are in LinkClient.
 class Link {
 public:
-    Link(UsbDriver& driver, MessageBoxes& messages, UsbMatch match);
+    // `clock` measures the link's deadlines (the wait for a part's EEPROM write cycle); it must outlive the
+    // link.
+    Link(UsbDriver& driver, MessageBoxes& messages, UsbMatch match, const Clock& clock);
     ~Link();
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
@@ -57,10 +60,27 @@ public:
     UsbDriver& driver() { return m_driver; }
     MessageBoxes& messages() { return m_messages; }
     const UsbMatch& match() const { return m_match; }
+    const Clock& clock() const { return m_clock; }
 
     // The driver's notifications.
     bool DeviceAttach(DeviceHandle device, const DeviceInfo& info);
     void DeviceDetach(DeviceHandle device);
+    // How many attach notifications have come in (accepted or not), so a wait for one can end as soon as it
+    // has arrived.
+    std::uint64_t attachNotifications() const { return m_attachNotifications; }
+
+    // While one of these lives, the link's own failures go to the trace instead of a message box: for
+    // transfers whose failure the caller handles itself (polling a busy part).
+    class QuietScope {
+    public:
+        explicit QuietScope(Link& link) : m_link(link) { ++m_link.m_quietDepth; }
+        ~QuietScope() { --m_link.m_quietDepth; }
+        QuietScope(const QuietScope&) = delete;
+        QuietScope& operator=(const QuietScope&) = delete;
+
+    private:
+        Link& m_link;
+    };
 
     // The pipe transfers, shared by both windows. Message boxes belong to `dialogParent`.
     void WritePipe(QWidget* dialogParent = nullptr);
@@ -92,12 +112,17 @@ private:
     // Fetches the module's device information afresh and copies its pipe records; false (reported in the
     // operation's words) when there is no module or it has no pipes besides pipe 0.
     bool refreshPipes(QWidget* dialogParent, const PipeOperation& operation);
+    // A message box in the link's words, or a trace line inside a QuietScope.
+    void report(QWidget* dialogParent, const QString& text);
 
     UsbDriver& m_driver;
     MessageBoxes& m_messages;
     const UsbMatch m_match;
+    const Clock& m_clock;
     TransactionGuard m_guard;
     bool m_driverInitialised = false;
+    std::uint64_t m_attachNotifications = 0;
+    int m_quietDepth = 0;
 };
 
 } // namespace vtx

@@ -62,8 +62,10 @@ void LinkClient::Connect_Usb()
         return;
     }
 
-    // The attach notification comes in while we yield.
-    yieldEvents(m_flavour.attachWaitYields);
+    // The attach notification comes in while we yield; once it is here there is nothing left to wait for.
+    const std::uint64_t attachesBefore = l.attachNotifications();
+    for (int i = 0; i < m_flavour.attachWaitYields && l.attachNotifications() == attachesBefore; ++i)
+        yieldEvents();
 
     l.hActiveDevice = l.UsbDevCtx.deviceHandle;
     DeviceInfo info;

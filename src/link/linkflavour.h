@@ -8,7 +8,7 @@ namespace vtx {
 struct LinkFlavour {
     bool announcesAlreadyOpened; // "Already Opened" on a second open
     bool showsDriverHandle;      // shows the driver handle after the driver's initialisation
-    int attachWaitYields;        // yields while the attach notification comes in
+    int attachWaitYields;        // at most this many yields while the attach notification comes in
     bool opensWithoutDeviceInfo; // goes on opening when the module's device information is missing
     bool tracksUsbOK;            // keeps UsbOK
     std::uint32_t resetOption;   // passed to the device reset on closing

@@ -16,12 +16,14 @@ std::optional<TransactionGuard::Scope> TransactionGuard::tryBegin()
     if (m_busy)
         return std::nullopt;
     m_busy = true;
+    emit transactionStarted();
     return Scope(this);
 }
 
 void TransactionGuard::end()
 {
     m_busy = false;
+    emit transactionEnded();
     if (!m_pending.empty())
         scheduleDrain();
 }
@@ -41,7 +43,7 @@ void TransactionGuard::scheduleDrain()
         return;
     m_drainScheduled = true;
     QMetaObject::invokeMethod(
-        &m_context, [this] { drain(); }, Qt::QueuedConnection);
+        this, [this] { drain(); }, Qt::QueuedConnection);
 }
 
 void TransactionGuard::drain()

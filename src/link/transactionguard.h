@@ -12,7 +12,11 @@ namespace vtx {
 // buffer, and handlers yield to the event loop in the middle of one, so a click, a list selection or a timer
 // tick can arrive while another transaction runs. Entry points take a Scope; when they get none, they either
 // drop the request (buttons, ticks) or leave it to run once the transaction has ended (whenIdle).
-class TransactionGuard {
+//
+// It announces the start and the end of every transaction, so that a window can paint once per transaction
+// instead of at every yield inside one.
+class TransactionGuard final : public QObject {
+    Q_OBJECT
 public:
     class Scope {
     public:
@@ -28,8 +32,6 @@ public:
     };
 
     TransactionGuard() = default;
-    TransactionGuard(const TransactionGuard&) = delete;
-    TransactionGuard& operator=(const TransactionGuard&) = delete;
 
     // A scope while no transaction runs, nothing while one does.
     [[nodiscard]] std::optional<Scope> tryBegin();
@@ -40,6 +42,10 @@ public:
     void whenIdle(const QString& key, std::function<void()> action);
     int pendingCount() const { return static_cast<int>(m_pending.size()); }
 
+signals:
+    void transactionStarted();
+    void transactionEnded();
+
 private:
     void end();
     void scheduleDrain();
@@ -49,7 +55,6 @@ private:
         QString key;
         std::function<void()> action;
     };
-    QObject m_context; // queued drains die with the guard
     std::vector<Pending> m_pending;
     bool m_busy = false;
     bool m_drainScheduled = false;

@@ -51,7 +51,7 @@ constexpr bool isReadOnlyRegister(std::uint8_t address)
 
 } // namespace
 
-SimVtx8303::SimVtx8303(const SimClock& clock, std::uint8_t eepromCode)
+SimVtx8303::SimVtx8303(const Clock& clock, std::uint8_t eepromCode)
     : m_clock(clock), m_wiper(eepromCode & 0x7F), m_eeprom(eepromCode & 0x7F)
 {
 }
@@ -74,7 +74,7 @@ int SimVtx8303::write(std::span<const std::uint8_t> bytes)
         m_wiper = code;
         m_eeprom = code;
         // The part goes deaf for its whole write cycle; callers see that as a missing acknowledge.
-        m_busyUntilMs = m_clock.nowMs() + kWriteCycleMs;
+        m_busyUntilMs = m_clock.nowMs() + m_writeCycleMs;
         qCDebug(lcSim) << "VTX8303: EEPROM <-" << code << ", busy until" << m_busyUntilMs << "ms";
     }
     // The part has a single data register: a second byte in the same transaction is not acknowledged.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simclock.h"
+#include "common/clock.h"
 
 #include <array>
 #include <cstdint>
@@ -30,13 +30,11 @@ public:
 class SimVtx8303 final : public SimI2cDevice {
 public:
     static constexpr std::uint8_t kWriteAddress = 0x9E;
-    // Shorter than a real part's cycle on purpose: the simulated module answers at once, where a real one
-    // spends far longer than this on the USB side between a write and the read that follows it (about
-    // 2.4 ms here for a close and reopen, see bench_link), so a read-back after an EEPROM write finds the
-    // part ready as it does on hardware. Tests still see the busy window on their manual clock.
-    static constexpr std::int64_t kWriteCycleMs = 2;
+    // A real part is busy for typically 5 ms after an EEPROM write (datasheets allow 10 to 20 ms at most) and
+    // acknowledges nothing meanwhile; the program polls it until it answers again.
+    static constexpr std::int64_t kDefaultWriteCycleMs = 5;
 
-    explicit SimVtx8303(const SimClock& clock, std::uint8_t eepromCode = 63);
+    explicit SimVtx8303(const Clock& clock, std::uint8_t eepromCode = 63);
 
     std::uint8_t writeAddress() const override { return kWriteAddress; }
     bool acknowledges() const override;
@@ -47,9 +45,12 @@ public:
     std::uint8_t eepromCode() const { return m_eeprom; } // 0 to 127
     bool busy() const { return !acknowledges(); }
     void powerUp() { m_wiper = m_eeprom; }
+    void setWriteCycleMs(std::int64_t ms) { m_writeCycleMs = ms; }
+    std::int64_t writeCycleMs() const { return m_writeCycleMs; }
 
 private:
-    const SimClock& m_clock;
+    const Clock& m_clock;
+    std::int64_t m_writeCycleMs = kDefaultWriteCycleMs;
     std::uint8_t m_wiper;
     std::uint8_t m_eeprom;
     std::int64_t m_busyUntilMs = 0;

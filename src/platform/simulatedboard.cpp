@@ -45,7 +45,7 @@ QString hexBytes(std::span<const std::uint8_t> bytes)
 
 } // namespace
 
-SimulatedBoard::SimulatedBoard(const SimClock& clock)
+SimulatedBoard::SimulatedBoard(Clock& clock)
     : m_clock(clock), m_dcp(std::make_unique<SimVtx8303>(clock)),
       m_registerDevice(std::make_unique<SimRegisterDevice>())
 {
@@ -71,7 +71,7 @@ std::uint32_t SimulatedBoard::i2cOutPipe() const
 DriverStatus SimulatedBoard::init(const UsbMatch& match, Notifications notifications,
                                   DriverHandle& driverHandle)
 {
-    m_calls.push_back(QStringLiteral("init"));
+    recordCall(QStringLiteral("init"));
     if (m_initFailure) {
         qCDebug(lcSim) << "init refused with injected status" << statusCode(*m_initFailure);
         return *m_initFailure;
@@ -91,7 +91,7 @@ DriverStatus SimulatedBoard::init(const UsbMatch& match, Notifications notificat
 
 void SimulatedBoard::uninit(DriverHandle driverHandle)
 {
-    m_calls.push_back(QStringLiteral("uninit"));
+    recordCall(QStringLiteral("uninit"));
     if (!m_initialised || driverHandle == 0 || driverHandle != m_driverHandle) {
         qCDebug(lcSim) << "uninit on unknown driver handle" << driverHandle << ", ignored";
         return;
@@ -107,7 +107,7 @@ void SimulatedBoard::uninit(DriverHandle driverHandle)
 
 void SimulatedBoard::closeDriverHandle(DriverHandle driverHandle)
 {
-    m_calls.push_back(QStringLiteral("closeDriverHandle"));
+    recordCall(QStringLiteral("closeDriverHandle"));
     qCDebug(lcSim) << "closeDriverHandle" << driverHandle;
 }
 
@@ -153,7 +153,7 @@ DeviceInfo SimulatedBoard::makeDeviceInfo() const
 
 DriverStatus SimulatedBoard::getDeviceInfo(DeviceHandle device, DeviceInfo& info)
 {
-    m_calls.push_back(QStringLiteral("getDeviceInfo"));
+    recordCall(QStringLiteral("getDeviceInfo"));
     if (m_deviceInfoFailure)
         return *m_deviceInfoFailure;
     if (const auto status = checkDevice(device); !succeeded(status))
@@ -165,7 +165,7 @@ DriverStatus SimulatedBoard::getDeviceInfo(DeviceHandle device, DeviceInfo& info
 DriverStatus SimulatedBoard::setInterface(DeviceHandle device, std::uint32_t interfaceNumber,
                                           std::uint32_t alternateSetting)
 {
-    m_calls.push_back(QStringLiteral("setInterface %1 %2").arg(interfaceNumber).arg(alternateSetting));
+    recordCall(QStringLiteral("setInterface %1 %2").arg(interfaceNumber).arg(alternateSetting));
     if (m_setInterfaceFailure)
         return *m_setInterfaceFailure;
     if (const auto status = checkDevice(device); !succeeded(status))
@@ -178,7 +178,7 @@ DriverStatus SimulatedBoard::setInterface(DeviceHandle device, std::uint32_t int
 
 void SimulatedBoard::resetDevice(DeviceHandle device, std::uint32_t options)
 {
-    m_calls.push_back(QStringLiteral("resetDevice %1").arg(options));
+    recordCall(QStringLiteral("resetDevice %1").arg(options));
     if (!succeeded(checkDevice(device)))
         return;
     // A reset flushes the module's reply queues; the I2C devices behind it keep their state.
@@ -211,6 +211,7 @@ DriverStatus SimulatedBoard::transfer(DeviceHandle device, std::uint32_t pipe, T
                                       std::uint32_t& bytesTransferred, std::uint32_t /*timeoutMs*/)
 {
     bytesTransferred = 0;
+    m_clock.elapse(m_transferTimeMs);
     const bool isWrite = direction == TransferDirection::Write;
     TransferRecord record{pipe, direction, {}, DriverStatus::Success};
     if (isWrite)
@@ -218,7 +219,7 @@ DriverStatus SimulatedBoard::transfer(DeviceHandle device, std::uint32_t pipe, T
 
     const auto finish = [&](DriverStatus status) {
         record.status = status;
-        m_log.push_back(std::move(record));
+        recordTransfer(std::move(record));
         return status;
     };
 
@@ -396,6 +397,37 @@ std::vector<std::uint8_t> SimulatedBoard::bridgeQueryReply() const
         check ^= reply[i];
     reply[kBridgeReplySize - 1] = check;
     return reply;
+}
+
+// ---- recording
+// ----------------------------------------------------------------------------------------------
+
+void SimulatedBoard::setRecording(bool on, std::size_t capacity)
+{
+    m_recording = on;
+    m_recordCapacity = std::max<std::size_t>(capacity, 1);
+    while (m_log.size() > m_recordCapacity)
+        m_log.pop_front();
+    while (m_calls.size() > m_recordCapacity)
+        m_calls.pop_front();
+}
+
+void SimulatedBoard::recordCall(QString call)
+{
+    if (!m_recording)
+        return;
+    if (m_calls.size() == m_recordCapacity)
+        m_calls.pop_front();
+    m_calls.push_back(std::move(call));
+}
+
+void SimulatedBoard::recordTransfer(TransferRecord record)
+{
+    if (!m_recording)
+        return;
+    if (m_log.size() == m_recordCapacity)
+        m_log.pop_front();
+    m_log.push_back(std::move(record));
 }
 
 // ---- fault injection

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "common/clock.h"
 #include "moduleids.h"
 #include "notificationqueue.h"
-#include "simclock.h"
 #include "simi2cdevices.h"
 #include "usbdriver.h"
 
@@ -40,8 +40,9 @@ public:
     static constexpr std::uint16_t kVendorId = kModuleVendorId;
     static constexpr std::uint16_t kProductId = kModuleProductId;
 
-    // The board reads time from `clock`; it must outlive the board.
-    explicit SimulatedBoard(const SimClock& clock);
+    // The board reads time from `clock` and lets each transfer take `transferTimeMs` on it; the clock must
+    // outlive the board.
+    explicit SimulatedBoard(Clock& clock);
     ~SimulatedBoard() override;
 
     // UsbDriver
@@ -89,12 +90,21 @@ public:
     void setDeviceAnswers(std::uint8_t writeAddress, bool answers);
     void clearFaults();
 
+    // How long one transfer takes on the board's clock (0 by default: the module answers at once). Tests set
+    // it on a manual clock so that time moves with the traffic, as it does on a real bus.
+    void setTransferTimeMs(std::int64_t ms) { m_transferTimeMs = ms; }
+
+    // Recording for tests: off by default, so a long run keeps nothing. While on, the board keeps the last
+    // `capacity` transfers and driver calls, oldest first.
+    void setRecording(bool on, std::size_t capacity = kDefaultRecordCapacity);
+    bool isRecording() const { return m_recording; }
+    static constexpr std::size_t kDefaultRecordCapacity = 100000;
     // What crossed the pipes, oldest first.
-    const std::vector<TransferRecord>& transferLog() const { return m_log; }
+    std::vector<TransferRecord> transferLog() const { return {m_log.begin(), m_log.end()}; }
     void clearTransferLog() { m_log.clear(); }
     // Driver-level calls, in order, for tests of the link's lifecycle ("init", "uninit", "closeDriverHandle",
     // "resetDevice 1", "setInterface 0 0", "getDeviceInfo").
-    const std::vector<QString>& callLog() const { return m_calls; }
+    std::vector<QString> callLog() const { return {m_calls.begin(), m_calls.end()}; }
     void clearCallLog() { m_calls.clear(); }
 
 private:
@@ -109,8 +119,10 @@ private:
     std::vector<std::uint8_t> bridgeQueryReply() const;
     SimI2cDevice* deviceAt(std::uint8_t addressByte);
     void attachModule();
+    void recordCall(QString call);
+    void recordTransfer(TransferRecord record);
 
-    const SimClock& m_clock;
+    Clock& m_clock;
     std::unique_ptr<SimVtx8303> m_dcp;
     std::unique_ptr<SimRegisterDevice> m_registerDevice;
     NotificationQueue m_notifications;
@@ -131,8 +143,11 @@ private:
     std::map<std::uint32_t, std::size_t> m_shortReplies;
     std::map<std::uint32_t, std::deque<std::vector<std::uint8_t>>> m_replies; // by in pipe
     std::map<std::uint8_t, bool> m_silentDevices;
-    std::vector<TransferRecord> m_log;
-    std::vector<QString> m_calls;
+    std::int64_t m_transferTimeMs = 0;
+    bool m_recording = false;
+    std::size_t m_recordCapacity = kDefaultRecordCapacity;
+    std::deque<TransferRecord> m_log;
+    std::deque<QString> m_calls;
 };
 
 } // namespace vtx

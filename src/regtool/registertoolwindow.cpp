@@ -2,6 +2,7 @@
 
 #include "addresstestpanel.h"
 #include "common/appinfo.h"
+#include "common/paintbatcher.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "connectionpanel.h"
@@ -68,6 +69,10 @@ RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
 
     buildMenus();
     buildLayout();
+    // A whole-bank read changes 64 boxes and lamps; the window shows them once, at the end.
+    auto* batcher = new PaintBatcher(*this);
+    connect(&context.link.guard(), &TransactionGuard::transactionStarted, batcher, &PaintBatcher::hold);
+    connect(&context.link.guard(), &TransactionGuard::transactionEnded, batcher, &PaintBatcher::release);
     if (const QString banner = context.link.driver().bannerText(); !banner.isEmpty()) {
         auto* bannerLabel = new QLabel(banner, this);
         bannerLabel->setObjectName(QStringLiteral("lblDriverBanner"));

@@ -3,7 +3,9 @@
 #include "dcp/dcppanelwindow.h"
 #include "simfixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +14,8 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 
 using namespace vtx;
 using namespace vtx::test;
@@ -425,6 +429,101 @@ private slots:
         QCOMPARE(timer.interval(), onLeave);
         QCOMPARE(timer.isTicking(), onLeave > 0);
         p.click("cmdStopTimer");
+    }
+
+    // After an EEPROM write the part acknowledges nothing until its write cycle is over; the read-back polls
+    // it (one-byte reads) until it answers, for up to 20 ms. Each transfer takes 1 ms here, so a poll is
+    // 2 ms. A Register write starts no cycle and sends no poll. The write and its read-back share one open.
+    void eepromWriteCycleIsWaitedFor_data()
+    {
+        QTest::addColumn<bool>("registerMode");
+        QTest::addColumn<int>("cycleMs");
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("EEPROM, ready within the deadline") << false << 5 << 3 << QStringList{};
+        QTest::newRow("EEPROM, busy past the deadline") << false << 30 << 10 << QStringList{kReadError};
+        QTest::newRow("Register") << true << 30 << 0 << QStringList{};
+    }
+    void eepromWriteCycleIsWaitedFor()
+    {
+        QFETCH(bool, registerMode);
+        QFETCH(int, cycleMs);
+        QFETCH(int, polls);
+        QFETCH(QStringList, messages);
+        Panel p;
+        p.child<QRadioButton>(registerMode ? "Option1_1" : "Option1_0")->click();
+        p.box("ChkAutoRead")->setChecked(true);
+        p.f.board.setTransferTimeMs(1);
+        p.f.board.dcp().setWriteCycleMs(cycleMs);
+        p.f.board.clearTransferLog();
+        p.f.board.clearCallLog();
+        p.list()->setCurrentRow(64);
+        const QStringList expected = QStringList{registerMode ? "01 9E 81" : "01 9E 80"} +
+                                     QStringList(polls, QStringLiteral("01 9F")) + QStringList{"01 9F"};
+        QCOMPARE(p.i2c(), expected);
+        QCOMPARE(p.f.messages.texts(), messages);
+        // Checking "Auto Read" read once already: a second good read turns the lamp green.
+        QCOMPARE(p.lamp("Shape1_2"), messages.isEmpty() ? LampColor::Green : LampColor::LightRed);
+        QCOMPARE(p.text("txtHexDataRead"), messages.isEmpty() ? QStringLiteral("80") : QStringLiteral("--"));
+        const auto calls = p.f.board.callLog();
+        QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("init")), 1);
+        QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("uninit")), 1);
+    }
+
+    // Timed writes and reads in EEPROM mode: every tick's transfers wait for the last write cycle.
+    void timedEepromWritesNeverFail()
+    {
+        Panel p;
+        p.child<QRadioButton>("Option1_0")->click();
+        p.list()->setCurrentRow(64);
+        p.f.board.setTransferTimeMs(1);
+        p.f.board.dcp().setWriteCycleMs(5);
+        p.startTimers("0", {"chkWriteTimer", "chkReadTimer"});
+        p.box("ChkAutoRead")->setChecked(true);
+        for (int i = 0; i < 50; ++i)
+            p.timed().tick();
+        QVERIFY(p.f.messages.messages.empty());
+        QCOMPARE(p.lamp("Shape1_4"), kLightGreen);
+        QVERIFY(p.box("chkWriteTimer")->isChecked());
+        QCOMPARE(p.f.board.dcp().eepromCode(), 64);
+        p.click("cmdStopTimer");
+    }
+
+    // Hours of timed transfers: nothing may pile up per tick. The timer runs from a real event loop, as in
+    // the program; the live objects are counted all along the run, not only at its end.
+    void timedRunKeepsObjectCountFlat()
+    {
+        Panel p;
+        p.f.board.setRecording(false);
+        p.box("ChkAutoRead")->setChecked(true);
+        const auto liveObjects = [&p] {
+            return p.window.findChildren<QObject*>().size() + QApplication::allWidgets().size() +
+                   qApp->findChildren<QObject*>().size();
+        };
+        qsizetype peak = 0;
+        const auto runTicks = [&](std::uint64_t count) {
+            QEventLoop loop;
+            QTimer watch;
+            const std::uint64_t until = p.timed().ticksRun() + count;
+            QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+                peak = std::max(peak, liveObjects());
+                if (p.timed().ticksRun() >= until)
+                    loop.quit();
+            });
+            watch.start(1);
+            loop.exec();
+        };
+        p.startTimers("1", {"chkWriteTimer", "chkReadTimer"});
+        runTicks(50); // every lazily made object exists by now
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const auto before = liveObjects();
+        runTicks(2000);
+        p.click("cmdStopTimer");
+        QCOMPARE(p.f.messages.messages.size(), 0u);
+        QVERIFY2(peak <= before + 10,
+                 qPrintable(QStringLiteral("%1 live objects at the start, up to %2 during the run")
+                                .arg(before)
+                                .arg(peak)));
     }
 };
 

@@ -58,6 +58,8 @@ private slots:
     void initialisationRefused();
     void noModuleAttached_data();
     void noModuleAttached();
+    void attachWaitEndsWithTheNotification_data();
+    void attachWaitEndsWithTheNotification();
     void secondOpen_data();
     void secondOpen();
     void closingReleasesInOrder_data();
@@ -75,6 +77,41 @@ private slots:
     void exchangeOnKind2();
     void transfersAreTraced();
 };
+
+// The wait for the attach notification ends when it arrives; only a module that never comes is waited for
+// the whole count. Yields are counted by a zero timer, which fires once per yield.
+void TestLink::attachWaitEndsWithTheNotification_data()
+{
+    QTest::addColumn<bool>("registerTool");
+    QTest::addColumn<bool>("plugged");
+    QTest::addColumn<int>("minYields");
+    QTest::addColumn<int>("maxYields");
+    QTest::newRow("DCP panel, module there") << false << true << 1 << 60;
+    QTest::newRow("DCP panel, no module") << false << false << 1000 << 1010;
+    QTest::newRow("register tool, module there") << true << true << 1 << 60;
+    // It goes on opening without the module, and takes the cleared bridge reply for a kind-1 module.
+    QTest::newRow("register tool, no module") << true << false << 10 + 400 << 10 + 430;
+}
+
+void TestLink::attachWaitEndsWithTheNotification()
+{
+    QFETCH(bool, registerTool);
+    QFETCH(bool, plugged);
+    QFETCH(int, minYields);
+    QFETCH(int, maxYields);
+    Pipeline p(registerTool ? kRegisterToolLink : kDcpPanelLink);
+    p.sim.board.setKindByte(SimulatedBoard::kKind2Byte); // no serial set-up and its 400 yields
+    if (!plugged)
+        p.sim.board.unplug();
+    int yields = 0;
+    QTimer counter;
+    QObject::connect(&counter, &QTimer::timeout, [&yields] { ++yields; });
+    counter.start(0);
+    p.client.Connect_Usb();
+    counter.stop();
+    QCOMPARE(p.sim.link.UsbOpen, plugged || registerTool);
+    QVERIFY2(yields >= minYields && yields <= maxYields, qPrintable(QString::number(yields)));
+}
 
 void TestLink::openingPreparesTheModule_data()
 {

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QTest>
+#include <algorithm>
 #include <vector>
 
 using namespace vtx;
@@ -18,6 +19,7 @@ namespace {
 struct Bench {
     explicit Bench(int kindByte = SimulatedBoard::kKind1Byte)
     {
+        board.setRecording(true);
         board.setKindByte(std::uint8_t(kindByte));
         UsbDriver::Notifications notifications;
         notifications.attach = [this](DeviceHandle device, const DeviceInfo& info) {
@@ -98,7 +100,7 @@ struct Bench {
 // no such pipe, 6 timeout, 10 overflow). Other steps answer nothing: "+N" advances the clock N ms, "power"
 // unplugs and plugs the module, "mute:AA"/"unmute:AA" silence the device at address AA or let it answer,
 // "fail:PP:S:T" fails pipe PP with status S the next T times (-1: until "clear"). The DCP starts with EEPROM
-// code 63, so its wiper reads 63 << 1 = 7E; its EEPROM write cycle lasts 10 ms.
+// code 63, so its wiper reads 63 << 1 = 7E; its EEPROM write cycle lasts 5 ms.
 struct Row {
     const char* name;
     int kind;
@@ -127,11 +129,11 @@ const Row kRows[] = {
     {"dcp read", 0, "019F 019F05", "017E 017E"},
     {"dcp register writes", 0, "019E81 019F 019E01 019F 019EFF 019F", "0200 0180 0200 0100 0200 01FE"},
     {"dcp four bytes, second refused", 0, "019E0580 019F", "0200 0104"},
-    {"dcp eeprom busy 2 ms", 0, "+1000 019E40 019F +1 019F +1 019F", "0200 0000 0000 0140"},
+    {"dcp eeprom busy 5 ms", 0, "+1000 019E40 019F +4 019F +1 019F", "0200 0000 0000 0140"},
     {"dcp eeprom ready long after", 0, "019E40 +1000 019F", "0200 0140"},
-    {"dcp write while busy: refused, cycle not restarted", 0, "019E40 +1 019E81 +1 019F", "0200 0000 0140"},
-    {"dcp write at the end of the cycle", 0, "019E40 +2 019E81 019F", "0200 0200 0180"},
-    {"dcp power-up takes the eeprom", 0, "019E40 +2 019E81 power 019F", "0200 0200 0140"},
+    {"dcp write while busy: refused, cycle not restarted", 0, "019E40 +1 019E81 +4 019F", "0200 0000 0140"},
+    {"dcp write at the end of the cycle", 0, "019E40 +5 019E81 019F", "0200 0200 0180"},
+    {"dcp power-up takes the eeprom", 0, "019E40 +5 019E81 power 019F", "0200 0200 0140"},
     {"regdev reads keep the pointer", 0, "01C1 01C101 01C1 01C005 01C1", "0183 0121 0121 0200 010F"},
     {"regdev address only", 0, "01C0", "0100"},
     {"regdev defaults", 0, "01C103 01C108 01C10F 01C114 01C119 01C11C 01C11E 01C1FF",
@@ -185,7 +187,37 @@ private slots:
                                                       {0x83, Dir::Read, {0x01}, S::Overflow},
                                                       {0x83, Dir::Read, {}, S::Timeout},
                                                       {0, Dir::Write, {0x01}, S::NoSuchPipe}};
-        QVERIFY(bench.board.transferLog() == expected);
+        QVERIFY(std::ranges::equal(bench.board.transferLog(), expected));
+    }
+
+    // A long run keeps nothing unless a test asks for it, and then only the newest records.
+    void recordingIsOffByDefaultAndBounded()
+    {
+        Bench bench;
+        bench.board.setRecording(false);
+        bench.board.clearTransferLog();
+        bench.board.clearCallLog();
+        bench.run(3, "019F 019F");
+        QVERIFY(bench.board.transferLog().empty());
+        QVERIFY(bench.board.callLog().empty());
+
+        bench.board.setRecording(true, 3);
+        bench.run(3, "019E81 019F"); // two writes, two reads
+        QCOMPARE(bench.board.transferLog().size(), 3u);
+        QCOMPARE(bench.board.transferLog().front().bytes, (std::vector<std::uint8_t>{0x02, 0x00}));
+        QCOMPARE(bench.board.transferLog().back().bytes, (std::vector<std::uint8_t>{0x01, 0x80}));
+    }
+
+    // Each transfer takes the board's transfer time on its clock, so a busy part's write cycle runs out while
+    // a caller polls it.
+    void transfersTakeTheirTimeOnTheClock()
+    {
+        Bench bench;
+        bench.board.setTransferTimeMs(1);
+        bench.board.dcp().setWriteCycleMs(3);
+        const auto before = bench.clock.nowMs();
+        QCOMPARE(bench.run(3, "019E40 019F 019F"), QByteArray("0200 0000 0140"));
+        QCOMPARE(bench.clock.nowMs() - before, 6); // three commands, three replies
     }
 
     void notificationsOnlyAfterYield()

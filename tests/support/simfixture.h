@@ -1,9 +1,9 @@
 #pragma once
 
+#include "common/clock.h"
 #include "common/programstate.h"
 #include "link/appcontext.h"
 #include "link/link.h"
-#include "platform/simclock.h"
 #include "platform/simulatedboard.h"
 #include "recordingseams.h"
 
@@ -12,6 +12,8 @@ namespace vtx::test {
 // A whole program's worth of shared state on the simulated board, with recording seams. Build one per test
 // case so that nothing carries over.
 struct SimFixture {
+    SimFixture() { board.setRecording(true); }
+
     ManualClock clock;
     SimulatedBoard board{clock};
     RecordingMessageBoxes messages;
@@ -19,7 +21,7 @@ struct SimFixture {
     RecordingProgramControl program;
     FakeSystemServices system;
     ProgramState state;
-    Link link{board, messages, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}};
+    Link link{board, messages, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
     AppContext context{link, state, messages, fileDialogs, program, system};
 
     // Transfers of one direction as the board logged them, for byte checks.

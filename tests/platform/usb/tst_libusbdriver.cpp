@@ -127,7 +127,8 @@ struct Program {
     Program() { dcpPanel.becomeAttachLampForm(); }
     LibusbDriver driver;
     RecordingMessageBoxes messages;
-    Link link{driver, messages, LibusbDriver::moduleMatch()};
+    SteadyClock clock;
+    Link link{driver, messages, LibusbDriver::moduleMatch(), clock};
     RecordingView view;
     LinkClient dcpPanel{link, kDcpPanelLink, view};
 };
