@@ -4,12 +4,13 @@
 REPO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-"$REPO_ROOT/build"}
 
-# Everything the build, the tests and the umockdev-based USB tests need, from Debian 12.
+# Everything the build, the tests, the umockdev-based USB tests and the package checks need, from Debian 12.
 REQUIRED_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
   libusb-1.0-0-dev
   umockdev libumockdev-dev
+  dpkg-dev lintian appstream
 )
 
 missing_packages() {
@@ -37,7 +38,12 @@ install_packages() {
   fi
 }
 
+# Configures the build in $BUILD_DIR and builds everything, or only the targets given as arguments.
 configure_and_build() {
   cmake -S "$REPO_ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+  if [ "$#" -gt 0 ]; then
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target "$@"
+  else
+    cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+  fi
 }
