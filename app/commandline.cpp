@@ -11,7 +11,7 @@ namespace {
 
 QString versionString()
 {
-    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+    return kVersionText;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/programcontrol.h"
+#include "ui/programcontrol.h"
 
 namespace vtx::app {
 

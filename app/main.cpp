@@ -6,17 +6,17 @@
 #include "common/clock.h"
 #include "common/programstate.h"
 #include "endrequestcontrol.h"
-#include "link/appcontext.h"
-#include "link/link.h"
-#include "platform/filedialogs.h"
+#include "engine/link.h"
 #include "platform/libusbdriver.h"
-#include "platform/messageboxes.h"
 #include "platform/simulatedboard.h"
 #include "regtool/registertoolopener.h"
 #include "shell/artwork.h"
 #include "shell/desktopsystemservices.h"
 #include "shell/shellwindows.h"
 #include "tracing.h"
+#include "ui/appcontext.h"
+#include "ui/filedialogs.h"
+#include "ui/messageboxes.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -75,10 +75,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vtx-eval"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(vtx::kVersionMajor)
-                                            .arg(vtx::kVersionMinor)
-                                            .arg(vtx::kVersionRevision));
+    QApplication::setApplicationVersion(vtx::kVersionText);
     QApplication::setWindowIcon(vtx::shell::applicationIcon());
 
     // Declared in the order they are needed, so they are torn down in reverse: windows first, then the
@@ -89,7 +86,7 @@ int main(int argc, char* argv[])
     vtx::app::EndRequestControl program;
     vtx::shell::DesktopSystemServices system;
     vtx::ProgramState state;
-    vtx::Link link(*drivers.driver, messages, drivers.match, *drivers.clock);
+    vtx::Link link(*drivers.driver, drivers.match, *drivers.clock);
     vtx::AppContext context{link, state, messages, fileDialogs, program, system};
 
     vtx::shell::ShellWindows windows(context);

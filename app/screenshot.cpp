@@ -2,19 +2,19 @@
 //   vtx-dcp-screenshot docs/dcp-panel.png [jumpers.png [about.png]]
 // Run it under a virtual display (xvfb-run) or with QT_QPA_PLATFORM=offscreen; QT_SCALE_FACTOR=2 shows 200 %.
 
+#include "common/clock.h"
 #include "common/programstate.h"
 #include "dcp/dcppanelwindow.h"
-#include "link/appcontext.h"
-#include "link/link.h"
-#include "platform/filedialogs.h"
-#include "platform/messageboxes.h"
-#include "platform/programcontrol.h"
-#include "common/clock.h"
+#include "engine/link.h"
 #include "platform/simulatedboard.h"
 #include "shell/aboutbox.h"
 #include "shell/artwork.h"
 #include "shell/desktopsystemservices.h"
 #include "shell/evalpicture.h"
+#include "ui/appcontext.h"
+#include "ui/filedialogs.h"
+#include "ui/messageboxes.h"
+#include "ui/programcontrol.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -52,7 +52,7 @@ int main(int argc, char* argv[])
     NoEnd program;
     vtx::shell::DesktopSystemServices system;
     vtx::ProgramState state;
-    vtx::Link link(board, messages, {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId}, clock);
+    vtx::Link link(board, {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId}, clock);
     vtx::AppContext context{link, state, messages, fileDialogs, program, system};
 
     vtx::dcp::DcpPanelWindow panel(context);

@@ -1,9 +1,9 @@
 // How long the link takes for the things a user waits on, measured on the simulated board so that only our
 // own code (and its counted yields) is timed: opening the link with the DCP panel's settings, one DCP write
 // with its reply, and a whole bracketed transaction. Run: build/bench/bench_link [-iterations N]
-#include "common/yield.h"
-#include "link/linkclient.h"
 #include "common/clock.h"
+#include "common/yield.h"
+#include "engine/linkclient.h"
 #include "platform/simulatedboard.h"
 
 #include <QtTest>
@@ -12,14 +12,13 @@ using namespace vtx;
 
 namespace {
 
-class QuietMessages final : public MessageBoxes {
+class QuietMessages final : public Reporter {
 public:
-    void showMessage(QWidget*, const QString&, const QString&) override {}
+    void report(const QString&, const QString&) override {}
 };
 
 class NoView final : public LinkView {
 public:
-    QWidget* dialogParent() override { return nullptr; }
     void setNocCaption(const QString&) override {}
     void hideNoc() override {}
     void paintLinkOpening() override {}
@@ -31,9 +30,9 @@ struct Bench {
     SteadyClock clock;
     SimulatedBoard board{clock};
     QuietMessages messages;
-    Link link{board, messages, {SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
+    Link link{board, {SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
     NoView view;
-    LinkClient client{link, kDcpPanelLink, view};
+    LinkClient client{link, kDcpPanelLink, view, messages};
 };
 
 } // namespace

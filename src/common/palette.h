@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 
 namespace vtx {
 
@@ -14,8 +13,6 @@ enum class LampColor : int {
     LightRed = 12,   // failure
     White = 15,
 };
-
-QColor toQColor(LampColor color);
 
 // Successive successes alternate light green and green so that a repeated success stays visible.
 constexpr LampColor nextSuccessColor(LampColor current)

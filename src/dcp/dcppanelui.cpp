@@ -1,7 +1,7 @@
 #include "dcppanelui.h"
 
-#include "common/lampwidget.h"
-#include "common/stableslot.h"
+#include "ui/lampwidget.h"
+#include "ui/stableslot.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,12 +2,12 @@
 
 #include "common/appinfo.h"
 #include "common/hex.h"
-#include "common/lampwidget.h"
-#include "common/paintbatcher.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "dcpmessages.h"
 #include "positionmodel.h"
+#include "ui/lampwidget.h"
+#include "ui/paintbatcher.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,8 +30,8 @@ const QString kExitRequestKey = QStringLiteral("dcp-exit");
 
 DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_ui(buildDcpPanelUi(*this)),
-      m_client(context.link, kDcpPanelLink, *this),
-      m_transactions(m_client, context.state, context.messages, m_ui, m_state, *this),
+      m_reporter(context.messages, this), m_client(context.link, kDcpPanelLink, *this, m_reporter),
+      m_transactions(m_client, context.state, m_ui, m_state),
       m_timed(new TimedTransfers(
           m_ui, m_state, context.link.guard(), [this] { m_transactions.CMDxMIT_Click(); },
           [this] { m_transactions.cmdI2Read_Click(); }, this))
@@ -229,7 +229,7 @@ bool DcpPanelWindow::Form_Load()
         m_client.Connect_Usb();
         yieldEvents();
         if (!link.UsbOK) {
-            m_context.messages.showMessage(this, kModuleMissingAtStartText, kApplicationTitle);
+            m_reporter.report(kModuleMissingAtStartText, kApplicationTitle);
             yieldEvents();
             m_client.shutDownDriver();
             yieldEvents();
@@ -270,7 +270,7 @@ void DcpPanelWindow::closeEvent(QCloseEvent* event)
 {
     if (m_context.link.UsbOpen) {
         event->ignore();
-        m_context.messages.showMessage(this, kCloseRefusedText, kApplicationTitle);
+        m_reporter.report(kCloseRefusedText, kApplicationTitle);
         return;
     }
     TransactionGuard& guard = m_context.link.guard();

@@ -3,10 +3,11 @@
 #include "dcppanelui.h"
 #include "dcpstate.h"
 #include "dcptransactions.h"
-#include "link/appcontext.h"
-#include "link/linkclient.h"
-#include "link/linkview.h"
+#include "engine/linkclient.h"
+#include "engine/linkview.h"
 #include "timedtransfers.h"
+#include "ui/appcontext.h"
+#include "ui/windowreporter.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -51,7 +52,6 @@ public:
     TimedTransfers& timedTransfers() { return *m_timed; }
 
     // LinkView
-    QWidget* dialogParent() override { return this; }
     void setNocCaption(const QString& caption) override;
     void hideNoc() override;
     void paintLinkOpening() override;
@@ -76,6 +76,7 @@ private:
     AppContext& m_context;
     DcpPanelUi m_ui;
     DcpState m_state;
+    WindowReporter m_reporter;
     LinkClient m_client;
     DcpTransactions m_transactions;
     TimedTransfers* m_timed; // child QObject

@@ -1,14 +1,13 @@
 #include "dcptransactions.h"
 
 #include "common/appinfo.h"
-#include "common/lampwidget.h"
 #include "common/programstate.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "dcpmessages.h"
-#include "link/linkclient.h"
-#include "platform/messageboxes.h"
+#include "engine/linkclient.h"
 #include "protocol/bridgecommands.h"
+#include "ui/lampwidget.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -30,10 +29,8 @@ void paintSuccess(LampWidget* lamp)
 
 } // namespace
 
-DcpTransactions::DcpTransactions(LinkClient& client, ProgramState& program, MessageBoxes& messages,
-                                 DcpPanelUi& ui, DcpState& state, QWidget& dialogParent)
-    : m_client(client), m_program(program), m_messages(messages), m_ui(ui), m_state(state),
-      m_dialogParent(dialogParent)
+DcpTransactions::DcpTransactions(LinkClient& client, ProgramState& program, DcpPanelUi& ui, DcpState& state)
+    : m_client(client), m_program(program), m_reporter(client.reporter()), m_ui(ui), m_state(state)
 {
 }
 
@@ -125,7 +122,7 @@ bool DcpTransactions::Wrt_DCP()
         if (!m_ui.chkFailIgnore->isChecked()) {
             // Timed writes end before the box goes up, so no further tick runs into the same fault.
             m_ui.chkWriteTimer->setChecked(false);
-            m_messages.showMessage(&m_dialogParent, kWriteErrorText, kWriteErrorCaption);
+            m_reporter.report(kWriteErrorText, kWriteErrorCaption);
         }
     }
     closeBracket();
@@ -151,7 +148,7 @@ bool DcpTransactions::Read_DCP()
         m_ui.lampComm->setColor(LampColor::LightRed);
         yieldEvents();
         if (!m_ui.chkFailIgnore->isChecked()) {
-            m_messages.showMessage(&m_dialogParent, kReadErrorText, kReadErrorCaption);
+            m_reporter.report(kReadErrorText, kReadErrorCaption);
             m_ui.chkReadTimer->setChecked(false);
         }
     }
@@ -225,7 +222,7 @@ void DcpTransactions::cmdOpen_USB_Click()
     m_client.Connect_Usb();
     if (!link.UsbOK) {
         m_ui.ShpAttach->setColor(LampColor::LightRed);
-        m_messages.showMessage(&m_dialogParent, kModuleMissingAtOpenText, kApplicationTitle);
+        m_reporter.report(kModuleMissingAtOpenText, kApplicationTitle);
         m_client.Disconnect_USB();
         releaseFailedOpen();
         yieldEvents();
@@ -239,7 +236,7 @@ void DcpTransactions::cmdOpen_USB_Click()
     m_ui.ShpAttach->setColor(LampColor::LightGreen);
     if (!good) {
         m_ui.lampComm->setColor(LampColor::LightRed);
-        m_messages.showMessage(&m_dialogParent, kDeviceMissingText, kApplicationTitle);
+        m_reporter.report(kDeviceMissingText, kApplicationTitle);
     } else {
         m_ui.lampComm->setColor(LampColor::LightGreen);
     }

@@ -5,11 +5,9 @@
 
 #include <cstdint>
 
-class QWidget;
-
 namespace vtx {
 class LinkClient;
-class MessageBoxes;
+class Reporter;
 struct ProgramState;
 } // namespace vtx
 
@@ -20,8 +18,7 @@ namespace vtx::dcp {
 // transaction guard; nothing here takes it.
 class DcpTransactions {
 public:
-    DcpTransactions(LinkClient& client, ProgramState& program, MessageBoxes& messages, DcpPanelUi& ui,
-                    DcpState& state, QWidget& dialogParent);
+    DcpTransactions(LinkClient& client, ProgramState& program, DcpPanelUi& ui, DcpState& state);
 
     // One write of DcpWrData. True when the module reported the write done; false when it failed or when
     // nothing could be sent because the module was never found (UsbOK false).
@@ -71,10 +68,9 @@ private:
 
     LinkClient& m_client;
     ProgramState& m_program;
-    MessageBoxes& m_messages;
+    Reporter& m_reporter;
     DcpPanelUi& m_ui;
     DcpState& m_state;
-    QWidget& m_dialogParent;
     int m_bracketHolds = 0;
     bool m_closePending = false;
     bool m_eepromWriteCycle = false; // an EEPROM write was acknowledged and nothing has polled since

@@ -1,9 +1,9 @@
 #include "timedtransfers.h"
 
-#include "common/lampwidget.h"
 #include "common/yield.h"
-#include "link/transactionguard.h"
+#include "engine/transactionguard.h"
 #include "timerinterval.h"
+#include "ui/lampwidget.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 #include "common/hex.h"
 #include "common/textformat.h"
 #include "common/yield.h"
-#include "platform/messageboxes.h"
+#include "ui/messageboxes.h"
 #include "toolsession.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "connectionpanel.h"
 
-#include "common/lampwidget.h"
+#include "ui/lampwidget.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

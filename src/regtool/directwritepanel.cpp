@@ -2,7 +2,7 @@
 
 #include "common/appinfo.h"
 #include "common/hex.h"
-#include "platform/messageboxes.h"
+#include "ui/messageboxes.h"
 #include "toolsession.h"
 #include "writevalue.h"
 

@@ -1,7 +1,7 @@
 #include "registerrow.h"
 
 #include "common/hex.h"
-#include "common/lampwidget.h"
+#include "ui/lampwidget.h"
 #include "common/textformat.h"
 #include "registermap.h"
 #include "toolsession.h"

@@ -2,7 +2,6 @@
 
 #include "addresstestpanel.h"
 #include "common/appinfo.h"
-#include "common/paintbatcher.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "connectionpanel.h"
@@ -10,6 +9,7 @@
 #include "registerbank.h"
 #include "setupfilestore.h"
 #include "singlebytepanel.h"
+#include "ui/paintbatcher.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -44,7 +44,8 @@ FileDialogRequest setupDialog(const QString& title, const QString& fileName)
 const QString RegisterToolWindow::kCaption = QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION");
 
 RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
-    : QMainWindow(parent), m_context(context), m_client(context.link, kRegisterToolLink, *this),
+    : QMainWindow(parent), m_context(context), m_reporter(context.messages, this),
+      m_client(context.link, kRegisterToolLink, *this, m_reporter),
       m_session(
           m_client, context.state,
           ToolSession::Hooks{

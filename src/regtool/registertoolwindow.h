@@ -1,10 +1,11 @@
 #pragma once
 
-#include "link/appcontext.h"
-#include "link/linkclient.h"
-#include "link/linkview.h"
+#include "engine/linkclient.h"
+#include "engine/linkview.h"
 #include "setupfile.h"
 #include "toolsession.h"
+#include "ui/appcontext.h"
+#include "ui/windowreporter.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -56,7 +57,6 @@ public:
     DirectWritePanel& directWritePanel() { return *m_directWrite; }
 
     // LinkView
-    QWidget* dialogParent() override { return this; }
     void showDriverHandle(const QString& text) override;
     void setNocCaption(const QString& caption) override;
     void hideNoc() override;
@@ -76,6 +76,7 @@ private:
     void showMessage(const QString& text);
 
     AppContext& m_context;
+    WindowReporter m_reporter;
     LinkClient m_client;
     ToolSession m_session;
     ConnectionPanel* m_connection;

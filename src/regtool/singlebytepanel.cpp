@@ -1,10 +1,10 @@
 #include "singlebytepanel.h"
 
 #include "common/appinfo.h"
-#include "common/lampwidget.h"
+#include "ui/lampwidget.h"
 #include "common/textformat.h"
 #include "common/yield.h"
-#include "platform/messageboxes.h"
+#include "ui/messageboxes.h"
 #include "toolsession.h"
 #include "writevalue.h"
 

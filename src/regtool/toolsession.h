@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/programstate.h"
-#include "link/linkclient.h"
-#include "link/transactionguard.h"
+#include "engine/linkclient.h"
+#include "engine/transactionguard.h"
 #include "protocol/bridgecommands.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "artwork.h"
 #include "common/appinfo.h"
-#include "platform/messageboxes.h"
+#include "ui/messageboxes.h"
 #include "systeminfolauncher.h"
 
 #include <QFrame>
@@ -36,7 +36,7 @@ QFrame* rule(const char* objectName, const QColor& colour)
 
 QString versionText()
 {
-    return QStringLiteral("Version %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+    return QStringLiteral("Version ") + kVersionText;
 }
 
 } // namespace

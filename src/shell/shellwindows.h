@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/appcontext.h"
+#include "ui/appcontext.h"
 
 #include <functional>
 #include <memory>

@@ -3,8 +3,8 @@
 #include "artwork.h"
 #include "common/appinfo.h"
 #include "common/yield.h"
-#include "link/link.h"
-#include "platform/messageboxes.h"
+#include "engine/link.h"
+#include "ui/messageboxes.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "common/hex.h"
-#include "common/palette.h"
+#include "ui/lampcolor.h"
 #include "common/programstate.h"
 #include "common/textformat.h"
 

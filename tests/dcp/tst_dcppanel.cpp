@@ -1,5 +1,5 @@
 #include "common/appinfo.h"
-#include "common/lampwidget.h"
+#include "ui/lampwidget.h"
 #include "dcp/dcppanelwindow.h"
 #include "simfixture.h"
 

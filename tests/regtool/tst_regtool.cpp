@@ -2,7 +2,7 @@
 // communication test, the active register bank against the register device at 0xC0, and setup files through
 // the window. Bytes on the wire, boxes, lamps and messages are checked as the user sees them.
 #include "common/appinfo.h"
-#include "common/lampwidget.h"
+#include "ui/lampwidget.h"
 #include "common/yield.h"
 #include "regtool/addresstestpanel.h"
 #include "regtool/registerbank.h"

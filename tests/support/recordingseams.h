@@ -1,9 +1,10 @@
 #pragma once
 
-#include "platform/filedialogs.h"
-#include "platform/messageboxes.h"
-#include "platform/programcontrol.h"
+#include "engine/reporter.h"
 #include "platform/systemservices.h"
+#include "ui/filedialogs.h"
+#include "ui/messageboxes.h"
+#include "ui/programcontrol.h"
 
 #include <QSet>
 #include <QString>
@@ -18,11 +19,12 @@ struct RecordedMessage {
     QString caption;
 };
 
-// Records every message box instead of showing it. An optional reaction runs while the "box" is up, the way
-// a modal box lets other events through.
-class RecordingMessageBoxes final : public MessageBoxes {
+// Records every message box instead of showing it, whether a window shows it or the engine reports it. An
+// optional reaction runs while the "box" is up, the way a modal box lets other events through.
+class RecordingMessageBoxes final : public MessageBoxes, public Reporter {
 public:
     void showMessage(QWidget* parent, const QString& text, const QString& caption) override;
+    void report(const QString& text, const QString& caption) override { showMessage(nullptr, text, caption); }
 
     std::vector<RecordedMessage> messages;
     std::function<void(const RecordedMessage&)> onMessage;

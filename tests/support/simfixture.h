@@ -2,8 +2,8 @@
 
 #include "common/clock.h"
 #include "common/programstate.h"
-#include "link/appcontext.h"
-#include "link/link.h"
+#include "ui/appcontext.h"
+#include "engine/link.h"
 #include "platform/simulatedboard.h"
 #include "recordingseams.h"
 
@@ -21,7 +21,7 @@ struct SimFixture {
     RecordingProgramControl program;
     FakeSystemServices system;
     ProgramState state;
-    Link link{board, messages, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
+    Link link{board, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
     AppContext context{link, state, messages, fileDialogs, program, system};
 
     // Transfers of one direction as the board logged them, for byte checks.

@@ -8,7 +8,7 @@
 // clang-format on
 
 #include "common/yield.h"
-#include "link/linkclient.h"
+#include "engine/linkclient.h"
 #include "platform/libusbdriver.h"
 #include "protocol/bridgecommands.h"
 #include "recordingseams.h"
@@ -110,7 +110,6 @@ struct DriverBench {
 
 class RecordingView final : public LinkView {
 public:
-    QWidget* dialogParent() override { return nullptr; }
     void setNocCaption(const QString&) override {}
     void hideNoc() override { nocHidden = true; }
     void paintLinkOpening() override {}
@@ -128,9 +127,9 @@ struct Program {
     LibusbDriver driver;
     RecordingMessageBoxes messages;
     SteadyClock clock;
-    Link link{driver, messages, LibusbDriver::moduleMatch(), clock};
+    Link link{driver, LibusbDriver::moduleMatch(), clock};
     RecordingView view;
-    LinkClient dcpPanel{link, kDcpPanelLink, view};
+    LinkClient dcpPanel{link, kDcpPanelLink, view, messages};
 };
 
 const QString kGone = QStringLiteral("WDU_GetDeviceInfo() failed:\nerror &H4 "

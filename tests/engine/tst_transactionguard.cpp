@@ -1,5 +1,5 @@
 #include "common/yield.h"
-#include "link/transactionguard.h"
+#include "engine/transactionguard.h"
 
 #include <QtTest>
 

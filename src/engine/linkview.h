@@ -4,8 +4,6 @@
 
 #include <QString>
 
-class QWidget;
-
 namespace vtx {
 
 // What the link paints or writes on the window that uses it. Each working window implements this.
@@ -13,8 +11,6 @@ class LinkView {
 public:
     virtual ~LinkView() = default;
 
-    // The window that the link's message boxes belong to.
-    virtual QWidget* dialogParent() = 0;
     // The driver handle, right after the driver initialised (only windows that show it).
     virtual void showDriverHandle(const QString& text) { Q_UNUSED(text); }
     // The link status caption (`cbNoc`).

@@ -1,4 +1,4 @@
-#include "palette.h"
+#include "lampcolor.h"
 
 namespace vtx {
 

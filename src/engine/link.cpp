@@ -5,6 +5,7 @@
 #include "common/textformat.h"
 #include "common/yield.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <algorithm>
 
@@ -36,8 +37,8 @@ QString bytesText(std::span<const std::uint8_t> bytes)
 
 } // namespace
 
-Link::Link(UsbDriver& driver, MessageBoxes& messages, UsbMatch match, const Clock& clock)
-    : m_driver(driver), m_messages(messages), m_match(match), m_clock(clock)
+Link::Link(UsbDriver& driver, UsbMatch match, const Clock& clock)
+    : m_driver(driver), m_match(match), m_clock(clock)
 {
 }
 
@@ -81,14 +82,26 @@ QString Link::UsbStatusText(DriverStatus status) const
     return nul < 0 ? text : text.left(nul);
 }
 
-void Link::TraceMsg(const QString& text) const
+void Link::TraceMsg(const QString& text)
 {
     qCDebug(lcLink).noquote() << text;
+    publishTrace(text);
 }
 
-void Link::TracePair(const QString& text, const QString& terminator) const
+void Link::TracePair(const QString& text, const QString& terminator)
 {
     qCDebug(lcLink).noquote() << text + terminator;
+    publishTrace(text + terminator);
+}
+
+void Link::publishTrace(const QString& text)
+{
+    FeedEntry entry;
+    entry.kind = FeedEntry::Kind::Trace;
+    entry.wallMs = QDateTime::currentMSecsSinceEpoch();
+    entry.monotonicMs = m_clock.nowMs();
+    entry.text = text;
+    m_feed.publish(std::move(entry));
 }
 
 bool Link::DeviceAttach(DeviceHandle device, const DeviceInfo& info)
@@ -149,7 +162,7 @@ bool Link::SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo
     return true;
 }
 
-bool Link::refreshPipes(QWidget* dialogParent, const PipeOperation& operation)
+bool Link::refreshPipes(Reporter& reporter, const PipeOperation& operation)
 {
     hActiveDevice = UsbDevCtx.deviceHandle;
     DeviceInfo info;
@@ -159,7 +172,7 @@ bool Link::refreshPipes(QWidget* dialogParent, const PipeOperation& operation)
                              QStringLiteral("error ") + statusHex(UsbStatus) + QStringLiteral(" (") +
                              UsbStatusText(UsbStatus) + QStringLiteral(")") + kNewLine;
         if (operation.reportsMissingDevice)
-            report(dialogParent, text);
+            report(reporter, text);
         else
             TraceMsg(text);
         return false;
@@ -172,13 +185,13 @@ bool Link::refreshPipes(QWidget* dialogParent, const PipeOperation& operation)
     return true;
 }
 
-void Link::WritePipe(QWidget* dialogParent)
+void Link::WritePipe(Reporter& reporter)
 {
     if (!UsbOpen) {
-        report(dialogParent, QStringLiteral("Write GPIOPipe .. USB Not opened"));
+        report(reporter, QStringLiteral("Write GPIOPipe .. USB Not opened"));
         return;
     }
-    if (!refreshPipes(dialogParent, kWriteOperation))
+    if (!refreshPipes(reporter, kWriteOperation))
         return;
     yieldEvents();
     // The buffer is taken after the yield: whatever ran in it cannot leave us a stale reference.
@@ -199,14 +212,14 @@ void Link::WritePipe(QWidget* dialogParent)
     yieldEvents();
 }
 
-void Link::ReadPipe(QWidget* dialogParent)
+void Link::ReadPipe(Reporter& reporter)
 {
     if (!UsbOpen) {
-        report(dialogParent, QStringLiteral("ReadPipe .. USB Not opened"));
+        report(reporter, QStringLiteral("ReadPipe .. USB Not opened"));
         yieldEvents();
         return;
     }
-    if (!refreshPipes(dialogParent, kReadOperation))
+    if (!refreshPipes(reporter, kReadOperation))
         return;
     // Read into a buffer of our own and copy only a successful reply, so a failed read always leaves the
     // caller's cleared buffer as it was.
@@ -219,26 +232,34 @@ void Link::ReadPipe(QWidget* dialogParent)
     traceTransfer(TransferDirection::Read, std::span(incoming).first(succeeded(UsbStatus) ? received : 0),
                   UsbStatus);
     if (!succeeded(UsbStatus)) {
-        report(dialogParent, QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") +
-                                 statusHex(UsbStatus) + QStringLiteral(" (") + UsbStatusText(UsbStatus) +
-                                 QStringLiteral(")"));
+        report(reporter, QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") + statusHex(UsbStatus) +
+                             QStringLiteral(" (") + UsbStatusText(UsbStatus) + QStringLiteral(")"));
         TraceMsg(QStringLiteral("Read Pipe failed"));
         return;
     }
     std::copy_n(incoming.begin(), std::min(received, PipeBuf.size()), PipeBuf.begin());
 }
 
-void Link::report(QWidget* dialogParent, const QString& text)
+void Link::report(Reporter& reporter, const QString& text)
 {
     if (m_quietDepth > 0)
         TraceMsg(text);
     else
-        m_messages.showMessage(dialogParent, text, kApplicationTitle);
+        reporter.report(text, kApplicationTitle);
 }
 
 void Link::traceTransfer(TransferDirection direction, std::span<const std::uint8_t> bytes,
-                         DriverStatus status) const
+                         DriverStatus status)
 {
+    FeedEntry entry;
+    entry.kind = FeedEntry::Kind::Transfer;
+    entry.wallMs = QDateTime::currentMSecsSinceEpoch();
+    entry.monotonicMs = m_clock.nowMs();
+    entry.direction = direction;
+    entry.pipe = PipeNum;
+    entry.bytes.assign(bytes.begin(), bytes.end());
+    entry.status = status;
+    m_feed.publish(std::move(entry));
     qCDebug(lcTransfer).noquote() << QStringLiteral("%1 pipe %2: %3 [status %4 (%5)]")
                                          .arg(direction == TransferDirection::Write ? QStringLiteral("OUT")
                                                                                     : QStringLiteral("IN "))

@@ -1,5 +1,7 @@
 #include "lampwidget.h"
 
+#include "lampcolor.h"
+
 #include <QPainter>
 
 namespace vtx {

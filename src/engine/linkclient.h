@@ -11,13 +11,15 @@ namespace vtx {
 // parameterised by the window's LinkFlavour and painted through its LinkView.
 class LinkClient {
 public:
-    LinkClient(Link& link, const LinkFlavour& flavour, LinkView& view);
+    // The window's (or tool's) messages go to `reporter`.
+    LinkClient(Link& link, const LinkFlavour& flavour, LinkView& view, Reporter& reporter);
     ~LinkClient();
     LinkClient(const LinkClient&) = delete;
     LinkClient& operator=(const LinkClient&) = delete;
 
     Link& link() { return m_link; }
     const LinkFlavour& flavour() const { return m_flavour; }
+    Reporter& reporter() { return m_reporter; }
 
     // This window's "USB Attach" lamp takes the attach and detach notifications from now on.
     void becomeAttachLampForm();
@@ -28,8 +30,8 @@ public:
     void Init_USB_Com();
     // Bridge query, then the serial set-up for kind-1 modules.
     void Init_Serial();
-    void WritePipe() { m_link.WritePipe(m_view.dialogParent()); }
-    void ReadPipe() { m_link.ReadPipe(m_view.dialogParent()); }
+    void WritePipe() { m_link.WritePipe(m_reporter); }
+    void ReadPipe() { m_link.ReadPipe(m_reporter); }
 
     // The DCP panel's way out when the module does not answer at start: reset the module, close the driver
     // handle and release the driver, whatever state the link is in.
@@ -44,6 +46,7 @@ private:
     Link& m_link;
     const LinkFlavour m_flavour;
     LinkView& m_view;
+    Reporter& m_reporter;
 };
 
 } // namespace vtx

@@ -1,5 +1,5 @@
 #include "common/yield.h"
-#include "link/linkclient.h"
+#include "engine/linkclient.h"
 #include "simfixture.h"
 #include "tracerecorder.h"
 
@@ -14,7 +14,6 @@ namespace {
 // Records what the link paints and writes on a window.
 class RecordingView final : public LinkView {
 public:
-    QWidget* dialogParent() override { return nullptr; }
     void showDriverHandle(const QString& text) override { driverHandleText = text; }
     void setNocCaption(const QString& caption) override { nocCaption = caption; }
     void hideNoc() override { nocHidden = true; }
@@ -40,7 +39,7 @@ struct Pipeline {
     RecordingView view;
     LinkClient client;
 
-    explicit Pipeline(const LinkFlavour& flavour) : client(sim.link, flavour, view)
+    explicit Pipeline(const LinkFlavour& flavour) : client(sim.link, flavour, view, sim.messages)
     {
         client.becomeAttachLampForm();
     }

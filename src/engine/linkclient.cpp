@@ -17,8 +17,8 @@ QString statusHex(DriverStatus status)
 
 } // namespace
 
-LinkClient::LinkClient(Link& link, const LinkFlavour& flavour, LinkView& view)
-    : m_link(link), m_flavour(flavour), m_view(view)
+LinkClient::LinkClient(Link& link, const LinkFlavour& flavour, LinkView& view, Reporter& reporter)
+    : m_link(link), m_flavour(flavour), m_view(view), m_reporter(reporter)
 {
 }
 
@@ -39,8 +39,7 @@ void LinkClient::Connect_Usb()
     Link& l = m_link;
     if (l.UsbOpen) {
         if (m_flavour.announcesAlreadyOpened)
-            l.messages().showMessage(m_view.dialogParent(), QStringLiteral("Already Opened"),
-                                     kApplicationTitle);
+            m_reporter.report(QStringLiteral("Already Opened"), kApplicationTitle);
         return;
     }
     // The device handle keeps its value: only a detach or a refused interface selection clears it.
@@ -73,12 +72,10 @@ void LinkClient::Connect_Usb()
     if (!succeeded(l.UsbStatus)) {
         if (m_flavour.tracksUsbOK)
             l.UsbOK = false;
-        l.messages().showMessage(m_view.dialogParent(),
-                                 QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:") + kNewLine +
-                                     QStringLiteral("error ") + statusHex(l.UsbStatus) +
-                                     QStringLiteral(" (") + l.UsbStatusText(l.UsbStatus) +
-                                     QStringLiteral(")") + kNewLine,
-                                 kApplicationTitle);
+        m_reporter.report(QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:") + kNewLine +
+                              QStringLiteral("error ") + statusHex(l.UsbStatus) + QStringLiteral(" (") +
+                              l.UsbStatusText(l.UsbStatus) + QStringLiteral(")") + kNewLine,
+                          kApplicationTitle);
         if (!m_flavour.opensWithoutDeviceInfo)
             return;
     }

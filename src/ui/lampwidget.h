@@ -1,6 +1,6 @@
 #pragma once
 
-#include "palette.h"
+#include "common/palette.h"
 
 #include <QWidget>
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "common/programstate.h"
-#include "link.h"
-#include "platform/filedialogs.h"
-#include "platform/messageboxes.h"
-#include "platform/programcontrol.h"
+#include "engine/link.h"
 #include "platform/systemservices.h"
+#include "ui/filedialogs.h"
+#include "ui/messageboxes.h"
+#include "ui/programcontrol.h"
 
 namespace vtx {
 

@@ -3,10 +3,11 @@
 #include "common/clock.h"
 #include "linkflavour.h"
 #include "linkview.h"
-#include "platform/messageboxes.h"
 #include "platform/usbdriver.h"
 #include "protocol/bridgecommands.h"
+#include "reporter.h"
 #include "transactionguard.h"
+#include "transferfeed.h"
 
 #include <QString>
 #include <cstdint>
@@ -30,7 +31,7 @@ class Link {
 public:
     // `clock` measures the link's deadlines (the wait for a part's EEPROM write cycle); it must outlive the
     // link.
-    Link(UsbDriver& driver, MessageBoxes& messages, UsbMatch match, const Clock& clock);
+    Link(UsbDriver& driver, UsbMatch match, const Clock& clock);
     ~Link();
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
@@ -58,7 +59,8 @@ public:
     TransactionGuard& guard() { return m_guard; }
 
     UsbDriver& driver() { return m_driver; }
-    MessageBoxes& messages() { return m_messages; }
+    // Every transfer and trace line, for whoever watches.
+    TransferFeed& feed() { return m_feed; }
     const UsbMatch& match() const { return m_match; }
     const Clock& clock() const { return m_clock; }
 
@@ -82,9 +84,9 @@ public:
         Link& m_link;
     };
 
-    // The pipe transfers, shared by both windows. Message boxes belong to `dialogParent`.
-    void WritePipe(QWidget* dialogParent = nullptr);
-    void ReadPipe(QWidget* dialogParent = nullptr);
+    // The pipe transfers, shared by both windows. Their messages go to `reporter`.
+    void WritePipe(Reporter& reporter);
+    void ReadPipe(Reporter& reporter);
     bool SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo>& pipesInfo);
 
     struct PipeOperation {
@@ -97,8 +99,8 @@ public:
     QString UsbStatusText(DriverStatus status) const;
 
     // Trace hooks for progress and errors that the user does not see; they go to the vtx.link category.
-    void TraceMsg(const QString& text) const;
-    void TracePair(const QString& text, const QString& terminator) const;
+    void TraceMsg(const QString& text);
+    void TracePair(const QString& text, const QString& terminator);
 
     // The driver's initialisation and release. Release happens once per initialisation, however often the
     // link asks, so an initialisation that was never closed is released before the next one.
@@ -107,16 +109,16 @@ public:
     bool driverInitialised() const { return m_driverInitialised; }
 
 private:
-    void traceTransfer(TransferDirection direction, std::span<const std::uint8_t> bytes,
-                       DriverStatus status) const;
+    void traceTransfer(TransferDirection direction, std::span<const std::uint8_t> bytes, DriverStatus status);
+    void publishTrace(const QString& text);
     // Fetches the module's device information afresh and copies its pipe records; false (reported in the
     // operation's words) when there is no module or it has no pipes besides pipe 0.
-    bool refreshPipes(QWidget* dialogParent, const PipeOperation& operation);
-    // A message box in the link's words, or a trace line inside a QuietScope.
-    void report(QWidget* dialogParent, const QString& text);
+    bool refreshPipes(Reporter& reporter, const PipeOperation& operation);
+    // A message in the link's words, or a trace line inside a QuietScope.
+    void report(Reporter& reporter, const QString& text);
 
     UsbDriver& m_driver;
-    MessageBoxes& m_messages;
+    TransferFeed m_feed;
     const UsbMatch m_match;
     const Clock& m_clock;
     TransactionGuard m_guard;
