@@ -1,0 +1,81 @@
+// HexToInt against a reference reading written from its contract in common/hex.h:
+//   - blanks (space, tab) are skipped wherever they stand;
+//   - reading stops at the first character that is neither a blank nor a hex digit (0-9, a-f, A-F);
+//   - leading zeros are not significant; up to four significant digits give the 16-bit value, 8000 to FFFF
+//     read as negative numbers; five or more significant digits do not fit and give nothing;
+//   - a text without digits gives 0.
+//
+// Input: the first byte chooses how the rest becomes a text: even = one character per byte (Latin-1), odd =
+// UTF-16 code units, little-endian (so any code unit, lone surrogates and full-width digits included).
+
+#include "common/hex.h"
+#include "fuzzcheck.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace {
+
+QString textFromInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return {};
+    const std::uint8_t* rest = data + 1;
+    const std::size_t restSize = size - 1;
+    QString text;
+    if ((data[0] & 1) == 0) {
+        for (std::size_t i = 0; i < restSize; ++i)
+            text.append(QChar(static_cast<char16_t>(rest[i])));
+    } else {
+        for (std::size_t i = 0; i + 1 < restSize; i += 2)
+            text.append(QChar(static_cast<char16_t>(rest[i] | (rest[i + 1] << 8))));
+    }
+    return text;
+}
+
+// The reference: collect the significant digits as a string first, then decide.
+std::optional<int> referenceValue(const QString& text)
+{
+    static const std::string digits = "0123456789abcdef";
+    std::string significant;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u' ' || u == u'\t')
+            continue;
+        if (u > 0x7F)
+            break;
+        const char lower = static_cast<char>(u >= u'A' && u <= u'Z' ? u + (u'a' - u'A') : u);
+        const std::size_t digit = digits.find(lower);
+        if (digit == std::string::npos)
+            break;
+        if (significant.empty() && digit == 0)
+            continue;
+        significant += lower;
+    }
+    if (significant.size() > 4)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : significant)
+        value = value * 16 + static_cast<int>(digits.find(c));
+    return value >= 0x8000 ? value - 0x10000 : value;
+}
+
+std::string show(const std::optional<int>& value)
+{
+    return value ? std::to_string(*value) : std::string("nothing");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QString text = textFromInput(data, size);
+    const std::optional<std::int16_t> actual = vtx::HexToInt(text);
+    const std::optional<int> expected = referenceValue(text);
+    const std::optional<int> actualInt = actual ? std::optional<int>(*actual) : std::nullopt;
+    FUZZ_CHECK(actualInt == expected, "text " + vtx::fuzz::describe(text) + ": HexToInt gives " + show(actualInt) +
+                                          ", the contract says " + show(expected));
+    return 0;
+}
