@@ -265,16 +265,10 @@ QWidget* buildActionColumn(DcpPanelUi& ui)
                           QStringLiteral("Displays Picture of the EVAL board, provides information on Jumper "
                                          "Orientation."));
 
-    // Hidden buttons keep their place, so the column does not jump while transfers run.
-    for (QWidget* w : {static_cast<QWidget*>(ui.CMDxMIT), static_cast<QWidget*>(ui.cmdI2Read),
-                       static_cast<QWidget*>(ui.cmdStopTimer)}) {
-        QSizePolicy policy = w->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        w->setSizePolicy(policy);
-    }
-
-    layout->addWidget(ui.CMDxMIT);
-    layout->addWidget(ui.cmdI2Read);
+    // Every click and tick hides and shows these; their slots keep the place, so the column does not jump
+    // and the window is not laid out again.
+    layout->addWidget(new StableSlot(ui.CMDxMIT, QSizePolicy::Preferred));
+    layout->addWidget(new StableSlot(ui.cmdI2Read, QSizePolicy::Preferred));
     layout->addWidget(ui.ChkAutoRead);
     layout->addWidget(ui.chkFailIgnore);
     layout->addWidget(separatorLine());
@@ -285,7 +279,7 @@ QWidget* buildActionColumn(DcpPanelUi& ui)
     delayRow->addWidget(ui.Label3);
     delayRow->addStretch(1);
     layout->addLayout(delayRow);
-    layout->addWidget(ui.cmdStopTimer);
+    layout->addWidget(new StableSlot(ui.cmdStopTimer, QSizePolicy::Preferred));
     layout->addStretch(1);
     layout->addWidget(ui.SSCommand1);
     return column;
