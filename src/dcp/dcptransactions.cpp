@@ -30,7 +30,8 @@ void paintSuccess(LampWidget* lamp)
 } // namespace
 
 DcpTransactions::DcpTransactions(LinkClient& client, ProgramState& program, DcpPanelUi& ui, DcpState& state)
-    : m_client(client), m_program(program), m_reporter(client.reporter()), m_ui(ui), m_state(state)
+    : m_client(client), m_program(program), m_reporter(client.reporter()), m_ui(ui), m_state(state),
+      m_bus(client), m_device(m_bus, client.link().clock())
 {
 }
 
@@ -62,26 +63,6 @@ DcpTransactions::BracketHold::~BracketHold()
     m_owner.closeBracket();
 }
 
-void DcpTransactions::waitForEepromWriteCycle()
-{
-    m_lastPollCount = 0;
-    if (!std::exchange(m_eepromWriteCycle, false))
-        return;
-    Link& link = m_client.link();
-    const Clock& clock = link.clock();
-    const protocol::I2cCommand poll = protocol::readCurrent(m_program.I2CRdAdr);
-    // The part's silence is expected here; a failing link is reported by the transaction that follows.
-    const Link::QuietScope quiet(link);
-    // Past the deadline every part has finished its cycle, so a transaction that comes late sends no poll.
-    while (clock.nowMs() - m_eepromWriteDoneMs < m_eepromDeadlineMs) {
-        ++m_lastPollCount;
-        const protocol::I2cReply reply = m_client.exchange(poll);
-        if (protocol::acknowledged(poll, reply) || !succeeded(link.UsbStatus) || !link.UsbOpen)
-            return;
-        yieldEvents();
-    }
-}
-
 void DcpTransactions::releaseFailedOpen()
 {
     // An open that stopped after the driver started leaves no open link for Disconnect_USB to close; let
@@ -91,6 +72,12 @@ void DcpTransactions::releaseFailedOpen()
         return;
     link.CloseDriverHandle(link.hDriver);
     link.releaseDriver();
+}
+
+void DcpTransactions::reportLinkMessages(const QStringList& messages)
+{
+    for (const QString& message : messages)
+        m_reporter.report(message, kApplicationTitle);
 }
 
 bool DcpTransactions::Wrt_DCP()
@@ -104,15 +91,10 @@ bool DcpTransactions::Wrt_DCP()
     openBracket();
     yieldEvents();
 
-    waitForEepromWriteCycle();
-    const protocol::I2cCommand command = protocol::writeByte(m_program.I2CWrtAdr, data);
-    const protocol::I2cReply reply = m_client.exchange(command);
-    m_ui.lblReadCount->setText(decimalText(reply.count));
-    const bool good = protocol::acknowledged(command, reply);
-    // An acknowledged EEPROM write starts the part's write cycle.
-    m_eepromWriteCycle = good && !isRegisterWrite(data);
-    m_eepromWriteDoneMs = m_client.link().clock().nowMs();
-    if (good) {
+    const Result<Done> result = m_device.write(m_program.I2CWrtAdr, data);
+    reportLinkMessages(result.linkMessages());
+    m_ui.lblReadCount->setText(decimalText(result.reply().count));
+    if (result) {
         m_ui.lampComm->setColor(LampColor::LightGreen);
         paintSuccess(m_ui.lampWrite);
     } else {
@@ -127,7 +109,7 @@ bool DcpTransactions::Wrt_DCP()
     }
     closeBracket();
     yieldEvents();
-    return good;
+    return result.ok();
 }
 
 bool DcpTransactions::Read_DCP()
@@ -135,12 +117,10 @@ bool DcpTransactions::Read_DCP()
     openBracket();
     yieldEvents();
 
-    waitForEepromWriteCycle();
-    const protocol::I2cCommand command = protocol::readCurrent(m_program.I2CRdAdr);
-    const protocol::I2cReply reply = m_client.exchange(command);
-    m_ui.lblReadCount->setText(decimalText(reply.count));
-    const bool good = protocol::acknowledged(command, reply);
-    if (good) {
+    const Result<std::uint8_t> result = m_device.read(m_program.I2CRdAdr);
+    reportLinkMessages(result.linkMessages());
+    m_ui.lblReadCount->setText(decimalText(result.reply().count));
+    if (result) {
         paintSuccess(m_ui.lampRead);
         m_ui.lampComm->setColor(LampColor::LightGreen);
     } else {
@@ -155,14 +135,14 @@ bool DcpTransactions::Read_DCP()
     closeBracket();
 
     // A read that failed has no byte to show: the cleared reply buffer would pass for position 1.
-    if (good) {
-        m_state.DcpRdData = reply.data;
-        m_state.DcpRdHex = dataByteText(reply.data);
+    if (result) {
+        m_state.DcpRdData = result.value();
+        m_state.DcpRdHex = dataByteText(result.value());
     } else {
         m_state.DcpRdHex = kNoValue;
     }
     m_ui.txtHexDataRead->setText(m_state.DcpRdHex);
-    return good;
+    return result.ok();
 }
 
 void DcpTransactions::showReadPosition(bool readSucceeded)

@@ -2,6 +2,8 @@
 
 #include "dcppanelui.h"
 #include "dcpstate.h"
+#include "engine/dcpdevice.h"
+#include "engine/i2cbus.h"
 
 #include <cstdint>
 
@@ -37,11 +39,8 @@ public:
     void cmdUSBConnect_Click();
     void cmdUSBDisconnect_Click();
 
-    // How long after an EEPROM write the part may stay busy; the next transaction polls it until then.
-    static constexpr std::int64_t kEepromWriteCycleDeadlineMs = 20;
-    void setEepromWriteCycleDeadlineMs(std::int64_t ms) { m_eepromDeadlineMs = ms; }
-    // Polls sent while waiting for the last EEPROM write cycle (for the panel's status line and tests).
-    int lastEepromPollCount() const { return m_lastPollCount; }
+    // The VTX8303 as this panel talks to it (its EEPROM write cycle included).
+    DcpDevice& device() { return m_device; }
 
 private:
     // Keeps the link open across the transactions of one click ("I2C-Write" with its "Auto Read"): the
@@ -62,9 +61,8 @@ private:
     void closeBracket();
     void releaseFailedOpen();
     void showReadPosition(bool readSucceeded);
-    // After an EEPROM write the part acknowledges nothing until its write cycle is over: read it until it
-    // answers (or the deadline passes, when the transaction that follows fails as it would have).
-    void waitForEepromWriteCycle();
+    // The link's own messages, in its words and order, before the panel says what failed.
+    void reportLinkMessages(const QStringList& messages);
 
     LinkClient& m_client;
     ProgramState& m_program;
@@ -73,10 +71,8 @@ private:
     DcpState& m_state;
     int m_bracketHolds = 0;
     bool m_closePending = false;
-    bool m_eepromWriteCycle = false; // an EEPROM write was acknowledged and nothing has polled since
-    std::int64_t m_eepromWriteDoneMs = 0;
-    std::int64_t m_eepromDeadlineMs = kEepromWriteCycleDeadlineMs;
-    int m_lastPollCount = 0;
+    I2cBus m_bus;
+    DcpDevice m_device;
 };
 
 } // namespace vtx::dcp

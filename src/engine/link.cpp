@@ -244,6 +244,8 @@ void Link::report(Reporter& reporter, const QString& text)
 {
     if (m_quietDepth > 0)
         TraceMsg(text);
+    else if (m_capture)
+        m_capture->m_messages << text;
     else
         reporter.report(text, kApplicationTitle);
 }

@@ -10,7 +10,9 @@
 #include "transferfeed.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace vtx {
@@ -71,6 +73,27 @@ public:
     // has arrived.
     std::uint64_t attachNotifications() const { return m_attachNotifications; }
 
+    // While one of these lives, what the link has to tell the user is collected here instead of reported,
+    // so that an operation can hand it back with its result.
+    class MessageCapture {
+    public:
+        explicit MessageCapture(Link& link) : m_link(link), m_previous(std::exchange(link.m_capture, this)) {}
+        ~MessageCapture() { m_link.m_capture = m_previous; }
+        MessageCapture(const MessageCapture&) = delete;
+        MessageCapture& operator=(const MessageCapture&) = delete;
+        const QStringList& messages() const { return m_messages; }
+
+    private:
+        friend class Link;
+        Link& m_link;
+        MessageCapture* m_previous;
+        QStringList m_messages;
+    };
+
+    // A message in the link's words for the user: to `reporter`, into the innermost MessageCapture, or to the
+    // trace inside a QuietScope.
+    void report(Reporter& reporter, const QString& text);
+
     // While one of these lives, the link's own failures go to the trace instead of a message box: for
     // transfers whose failure the caller handles itself (polling a busy part).
     class QuietScope {
@@ -114,8 +137,6 @@ private:
     // Fetches the module's device information afresh and copies its pipe records; false (reported in the
     // operation's words) when there is no module or it has no pipes besides pipe 0.
     bool refreshPipes(Reporter& reporter, const PipeOperation& operation);
-    // A message in the link's words, or a trace line inside a QuietScope.
-    void report(Reporter& reporter, const QString& text);
 
     UsbDriver& m_driver;
     TransferFeed m_feed;
@@ -125,6 +146,7 @@ private:
     bool m_driverInitialised = false;
     std::uint64_t m_attachNotifications = 0;
     int m_quietDepth = 0;
+    MessageCapture* m_capture = nullptr;
 };
 
 } // namespace vtx

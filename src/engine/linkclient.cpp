@@ -39,7 +39,7 @@ void LinkClient::Connect_Usb()
     Link& l = m_link;
     if (l.UsbOpen) {
         if (m_flavour.announcesAlreadyOpened)
-            m_reporter.report(QStringLiteral("Already Opened"), kApplicationTitle);
+            l.report(m_reporter, QStringLiteral("Already Opened"));
         return;
     }
     // The device handle keeps its value: only a detach or a refused interface selection clears it.
@@ -72,10 +72,9 @@ void LinkClient::Connect_Usb()
     if (!succeeded(l.UsbStatus)) {
         if (m_flavour.tracksUsbOK)
             l.UsbOK = false;
-        m_reporter.report(QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:") + kNewLine +
-                              QStringLiteral("error ") + statusHex(l.UsbStatus) + QStringLiteral(" (") +
-                              l.UsbStatusText(l.UsbStatus) + QStringLiteral(")") + kNewLine,
-                          kApplicationTitle);
+        l.report(m_reporter, QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:") + kNewLine +
+                                 QStringLiteral("error ") + statusHex(l.UsbStatus) + QStringLiteral(" (") +
+                                 l.UsbStatusText(l.UsbStatus) + QStringLiteral(")") + kNewLine);
         if (!m_flavour.opensWithoutDeviceInfo)
             return;
     }

@@ -4,8 +4,8 @@
 #include "common/hex.h"
 #include "common/textformat.h"
 #include "common/yield.h"
-#include "ui/messageboxes.h"
 #include "toolsession.h"
+#include "ui/messageboxes.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -155,11 +155,10 @@ void AddressTestPanel::runTest()
     ProgramState& state = m_session.state();
     state.setWriteAddress(static_cast<std::uint8_t>(*value));
     showAddresses();
-    const auto command = protocol::communicationTest(state.I2CRdAdr);
-    const protocol::I2cReply reply = m_session.exchange(command);
-    m_testBoxes[0]->setText(hexText(reply.count));
-    m_testBoxes[1]->setText(hexText(reply.data));
-    if (protocol::acknowledged(command, reply)) {
+    const auto& result = m_session.reported(m_session.bus().communicationTest(state.I2CRdAdr));
+    m_testBoxes[0]->setText(hexText(result.reply().count));
+    m_testBoxes[1]->setText(hexText(result.reply().data));
+    if (result) {
         showGood();
         if (onTestDone)
             onTestDone();

@@ -1,10 +1,10 @@
 #include "registerrow.h"
 
 #include "common/hex.h"
-#include "ui/lampwidget.h"
 #include "common/textformat.h"
 #include "registermap.h"
 #include "toolsession.h"
+#include "ui/lampwidget.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -140,11 +140,11 @@ void RegisterRow::readRegister(ToolSession& session)
         m_readLamp->setColor(LampColor::LightRed);
         return;
     }
-    const auto command = protocol::readRegister(session.state().I2CRdAdr, lowByte(*registerAddress));
-    const protocol::I2cReply reply = session.exchange(command);
-    session.showTransferCount(reply.count);
-    if (protocol::acknowledged(command, reply)) {
-        m_read->setText(hex2Text(reply.data));
+    const auto& result =
+        session.reported(session.bus().readRegister(session.state().I2CRdAdr, lowByte(*registerAddress)));
+    session.showTransferCount(result.reply().count);
+    if (result) {
+        m_read->setText(hex2Text(result.value()));
         m_readLamp->setColor(nextSuccessColor(m_readLamp->color()));
     } else {
         m_read->setText(kNoValue);
@@ -157,11 +157,10 @@ void RegisterRow::writeRegister(ToolSession& session, std::uint8_t data)
     const auto registerAddress = HexToInt(m_address->text());
     bool done = false;
     if (registerAddress) {
-        const auto command =
-            protocol::writeRegister(session.state().I2CWrtAdr, lowByte(*registerAddress), data);
-        const protocol::I2cReply reply = session.exchange(command);
-        session.showTransferCount(reply.count);
-        done = protocol::acknowledged(command, reply);
+        const auto& result = session.reported(
+            session.bus().writeRegister(session.state().I2CWrtAdr, lowByte(*registerAddress), data));
+        session.showTransferCount(result.reply().count);
+        done = result.ok();
     }
     m_write->show();
     m_writeLamp->show();

@@ -1,11 +1,11 @@
 #include "singlebytepanel.h"
 
 #include "common/appinfo.h"
-#include "ui/lampwidget.h"
 #include "common/textformat.h"
 #include "common/yield.h"
-#include "ui/messageboxes.h"
 #include "toolsession.h"
+#include "ui/lampwidget.h"
+#include "ui/messageboxes.h"
 #include "writevalue.h"
 
 #include <QGridLayout>
@@ -97,11 +97,10 @@ void SingleBytePanel::cmdRead_Click()
     if (!scope)
         return;
     ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
-    const auto command = protocol::readCurrent(m_session.state().I2CRdAdr);
-    const protocol::I2cReply reply = m_session.exchange(command);
-    m_session.showTransferCount(reply.count);
-    m_readBox->setText(hex2Text(reply.data));
-    showOutcome(m_activityLamps[kReadLamp], protocol::acknowledged(command, reply));
+    const auto& result = m_session.reported(m_session.bus().read(m_session.state().I2CRdAdr));
+    m_session.showTransferCount(result.reply().count);
+    m_readBox->setText(hex2Text(result.reply().data));
+    showOutcome(m_activityLamps[kReadLamp], result.ok());
     bracket.close();
     yieldEvents();
 }
@@ -135,10 +134,9 @@ void SingleBytePanel::cmdWrite1Byte_Click(int index)
     if (!scope)
         return;
     ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
-    const auto command = protocol::writeByte(m_session.state().I2CWrtAdr, *value.value);
-    const protocol::I2cReply reply = m_session.exchange(command);
-    m_session.showTransferCount(reply.count);
-    showOutcome(m_activityLamps[static_cast<std::size_t>(index)], protocol::acknowledged(command, reply));
+    const auto& result = m_session.reported(m_session.bus().write(m_session.state().I2CWrtAdr, *value.value));
+    m_session.showTransferCount(result.reply().count);
+    showOutcome(m_activityLamps[static_cast<std::size_t>(index)], result.ok());
     bracket.close();
     yieldEvents();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "common/appinfo.h"
 #include "common/programstate.h"
+#include "engine/i2cbus.h"
 #include "engine/linkclient.h"
 #include "engine/transactionguard.h"
 #include "protocol/bridgecommands.h"
@@ -36,7 +38,16 @@ public:
     ProgramState& state() { return m_state; }
     LinkClient& client() { return m_client; }
 
-    protocol::I2cReply exchange(const protocol::I2cCommand& command) { return m_client.exchange(command); }
+    // The bus this window's transactions use.
+    I2cBus& bus() { return m_bus; }
+    // Tells the user what the link said during an operation, in its words and order, and hands the result
+    // on.
+    template <typename T> const Result<T>& reported(const Result<T>& result)
+    {
+        for (const QString& message : result.linkMessages())
+            m_client.reporter().report(message, kApplicationTitle);
+        return result;
+    }
     void send(std::uint32_t pipe, const protocol::Bytes& bytes) { m_client.send(pipe, bytes); }
     void showTransferCount(std::uint8_t count) const;
 
@@ -51,6 +62,7 @@ public:
 
 private:
     LinkClient& m_client;
+    I2cBus m_bus;
     ProgramState& m_state;
     Hooks m_hooks;
 };
