@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,7 +32,7 @@ const QString kExitRequestKey = QStringLiteral("dcp-exit");
 DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_ui(buildDcpPanelUi(*this)),
       m_reporter(context.messages, this), m_client(context.link, kDcpPanelLink, *this, m_reporter),
-      m_transactions(m_client, context.state, m_ui, m_state),
+      m_transactions(m_client, m_program, m_ui, m_state),
       m_timed(new TimedTransfers(
           m_ui, m_state, context.link.guard(), [this] { m_transactions.CMDxMIT_Click(); },
           [this] { m_transactions.cmdI2Read_Click(); }, this))
@@ -65,7 +66,14 @@ void DcpPanelWindow::setRegisterToolHook(std::function<void()> openRegisterTool)
 
 void DcpPanelWindow::connectControls()
 {
-    connect(m_ui.List1[0], &QListWidget::currentRowChanged, this, [this] { List1_Click(0); });
+    // A click writes its position, also when it is the one already selected; keys write as they move the
+    // selection. A mouse press that moves the selection leaves the write to the click that follows, so a
+    // click on another row writes once.
+    connect(m_ui.List1[0], &QListWidget::currentRowChanged, this, [this] {
+        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+            List1_Click(0);
+    });
+    connect(m_ui.List1[0], &QListWidget::itemClicked, this, [this] { List1_Click(0); });
     connect(m_ui.List1[1], &QListWidget::currentRowChanged, this, [this] { List1_Click(1); });
     for (int i = 0; i < 2; ++i) {
         connect(m_ui.Option1[static_cast<std::size_t>(i)], &QRadioButton::toggled, this,
@@ -187,7 +195,13 @@ void DcpPanelWindow::Slider1_MouseUp(int index)
 {
     Q_UNUSED(index);
     QListWidget* list = m_ui.List1[0];
-    list->setCurrentRow(listRowFor(m_ui.Slider1_0->value()));
+    const int row = listRowFor(m_ui.Slider1_0->value());
+    if (row == list->currentRow()) {
+        // Let go where it was: the position is written again, as a click on the list would.
+        List1_Click(0);
+        return;
+    }
+    list->setCurrentRow(row);
     list->scrollToItem(list->currentItem(), QAbstractItemView::PositionAtCenter);
     computeDataByte();
     yieldEvents(2);
@@ -206,15 +220,19 @@ void DcpPanelWindow::fillPositionLists()
 bool DcpPanelWindow::Form_Load()
 {
     Link& link = m_context.link;
-    ProgramState& program = m_context.state;
+    // Nothing the user does reaches the module before the load is over: a position chosen meanwhile waits
+    // and is written once the mode has been chosen.
+    auto scope = link.guard().tryBegin();
 
     m_client.becomeAttachLampForm();
-    program.ManualUsbConn = false;
+    // The panel's own address and connection mode: whatever another window sets, the panel talks to the
+    // device in its address box.
+    m_program.ManualUsbConn = false;
     // A text that does not fit a byte keeps the default address.
     if (const auto address = HexToInt(m_ui.txtI2CADR->text()))
-        program.setWriteAddress(lowByte(*address));
-    m_ui.txtActualWrtAddress->setText(hexText(program.I2CWrtAdr));
-    m_ui.txtActualReadAddress->setText(hexText(program.I2CRdAdr));
+        m_program.setWriteAddress(lowByte(*address));
+    m_ui.txtActualWrtAddress->setText(hexText(m_program.I2CWrtAdr));
+    m_ui.txtActualReadAddress->setText(hexText(m_program.I2CRdAdr));
     yieldEvents();
     m_ui.cmdexit->show();
     m_ui.txtDelay->setText(QString::number(m_timed->readTimer().interval()));
@@ -224,22 +242,19 @@ bool DcpPanelWindow::Form_Load()
     // Selects position 1; nothing is written because the module has not been found yet.
     m_ui.List1[0]->setCurrentRow(listRowFor(m_ui.Slider1_0->value()));
 
-    {
-        auto scope = link.guard().tryBegin();
-        m_client.Connect_Usb();
+    m_client.Connect_Usb();
+    yieldEvents();
+    if (!link.UsbOK) {
+        m_reporter.report(kModuleMissingAtStartText, kApplicationTitle);
         yieldEvents();
-        if (!link.UsbOK) {
-            m_reporter.report(kModuleMissingAtStartText, kApplicationTitle);
-            yieldEvents();
-            m_client.shutDownDriver();
-            yieldEvents();
-            m_context.program.endProgram();
-            return false;
-        }
-        m_client.Disconnect_USB();
+        m_client.shutDownDriver();
         yieldEvents();
-        m_ui.cmdexit->show();
+        m_context.program.endProgram();
+        return false;
     }
+    m_client.Disconnect_USB();
+    yieldEvents();
+    m_ui.cmdexit->show();
     // Settling time for the module after its first close.
     yieldEvents(2000);
     m_ui.Option1[1]->setChecked(true);

@@ -76,6 +76,7 @@ private:
     AppContext& m_context;
     DcpPanelUi m_ui;
     DcpState m_state;
+    ProgramState m_program; // this panel's device address and connection mode
     WindowReporter m_reporter;
     LinkClient m_client;
     DcpTransactions m_transactions;

@@ -1,7 +1,9 @@
 #include "common/appinfo.h"
-#include "ui/lampwidget.h"
 #include "dcp/dcppanelwindow.h"
+#include "regtool/addresstestpanel.h"
+#include "regtool/registertoolwindow.h"
 #include "simfixture.h"
+#include "ui/lampwidget.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -253,6 +255,36 @@ private slots:
         QCOMPARE(readList->currentRow(), before);
     }
 
+    // Every click writes exactly once: on another row, on the row already selected (after a mode switch the
+    // user stores it again), and on the slider's handle let go where it was.
+    void everyClickWritesOnce_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("another row") << "row 20" << QStringList{"01 9E 29"};
+        QTest::newRow("the selected row") << "row 9" << QStringList{"01 9E 13"};
+        QTest::newRow("the slider's handle") << "slider" << QStringList{"01 9E 13"};
+    }
+    void everyClickWritesOnce()
+    {
+        QFETCH(QString, target);
+        QFETCH(QStringList, written);
+        Panel p;
+        p.list()->setCurrentRow(9);
+        p.f.board.clearTransferLog();
+        if (target == QLatin1String("slider")) {
+            auto* slider = p.child<QSlider>("Slider1_0");
+            slider->setSliderDown(true);
+            slider->setSliderDown(false);
+        } else {
+            QListWidget* list = p.list();
+            QListWidgetItem* item = list->item(target.mid(4).toInt());
+            list->scrollToItem(item);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+        }
+        QCOMPARE(p.i2c(), written);
+    }
+
     void nothingIsSentWhileUsbOkIsFalse()
     {
         Panel p;
@@ -429,6 +461,28 @@ private slots:
         QCOMPARE(timer.interval(), onLeave);
         QCOMPARE(timer.isTicking(), onLeave > 0);
         p.click("cmdStopTimer");
+    }
+
+    // The register tool chose the register device at C0 and manual connection; the panel still writes its
+    // own device at 9E, in its own bracket (the link opened and closed around the write).
+    void panelKeepsItsOwnDeviceWhateverTheToolChose()
+    {
+        Panel p;
+        RegisterToolWindow tool(p.f.context);
+        tool.show();
+        tool.addressPanel().setAddressText(QStringLiteral("C0"));
+        tool.addressPanel().cmdTestComm_Click();
+        tool.findChild<QCheckBox*>(QStringLiteral("ChKManUsbConn"))->click();
+        QCOMPARE(p.f.state.I2CWrtAdr, 0xC0);
+        QVERIFY(p.f.state.ManualUsbConn);
+        p.f.board.clearTransferLog();
+        p.f.board.clearCallLog();
+        p.box("ChkAutoRead")->setChecked(true);
+        p.list()->setCurrentRow(9);
+        QCOMPARE(p.i2c(), (QStringList{"01 9F", "01 9E 13", "01 9F"}));
+        QCOMPARE(p.text("txtActualWrtAddress"), QStringLiteral("9E"));
+        QVERIFY(!p.f.link.UsbOpen);
+        QVERIFY(p.f.messages.messages.empty());
     }
 
     // After an EEPROM write the part acknowledges nothing until its write cycle is over; the read-back polls
