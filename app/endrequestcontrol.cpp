@@ -1,14 +1,11 @@
 #include "endrequestcontrol.h"
 
-#include <QApplication>
-
 namespace vtx::app {
 
 void EndRequestControl::endProgram()
 {
-    m_endRequested = true;
-    QApplication::closeAllWindows();
-    QApplication::exit(0);
+    if (closeAllWindowsAndExit())
+        m_endRequested = true;
 }
 
 } // namespace vtx::app

@@ -6,6 +6,8 @@
 #include "ui/filedialogs.h"
 #include "ui/messageboxes.h"
 #include "ui/programcontrol.h"
+#include "ui/questions.h"
+#include "ui/startupfailuredialog.h"
 
 namespace vtx {
 
@@ -18,6 +20,9 @@ struct AppContext {
     FileDialogs& fileDialogs;
     ProgramControl& program;
     SystemServices& system;
+    // Dialogs that only some windows use; a context that names none gets the real ones.
+    Questions& questions = qtQuestions();
+    StartupFailureDialogs& startupFailures = qtStartupFailureDialogs();
 };
 
 } // namespace vtx

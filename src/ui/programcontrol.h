@@ -16,4 +16,9 @@ public:
     void endProgram() override;
 };
 
+// Asks every top-level window to close, then leaves the event loop; true when it did. A window that refuses
+// (the register tool whose save question was answered Cancel) keeps the program running with the windows
+// that are still open: false, and the event loop goes on.
+bool closeAllWindowsAndExit();
+
 } // namespace vtx

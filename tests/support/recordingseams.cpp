@@ -32,6 +32,26 @@ QString ScriptedFileDialogs::saveFileName(QWidget* parent, const FileDialogReque
     return nextSaveName;
 }
 
+Questions::SaveAnswer ScriptedQuestions::askToSave(QWidget* parent, const QString& text,
+                                                   const QString& caption)
+{
+    Q_UNUSED(parent);
+    asked.push_back({text, caption});
+    if (onAsk)
+        onAsk();
+    return answer;
+}
+
+StartupChoice ScriptedStartupFailureDialogs::ask(QWidget* parent, const StartupFailure& failure)
+{
+    Q_UNUSED(parent);
+    const std::size_t index = shown.size();
+    shown.push_back(failure);
+    if (onAsk)
+        onAsk();
+    return index < choices.size() ? choices[index] : StartupChoice::Quit;
+}
+
 bool FakeSystemServices::startProgram(const QString& path)
 {
     if (!startablePrograms.contains(path))

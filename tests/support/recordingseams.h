@@ -5,6 +5,8 @@
 #include "ui/filedialogs.h"
 #include "ui/messageboxes.h"
 #include "ui/programcontrol.h"
+#include "ui/questions.h"
+#include "ui/startupfailuredialog.h"
 
 #include <QSet>
 #include <QString>
@@ -50,6 +52,28 @@ class RecordingProgramControl final : public ProgramControl {
 public:
     void endProgram() override { ++endRequests; }
     int endRequests = 0;
+};
+
+// Records every question and gives the answer the test chose (Discard unless told otherwise). An optional
+// reaction runs while the question is up.
+class ScriptedQuestions final : public Questions {
+public:
+    SaveAnswer askToSave(QWidget* parent, const QString& text, const QString& caption) override;
+
+    SaveAnswer answer = SaveAnswer::Discard;
+    std::vector<RecordedMessage> asked;
+    std::function<void()> onAsk;
+};
+
+// Records every start-up failure dialog and answers with the test's choices in turn; once they run out, Quit.
+// An optional reaction runs while the dialog is up (plugging the module in before Retry, say).
+class ScriptedStartupFailureDialogs final : public StartupFailureDialogs {
+public:
+    StartupChoice ask(QWidget* parent, const StartupFailure& failure) override;
+
+    std::vector<StartupChoice> choices;
+    std::vector<StartupFailure> shown;
+    std::function<void()> onAsk;
 };
 
 // A file system and program starter of the test's making.

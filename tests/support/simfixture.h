@@ -20,9 +20,11 @@ struct SimFixture {
     ScriptedFileDialogs fileDialogs;
     RecordingProgramControl program;
     FakeSystemServices system;
+    ScriptedQuestions questions;
+    ScriptedStartupFailureDialogs startupFailures;
     ProgramState state;
     Link link{board, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
-    AppContext context{link, state, messages, fileDialogs, program, system};
+    AppContext context{link, state, messages, fileDialogs, program, system, questions, startupFailures};
 
     // Transfers of one direction as the board logged them, for byte checks.
     std::vector<TransferRecord> writes() const;
