@@ -100,6 +100,8 @@ std::vector<QString> readFields(const QString& text, int wanted)
 
 std::optional<Unsavable> unsavableReason(const QString& text)
 {
+    if (!text.isValidUtf16())
+        return Unsavable::BrokenCharacter;
     if (text.contains(u'\r') || text.contains(u'\n'))
         return Unsavable::LineBreak;
     const bool hasQuote = text.contains(kQuote);
@@ -147,6 +149,9 @@ QString refusalMessage(const UnsavableText& problem)
         break;
     case Unsavable::QuoteAndEdgeBlank:
         what = QStringLiteral("a double quote and a blank at its start or end");
+        break;
+    case Unsavable::BrokenCharacter:
+        what = QStringLiteral("a broken character (half of a UTF-16 surrogate pair)");
         break;
     }
     return QStringLiteral("The setup was not saved: the %1 holds %2, which a setup file cannot carry. "

@@ -20,7 +20,8 @@
 // is written (see findUnsavableText), so whatever we write reads back as it was.
 //
 // Characters: we write UTF-8 (no byte order mark). We read UTF-8, and a file that is not valid UTF-8 as
-// Windows-1252, the code page the earlier versions wrote. Plain ASCII files are the same either way.
+// Windows-1252, the code page the earlier versions wrote. Plain ASCII files are the same either way. A text
+// that is not valid UTF-16 (a lone surrogate, which a paste can bring in) has no UTF-8 form and is refused.
 namespace vtx::setupfile {
 
 struct Row {
@@ -45,6 +46,7 @@ enum class Unsavable {
     CommaAndQuote,     // a comma needs quotes, and the quote inside would end them
     LeadingQuote,      // a reader takes a leading double quote as the start of a quoted field
     QuoteAndEdgeBlank, // a leading or trailing blank needs quotes, and the quote inside would end them
+    BrokenCharacter,   // half of a UTF-16 surrogate pair: no UTF-8 can carry it, it would be written as "?"
 };
 
 struct UnsavableText {

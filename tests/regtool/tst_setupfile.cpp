@@ -64,17 +64,29 @@ private slots:
                                            {" 5\"", U::QuoteAndEdgeBlank}, {"5\" ", U::QuoteAndEdgeBlank}})
             // clang-format on
             QVERIFY2(unsavableReason(QString::fromUtf8(text)) == reason, text);
+        // A lone surrogate (high or low, alone or at either end) has no UTF-8 form.
+        for (const QString& text :
+             {QString(QChar(0xD83D)), QStringLiteral("Ctl") + QChar(0xDE00),
+              QChar(0xDE00) + QStringLiteral("\U0001F600"), QStringLiteral("a, b") + QChar(0xD800)})
+            QVERIFY2(unsavableReason(text) == U::BrokenCharacter, qPrintable(QString::number(text.size())));
         Setup setup = defaultSetup(); // the first bad text in file order is named
         setup.rows[7].writeData = QStringLiteral("a\nb");
         setup.rows[3].description = QStringLiteral("5\", wide");
         QCOMPARE(findUnsavableText(setup)->where, QStringLiteral("description of row 3"));
+        setup.i2cAddress = QStringLiteral("C0") + QChar(0xDC00);
+        const auto broken = findUnsavableText(setup);
+        QCOMPARE(broken->where, QStringLiteral("I2C address"));
+        QCOMPARE(refusalMessage(*broken),
+                 QStringLiteral(
+                     "The setup was not saved: the I2C address holds a broken character (half of a UTF-16 "
+                     "surrogate pair), which a setup file cannot carry. Change that text and save again."));
     }
 
     void everySavableTextReadsBackUnchanged()
     {
-        for (const char* utf8 :
-             {"Analog Settings", "", "--", "RX, TX", ",,,", "  indented", "gain ", "   ", "5\" panel",
-              "inch\"", "Temp\u00E9rature \u00B5A", "\u03A9 \u2192 \u4E2D", "\u20AC \u2013 \u2014"}) {
+        for (const char* utf8 : {"Analog Settings", "", "--", "RX, TX", ",,,", "  indented", "gain ", "   ",
+                                 "5\" panel", "inch\"", "Temp\u00E9rature \u00B5A", "\u03A9 \u2192 \u4E2D",
+                                 "\u20AC \u2013 \u2014", "chip \U0001F600"}) {
             const QString text = QString::fromUtf8(utf8);
             QVERIFY2(!unsavableReason(text).has_value(), utf8);
             // In every kind of field: the address, and the first, middle and last of a row.
