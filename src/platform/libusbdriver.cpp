@@ -143,9 +143,10 @@ private:
     std::optional<libusb::HotplugRegistration> m_hotplug;
     std::map<DeviceHandle, OpenModule> m_modules;
     std::vector<HotplugEvent> m_hotplugEvents;
-    // Why the last matching module could not be opened (cleared by the next successful open). Reported for
-    // handle 0, which is what the link asks about when no attach came: the user then reads "Access denied"
-    // and how to fix it rather than "No such device".
+    // Why the last matching module could not be opened or its interface not claimed (cleared by the next
+    // successful open or claim). Reported for handle 0, which is what the link asks about when no attach came
+    // or it refused one: the user then reads "Access denied" and how to fix it, or that another program has
+    // the module, rather than "No such device".
     std::optional<DriverStatus> m_openFailure;
     NotificationQueue m_notifications;
     QObject m_queuedWork; // hot-plug processing queued on the event loop dies with the session
@@ -377,8 +378,12 @@ DriverStatus LibusbSession::setInterface(DeviceHandle device, std::uint32_t inte
                            << libusb_error_name(active);
         if (const int result = libusb_claim_interface(handle, number); result < 0) {
             qCWarning(lcUsb) << "claiming interface" << number << "failed:" << libusb_error_name(result);
-            return statusFromLibusb(result);
+            // Busy when another program holds the interface. The link then refuses the attach and we let go
+            // of the module, so this is why the link finds none.
+            m_openFailure = statusFromLibusb(result);
+            return *m_openFailure;
         }
+        m_openFailure.reset();
         module->claimed = std::make_unique<libusb::ClaimedInterface>(handle, number);
     }
     // An interface with a single setting is in it once claimed. Devices may stall a SET_INTERFACE there (USB

@@ -1,5 +1,8 @@
 #include "libusbstatus.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
 #include <array>
 #include <libusb.h>
 #include <optional>
@@ -30,6 +33,11 @@ constexpr std::array kLibusbToStatus = {
     std::pair{LIBUSB_ERROR_OTHER, DriverStatus::Other},
 };
 
+const QString kUdevRuleName = QStringLiteral("70-vtx-eval.rules");
+// Where udev reads rules from: the packages' folders and the administrator's.
+const QStringList kUdevRuleFolders{QStringLiteral("/usr/lib/udev/rules.d"),
+                                   QStringLiteral("/lib/udev/rules.d"), QStringLiteral("/etc/udev/rules.d")};
+
 std::optional<int> libusbCodeOf(DriverStatus status)
 {
     for (const auto& [code, mapped] : kLibusbToStatus) {
@@ -56,13 +64,28 @@ QString udevRuleAdvice()
 {
 #ifdef Q_OS_LINUX
     return QStringLiteral(
-        "; to use the module without root, install the udev rule 70-vtx-eval.rules: "
-        "sudo cp 70-vtx-eval.rules /etc/udev/rules.d/ && sudo udevadm control --reload-rules "
-        "&& sudo udevadm trigger, then plug the module in again "
-        "(the vtx-eval package installs it in /usr/lib/udev/rules.d)");
+               "; to use the module without root, install the udev rule %1: %2, then plug the module "
+               "in again (the vtx-eval package installs it in /usr/lib/udev/rules.d)")
+        .arg(kUdevRuleName, udevRuleCommand(kUdevRuleName));
 #else
     return {};
 #endif
+}
+
+QString installedUdevRule(const QString& programDirectory)
+{
+    const QFileInfo rule(programDirectory + QStringLiteral("/../lib/udev/rules.d/") + kUdevRuleName);
+    return rule.exists() ? QDir::cleanPath(rule.absoluteFilePath()) : QString();
+}
+
+QString udevRuleCommand(const QString& rule)
+{
+    const QString reload = QStringLiteral("sudo udevadm control --reload-rules && sudo udevadm trigger");
+    const QString folder = QFileInfo(rule).path();
+    if (!rule.isEmpty() && kUdevRuleFolders.contains(folder))
+        return reload;
+    const QString source = rule.isEmpty() ? QStringLiteral("packaging/") + kUdevRuleName : rule;
+    return QStringLiteral("sudo cp %1 /etc/udev/rules.d/ && %2").arg(source, reload);
 }
 
 QString libusbStatusText(DriverStatus status)
@@ -74,6 +97,8 @@ QString libusbStatusText(DriverStatus status)
     QString text = QString::fromUtf8(libusb_strerror(*code));
     if (status == DriverStatus::AccessDenied)
         text += udevRuleAdvice();
+    else if (status == DriverStatus::Busy)
+        text += QStringLiteral(": the module is in use by another program");
     return text;
 }
 

@@ -1,6 +1,7 @@
 // The libusb driver against an emulated control module (umockdev, run under umockdev-wrapper): first the
 // driver on its own (descriptors, refusals, notification delivery), then the program's own link and protocol
-// code through it, end to end, with the module unplugged and plugged in again while the link is open.
+// code through it, end to end, with the module unplugged and plugged in again while the link is open, and
+// with the module's interface held by another program.
 
 // GLib's headers use "signals" as a name, which Qt's keywords turn into "public": umockdev comes first.
 // clang-format off
@@ -17,7 +18,10 @@
 #include <QFile>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
+#include <linux/usbdevice_fs.h>
 #include <memory>
+#include <sys/ioctl.h>
 
 using namespace vtx;
 using namespace vtx::test;
@@ -29,18 +33,24 @@ namespace {
 class EmulatedModule {
 public:
     EmulatedModule() : m_testbed(umockdev_testbed_new()) {}
-    ~EmulatedModule() { g_object_unref(m_testbed); }
+    ~EmulatedModule()
+    {
+        g_object_unref(m_testbed);
+        if (m_claimedElsewhere)
+            g_object_unref(m_claimedElsewhere);
+    }
 
     bool plug()
     {
-        QFile description(QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"));
-        if (!description.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray text = description.readAll();
-        m_sysPath = "/sys" + text.left(text.indexOf('\n')).mid(3).trimmed(); // its first line: "P: <path>"
-        return umockdev_testbed_add_from_string(m_testbed, text.constData(), nullptr) &&
-               umockdev_testbed_load_ioctl(m_testbed, "/dev/bus/usb/001/002",
-                                           VTX_USB_TESTDATA_DIR "/vtxmodule.ioctl", nullptr);
+        return addDevice() && umockdev_testbed_load_ioctl(m_testbed, kNode,
+                                                          VTX_USB_TESTDATA_DIR "/vtxmodule.ioctl", nullptr);
+    }
+    // Plugged in while another program holds its interface: the kernel refuses our claim with EBUSY.
+    bool plugClaimedElsewhere()
+    {
+        m_claimedElsewhere = umockdev_ioctl_base_new();
+        g_signal_connect(m_claimedElsewhere, "handle-ioctl", G_CALLBACK(&refuseClaim), nullptr);
+        return addDevice() && umockdev_testbed_attach_ioctl(m_testbed, kNode, m_claimedElsewhere, nullptr);
     }
     // A removal announced as a hot-plug event, then the device gone.
     void unplug()
@@ -50,7 +60,30 @@ public:
     }
 
 private:
+    static constexpr const char* kNode = "/dev/bus/usb/001/002";
+
+    bool addDevice()
+    {
+        QFile description(QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"));
+        if (!description.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray text = description.readAll();
+        m_sysPath = "/sys" + text.left(text.indexOf('\n')).mid(3).trimmed(); // its first line: "P: <path>"
+        return umockdev_testbed_add_from_string(m_testbed, text.constData(), nullptr);
+    }
+    // Answers the claim as the kernel does for an interface another program has claimed; every other request
+    // goes on to umockdev's own handling.
+    static gboolean refuseClaim(UMockdevIoctlBase* handler, UMockdevIoctlClient* client, gpointer)
+    {
+        if (umockdev_ioctl_client_get_request(client) != USBDEVFS_CLAIMINTERFACE)
+            return FALSE;
+        umockdev_ioctl_client_complete(client, -1, EBUSY);
+        g_signal_stop_emission_by_name(handler, "handle-ioctl");
+        return TRUE;
+    }
+
     UMockdevTestbed* m_testbed;
+    UMockdevIoctlBase* m_claimedElsewhere = nullptr;
     QByteArray m_sysPath;
 };
 
@@ -114,11 +147,16 @@ public:
     void hideNoc() override { nocHidden = true; }
     void paintLinkOpening() override {}
     void paintLinkClosed() override { ++closedPaints; }
-    void paintAttachLamp(LampColor color) override { attachLamp = color; }
+    void paintAttachLamp(LampColor color) override
+    {
+        attachLamp = color;
+        attachLamps << color;
+    }
 
     bool nocHidden = false;
     int closedPaints = 0;
     LampColor attachLamp = LampColor::Black;
+    QList<LampColor> attachLamps; // every colour the notifications painted, in order
 };
 
 // The DCP panel's link on the libusb driver, as the program builds it.
@@ -309,11 +347,16 @@ private slots:
         QCOMPARE(p.messages.texts(), QStringList{"ReadPipe: " + kGone});
         p.messages.clear();
 
-        // Plugged in again: a new attach, and commands work without reopening the link.
+        // Plugged in again: a new attach, accepted, and commands work without reopening the link.
+        const std::uint64_t attachesBefore = p.link.attachNotifications();
         QVERIFY(m_module->plug());
         QVERIFY2(waitInEventLoop([&p] { return p.link.UsbDevCtx.deviceHandle != 0; }), "no attach");
-        QCOMPARE(p.view.attachLamp, LampColor::LightGreen);
+        QCOMPARE(p.link.attachNotifications(), attachesBefore + 1);
+        QCOMPARE(p.view.attachLamps,
+                 (QList{LampColor::LightGreen, LampColor::LightRed, LampColor::LightGreen}));
         QVERIFY(p.link.UsbDevCtx.deviceHandle != first);
+        QVERIFY(succeeded(p.link.UsbDevCtx.interfaceStatus));
+        QCOMPARE(p.driver.openDeviceCount(), std::size_t{1});
         QCOMPARE(p.dcpPanel.exchange(read).data, std::uint8_t{0x81});
 
         p.dcpPanel.Disconnect_USB();
@@ -321,6 +364,24 @@ private slots:
         QVERIFY(!p.driver.isInitialised());
         QCOMPARE(p.view.closedPaints, 1);
         QCOMPARE(p.messages.texts(), QStringList{});
+    }
+
+    // Another program holds the module: the attach is refused, the driver lets go of the module, and the link
+    // says why it found none.
+    void linkOpeningWhileAnotherProgramHoldsTheModule()
+    {
+        QVERIFY(m_module->plugClaimedElsewhere());
+        Program p;
+        p.dcpPanel.Connect_Usb();
+        QVERIFY(!p.link.UsbOpen && !p.link.UsbOK);
+        QCOMPARE(p.link.attachNotifications(), std::uint64_t{1});
+        QCOMPARE(p.link.UsbDevCtx.interfaceStatus, DriverStatus::Busy);
+        QCOMPARE(p.driver.openDeviceCount(), std::size_t{0});
+        QCOMPARE(p.messages.texts(),
+                 QStringList{
+                     "WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H8 (Resource busy: the module is in "
+                     "use by another program)\n"});
+        QCOMPARE(p.view.attachLamps, QList<LampColor>{});
     }
 
     void linkOpeningWithoutModule()

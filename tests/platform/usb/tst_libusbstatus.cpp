@@ -5,7 +5,9 @@
 #include "platform/libusbdriver.h"
 #include "platform/libusbstatus.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <array>
 
@@ -38,7 +40,8 @@ private slots:
         row("LIBUSB_ERROR_INVALID_PARAM", -2, S::InvalidParameter, "Invalid parameter");
         row("LIBUSB_ERROR_NO_DEVICE", -4, S::DeviceGone, "No such device (it may have been disconnected)");
         row("LIBUSB_ERROR_NOT_FOUND", -5, S::Refused, "Entity not found");
-        row("LIBUSB_ERROR_BUSY", -6, S::Busy, "Resource busy");
+        // Claiming the interface is where the driver meets busy: another program holds the module.
+        row("LIBUSB_ERROR_BUSY", -6, S::Busy, "Resource busy: the module is in use by another program");
         row("LIBUSB_ERROR_TIMEOUT", -7, S::Timeout, "Operation timed out");
         row("LIBUSB_ERROR_OVERFLOW", -8, S::Overflow, "Overflow");
         row("LIBUSB_ERROR_PIPE", -9, S::PipeStalled, "Pipe error");
@@ -78,6 +81,37 @@ private slots:
 #else
         QVERIFY(advice.isEmpty());
 #endif
+    }
+
+    // The command the start-up dialog gives for a module found but not accessible, by where the program found
+    // the rule it came with.
+    void udevRuleCommands_data()
+    {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("command");
+        const QString reload = QStringLiteral("sudo udevadm control --reload-rules && sudo udevadm trigger");
+        QTest::newRow("package") << "/usr/lib/udev/rules.d/70-vtx-eval.rules" << reload;
+        QTest::newRow("administrator's copy") << "/etc/udev/rules.d/70-vtx-eval.rules" << reload;
+        QTest::newRow("/usr/local install")
+            << "/usr/local/lib/udev/rules.d/70-vtx-eval.rules"
+            << "sudo cp /usr/local/lib/udev/rules.d/70-vtx-eval.rules /etc/udev/rules.d/ && " + reload;
+        QTest::newRow("build tree") << ""
+                                    << "sudo cp packaging/70-vtx-eval.rules /etc/udev/rules.d/ && " + reload;
+    }
+    void udevRuleCommands()
+    {
+        QFETCH(QString, rule);
+        QTEST(udevRuleCommand(rule), "command");
+    }
+
+    void installedUdevRuleLiesBesideTheProgram()
+    {
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath("bin") && QDir(prefix.path()).mkpath("lib/udev/rules.d"));
+        QCOMPARE(installedUdevRule(prefix.filePath("bin")), QString()); // a build tree: nothing there
+        QFile rule(prefix.filePath("lib/udev/rules.d/70-vtx-eval.rules"));
+        QVERIFY(rule.open(QIODevice::WriteOnly));
+        QCOMPARE(installedUdevRule(prefix.filePath("bin")), QDir::cleanPath(rule.fileName()));
     }
 
     void callsBeforeInitAreRefused()
