@@ -64,4 +64,12 @@ CommandLine parseCommandLine(const QStringList& arguments)
     return result;
 }
 
+QStringList simulatedRestartArguments(const QStringList& arguments)
+{
+    QStringList restart = arguments.mid(1);
+    if (!restart.contains(QStringLiteral("--simulate")))
+        restart << QStringLiteral("--simulate");
+    return restart;
+}
+
 } // namespace vtx::app

@@ -21,4 +21,8 @@ constexpr int kUsageExitCode = 2;
 // Reads the arguments (the program name first, as in argv).
 CommandLine parseCommandLine(const QStringList& arguments);
 
+// The arguments that start the program again on the simulated board: the same ones, without the program
+// name, and --simulate.
+QStringList simulatedRestartArguments(const QStringList& arguments);
+
 } // namespace vtx::app

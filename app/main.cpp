@@ -8,6 +8,7 @@
 #include "endrequestcontrol.h"
 #include "engine/link.h"
 #include "platform/libusbdriver.h"
+#include "platform/libusbstatus.h"
 #include "platform/simulatedboard.h"
 #include "regtool/registertoolopener.h"
 #include "shell/artwork.h"
@@ -19,6 +20,7 @@
 #include "ui/messageboxes.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <cstdio>
 #include <memory>
 
@@ -58,7 +60,8 @@ int main(int argc, char* argv[])
 {
     // The command line is read before the window system starts, so --help and --version work without a
     // display.
-    const vtx::app::CommandLine options = vtx::app::parseCommandLine(argumentList(argc, argv));
+    const QStringList arguments = argumentList(argc, argv);
+    const vtx::app::CommandLine options = vtx::app::parseCommandLine(arguments);
     switch (options.action) {
     case vtx::app::CommandLine::Action::Error:
         std::fprintf(stderr, "vtx-eval: %s\n", qPrintable(options.text));
@@ -90,12 +93,30 @@ int main(int argc, char* argv[])
     vtx::AppContext context{link, state, messages, fileDialogs, program, system};
 
     vtx::shell::ShellWindows windows(context);
+    // When the module does not answer at start, the user may start the program again on the simulated board.
+    bool restarted = false;
+    vtx::shell::StartupRecovery recovery;
+    recovery.restartSimulated = [&arguments, &restarted] {
+        restarted = QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                            vtx::app::simulatedRestartArguments(arguments));
+        return restarted;
+    };
+#ifdef Q_OS_LINUX
+    if (!options.simulate)
+        recovery.accessCommand =
+            vtx::udevRuleCommand(vtx::installedUdevRule(QCoreApplication::applicationDirPath()));
+#endif
+    windows.setStartupRecovery(std::move(recovery));
     // The register tool is reached from the DCP panel's "Tools" menu, and with --register-tool right after
-    // the normal start. Declared after the windows, so it goes first.
+    // the normal start. While the DCP panel is open, closing the tool closes only the tool. Declared after
+    // the windows, so it goes first.
     vtx::RegisterToolOpener registerTool(context, [&windows] { windows.showAbout(); });
+    registerTool.setHostWindow([&windows] { return windows.shownDcpPanel(); });
     windows.setRegisterToolOpener([&registerTool] { registerTool.open(); });
 
     const bool started = windows.start();
+    if (restarted)
+        return 0; // the program goes on in its new process
     if (!started || program.endRequested()) {
         if (!options.simulate)
             std::fputs("vtx-eval: no USB control module was found; --simulate runs the simulated evaluation "

@@ -7,10 +7,12 @@
 
 namespace vtx {
 
+class LinkView;
 class RegisterToolWindow;
 
 // How the program reaches the register tool: the DCP panel's Tools menu and the --register-tool option both
-// call open(). The window exists once: created (and so loaded) on first use, brought forward afterwards.
+// call open(). The window exists once: created (and so loaded) on first use, brought forward while it is
+// open, and loaded afresh when opened again after it was closed.
 class RegisterToolOpener {
 public:
     // `showAbout` is what the register tool's About menu does.
@@ -19,13 +21,23 @@ public:
     RegisterToolOpener(const RegisterToolOpener&) = delete;
     RegisterToolOpener& operator=(const RegisterToolOpener&) = delete;
 
+    // The working window that keeps the program running (the DCP panel), or nullptr while none is open. While
+    // one is, closing the tool closes only the tool and hands the attach lamp back to that window. Without
+    // this, the tool is the program's only working window and closing it ends the program.
+    void setHostWindow(std::function<LinkView*()> openHost);
+
     void open();
+    // The window while it is open or until it is opened again after being closed.
     RegisterToolWindow* window() const { return m_window.get(); }
 
 private:
+    void toolClosed();
+
     AppContext& m_context;
     std::function<void()> m_showAbout;
+    std::function<LinkView*()> m_host;
     std::unique_ptr<RegisterToolWindow> m_window;
+    bool m_windowClosed = false;
 };
 
 } // namespace vtx

@@ -33,7 +33,8 @@ FileDialogRequest setupDialog(const QString& title, const QString& fileName)
     return FileDialogRequest{
         .title = title,
         .fileName = fileName,
-        .nameFilters = {QStringLiteral("All Files (*.*)"), QStringLiteral("I2C_General Setup Files (*.vtx)")},
+        // "*" rather than "*.*", which on Linux hides every file without a dot in its name.
+        .nameFilters = {QStringLiteral("All Files (*)"), QStringLiteral("I2C_General Setup Files (*.vtx)")},
         .selectedFilter = 1,
         .defaultSuffix = QStringLiteral("vtx"),
     };
@@ -42,6 +43,7 @@ FileDialogRequest setupDialog(const QString& title, const QString& fileName)
 } // namespace
 
 const QString RegisterToolWindow::kCaption = QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION");
+const QString RegisterToolWindow::kSaveQuestion = QStringLiteral("Save changes to the register setup?");
 
 RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_reporter(context.messages, this),
@@ -146,6 +148,7 @@ void RegisterToolWindow::Form_Load()
     m_exit->show();
     m_bank->showBank();
     m_bank->loadDefaults();
+    markSaved();
     yieldEvents(19);
 }
 
@@ -204,6 +207,12 @@ void RegisterToolWindow::cmdexit_Click()
     close();
 }
 
+void RegisterToolWindow::setOtherWorkingWindow(std::function<bool()> isOpen, std::function<void()> closed)
+{
+    m_otherWorkingWindowOpen = std::move(isOpen);
+    m_closedOnly = std::move(closed);
+}
+
 void RegisterToolWindow::closeEvent(QCloseEvent* event)
 {
     if (m_context.link.UsbOpen) {
@@ -222,9 +231,34 @@ void RegisterToolWindow::closeEvent(QCloseEvent* event)
                                         });
         return;
     }
+    if (!settleUnsavedEdits()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     yieldEvents();
+    if (m_otherWorkingWindowOpen && m_otherWorkingWindowOpen()) {
+        // The other window goes on with the program.
+        if (m_closedOnly)
+            m_closedOnly();
+        return;
+    }
     m_context.program.endProgram();
+}
+
+bool RegisterToolWindow::settleUnsavedEdits()
+{
+    if (!hasUnsavedEdits())
+        return true;
+    switch (m_context.questions.askToSave(this, kSaveQuestion, kApplicationTitle)) {
+    case Questions::SaveAnswer::Save:
+        return saveSetup(); // a cancelled or failed save keeps the window open
+    case Questions::SaveAnswer::Discard:
+        return true;
+    case Questions::SaveAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void RegisterToolWindow::frmAbout_Click()
@@ -263,26 +297,49 @@ void RegisterToolWindow::Read_Param_File(const QString& fileName)
     m_address->adoptAddressText();
     for (int r = 0; r < kRegisterRowCount; ++r)
         m_bank->setRowTexts(r, loaded.setup->rows[static_cast<std::size_t>(r)]);
+    markSaved();
 }
 
 void RegisterToolWindow::mnuSetup_Save_Click()
 {
+    saveSetup();
+}
+
+bool RegisterToolWindow::saveSetup()
+{
     // Refuse before the dialog: the user fixes the text first.
     if (const auto problem = setupfile::findUnsavableText(currentSetup())) {
         showMessage(setupfile::refusalMessage(*problem));
-        return;
+        return false;
     }
     const QString fileName =
         m_context.fileDialogs.saveFileName(this, setupDialog(QString(), kSuggestedSetupName));
     if (fileName.isEmpty())
-        return;
-    WriteParameters(fileName);
+        return false;
+    return WriteParameters(fileName);
 }
 
-void RegisterToolWindow::WriteParameters(const QString& fileName)
+bool RegisterToolWindow::WriteParameters(const QString& fileName)
 {
-    if (const auto error = setupfile::saveFile(fileName, currentSetup()))
+    if (const auto error = setupfile::saveFile(fileName, currentSetup())) {
         showMessage(*error);
+        return false;
+    }
+    markSaved();
+    return true;
+}
+
+setupfile::Setup RegisterToolWindow::editableTexts() const
+{
+    setupfile::Setup setup = currentSetup();
+    for (setupfile::Row& row : setup.rows)
+        row.readData.clear();
+    return setup;
+}
+
+bool RegisterToolWindow::hasUnsavedEdits() const
+{
+    return editableTexts() != m_savedTexts;
 }
 
 setupfile::Setup RegisterToolWindow::currentSetup() const

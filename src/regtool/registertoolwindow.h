@@ -24,7 +24,9 @@ class SingleBytePanel;
 // The general I2C register tool, `frmI2C_General`: single-byte transfers, the communication test, the bank
 // of 32 registers and the setup files, on the link it shares with the DCP panel. The panels do the work;
 // this window owns the link controls, the connection bracket's connect and disconnect actions, the menus and
-// the window's lifetime. Closing it ends the program.
+// the window's lifetime. It will not close while the link is open, and asks before edited texts are lost.
+// Closing it ends the program unless another working window keeps the program running (see
+// setOtherWorkingWindow).
 class RegisterToolWindow : public QMainWindow, public LinkView {
     Q_OBJECT
 public:
@@ -33,6 +35,16 @@ public:
     ~RegisterToolWindow() override;
 
     static const QString kCaption;
+    static const QString kSaveQuestion;
+
+    // The program's other working window: `isOpen` tells whether it is open. While it is, closing this window
+    // closes only this window and then runs `closed`; otherwise (or when never set) closing it ends the
+    // program.
+    void setOtherWorkingWindow(std::function<bool()> isOpen, std::function<void()> closed);
+
+    // Whether the address text or a row's address, description or write text differs from what the window
+    // loaded with or last loaded from or saved to a setup file. Read results do not count.
+    bool hasUnsavedEdits() const;
 
     // What the About menu shows; the application supplies it.
     void setAboutAction(std::function<void()> action) { m_about = std::move(action); }
@@ -46,8 +58,8 @@ public:
     void mnuSetup_Save_Click();
     // Loads a setup file into the window; a file that cannot be read whole changes nothing.
     void Read_Param_File(const QString& fileName);
-    // Saves the window's texts; failures are told, never silent.
-    void WriteParameters(const QString& fileName);
+    // Saves the window's texts; failures are told, never silent. True when the file was written.
+    bool WriteParameters(const QString& fileName);
 
     setupfile::Setup currentSetup() const;
 
@@ -74,6 +86,13 @@ private:
     void Form_Load();
     void startUpProbe();
     void showMessage(const QString& text);
+    // The save behind File > Save: refusal, dialog, file. True when the setup was saved.
+    bool saveSetup();
+    // Before the window closes: asks about unsaved edits. False when the window is to stay open.
+    bool settleUnsavedEdits();
+    // The texts that count as the user's edits: the setup without its read results.
+    setupfile::Setup editableTexts() const;
+    void markSaved() { m_savedTexts = editableTexts(); }
 
     AppContext& m_context;
     WindowReporter m_reporter;
@@ -87,6 +106,9 @@ private:
     QPushButton* m_exit;
     QLabel* m_readCount;
     std::function<void()> m_about;
+    setupfile::Setup m_savedTexts;
+    std::function<bool()> m_otherWorkingWindowOpen;
+    std::function<void()> m_closedOnly;
 };
 
 } // namespace vtx

@@ -10,7 +10,7 @@ namespace vtx {
 struct FileDialogRequest {
     QString title;           // empty: the platform's own title
     QString fileName;        // suggested name
-    QStringList nameFilters; // Qt style: "All Files (*.*)", "Setup Files (*.vtx)"
+    QStringList nameFilters; // Qt style: "All Files (*)", "Setup Files (*.vtx)"
     int selectedFilter = 0;  // index into nameFilters
     QString defaultSuffix;   // without the dot
 };

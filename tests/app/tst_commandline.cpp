@@ -21,6 +21,23 @@ private slots:
         QVERIFY(parseCommandLine({"vtx-eval", "--register-tools"}).action == Action::Error);
     }
 
+    // "Use simulated board" in the start-up failure dialog starts the program again with the same options and
+    // --simulate.
+    void restartOnTheSimulatedBoard_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("restart");
+        QTest::newRow("no options") << QStringList{"/usr/bin/vtx-eval"} << QStringList{"--simulate"};
+        QTest::newRow("options kept") << QStringList{"vtx-eval", "--trace", "--register-tool"}
+                                      << QStringList{"--trace", "--register-tool", "--simulate"};
+    }
+    void restartOnTheSimulatedBoard()
+    {
+        QFETCH(QStringList, arguments);
+        QTEST(simulatedRestartArguments(arguments), "restart");
+        QVERIFY(parseCommandLine(QStringList{"vtx-eval"} + simulatedRestartArguments(arguments)).simulate);
+    }
+
     // Standard output must start with "out" and standard error with "err" (each empty when empty), and
     // together they must name every word of "names".
     void run_data()

@@ -6,6 +6,7 @@
 #include "shell/shellwindows.h"
 #include "shell/startupwindow.h"
 #include "shell/systeminfolauncher.h"
+#include "shell/windowplacement.h"
 #include "simfixture.h"
 
 #include <QAction>
@@ -17,6 +18,8 @@
 
 using namespace vtx;
 using namespace vtx::test;
+
+Q_DECLARE_METATYPE(vtx::StartupChoice)
 
 namespace {
 
@@ -69,6 +72,11 @@ private slots:
         shell::StartupWindow* startup = s.windows.startupWindow();
         dcp::DcpPanelWindow* panel = s.windows.dcpPanel();
         QVERIFY(startup->isVisible() && panel->isVisible());
+        // Placed side by side: the start-up window covers no part of the panel (on the offscreen screen the
+        // panel alone is nearly as wide as the screen, so this is the tight case).
+        QString frames;
+        QDebug(&frames) << startup->frameGeometry() << panel->frameGeometry();
+        QVERIFY2(!startup->frameGeometry().intersects(panel->frameGeometry()), qPrintable(frames));
         QCOMPARE(startup->objectName(), QStringLiteral("frmStartup"));
         QCOMPARE(startup->windowTitle(), QStringLiteral("Veltrane I2C Video Mux Control Software"));
         s.entry(startup, "mnuAbout")->trigger();
@@ -101,22 +109,150 @@ private slots:
         QCOMPARE(opened, 1);
     }
 
-    void startupFailureEndsTheProgram()
+    // Where the two start-up windows go on screens of several sizes (frame sizes as the DCP panel's and the
+    // start-up window's are at 100 %).
+    void startWindowPlacement_data()
     {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QRect>("panel");
+        QTest::addColumn<QRect>("startup");
+        QTest::newRow("1920x1080: side by side")
+            << QRect(0, 0, 1920, 1032) << QRect(218, 192, 832, 559) << QRect(1058, 192, 644, 648);
+        QTest::newRow("second screen")
+            << QRect(1920, 0, 1920, 1032) << QRect(2138, 192, 832, 559) << QRect(2978, 192, 644, 648);
+        QTest::newRow("1280x800: narrower")
+            << QRect(0, 0, 1280, 800) << QRect(0, 76, 832, 559) << QRect(840, 76, 440, 648);
+        QTest::newRow("1366x720: narrower")
+            << QRect(0, 0, 1366, 720) << QRect(0, 36, 832, 559) << QRect(840, 36, 526, 648);
+        QTest::newRow("900x1300: stacked")
+            << QRect(0, 0, 900, 1300) << QRect(34, 42, 832, 559) << QRect(34, 609, 644, 648);
+        QTest::newRow("800x800: past the edge")
+            << QRect(0, 0, 800, 800) << QRect(0, 76, 832, 559) << QRect(840, 76, 644, 648);
+    }
+    void startWindowPlacement()
+    {
+        QFETCH(QRect, area);
+        const shell::StartPlacement placed =
+            shell::placeStartWindows(area, QSize(832, 559), QSize(644, 648), QSize(204, 195));
+        QTEST(placed.panel, "panel");
+        QTEST(placed.startup, "startup");
+    }
+
+    // No module at start: one dialog, whatever was found, with the link's messages as its details and the
+    // command that gives access when the module may not be opened; Quit ends the program.
+    void startupFailureDialog_data()
+    {
+        QTest::addColumn<int>("fault"); // 0 unplugged, else the device information fails with this status
+        QTest::addColumn<QString>("found");
+        QTest::addColumn<QString>("details");
+        const auto gone = [](const char* status) {
+            return QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror %1")
+                .arg(QLatin1String(status));
+        };
+        QTest::newRow("no module")
+            << 0
+            << "Found: no such device. Check that the module is plugged in and its cable is "
+               "sound; \"lsusb -d 2a5e:8303\" lists it when the computer sees it."
+            << gone("&H3 (Invalid device handle)");
+        QTest::newRow("not accessible") << int(DriverStatus::AccessDenied)
+                                        << "Found: the module, but it is not accessible: this user may not "
+                                           "open it. This command gives the "
+                                           "user logged in at this computer access to it:\n\nsudo cp "
+                                           "/opt/lib/udev/rules.d/70-vtx-eval.rules "
+                                           "/etc/udev/rules.d/ && sudo udevadm control --reload-rules && "
+                                           "sudo udevadm trigger\n\nThen plug "
+                                           "the module in again and press Retry."
+                                        << gone("&H7 (Access denied (insufficient permissions))");
+        QTest::newRow("in use")
+            << int(DriverStatus::Busy)
+            << "Found: the module, but it is in use by another program. Close that program "
+               "(another vtx-eval, perhaps) and press Retry."
+            << gone("&H8 (Resource busy)");
+        QTest::newRow("driver fails") << int(DriverStatus::NoMemory)
+                                      << "Found: no module that could be used; the USB driver reported "
+                                         "\"Insufficient memory\"."
+                                      << ""; // the link only traces a driver that will not start
+    }
+    void startupFailureDialog()
+    {
+        QFETCH(int, fault);
+        SimFixture f;
+        if (fault == 0)
+            f.board.unplug();
+        else if (fault == int(DriverStatus::NoMemory))
+            f.board.failInit(DriverStatus::NoMemory);
+        else
+            f.board.failDeviceInfo(DriverStatus(fault));
+        shell::ShellWindows windows(f.context);
+        windows.setStartupRecovery({{},
+                                    "sudo cp /opt/lib/udev/rules.d/70-vtx-eval.rules /etc/udev/rules.d/ && "
+                                    "sudo udevadm control --reload-rules && sudo udevadm trigger"});
+        f.startupFailures.choices = {StartupChoice::Quit};
+        QVERIFY(!windows.start());
+        QCOMPARE(f.startupFailures.shown.size(), std::size_t{1});
+        const StartupFailure& shown = f.startupFailures.shown[0];
+        QCOMPARE(shown.text,
+                 "USB Control module is not responding, check USB connections and re-start application");
+        QCOMPARE(shown.explanation.section(u'\n', 0, 0),
+                 QStringLiteral("Looked for: the USB control module, USB ID 2A5E:8303."));
+        QTEST(shown.explanation.section(u'\n', 1), "found");
+        QTEST(shown.details, "details");
+        QCOMPARE(f.messages.texts(), QStringList{}); // no box besides the dialog
+        QCOMPARE(f.program.endRequests, 1);
+        QVERIFY(!windows.startupWindow()->isVisible());
+        QVERIFY(!f.board.isInitialised()); // the driver was released
+        QVERIFY(f.writesOn(3).empty());
+    }
+
+    // What each choice of the dialog does, in turn.
+    void startupFailureChoices_data()
+    {
+        using C = StartupChoice;
+        QTest::addColumn<QList<C>>("choices");
+        QTest::addColumn<bool>("plugInAtRetry");
+        QTest::addColumn<bool>("restartStarts");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<int>("restarts");
+        QTest::addColumn<QStringList>("boxes");
+        const QStringList none;
+        const QStringList restartFailed{"The program could not be started again on the simulated board."};
+        QTest::newRow("Quit") << QList{C::Quit} << false << true << false << 0 << none;
+        QTest::newRow("Retry, still missing; Quit")
+            << QList{C::Retry, C::Quit} << false << true << false << 0 << none;
+        QTest::newRow("Retry after plugging in") << QList{C::Retry} << true << true << true << 0 << none;
+        QTest::newRow("Use simulated board")
+            << QList{C::UseSimulatedBoard} << false << true << false << 1 << none;
+        QTest::newRow("restart fails; Quit")
+            << QList{C::UseSimulatedBoard, C::Quit} << false << false << false << 1 << restartFailed;
+    }
+    void startupFailureChoices()
+    {
+        QFETCH(QList<StartupChoice>, choices);
+        QFETCH(bool, plugInAtRetry);
+        QFETCH(bool, restartStarts);
+        QFETCH(bool, started);
         SimFixture f;
         f.board.unplug();
         shell::ShellWindows windows(f.context);
-        QVERIFY(!windows.start());
-        QVERIFY(!windows.startupWindow()->isVisible());
-        QCOMPARE(
-            f.messages.texts(),
-            (QStringList{
-                "WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (Invalid device handle)\n",
-                "USB Control module is not responding, check USB connections and re-start application"}));
-        QCOMPARE(f.messages.messages[1].caption, kApplicationTitle);
-        QCOMPARE(f.program.endRequests, 1);
-        QVERIFY(!f.board.isInitialised()); // the driver was released
-        QVERIFY(f.writesOn(3).empty());
+        int restarts = 0;
+        windows.setStartupRecovery({[&] { return ++restarts, restartStarts; }, {}});
+        f.startupFailures.choices = std::vector(choices.begin(), choices.end());
+        if (plugInAtRetry)
+            f.startupFailures.onAsk = [&f] { f.board.plug(); };
+        f.board.clearCallLog();
+        QCOMPARE(windows.start(), started);
+        QCOMPARE(f.startupFailures.shown.size(), std::size_t(choices.size()));
+        QTEST(restarts, "restarts");
+        QTEST(f.messages.texts(), "boxes");
+        QCOMPARE(f.program.endRequests, started ? 0 : 1);
+        QCOMPARE(windows.startupWindow()->isVisible(), started);
+        QCOMPARE(windows.shownDcpPanel() != nullptr, true); // the panel stays behind the dialog, or works
+        // Every probe initialised the driver once and released it; a working panel closed its link.
+        const auto& calls = f.board.callLog();
+        const int retries = int(std::count(choices.begin(), choices.end(), StartupChoice::Retry));
+        QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("init")), retries + 1);
+        QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("uninit")), retries + 1);
+        QVERIFY(!f.board.isInitialised() && !f.link.UsbOpen);
     }
 
     // The six "Device Select" entries in order, each with the link open and closed: whether the start-up
