@@ -44,4 +44,15 @@ std::optional<std::int16_t> HexToInt(QStringView text)
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
 }
 
+std::optional<std::uint8_t> twoDigitHexByte(QStringView text)
+{
+    if (text.size() != 2)
+        return std::nullopt;
+    const int high = hexDigitValue(text[0]);
+    const int low = hexDigitValue(text[1]);
+    if (high < 0 || low < 0)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(high * 16 + low);
+}
+
 } // namespace vtx

@@ -12,6 +12,9 @@ namespace vtx {
 // gives std::nullopt, so every caller decides what invalid input means for it.
 std::optional<std::int16_t> HexToInt(QStringView text);
 
+// A byte written as exactly two hex digits ("0F", "c0"); nothing for any other text ("--", "ZZ", "5", "100").
+std::optional<std::uint8_t> twoDigitHexByte(QStringView text);
+
 // The low 8 bits of a value, where a byte is needed.
 constexpr std::uint8_t lowByte(int value)
 {

@@ -155,7 +155,7 @@ void AddressTestPanel::runTest()
     ProgramState& state = m_session.state();
     state.setWriteAddress(static_cast<std::uint8_t>(*value));
     showAddresses();
-    const auto& result = m_session.reported(m_session.bus().communicationTest(state.I2CRdAdr));
+    const auto result = m_session.reported(m_session.bus().communicationTest(state.I2CRdAdr));
     m_testBoxes[0]->setText(hexText(result.reply().count));
     m_testBoxes[1]->setText(hexText(result.reply().data));
     if (result) {

@@ -2,9 +2,9 @@
 
 #include "common/appinfo.h"
 #include "common/hex.h"
-#include "ui/messageboxes.h"
 #include "registerrow.h"
 #include "toolsession.h"
+#include "ui/messageboxes.h"
 #include "writevalue.h"
 
 #include <QGridLayout>
@@ -103,13 +103,18 @@ void RegisterBank::cmdReadRegs_Click()
     if (!scope)
         return;
     ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
-    // Every row is tried once; a failed row shows its own outcome and the loop goes on.
-    for (RegisterRow* const row : m_rows) {
-        if (row->takesPartInRead()) {
-            row->readRegister(m_session);
-            row->showReadResult();
-        } else {
+    // A row the device does not acknowledge shows its own failure and the bank goes on; a failure of the
+    // link itself ends the bank with its one message, the rows not reached left dark.
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        RegisterRow* const row = m_rows[i];
+        if (!row->takesPartInRead()) {
             row->hideReadResult();
+            continue;
+        }
+        row->showReadResult();
+        if (const RegisterRow::Outcome outcome = row->readRegister(m_session); outcome.linkFailed) {
+            stopAtLinkFailure(outcome, i + 1);
+            return;
         }
     }
 }
@@ -120,14 +125,32 @@ void RegisterBank::cmdwriteAll_Click()
     if (!scope)
         return;
     ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
-    for (RegisterRow* const row : m_rows) {
-        if (row->takesPartInWrite()) {
-            // Two characters always fit; "--" and other text without digits writes 0x00.
-            row->writeRegister(m_session, lowByte(HexToInt(row->writeText()).value_or(0)));
-        } else {
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        RegisterRow* const row = m_rows[i];
+        if (!row->takesPartInWrite()) {
             row->hideWriteLamp();
+            continue;
+        }
+        // "--" after a failed read, or any text that is not a byte, is never sent as data.
+        const auto data = twoDigitHexByte(row->writeText());
+        if (!data) {
+            row->showWriteRefused();
+            continue;
+        }
+        if (const RegisterRow::Outcome outcome = row->writeRegister(m_session, *data); outcome.linkFailed) {
+            stopAtLinkFailure(outcome, i + 1);
+            return;
         }
     }
+}
+
+void RegisterBank::stopAtLinkFailure(const RegisterRow::Outcome& outcome, std::size_t firstNotReached)
+{
+    for (std::size_t i = firstNotReached; i < m_rows.size(); ++i)
+        m_rows[i]->clearLamps();
+    // The first thing the link said is the cause; what followed from it adds nothing.
+    if (!outcome.linkMessages.isEmpty())
+        m_messages.showMessage(window(), outcome.linkMessages.first(), kApplicationTitle);
 }
 
 void RegisterBank::Command7_Click()
@@ -147,7 +170,7 @@ void RegisterBank::txtRdByte_Click(int index)
     if (target.readText().isEmpty())
         target.setReadText(QStringLiteral("00"));
     ConnectionBracket bracket(m_session, ToolSession::Opening::ConnectOnly);
-    target.readRegister(m_session);
+    m_session.reportAll(target.readRegister(m_session).linkMessages);
 }
 
 void RegisterBank::txtBWrite_DblClick(int index)
@@ -165,7 +188,7 @@ void RegisterBank::txtBWrite_DblClick(int index)
     if (!scope)
         return;
     ConnectionBracket bracket(m_session, ToolSession::Opening::ConnectOnly);
-    target.writeRegister(m_session, *value.value);
+    m_session.reportAll(target.writeRegister(m_session, *value.value).linkMessages);
 }
 
 } // namespace vtx

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "registermap.h"
+#include "registerrow.h"
 #include "setupfile.h"
 
 #include <QWidget>
@@ -40,6 +41,8 @@ public:
     void txtBWrite_KeyPress(int index) { txtBWrite_DblClick(index); } // Enter
 
 private:
+    void stopAtLinkFailure(const RegisterRow::Outcome& outcome, std::size_t firstNotReached);
+
     ToolSession& m_session;
     MessageBoxes& m_messages;
     std::array<QGroupBox*, 2> m_frames{};

@@ -131,40 +131,55 @@ void RegisterRow::setWriteText(const QString& text)
     m_write->setText(text);
 }
 
-void RegisterRow::readRegister(ToolSession& session)
+RegisterRow::Outcome RegisterRow::readRegister(ToolSession& session)
 {
     const auto registerAddress = HexToInt(m_address->text());
     if (!registerAddress) {
         // Too long to be a register address: we send nothing rather than guess a register.
         m_read->setText(kNoValue);
         m_readLamp->setColor(LampColor::LightRed);
-        return;
+        return {};
     }
-    const auto& result =
-        session.reported(session.bus().readRegister(session.state().I2CRdAdr, lowByte(*registerAddress)));
+    const auto result = session.bus().readRegister(session.state().I2CRdAdr, lowByte(*registerAddress));
     session.showTransferCount(result.reply().count);
     if (result) {
         m_read->setText(hex2Text(result.value()));
         m_readLamp->setColor(nextSuccessColor(m_readLamp->color()));
-    } else {
-        m_read->setText(kNoValue);
-        m_readLamp->setColor(LampColor::LightRed);
+        return {};
     }
+    m_read->setText(kNoValue);
+    m_readLamp->setColor(LampColor::LightRed);
+    return {result.failure().kind == Failure::Kind::Link, result.linkMessages()};
 }
 
-void RegisterRow::writeRegister(ToolSession& session, std::uint8_t data)
+RegisterRow::Outcome RegisterRow::writeRegister(ToolSession& session, std::uint8_t data)
 {
-    const auto registerAddress = HexToInt(m_address->text());
-    bool done = false;
-    if (registerAddress) {
-        const auto& result = session.reported(
-            session.bus().writeRegister(session.state().I2CWrtAdr, lowByte(*registerAddress), data));
-        session.showTransferCount(result.reply().count);
-        done = result.ok();
-    }
     m_write->show();
     m_writeLamp->show();
-    m_writeLamp->setColor(done ? nextSuccessColor(m_writeLamp->color()) : LampColor::LightRed);
+    // "--" or "ZZ" would be read as register 00: a failure marker must not become an address.
+    const auto registerAddress = twoDigitHexByte(m_address->text());
+    if (!registerAddress) {
+        m_writeLamp->setColor(LampColor::LightRed);
+        return {};
+    }
+    const auto result = session.bus().writeRegister(session.state().I2CWrtAdr, *registerAddress, data);
+    session.showTransferCount(result.reply().count);
+    m_writeLamp->setColor(result ? nextSuccessColor(m_writeLamp->color()) : LampColor::LightRed);
+    if (result)
+        return {};
+    return {result.failure().kind == Failure::Kind::Link, result.linkMessages()};
+}
+
+void RegisterRow::showWriteRefused()
+{
+    m_writeLamp->show();
+    m_writeLamp->setColor(LampColor::LightRed);
+}
+
+void RegisterRow::clearLamps()
+{
+    m_writeLamp->setColor(LampColor::Black);
+    m_readLamp->setColor(LampColor::Black);
 }
 
 void RegisterRow::showReadResult()

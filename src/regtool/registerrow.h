@@ -3,6 +3,7 @@
 #include "setupfile.h"
 
 #include <QObject>
+#include <QStringList>
 #include <cstdint>
 
 class QGridLayout;
@@ -36,10 +37,22 @@ public:
     QString writeText() const;
     void setWriteText(const QString& text);
 
+    // What a row's transfer came to, for the bank to decide whether to go on. The link's messages are left
+    // to the caller to tell.
+    struct Outcome {
+        bool linkFailed = false; // the link itself failed: the rows after this one cannot do better
+        QStringList linkMessages;
+    };
+
     // One register read: the byte lands in the read box, the read lamp shows the outcome.
-    void readRegister(ToolSession& session);
-    // One register write of `data`: the write lamp shows the outcome.
-    void writeRegister(ToolSession& session, std::uint8_t data);
+    Outcome readRegister(ToolSession& session);
+    // One register write of `data`: the write lamp shows the outcome. A row whose address is not two hex
+    // digits sends nothing and shows a failure.
+    Outcome writeRegister(ToolSession& session, std::uint8_t data);
+    // A row left out of a write because its texts are not bytes: nothing sent, the write lamp light red.
+    void showWriteRefused();
+    // Both lamps black: a row the bank did not reach.
+    void clearLamps();
 
     // A row left out of the whole-bank read shows no read box and no read lamp, and of the whole-bank
     // write no write lamp.

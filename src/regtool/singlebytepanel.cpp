@@ -97,7 +97,7 @@ void SingleBytePanel::cmdRead_Click()
     if (!scope)
         return;
     ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
-    const auto& result = m_session.reported(m_session.bus().read(m_session.state().I2CRdAdr));
+    const auto result = m_session.reported(m_session.bus().read(m_session.state().I2CRdAdr));
     m_session.showTransferCount(result.reply().count);
     m_readBox->setText(hex2Text(result.reply().data));
     showOutcome(m_activityLamps[kReadLamp], result.ok());
@@ -134,7 +134,7 @@ void SingleBytePanel::cmdWrite1Byte_Click(int index)
     if (!scope)
         return;
     ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
-    const auto& result = m_session.reported(m_session.bus().write(m_session.state().I2CWrtAdr, *value.value));
+    const auto result = m_session.reported(m_session.bus().write(m_session.state().I2CWrtAdr, *value.value));
     m_session.showTransferCount(result.reply().count);
     showOutcome(m_activityLamps[static_cast<std::size_t>(index)], result.ok());
     bracket.close();

@@ -42,11 +42,15 @@ public:
     I2cBus& bus() { return m_bus; }
     // Tells the user what the link said during an operation, in its words and order, and hands the result
     // on.
-    template <typename T> const Result<T>& reported(const Result<T>& result)
+    template <typename T> Result<T> reported(Result<T> result)
     {
-        for (const QString& message : result.linkMessages())
-            m_client.reporter().report(message, kApplicationTitle);
+        reportAll(result.linkMessages());
         return result;
+    }
+    void reportAll(const QStringList& linkMessages)
+    {
+        for (const QString& message : linkMessages)
+            m_client.reporter().report(message, kApplicationTitle);
     }
     void send(std::uint32_t pipe, const protocol::Bytes& bytes) { m_client.send(pipe, bytes); }
     void showTransferCount(std::uint8_t count) const;

@@ -2,12 +2,12 @@
 // communication test, the active register bank against the register device at 0xC0, and setup files through
 // the window. Bytes on the wire, boxes, lamps and messages are checked as the user sees them.
 #include "common/appinfo.h"
-#include "ui/lampwidget.h"
 #include "common/yield.h"
 #include "regtool/addresstestpanel.h"
 #include "regtool/registerbank.h"
 #include "regtool/registertoolwindow.h"
 #include "simfixture.h"
+#include "ui/lampwidget.h"
 
 #include <QAction>
 #include <QApplication>
@@ -447,33 +447,65 @@ private slots:
         QCOMPARE(h.text("txtBWrite_4") + h.label("lblReadCount"), QStringLiteral("12 0"));
     }
 
-    void aLostReplyFailsOnlyItsRowAndCopyThenWriteAllRestores()
+    // A failure of the link itself ends a whole-bank read with its one message (the first thing the link
+    // said); the rows not reached keep their texts with dark lamps. No second timeout in the same click.
+    void aLinkFailureEndsTheBankWithOneMessage_data()
+    {
+        QTest::addColumn<bool>("closedLink");
+        QTest::addColumn<int>("commands");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a reply lost")
+            << false << 1 << "ReadPipe: WDU_Transfer() failed: error &H6 (Operation timed out)";
+        QTest::newRow("link closed, manual mode") << true << 0 << "Write GPIOPipe .. USB Not opened";
+    }
+    void aLinkFailureEndsTheBankWithOneMessage()
+    {
+        QFETCH(bool, closedLink);
+        QFETCH(int, commands);
+        QFETCH(QString, message);
+        RegToolHarness h;
+        h.useRegisterDevice();
+        h.click("cmdReadRegs"); // every lamp lit once
+        if (closedLink)
+            h.manualMode();
+        else
+            h.sim.board.failPipe(0x83, DriverStatus::Timeout, 1);
+        h.sim.board.clearTransferLog();
+        h.click("cmdReadRegs");
+        QCOMPARE(h.i2cCommands().size(), commands);
+        QCOMPARE(h.messages(), QStringList{message});
+        QCOMPARE(h.lamps(rowNames("Shape1")), QList<L>{L::LightRed} + QList<L>(31, L::Black));
+        QCOMPARE(h.text("txtRdByte_0"), QStringLiteral("--"));
+        QCOMPARE(h.text("txtRdByte_1"), QStringLiteral("21")); // from the first read, left as it was
+    }
+
+    // "Write All" sends no failure marker: a row whose data or address is not a two-digit hex byte sends
+    // nothing and lights its lamp red; the others are written.
+    void writeAllSkipsRowsThatAreNotBytes()
     {
         RegToolHarness h;
         h.useRegisterDevice();
         auto& device = h.sim.board.registerDevice();
         device.setReg(0x03, 0x55);
-        device.setReg(0x1F, 0xE1);
-        h.sim.board.failPipe(0x83, DriverStatus::Timeout, 1); // row 0's reply is lost
         h.click("cmdReadRegs");
-        QCOMPARE(h.i2cCommands().size(), 32);
-        QCOMPARE(h.texts({"txtRdByte_0", "txtRdByte_3", "txtRdByte_31"}), QStringLiteral("-- 55 E1"));
-        QCOMPARE(h.lamps(rowNames("Shape1")), QList<L>{L::LightRed} + QList<L>(31, L::LightGreen));
-        QCOMPARE(h.messages().size(), 1);
-        QVERIFY(h.messages()[0].startsWith(QStringLiteral("ReadPipe: WDU_Transfer() failed: error &H6")));
         h.click("Command7");
-        QCOMPARE(h.texts(rowNames("txtBWrite")), h.texts(rowNames("txtRdByte")));
+        h.setText("txtBWrite_0", "--"); // after a failed read
+        h.setText("txtBWrite_7", "ZZ");
+        h.setText("Reg_Adr_9", "--");
         device.setReg(0x03, 0x00);
-        device.setReg(0x1F, 0x00);
         h.sim.board.clearTransferLog();
         h.click("cmdwriteAll");
-        QStringList expected{"01 C0 00 00"}; // the copied "--" is written as zero
+        QStringList expected;
         for (int r = 1; r < 32; ++r)
-            expected << QStringLiteral("01 C0 %1 %2").arg(twoDigits(r), h.text(rowName("txtRdByte", r)));
+            if (r != 7 && r != 9)
+                expected << QStringLiteral("01 C0 %1 %2").arg(twoDigits(r), h.text(rowName("txtRdByte", r)));
         QCOMPARE(h.i2cCommands(), expected);
-        QCOMPARE(device.reg(0x03) << 8 | device.reg(0x1F), 0x55E1);
-        QCOMPARE(h.lamps(rowNames("shpBwrite")), QList<L>(32, L::LightGreen));
-        QVERIFY(h.child<LampWidget>("shpBwrite_0")->isVisible());
+        QCOMPARE(device.reg(0x03), 0x55);
+        QCOMPARE(device.reg(0x00), SimRegisterDevice::kProductId);
+        for (const int r : {0, 7, 9})
+            QCOMPARE(h.lamp(rowName("shpBwrite", r)), L::LightRed);
+        QCOMPARE(h.lamp("shpBwrite_3"), L::LightGreen);
+        QVERIFY(h.messages().isEmpty());
     }
 
     void clickingAReadBoxReadsThatRow()
