@@ -604,7 +604,7 @@ private slots:
         const FileDialogRequest& save = h.sim.fileDialogs.saveRequests.at(0);
         QCOMPARE(QStringList({save.fileName, save.defaultSuffix, QString::number(save.selectedFilter)}) +
                      save.nameFilters,
-                 (QStringList{"I2C_General.vtx", "vtx", "1", "All Files (*.*)",
+                 (QStringList{"I2C_General.vtx", "vtx", "1", "All Files (*)",
                               "I2C_General Setup Files (*.vtx)"}));
         const QString path = h.path("bench.vtx");
         // clang-format off
