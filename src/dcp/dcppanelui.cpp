@@ -413,9 +413,14 @@ DcpPanelUi buildDcpPanelUi(QMainWindow& window)
     window.setCentralWidget(central);
 
     ui.cbNoc = named(new QLabel, "cbNoc");
+    ui.lblFailStatus =
+        named(new QLabel, "lblFailStatus",
+              QStringLiteral("With \"Ignore Fails\" checked, the last failure and how often it "
+                             "came in a row"));
     ui.banner = named(new QLabel, "lblBanner");
     // Shown and hidden by every transaction, like "Exit".
     window.statusBar()->addWidget(new StableSlot(ui.cbNoc, QSizePolicy::Expanding), 1);
+    window.statusBar()->addWidget(new StableSlot(ui.lblFailStatus, QSizePolicy::Expanding), 2);
     window.statusBar()->addPermanentWidget(ui.banner);
     return ui;
 }

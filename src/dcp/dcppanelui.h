@@ -77,7 +77,8 @@ struct DcpPanelUi {
     QAction* mnuAbout = nullptr;
     QAction* mnuRegisterTool = nullptr;
 
-    QLabel* banner = nullptr; // status-bar text naming a simulated board; empty for hardware
+    QLabel* lblFailStatus = nullptr; // failures while "Ignore Fails" is checked, with their count
+    QLabel* banner = nullptr;        // status-bar text naming a simulated board; empty for hardware
 };
 
 // Builds the panel's controls with their captions, tool tips and start values inside `window`.

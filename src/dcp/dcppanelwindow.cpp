@@ -48,6 +48,8 @@ DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
     auto* batcher = new PaintBatcher(*this);
     connect(&context.link.guard(), &TransactionGuard::transactionStarted, batcher, &PaintBatcher::hold);
     connect(&context.link.guard(), &TransactionGuard::transactionEnded, batcher, &PaintBatcher::release);
+    connect(&context.link.guard(), &TransactionGuard::transactionStarted, this,
+            [this] { m_transactions.beginTransaction(); });
 }
 
 DcpPanelWindow::~DcpPanelWindow() = default;
@@ -245,11 +247,9 @@ bool DcpPanelWindow::Form_Load()
     m_client.Connect_Usb();
     yieldEvents();
     if (!link.UsbOK) {
-        m_reporter.report(kModuleMissingAtStartText, kApplicationTitle);
-        yieldEvents();
+        // The caller tells the user and decides what comes next (the shell's start-up failure dialog).
         m_client.shutDownDriver();
         yieldEvents();
-        m_context.program.endProgram();
         return false;
     }
     m_client.Disconnect_USB();

@@ -35,7 +35,7 @@ public:
     ~DcpPanelWindow() override;
 
     // The start sequence: lists, addresses, then a probe of the module. False when the module did not
-    // answer: the user has been told and the end of the program has been asked for.
+    // answer: the driver has been shut down, and the caller tells the user and decides what comes next.
     bool Form_Load();
 
     void setHooks(DcpPanelHooks hooks);

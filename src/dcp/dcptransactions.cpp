@@ -6,6 +6,7 @@
 #include "common/yield.h"
 #include "dcpmessages.h"
 #include "engine/linkclient.h"
+#include "engine/modulecause.h"
 #include "protocol/bridgecommands.h"
 #include "ui/lampwidget.h"
 
@@ -74,10 +75,38 @@ void DcpTransactions::releaseFailedOpen()
     link.releaseDriver();
 }
 
-void DcpTransactions::reportLinkMessages(const QStringList& messages)
+bool DcpTransactions::tellFailure(const QString& text, const QString& caption, const Failure& failure,
+                                  const QStringList& openMessages)
 {
-    for (const QString& message : messages)
-        m_reporter.report(message, kApplicationTitle);
+    if (failure.kind == Failure::Kind::Link)
+        m_linkFailed = true;
+    if (m_ui.chkFailIgnore->isChecked()) {
+        // No box at all, however often it fails: the lamps and this line say it.
+        m_ignoredInARow = text == m_lastIgnoredFailure ? m_ignoredInARow + 1 : 1;
+        m_lastIgnoredFailure = text;
+        m_ui.lblFailStatus->setText(QStringLiteral("%1 (%2 times)").arg(text.trimmed()).arg(m_ignoredInARow));
+        return false;
+    }
+    QStringList parts;
+    const QStringList linkMessages = openMessages + failure.linkMessages;
+    if (failure.kind == Failure::Kind::Link) {
+        if (const QString cause = moduleCause(failure.status); !cause.isEmpty())
+            parts << cause;
+    }
+    parts << text;
+    if (!linkMessages.isEmpty()) {
+        QStringList lines;
+        for (const QString& message : linkMessages)
+            lines << message.trimmed();
+        parts << lines.join(QLatin1Char('\n'));
+    }
+    m_reporter.report(parts.join(QStringLiteral("\n\n")), caption);
+    return true;
+}
+
+bool DcpTransactions::openTimedOut(const Link::MessageCapture& opening) const
+{
+    return !opening.messages().isEmpty() && m_client.link().UsbStatus == DriverStatus::Timeout;
 }
 
 bool DcpTransactions::Wrt_DCP()
@@ -88,11 +117,14 @@ bool DcpTransactions::Wrt_DCP()
     // Until the module has been found there is nobody to write to.
     if (!m_client.link().UsbOK)
         return false;
+    if (m_linkFailed)
+        return false;
+    Link::MessageCapture opening(m_client.link());
     openBracket();
     yieldEvents();
 
-    const Result<Done> result = m_device.write(m_program.I2CWrtAdr, data);
-    reportLinkMessages(result.linkMessages());
+    const Result<Done> result =
+        openTimedOut(opening) ? timedOutResult<Done>() : m_device.write(m_program.I2CWrtAdr, data);
     m_ui.lblReadCount->setText(decimalText(result.reply().count));
     if (result) {
         m_ui.lampComm->setColor(LampColor::LightGreen);
@@ -104,8 +136,8 @@ bool DcpTransactions::Wrt_DCP()
         if (!m_ui.chkFailIgnore->isChecked()) {
             // Timed writes end before the box goes up, so no further tick runs into the same fault.
             m_ui.chkWriteTimer->setChecked(false);
-            m_reporter.report(kWriteErrorText, kWriteErrorCaption);
         }
+        tellFailure(kWriteErrorText, kWriteErrorCaption, result.failure(), opening.messages());
     }
     closeBracket();
     yieldEvents();
@@ -114,11 +146,14 @@ bool DcpTransactions::Wrt_DCP()
 
 bool DcpTransactions::Read_DCP()
 {
+    if (m_linkFailed)
+        return false;
+    Link::MessageCapture opening(m_client.link());
     openBracket();
     yieldEvents();
 
-    const Result<std::uint8_t> result = m_device.read(m_program.I2CRdAdr);
-    reportLinkMessages(result.linkMessages());
+    const Result<std::uint8_t> result =
+        openTimedOut(opening) ? timedOutResult<std::uint8_t>() : m_device.read(m_program.I2CRdAdr);
     m_ui.lblReadCount->setText(decimalText(result.reply().count));
     if (result) {
         paintSuccess(m_ui.lampRead);
@@ -127,10 +162,8 @@ bool DcpTransactions::Read_DCP()
         m_ui.lampRead->setColor(LampColor::LightRed);
         m_ui.lampComm->setColor(LampColor::LightRed);
         yieldEvents();
-        if (!m_ui.chkFailIgnore->isChecked()) {
-            m_reporter.report(kReadErrorText, kReadErrorCaption);
+        if (tellFailure(kReadErrorText, kReadErrorCaption, result.failure(), opening.messages()))
             m_ui.chkReadTimer->setChecked(false);
-        }
     }
     closeBracket();
 

@@ -4,6 +4,7 @@
 #include "dcpstate.h"
 #include "engine/dcpdevice.h"
 #include "engine/i2cbus.h"
+#include "engine/link.h"
 
 #include <cstdint>
 
@@ -42,6 +43,11 @@ public:
     // The VTX8303 as this panel talks to it (its EEPROM write cycle included).
     DcpDevice& device() { return m_device; }
 
+    // A new transaction (a click, a selection, a tick) begins. Once the link itself failed (the module gone,
+    // a transfer timed out), nothing more of the same transaction is tried: one message, and the user never
+    // waits for the same silent module twice.
+    void beginTransaction() { m_linkFailed = false; }
+
 private:
     // Keeps the link open across the transactions of one click ("I2C-Write" with its "Auto Read"): the
     // first transaction opens it, the last close happens when the scope ends.
@@ -61,8 +67,18 @@ private:
     void closeBracket();
     void releaseFailedOpen();
     void showReadPosition(bool readSucceeded);
-    // The link's own messages, in its words and order, before the panel says what failed.
-    void reportLinkMessages(const QStringList& messages);
+    // Tells the user that a write or read failed: one box with the panel's text, the module's own fault
+    // first when it is one, and the link's words beneath as the cause; with "Ignore Fails" checked, only a
+    // line in the status bar with a count. Returns whether a box was shown.
+    bool tellFailure(const QString& text, const QString& caption, const Failure& failure,
+                     const QStringList& openMessages);
+    // Opening the link for this transaction already waited for a module that did not answer: the command
+    // is not sent, so the user does not wait a second time.
+    bool openTimedOut(const Link::MessageCapture& opening) const;
+    template <typename T> static Result<T> timedOutResult()
+    {
+        return Result<T>::failure({}, Failure{Failure::Kind::Link, DriverStatus::Timeout, {}});
+    }
 
     LinkClient& m_client;
     ProgramState& m_program;
@@ -73,6 +89,9 @@ private:
     bool m_closePending = false;
     I2cBus m_bus;
     DcpDevice m_device;
+    bool m_linkFailed = false;
+    QString m_lastIgnoredFailure;
+    int m_ignoredInARow = 0;
 };
 
 } // namespace vtx::dcp

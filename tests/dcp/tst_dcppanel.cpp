@@ -201,6 +201,59 @@ private slots:
         }
     }
 
+    // A failure the module itself is behind gets one box: what is wrong with the module first, then the
+    // panel's words, then what the link said. After a transfer timed out nothing more of the same click is
+    // tried. With "Ignore Fails" no box at all: the status bar counts the failures.
+    void oneBoxNamesTheCause_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("ignore");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QStringList>("boxStarts");
+        QTest::addColumn<QString>("statusLine");
+        const QString gone = "The USB control module is not connected (unplugged or without power).";
+        const QString late = "The USB control module did not answer in time.";
+        QTest::newRow("unplugged") << "unplug" << false << QStringList{}
+                                   << QStringList{gone, kWriteError,
+                                                  "WriteGPIOPipe: WDU_GetDeviceInfo() failed:"}
+                                   << "";
+        QTest::newRow("reply times out")
+            << "timeout" << false << QStringList{"01 9E 13"}
+            << QStringList{late, kWriteError, "ReadPipe: WDU_Transfer() failed"} << "";
+        QTest::newRow("unplugged, ignored")
+            << "unplug" << true << QStringList{} << QStringList{}
+            << "Write DCP Error, Check VDD & AVDD Power and I2C Connections (1 times)";
+    }
+    void oneBoxNamesTheCause()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, ignore);
+        QFETCH(QStringList, sent);
+        QFETCH(QStringList, boxStarts);
+        QFETCH(QString, statusLine);
+        Panel p;
+        p.box("ChkAutoRead")->setChecked(true);
+        p.box("chkFailIgnore")->setChecked(ignore);
+        p.f.board.clearTransferLog();
+        p.f.messages.clear();
+        if (fault == QLatin1String("unplug"))
+            p.f.board.unplug();
+        else
+            p.f.board.failPipe(0x83, DriverStatus::Timeout);
+        p.list()->setCurrentRow(9); // the write, and the read-back it asks for
+        QCOMPARE(p.i2c(), sent);
+        QCOMPARE(p.f.messages.messages.size(), std::size_t(boxStarts.isEmpty() ? 0 : 1));
+        if (!boxStarts.isEmpty()) {
+            const QStringList parts = p.f.messages.messages[0].text.split(QStringLiteral("\n\n"));
+            QCOMPARE(parts.size(), 3);
+            for (int i = 0; i < 3; ++i)
+                QVERIFY2(parts[i].startsWith(boxStarts[i]), qPrintable(parts[i]));
+            QCOMPARE(p.f.messages.messages[0].caption, QStringLiteral(" Error during Write to DCP "));
+        }
+        QCOMPARE(p.child<QLabel>("lblFailStatus")->text(), statusLine);
+        QCOMPARE(p.lamp("Shape1_1"), LampColor::LightRed);
+    }
+
     void openUsb_data()
     {
         QTest::addColumn<bool>("module");
