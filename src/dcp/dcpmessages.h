@@ -20,6 +20,10 @@ inline const QString kModuleMissingAtStartText =
 inline const QString kCloseRefusedText =
     QStringLiteral("Form will not close until USB Connection is closed. Click USB Disconnect");
 inline const QString kInterfaceClosedText = QStringLiteral("USB Board Interface Closed");
+inline const QString kTimedTransfersPausedText =
+    QStringLiteral("USB control module unplugged: timed transfers paused until it is back");
+inline const QString kTimedTransfersResumedText =
+    QStringLiteral("USB control module back: timed transfers resumed");
 inline const QString kPanelCaption = QStringLiteral("Veltrane's I2C DCP Product Demonstation");
 
 } // namespace vtx::dcp

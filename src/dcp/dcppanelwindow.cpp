@@ -32,10 +32,17 @@ const QString kExitRequestKey = QStringLiteral("dcp-exit");
 DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_ui(buildDcpPanelUi(*this)),
       m_reporter(context.messages, this), m_client(context.link, kDcpPanelLink, *this, m_reporter),
-      m_transactions(m_client, m_program, m_ui, m_state),
-      m_timed(new TimedTransfers(
-          m_ui, m_state, context.link.guard(), [this] { m_transactions.CMDxMIT_Click(); },
-          [this] { m_transactions.cmdI2Read_Click(); }, this))
+      m_transactions(m_client, m_program, m_ui, m_state), m_timed(new TimedTransfers(
+                                                              m_ui, m_state, context.link.guard(),
+                                                              [this] {
+                                                                  if (m_transactions.timedTransfersMayRun())
+                                                                      m_transactions.CMDxMIT_Click();
+                                                              },
+                                                              [this] {
+                                                                  if (m_transactions.timedTransfersMayRun())
+                                                                      m_transactions.cmdI2Read_Click();
+                                                              },
+                                                              this))
 {
     setObjectName(QStringLiteral("frmVTX8303"));
     setWindowTitle(kPanelCaption);
@@ -50,6 +57,7 @@ DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
     connect(&context.link.guard(), &TransactionGuard::transactionEnded, batcher, &PaintBatcher::release);
     connect(&context.link.guard(), &TransactionGuard::transactionStarted, this,
             [this] { m_transactions.beginTransaction(); });
+    connect(&context.link.guard(), &TransactionGuard::transactionEnded, this, &DcpPanelWindow::followLink);
 }
 
 DcpPanelWindow::~DcpPanelWindow() = default;
@@ -303,6 +311,23 @@ void DcpPanelWindow::closeEvent(QCloseEvent* event)
     yieldEvents();
     // Closing this window ends the whole program, whatever else is open.
     m_context.program.endProgram();
+}
+
+void DcpPanelWindow::followLink()
+{
+    // The link is shared: another window may have opened or closed it since this panel last looked.
+    const bool open = m_context.link.UsbOpen;
+    const bool shownOpen = !m_ui.cmdexit->isVisibleTo(this);
+    if (open == shownOpen)
+        return;
+    if (open) {
+        m_ui.cmdexit->hide();
+        m_ui.ShpAttach->setColor(LampColor::LightGreen);
+    } else {
+        m_ui.cmdexit->show();
+        m_ui.ShpAttach->setColor(LampColor::Black);
+        setNocCaption(kInterfaceClosedText);
+    }
 }
 
 void DcpPanelWindow::setNocCaption(const QString& caption)

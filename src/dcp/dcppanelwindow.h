@@ -72,6 +72,8 @@ private:
     // Writes the current data byte now, or as soon as the running transaction has ended.
     void requestWrite();
     void showJumperPicture();
+    // "Exit" and the "USB Status" lamp show the link as it is, whichever window opened or closed it.
+    void followLink();
 
     AppContext& m_context;
     DcpPanelUi m_ui;

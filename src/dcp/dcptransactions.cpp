@@ -80,6 +80,8 @@ bool DcpTransactions::tellFailure(const QString& text, const QString& caption, c
 {
     if (failure.kind == Failure::Kind::Link)
         m_linkFailed = true;
+    if (pauseIfUnplugged(failure))
+        return false;
     if (m_ui.chkFailIgnore->isChecked()) {
         // No box at all, however often it fails: the lamps and this line say it.
         m_ignoredInARow = text == m_lastIgnoredFailure ? m_ignoredInARow + 1 : 1;
@@ -101,6 +103,46 @@ bool DcpTransactions::tellFailure(const QString& text, const QString& caption, c
         parts << lines.join(QLatin1Char('\n'));
     }
     m_reporter.report(parts.join(QStringLiteral("\n\n")), caption);
+    return true;
+}
+
+bool DcpTransactions::willPause(const Failure& failure) const
+{
+    const bool moduleMissing =
+        failure.kind == Failure::Kind::Link &&
+        (failure.status == DriverStatus::DeviceGone || failure.status == DriverStatus::InvalidHandle);
+    const bool timersRun = m_ui.chkWriteTimer->isChecked() || m_ui.chkReadTimer->isChecked();
+    return moduleMissing && timersRun;
+}
+
+bool DcpTransactions::pauseIfUnplugged(const Failure& failure)
+{
+    if (!willPause(failure))
+        return false;
+    m_pausedForUnplug = true;
+    m_ui.lblFailStatus->setText(kTimedTransfersPausedText);
+    return true;
+}
+
+bool DcpTransactions::timedTransfersMayRun()
+{
+    if (!m_pausedForUnplug)
+        return true;
+    if (m_linkFailed)
+        return false; // looked already in this tick
+    // Opening the link is the one way to hear whether the module is back; it sends nothing unless it is.
+    Link& link = m_client.link();
+    {
+        const Link::QuietScope quiet(link);
+        m_client.Connect_Usb();
+    }
+    if (!link.UsbOpen) {
+        releaseFailedOpen();
+        m_linkFailed = true;
+        return false;
+    }
+    m_pausedForUnplug = false;
+    m_ui.lblFailStatus->setText(kTimedTransfersResumedText);
     return true;
 }
 
@@ -133,10 +175,10 @@ bool DcpTransactions::Wrt_DCP()
         m_ui.lampComm->setColor(LampColor::LightRed);
         m_ui.lampWrite->setColor(LampColor::LightRed);
         yieldEvents();
-        if (!m_ui.chkFailIgnore->isChecked()) {
-            // Timed writes end before the box goes up, so no further tick runs into the same fault.
+        // Timed writes end before the box goes up, so no further tick runs into the same fault (an unplugged
+        // module only pauses them).
+        if (!m_ui.chkFailIgnore->isChecked() && !willPause(result.failure()))
             m_ui.chkWriteTimer->setChecked(false);
-        }
         tellFailure(kWriteErrorText, kWriteErrorCaption, result.failure(), opening.messages());
     }
     closeBracket();

@@ -48,6 +48,12 @@ public:
     // waits for the same silent module twice.
     void beginTransaction() { m_linkFailed = false; }
 
+    // Timed transfers pause while the module is unplugged: the timer boxes stay checked, the status bar
+    // says so, nothing is sent and no box comes up. Each paused tick looks for the module without a
+    // transfer (the driver's attach notification); once it is back, the tick goes on as usual.
+    bool timedTransfersMayRun();
+    bool pausedForUnplug() const { return m_pausedForUnplug; }
+
 private:
     // Keeps the link open across the transactions of one click ("I2C-Write" with its "Auto Read"): the
     // first transaction opens it, the last close happens when the scope ends.
@@ -75,6 +81,9 @@ private:
     // Opening the link for this transaction already waited for a module that did not answer: the command
     // is not sent, so the user does not wait a second time.
     bool openTimedOut(const Link::MessageCapture& opening) const;
+    // A link failure that means the module is not there, while timed transfers run: pause them.
+    bool pauseIfUnplugged(const Failure& failure);
+    bool willPause(const Failure& failure) const;
     template <typename T> static Result<T> timedOutResult()
     {
         return Result<T>::failure({}, Failure{Failure::Kind::Link, DriverStatus::Timeout, {}});
@@ -90,6 +99,7 @@ private:
     I2cBus m_bus;
     DcpDevice m_device;
     bool m_linkFailed = false;
+    bool m_pausedForUnplug = false;
     QString m_lastIgnoredFailure;
     int m_ignoredInARow = 0;
 };

@@ -254,6 +254,32 @@ private slots:
         QCOMPARE(p.lamp("Shape1_1"), LampColor::LightRed);
     }
 
+    // Unplugging the module pauses timed transfers: no box, nothing sent, the boxes stay checked and the
+    // status bar says so; plugged in again, the next tick goes on.
+    void unplugPausesTimedTransfers()
+    {
+        Panel p;
+        p.list()->setCurrentRow(9);
+        p.startTimers("0", {"chkWriteTimer", "chkReadTimer"});
+        p.f.board.unplug();
+        p.f.board.clearTransferLog();
+        for (int i = 0; i < 3; ++i)
+            p.timed().tick();
+        QVERIFY(p.f.messages.messages.empty());
+        QVERIFY(p.box("chkWriteTimer")->isChecked() && p.box("chkReadTimer")->isChecked());
+        QVERIFY(p.i2c().isEmpty());
+        QCOMPARE(p.child<QLabel>("lblFailStatus")->text(),
+                 QStringLiteral("USB control module unplugged: timed transfers paused until it is back"));
+        p.f.board.plug();
+        p.timed().tick();
+        QCOMPARE(p.i2c(), (QStringList{"01 9E 13", "01 9F"}));
+        QCOMPARE(p.child<QLabel>("lblFailStatus")->text(),
+                 QStringLiteral("USB control module back: timed transfers resumed"));
+        QVERIFY(p.f.messages.messages.empty());
+        QVERIFY(!p.f.link.UsbOpen);
+        p.click("cmdStopTimer");
+    }
+
     void openUsb_data()
     {
         QTest::addColumn<bool>("module");
@@ -536,6 +562,22 @@ private slots:
         QCOMPARE(p.text("txtActualWrtAddress"), QStringLiteral("9E"));
         QVERIFY(!p.f.link.UsbOpen);
         QVERIFY(p.f.messages.messages.empty());
+    }
+
+    // The panel opened the link with "USB Connect"; a transaction of the register tool closed it. The panel's
+    // "Exit" and "USB Status" lamp follow.
+    void panelFollowsTheLinkAnotherWindowClosed()
+    {
+        Panel p;
+        p.click("cmdUSBConnect");
+        QVERIFY(!p.child("cmdexit")->isVisible());
+        RegisterToolWindow tool(p.f.context);
+        tool.show();
+        tool.findChild<QPushButton*>(QStringLiteral("cmdRead"))->click();
+        QVERIFY(!p.f.link.UsbOpen);
+        QVERIFY(p.child("cmdexit")->isVisible());
+        QCOMPARE(p.lamp("ShpAttach"), LampColor::Black);
+        QCOMPARE(p.child<QLabel>("cbNoc")->text(), QStringLiteral("USB Board Interface Closed"));
     }
 
     // After an EEPROM write the part acknowledges nothing until its write cycle is over; the read-back polls
