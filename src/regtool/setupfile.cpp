@@ -196,7 +196,9 @@ Decoded decode(const QByteArray& bytes)
 
 QString decodeText(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a sequence cut off at the very end is an error too, not something kept back for more
+    // input, so a Windows-1252 file ending in "é" is not read as UTF-8 with its last letter dropped.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;

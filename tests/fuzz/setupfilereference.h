@@ -57,22 +57,6 @@ inline bool isValidUtf8(std::span<const std::uint8_t> bytes)
     return true;
 }
 
-// How many bytes at the end form the start of a UTF-8 sequence that the bytes end before completing, when
-// everything in front of them is valid UTF-8; 0 otherwise.
-inline std::size_t cutOffUtf8Tail(std::span<const std::uint8_t> bytes)
-{
-    for (std::size_t tail = 1; tail <= 3 && tail <= bytes.size(); ++tail) {
-        const std::uint8_t lead = bytes[bytes.size() - tail];
-        if ((lead & 0xC0) == 0x80)
-            continue; // a continuation byte: the lead is further back
-        const std::size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        if (lead < 0xC2 || lead > 0xF4 || tail >= needed)
-            return 0;
-        return isValidUtf8(bytes.first(bytes.size() - tail)) ? tail : 0;
-    }
-    return 0;
-}
-
 // Windows-1252; the five codes it leaves unassigned (81, 8D, 8F, 90, 9D) stay the C1 controls of Latin-1.
 inline QString windows1252(std::span<const std::uint8_t> bytes)
 {

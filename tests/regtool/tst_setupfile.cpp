@@ -114,6 +114,8 @@ private slots:
         QTest::newRow("UTF-8 with BOM") << fileWithRows("\xEF\xBB\xBF" + kHeader, {"01,\xC2\xB5" "A,,\r\n"}) << "9E|01|\u00B5A|||3f|||";
         QTest::newRow("lines after the last") << fileWithRows(kHeader).append("extra,line\r\nmore\r\n") << "9E|20||||3f|||";
         QTest::newRow("no final line end") << fileWithRows(kHeader).chopped(2) << "9E|20||||3f|||";
+        // A last letter of Windows-1252 that UTF-8 would take for the start of a character cut short.
+        QTest::newRow("Windows-1252, no final line end") << fileWithRows(kHeader).chopped(2).append("caf\xE9") << "9E|20||||3f|||caf\u00E9";
         // An unquoted comma in an old file shifts the following fields, to the end of the file.
         QTest::newRow("unquoted comma") << fileWithRows(kHeader, {"00,RX, TX,,\r\n"}) << "9E|00|RX|TX|||3f||";
         // clang-format on
