@@ -76,6 +76,8 @@ RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
     auto* batcher = new PaintBatcher(*this);
     connect(&context.link.guard(), &TransactionGuard::transactionStarted, batcher, &PaintBatcher::hold);
     connect(&context.link.guard(), &TransactionGuard::transactionEnded, batcher, &PaintBatcher::release);
+    connect(&context.link.guard(), &TransactionGuard::transactionEnded, this,
+            &RegisterToolWindow::followLink);
     if (const QString banner = context.link.driver().bannerText(); !banner.isEmpty()) {
         auto* bannerLabel = new QLabel(banner, this);
         bannerLabel->setObjectName(QStringLiteral("lblDriverBanner"));
@@ -149,7 +151,28 @@ void RegisterToolWindow::Form_Load()
     m_bank->showBank();
     m_bank->loadDefaults();
     markSaved();
+    m_loaded = true;
     yieldEvents(19);
+}
+
+void RegisterToolWindow::followLink()
+{
+    // The link is shared: the DCP panel may have opened or closed it since this window last looked.
+    if (!m_loaded)
+        return;
+    const bool open = m_context.link.UsbOpen;
+    const bool shownOpen = !m_exit->isVisibleTo(this);
+    if (open == shownOpen)
+        return;
+    m_exit->setVisible(!open);
+    if (open) {
+        paintLinkOpening();
+        paintLinkOpened();
+    } else {
+        // The caption stays: it may say why the link did not open.
+        paintLinkClosed();
+        m_connection->paintHandle(LampColor::Black);
+    }
 }
 
 void RegisterToolWindow::startUpProbe()

@@ -81,6 +81,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // "Exit" and the link lamps show the link as it is, whichever window opened or closed it.
+    void followLink();
+
     void buildMenus();
     void buildLayout();
     void Form_Load();
@@ -96,6 +99,7 @@ private:
 
     AppContext& m_context;
     WindowReporter m_reporter;
+    bool m_loaded = false;
     LinkClient m_client;
     ToolSession m_session;
     ConnectionPanel* m_connection;

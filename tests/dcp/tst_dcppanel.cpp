@@ -580,6 +580,22 @@ private slots:
         QCOMPARE(p.child<QLabel>("cbNoc")->text(), QStringLiteral("USB Board Interface Closed"));
     }
 
+    // And the other way round: the panel opens and closes the link, the register tool's "Exit" follows.
+    void toolFollowsTheLinkThePanelOpened()
+    {
+        Panel p;
+        RegisterToolWindow tool(p.f.context);
+        tool.show();
+        QWidget* exit = tool.findChild<QWidget*>(QStringLiteral("cmdexit"));
+        QVERIFY(exit->isVisible());
+        p.click("cmdUSBConnect");
+        QVERIFY(p.f.link.UsbOpen);
+        QVERIFY(!exit->isVisible());
+        QVERIFY(!tool.close()); // it refuses while the link is open, as when it opened the link itself
+        p.click("cmdUSBDisconnect");
+        QVERIFY(exit->isVisible());
+    }
+
     // After an EEPROM write the part acknowledges nothing until its write cycle is over; the read-back polls
     // it (one-byte reads) until it answers, for up to 20 ms. Each transfer takes 1 ms here, so a poll is
     // 2 ms. A Register write starts no cycle and sends no poll. The write and its read-back share one open.
