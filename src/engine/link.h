@@ -66,6 +66,9 @@ public:
     const UsbMatch& match() const { return m_match; }
     const Clock& clock() const { return m_clock; }
 
+    // The window whose "USB Status" lamp the attach and detach notifications paint from now on (none: 0).
+    void setAttachLampForm(LinkView* view) { AttachLampForm = view; }
+
     // The driver's notifications.
     bool DeviceAttach(DeviceHandle device, const DeviceInfo& info);
     void DeviceDetach(DeviceHandle device);

@@ -31,7 +31,7 @@ LinkClient::~LinkClient()
 
 void LinkClient::becomeAttachLampForm()
 {
-    m_link.AttachLampForm = &m_view;
+    m_link.setAttachLampForm(&m_view);
 }
 
 void LinkClient::Connect_Usb()
@@ -105,6 +105,13 @@ void LinkClient::Disconnect_USB()
     yieldEvents();
     m_view.paintLinkClosed();
     yieldEvents();
+}
+
+void LinkClient::closeWhateverItsState()
+{
+    if (m_link.UsbOpen)
+        Disconnect_USB();
+    m_link.UsbOpen = false;
 }
 
 void LinkClient::shutDownDriver()

@@ -26,6 +26,9 @@ public:
 
     void Connect_Usb();
     void Disconnect_USB();
+    // Closes the link whatever state another window left it in: a link that counts as open without a
+    // driver handle (opened without the module's device information) is only marked closed.
+    void closeWhateverItsState();
     // Bridge query: learns the module's kind and with it the pipe for I2C commands.
     void Init_USB_Com();
     // Bridge query, then the serial set-up for kind-1 modules.

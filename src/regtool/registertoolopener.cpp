@@ -44,7 +44,7 @@ void RegisterToolOpener::toolClosed()
     if (host && m_context.link.AttachLampForm == static_cast<LinkView*>(m_window.get())) {
         // The tool took the lamp when it loaded. The link is closed now (the tool does not close while it is
         // open), so the host's lamp shows a closed link and takes the notifications again.
-        m_context.link.AttachLampForm = host;
+        m_context.link.setAttachLampForm(host);
         host->paintLinkClosed();
     }
 }

@@ -189,9 +189,7 @@ void RegisterToolWindow::startUpProbe()
     }
     // A link that another window left open is closed properly, so that no driver initialisation is
     // forgotten; we start from a closed link either way.
-    if (m_context.link.UsbOpen)
-        m_client.Disconnect_USB();
-    m_context.link.UsbOpen = false;
+    m_client.closeWhateverItsState();
     m_client.Connect_Usb();
     yieldEvents();
     m_client.Disconnect_USB();
