@@ -53,7 +53,7 @@ void DcpTransactions::closeBracket()
         return;
     }
     cmdUSBDisconnect_Click();
-    releaseFailedOpen();
+    m_client.releaseFailedOpen();
     yieldEvents();
 }
 
@@ -62,17 +62,6 @@ DcpTransactions::BracketHold::~BracketHold()
     if (--m_owner.m_bracketHolds > 0 || !std::exchange(m_owner.m_closePending, false))
         return;
     m_owner.closeBracket();
-}
-
-void DcpTransactions::releaseFailedOpen()
-{
-    // An open that stopped after the driver started leaves no open link for Disconnect_USB to close; let
-    // the driver go now rather than at the next open.
-    Link& link = m_client.link();
-    if (link.UsbOpen || !link.driverInitialised())
-        return;
-    link.CloseDriverHandle(link.hDriver);
-    link.releaseDriver();
 }
 
 bool DcpTransactions::tellFailure(const QString& text, const QString& caption, const Failure& failure,
@@ -137,7 +126,7 @@ bool DcpTransactions::timedTransfersMayRun()
         m_client.Connect_Usb();
     }
     if (!link.UsbOpen) {
-        releaseFailedOpen();
+        m_client.releaseFailedOpen();
         m_linkFailed = true;
         return false;
     }
@@ -279,7 +268,7 @@ void DcpTransactions::cmdOpen_USB_Click()
         m_ui.ShpAttach->setColor(LampColor::LightRed);
         m_reporter.report(kModuleMissingAtOpenText, kApplicationTitle);
         m_client.Disconnect_USB();
-        releaseFailedOpen();
+        m_client.releaseFailedOpen();
         yieldEvents();
         return;
     }

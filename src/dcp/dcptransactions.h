@@ -71,7 +71,6 @@ private:
     // Opens the link for one transaction unless the user keeps it as they set it.
     void openBracket();
     void closeBracket();
-    void releaseFailedOpen();
     void showReadPosition(bool readSucceeded);
     // Tells the user that a write or read failed: one box with the panel's text, the module's own fault
     // first when it is one, and the link's words beneath as the cause; with "Ignore Fails" checked, only a

@@ -114,6 +114,14 @@ void LinkClient::closeWhateverItsState()
     m_link.UsbOpen = false;
 }
 
+void LinkClient::releaseFailedOpen()
+{
+    if (m_link.UsbOpen || !m_link.driverInitialised())
+        return;
+    m_link.CloseDriverHandle(m_link.hDriver);
+    m_link.releaseDriver();
+}
+
 void LinkClient::shutDownDriver()
 {
     Link& l = m_link;

@@ -29,6 +29,9 @@ public:
     // Closes the link whatever state another window left it in: a link that counts as open without a
     // driver handle (opened without the module's device information) is only marked closed.
     void closeWhateverItsState();
+    // An open that stopped after the driver started leaves no open link for Disconnect_USB to close: lets
+    // the driver go now rather than at the next open.
+    void releaseFailedOpen();
     // Bridge query: learns the module's kind and with it the pipe for I2C commands.
     void Init_USB_Com();
     // Bridge query, then the serial set-up for kind-1 modules.

@@ -148,7 +148,7 @@ void AddressTestPanel::runTest()
         m_writeAddress->setText(kNoValue);
         m_readAddress->setText(kNoValue);
         showFail();
-        m_session.send(protocol::kCommandPipe, protocol::testResultSignal(false));
+        m_session.module().signalTestResult(false);
         return;
     }
 
@@ -163,9 +163,9 @@ void AddressTestPanel::runTest()
         if (onTestDone)
             onTestDone();
         yieldEvents();
-        m_session.send(protocol::kCommandPipe, protocol::testResultSignal(true));
+        m_session.module().signalTestResult(true);
     } else {
-        m_session.send(protocol::kCommandPipe, protocol::testResultSignal(false));
+        m_session.module().signalTestResult(false);
         if (onTestDone)
             onTestDone();
         showFail();

@@ -2,8 +2,8 @@
 
 #include "common/appinfo.h"
 #include "common/hex.h"
-#include "ui/messageboxes.h"
 #include "toolsession.h"
+#include "ui/messageboxes.h"
 #include "writevalue.h"
 
 #include <QCheckBox>
@@ -95,8 +95,7 @@ void DirectWritePanel::cmdWrite_Click()
     const auto scope = m_session.tryBegin();
     if (!scope)
         return;
-    m_session.client().Init_Serial();
-    m_session.send(protocol::kDirectRegisterPipe, protocol::directRegisterWrite(*address, *data));
+    m_session.module().writeRegister(*address, *data);
 }
 
 } // namespace vtx

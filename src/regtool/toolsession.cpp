@@ -5,7 +5,7 @@
 namespace vtx {
 
 ToolSession::ToolSession(LinkClient& client, ProgramState& state, Hooks hooks)
-    : m_client(client), m_bus(client), m_state(state), m_hooks(std::move(hooks))
+    : m_client(client), m_bus(client), m_module(client), m_state(state), m_hooks(std::move(hooks))
 {
 }
 

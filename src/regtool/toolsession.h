@@ -4,6 +4,7 @@
 #include "common/programstate.h"
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
+#include "engine/modulecontrol.h"
 #include "engine/transactionguard.h"
 #include "protocol/bridgecommands.h"
 
@@ -52,7 +53,8 @@ public:
         for (const QString& message : linkMessages)
             m_client.reporter().report(message, kApplicationTitle);
     }
-    void send(std::uint32_t pipe, const protocol::Bytes& bytes) { m_client.send(pipe, bytes); }
+    // The module itself: the communication test's outcome, direct register writes.
+    ModuleControl& module() { return m_module; }
     void showTransferCount(std::uint8_t count) const;
 
     // The connection bracket. In automatic mode the link is opened before the first transfer and closed after
@@ -67,6 +69,7 @@ public:
 private:
     LinkClient& m_client;
     I2cBus m_bus;
+    ModuleControl m_module;
     ProgramState& m_state;
     Hooks m_hooks;
 };
