@@ -1,6 +1,7 @@
 #include "engine/dcpdevice.h"
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
+#include "nullview.h"
 #include "simfixture.h"
 
 #include <QtTest>
@@ -10,19 +11,10 @@ using namespace vtx::test;
 
 namespace {
 
-class NoView final : public LinkView {
-public:
-    void setNocCaption(const QString&) override {}
-    void hideNoc() override {}
-    void paintLinkOpening() override {}
-    void paintLinkClosed() override {}
-    void paintAttachLamp(LampColor) override {}
-};
-
 // The engine without any window: a link opened for the DCP panel's flavour on the simulated board.
 struct Engine {
     SimFixture sim;
-    NoView view;
+    NullLinkView view;
     LinkClient client{sim.link, kDcpPanelLink, view, sim.messages};
     I2cBus bus{client};
 

@@ -1,4 +1,5 @@
 #include "engine/linkclient.h"
+#include "nullview.h"
 #include "simfixture.h"
 
 #include <QtTest>
@@ -7,15 +8,6 @@ using namespace vtx;
 using namespace vtx::test;
 
 namespace {
-
-class NoView final : public LinkView {
-public:
-    void setNocCaption(const QString&) override {}
-    void hideNoc() override {}
-    void paintLinkOpening() override {}
-    void paintLinkClosed() override {}
-    void paintAttachLamp(LampColor) override {}
-};
 
 FeedEntry trace(const QString& text)
 {
@@ -76,7 +68,7 @@ private slots:
     void linkPublishesEveryTransfer()
     {
         SimFixture sim;
-        NoView view;
+        NullLinkView view;
         LinkClient client(sim.link, kDcpPanelLink, view, sim.messages);
         std::vector<TransferRecord> published;
         sim.link.feed().subscribe([&published](const FeedEntry& entry) {
@@ -88,7 +80,8 @@ private slots:
         client.exchange(protocol::writeByte(0x9E, 0x81));
         client.Disconnect_USB();
         QVERIFY(std::ranges::equal(published, sim.board.transferLog()));
-        QCOMPARE(published.size(), 6u); // bridge query and reply, serial set-up twice, the write and its reply
+        QCOMPARE(published.size(),
+                 6u); // bridge query and reply, serial set-up twice, the write and its reply
         QCOMPARE(sim.link.feed().entries().back().monotonicMs, 42);
     }
 };
