@@ -381,6 +381,8 @@ QWidget* buildConnectionRow(DcpPanelUi& ui)
     ui.lblReadCount = named(new QLabel, "lblReadCount");
     ui.lblReadCount->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     ui.lblReadCount->setFrameShape(QFrame::StyledPanel);
+    // Its text changes with every transfer: it paints its own background so that only it is repainted.
+    ui.lblReadCount->setAutoFillBackground(true);
     ui.lblReadCount->setMinimumWidth(
         ui.lblReadCount->fontMetrics().horizontalAdvance(QStringLiteral(" 000 ")));
     addresses->addWidget(ui.lblReadCount, 2, 1, Qt::AlignLeft);

@@ -9,7 +9,9 @@ namespace vtx {
 LampWidget::LampWidget(Shape shape, QWidget* parent) : QWidget(parent), m_shape(shape)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // A lamp fills its own background, so a change of colour repaints the lamp alone and not the frame
+    // around it (a group box's repaint costs far more than the lamp's).
+    setAutoFillBackground(true);
 }
 
 void LampWidget::setColor(LampColor color)
