@@ -75,7 +75,9 @@ bool DcpTransactions::tellFailure(const QString& text, const QString& caption, c
         // No box at all, however often it fails: the lamps and this line say it.
         m_ignoredInARow = text == m_lastIgnoredFailure ? m_ignoredInARow + 1 : 1;
         m_lastIgnoredFailure = text;
-        m_ui.lblFailStatus->setText(QStringLiteral("%1 (%2 times)").arg(text.trimmed()).arg(m_ignoredInARow));
+        m_ui.lblFailStatus->setText(
+            m_ignoredInARow == 1 ? text.trimmed()
+                                 : QStringLiteral("%1 (%2 times)").arg(text.trimmed()).arg(m_ignoredInARow));
         return false;
     }
     QStringList parts;

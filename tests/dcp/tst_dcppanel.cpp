@@ -220,9 +220,13 @@ private slots:
         QTest::newRow("reply times out")
             << "timeout" << false << QStringList{"01 9E 13"}
             << QStringList{late, kWriteError, "ReadPipe: WDU_Transfer() failed"} << "";
-        QTest::newRow("unplugged, ignored")
-            << "unplug" << true << QStringList{} << QStringList{}
-            << "Write DCP Error, Check VDD & AVDD Power and I2C Connections (1 times)";
+        // The link's own failure too: no box (later clicks send nothing, the module having gone).
+        QTest::newRow("unplugged, ignored") << "unplug" << true << QStringList{} << QStringList{}
+                                            << "Write DCP Error, Check VDD & AVDD Power and I2C Connections";
+        // Three writes to a device that does not answer, without "Auto Read": the same failure three times.
+        QTest::newRow("device silent, ignored")
+            << "mute" << true << QStringList{"01 9E 13", "01 9E 15", "01 9E 17"} << QStringList{}
+            << "Write DCP Error, Check VDD & AVDD Power and I2C Connections (3 times)";
     }
     void oneBoxNamesTheCause()
     {
@@ -232,15 +236,20 @@ private slots:
         QFETCH(QStringList, boxStarts);
         QFETCH(QString, statusLine);
         Panel p;
-        p.box("ChkAutoRead")->setChecked(true);
+        p.box("ChkAutoRead")->setChecked(!ignore);
         p.box("chkFailIgnore")->setChecked(ignore);
         p.f.board.clearTransferLog();
         p.f.messages.clear();
         if (fault == QLatin1String("unplug"))
             p.f.board.unplug();
+        else if (fault == QLatin1String("mute"))
+            p.f.board.setDeviceAnswers(0x9E, false);
         else
             p.f.board.failPipe(0x83, DriverStatus::Timeout);
-        p.list()->setCurrentRow(9); // the write, and the read-back it asks for
+        // The write, and the read-back "Auto Read" asks for; ignored failures three times over, to count
+        // them.
+        for (int row = 9; row < (ignore ? 12 : 10); ++row)
+            p.list()->setCurrentRow(row);
         QCOMPARE(p.i2c(), sent);
         QCOMPARE(p.f.messages.messages.size(), std::size_t(boxStarts.isEmpty() ? 0 : 1));
         if (!boxStarts.isEmpty()) {
