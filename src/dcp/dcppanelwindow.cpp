@@ -161,7 +161,7 @@ void DcpPanelWindow::requestWrite()
     }
     // Only the latest request waits; it writes whatever position is selected when it runs.
     guard.whenIdle(kWriteRequestKey, [self = QPointer(this)] {
-        if (self && self->m_context.link.UsbOK)
+        if (self && self->m_loaded)
             self->requestWrite();
     });
 }
@@ -189,7 +189,8 @@ void DcpPanelWindow::List1_Click(int index)
     }
     computeDataByte();
     yieldEvents();
-    if (m_context.link.UsbOK)
+    // Before the load has found the module there is nothing to write to (the load selects position 1).
+    if (m_loaded)
         requestWrite();
     yieldEvents();
 }
@@ -267,6 +268,7 @@ bool DcpPanelWindow::Form_Load()
     yieldEvents(2000);
     m_ui.Option1[1]->setChecked(true);
     yieldEvents();
+    m_loaded = true;
     return true;
 }
 

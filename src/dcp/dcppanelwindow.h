@@ -79,6 +79,7 @@ private:
     DcpPanelUi m_ui;
     DcpState m_state;
     ProgramState m_program; // this panel's device address and connection mode
+    bool m_loaded = false;  // the load found the module
     WindowReporter m_reporter;
     LinkClient m_client;
     DcpTransactions m_transactions;

@@ -121,20 +121,26 @@ bool DcpTransactions::timedTransfersMayRun()
         return true;
     if (m_linkFailed)
         return false; // looked already in this tick
-    // Opening the link is the one way to hear whether the module is back; it sends nothing unless it is.
-    Link& link = m_client.link();
-    {
-        const Link::QuietScope quiet(link);
-        m_client.Connect_Usb();
-    }
-    if (!link.UsbOpen) {
-        m_client.releaseFailedOpen();
+    if (!moduleIsBack()) {
         m_linkFailed = true;
         return false;
     }
     m_pausedForUnplug = false;
     m_ui.lblFailStatus->setText(kTimedTransfersResumedText);
     return true;
+}
+
+bool DcpTransactions::moduleIsBack()
+{
+    Link& link = m_client.link();
+    {
+        const Link::QuietScope quiet(link);
+        m_client.Connect_Usb();
+    }
+    if (link.UsbOpen)
+        return true;
+    m_client.releaseFailedOpen();
+    return false;
 }
 
 bool DcpTransactions::openTimedOut(const Link::MessageCapture& opening) const
@@ -147,8 +153,9 @@ bool DcpTransactions::Wrt_DCP()
     // The byte is taken now: a position chosen while this write yields is written by a write of its own.
     const std::uint8_t data = m_state.DcpWrData;
     yieldEvents();
-    // Until the module has been found there is nobody to write to.
-    if (!m_client.link().UsbOK)
+    // The last open failed (the module was unplugged): there is nobody to write to unless it is back, which
+    // only opening the link can tell. Without it nothing is sent and no lamp changes.
+    if (!m_client.link().UsbOK && !moduleIsBack())
         return false;
     if (m_linkFailed)
         return false;

@@ -83,6 +83,9 @@ private:
     // A link failure that means the module is not there, while timed transfers run: pause them.
     bool pauseIfUnplugged(const Failure& failure);
     bool willPause(const Failure& failure) const;
+    // Opens the link quietly to hear whether the module is there again: opening sends nothing unless it is.
+    // The link is left open when it is (the transaction's bracket closes it).
+    bool moduleIsBack();
     template <typename T> static Result<T> timedOutResult()
     {
         return Result<T>::failure({}, Failure{Failure::Kind::Link, DriverStatus::Timeout, {}});

@@ -373,16 +373,26 @@ private slots:
         QCOMPARE(p.i2c(), written);
     }
 
-    void nothingIsSentWhileUsbOkIsFalse()
+    // The last open failed (UsbOK false): a write sends nothing and changes no lamp while the module is
+    // away, and goes out again as soon as it is back, without a read or "Open USB " first.
+    void aWriteAfterAFailedOpenWaitsForTheModule()
     {
         Panel p;
-        p.f.link.UsbOK = false;
+        p.f.board.unplug();
+        p.click("cmdI2Read"); // the open fails: UsbOK false
+        QVERIFY(!p.f.link.UsbOK);
+        p.f.messages.clear();
         p.list()->setCurrentRow(20);
         p.click("CMDxMIT");
         QCOMPARE(p.text("txtHexDataWrt"), QStringLiteral("29"));
-        QVERIFY(p.f.board.transferLog().empty());
-        QCOMPARE(p.lamp("Shape1_4"), LampColor::Black);
+        QVERIFY(p.i2c().isEmpty());
         QVERIFY(p.f.messages.messages.empty());
+        p.f.board.plug();
+        p.list()->setCurrentRow(21);
+        QCOMPARE(p.i2c(), QStringList{"01 9E 2B"});
+        QCOMPARE(p.f.board.dcp().wiperCode(), 21);
+        QVERIFY(p.f.messages.messages.empty());
+        QVERIFY(!p.f.link.UsbOpen);
     }
 
     void linkOpenedByHand()
