@@ -22,6 +22,9 @@ while [ "$#" -gt 0 ]; do
   esac
 done
 
+# Qt Test ends a test function after 5 minutes; a long soak takes longer.
+export QTEST_FUNCTION_TIMEOUT=${QTEST_FUNCTION_TIMEOUT:-86400000}
+
 install_packages
 configure_and_build tst_soak
 QT_QPA_PLATFORM=offscreen "$BUILD_DIR/tests/soak/tst_soak"
