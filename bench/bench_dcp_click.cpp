@@ -28,14 +28,6 @@ namespace {
 
 // A link opened once and kept open, with the VTX8303 on it, as the engine's front ends use it.
 struct HeldLink {
-    class NoView final : public vtx::LinkView {
-    public:
-        void setNocCaption(const QString&) override {}
-        void hideNoc() override {}
-        void paintLinkOpening() override {}
-        void paintLinkClosed() override {}
-        void paintAttachLamp(vtx::LampColor) override {}
-    };
     class NoReports final : public vtx::Reporter {
     public:
         void report(const QString&, const QString&) override {}
@@ -47,7 +39,7 @@ struct HeldLink {
     }
     ~HeldLink() { client.Disconnect_USB(); }
 
-    NoView view;
+    vtx::NullLinkView view;
     NoReports reporter;
     vtx::LinkClient client;
     vtx::I2cBus bus{client};

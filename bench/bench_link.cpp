@@ -17,21 +17,12 @@ public:
     void report(const QString&, const QString&) override {}
 };
 
-class NoView final : public LinkView {
-public:
-    void setNocCaption(const QString&) override {}
-    void hideNoc() override {}
-    void paintLinkOpening() override {}
-    void paintLinkClosed() override {}
-    void paintAttachLamp(LampColor) override {}
-};
-
 struct Bench {
     SteadyClock clock;
     SimulatedBoard board{clock};
     QuietMessages messages;
     Link link{board, {SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
-    NoView view;
+    NullLinkView view;
     LinkClient client{link, kDcpPanelLink, view, messages};
 };
 

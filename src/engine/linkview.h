@@ -26,4 +26,14 @@ public:
     virtual void paintAttachLamp(LampColor color) = 0;
 };
 
+// For a front end without a window (the command line, benchmarks, engine tests): shows nothing of the link.
+class NullLinkView final : public LinkView {
+public:
+    void setNocCaption(const QString&) override {}
+    void hideNoc() override {}
+    void paintLinkOpening() override {}
+    void paintLinkClosed() override {}
+    void paintAttachLamp(LampColor) override {}
+};
+
 } // namespace vtx

@@ -1,7 +1,6 @@
 #include "engine/dcpdevice.h"
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
-#include "nullview.h"
 #include "simfixture.h"
 
 #include <QtTest>

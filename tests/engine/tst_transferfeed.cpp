@@ -1,5 +1,4 @@
 #include "engine/linkclient.h"
-#include "nullview.h"
 #include "simfixture.h"
 
 #include <QtTest>
