@@ -57,9 +57,9 @@ DriverStatus Link::initialiseDriver()
         [this](DeviceHandle device, const DeviceInfo& info) { return DeviceAttach(device, info); },
         [this](DeviceHandle device) { DeviceDetach(device); },
     };
-    UsbStatus = m_driver.init(m_match, std::move(notifications), hDriver);
-    m_driverInitialised = succeeded(UsbStatus);
-    return UsbStatus;
+    m_state.UsbStatus = m_driver.init(m_match, std::move(notifications), m_state.hDriver);
+    m_driverInitialised = succeeded(m_state.UsbStatus);
+    return m_state.UsbStatus;
 }
 
 void Link::releaseDriver()
@@ -67,7 +67,7 @@ void Link::releaseDriver()
     if (!m_driverInitialised)
         return;
     m_driverInitialised = false;
-    m_driver.uninit(hDriver);
+    m_driver.uninit(m_state.hDriver);
 }
 
 void Link::CloseDriverHandle(DriverHandle handle)
@@ -107,31 +107,31 @@ void Link::publishTrace(const QString& text)
 bool Link::DeviceAttach(DeviceHandle device, const DeviceInfo& info)
 {
     ++m_attachNotifications;
-    if (UsbDevCtx.deviceHandle != 0) {
+    if (m_state.UsbDevCtx.deviceHandle != 0) {
         // Reconnecting relies on the new handle replacing the old one: nothing else clears it.
         TraceMsg(QStringLiteral("DeviceAttach: Received another attach - control is rejected") + kNewLine +
                  QStringLiteral("because only one device control is supported"));
     }
-    UsbDevCtx.deviceHandle = device;
-    UsbDevCtx.interfaceStatus =
-        m_driver.setInterface(device, UsbDevCtx.interfaceNumber, UsbDevCtx.alternateSetting);
+    m_state.UsbDevCtx.deviceHandle = device;
+    m_state.UsbDevCtx.interfaceStatus =
+        m_driver.setInterface(device, m_state.UsbDevCtx.interfaceNumber, m_state.UsbDevCtx.alternateSetting);
 
     bool accepted = false;
-    if (!succeeded(UsbDevCtx.interfaceStatus)) {
+    if (!succeeded(m_state.UsbDevCtx.interfaceStatus)) {
         TraceMsg(QStringLiteral("DeviceAttach: WDU_SetInterface failed") + kNewLine +
-                 QStringLiteral("(num. ") + decimalText(UsbDevCtx.interfaceNumber) +
-                 QStringLiteral(" alternate ") + decimalText(UsbDevCtx.alternateSetting) +
+                 QStringLiteral("(num. ") + decimalText(m_state.UsbDevCtx.interfaceNumber) +
+                 QStringLiteral(" alternate ") + decimalText(m_state.UsbDevCtx.alternateSetting) +
                  QStringLiteral(")") + kNewLine + QStringLiteral("device &H") + hexText(device) +
-                 QStringLiteral(": error ") + statusHex(UsbDevCtx.interfaceStatus) + kNewLine +
-                 QStringLiteral("(") + UsbStatusText(UsbDevCtx.interfaceStatus) + QStringLiteral(")"));
-        UsbDevCtx.deviceHandle = 0;
+                 QStringLiteral(": error ") + statusHex(m_state.UsbDevCtx.interfaceStatus) + kNewLine +
+                 QStringLiteral("(") + UsbStatusText(m_state.UsbDevCtx.interfaceStatus) + QStringLiteral(")"));
+        m_state.UsbDevCtx.deviceHandle = 0;
     } else {
         TraceMsg(QStringLiteral("DeviceAttach: Received and accepted attach for ") + kNewLine +
                  QStringLiteral("vendor ID &H") + hexText(info.descriptor.idVendor) +
                  QStringLiteral(" product ID &H") + hexText(info.descriptor.idProduct) + kNewLine +
                  QStringLiteral("device handle &H") + hexText(device));
-        if (AttachLampForm)
-            AttachLampForm->paintAttachLamp(LampColor::LightGreen);
+        if (m_state.AttachLampForm)
+            m_state.AttachLampForm->paintAttachLamp(LampColor::LightGreen);
         accepted = true;
     }
     TracePair(QString(), kNewLine);
@@ -141,9 +141,9 @@ bool Link::DeviceAttach(DeviceHandle device, const DeviceInfo& info)
 void Link::DeviceDetach(DeviceHandle device)
 {
     // The link still counts as open until it is closed; the next transfer finds the module gone.
-    if (AttachLampForm)
-        AttachLampForm->paintAttachLamp(LampColor::LightRed);
-    UsbDevCtx.deviceHandle = 0;
+    if (m_state.AttachLampForm)
+        m_state.AttachLampForm->paintAttachLamp(LampColor::LightRed);
+    m_state.UsbDevCtx.deviceHandle = 0;
     TraceMsg(QStringLiteral("DeviceDetach: Received detach for device handle &H") + hexText(device));
 }
 
@@ -164,13 +164,13 @@ bool Link::SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo
 
 bool Link::refreshPipes(Reporter& reporter, const PipeOperation& operation)
 {
-    hActiveDevice = UsbDevCtx.deviceHandle;
+    m_state.hActiveDevice = m_state.UsbDevCtx.deviceHandle;
     DeviceInfo info;
-    UsbStatus = m_driver.getDeviceInfo(hActiveDevice, info);
-    if (!succeeded(UsbStatus)) {
+    m_state.UsbStatus = m_driver.getDeviceInfo(m_state.hActiveDevice, info);
+    if (!succeeded(m_state.UsbStatus)) {
         const QString text = operation.name + QStringLiteral(": WDU_GetDeviceInfo() failed:") + kNewLine +
-                             QStringLiteral("error ") + statusHex(UsbStatus) + QStringLiteral(" (") +
-                             UsbStatusText(UsbStatus) + QStringLiteral(")") + kNewLine;
+                             QStringLiteral("error ") + statusHex(m_state.UsbStatus) + QStringLiteral(" (") +
+                             UsbStatusText(m_state.UsbStatus) + QStringLiteral(")") + kNewLine;
         if (operation.reportsMissingDevice)
             report(reporter, text);
         else
@@ -187,7 +187,7 @@ bool Link::refreshPipes(Reporter& reporter, const PipeOperation& operation)
 
 void Link::WritePipe(Reporter& reporter)
 {
-    if (!UsbOpen) {
+    if (!m_state.UsbOpen) {
         report(reporter, QStringLiteral("Write GPIOPipe .. USB Not opened"));
         return;
     }
@@ -198,12 +198,12 @@ void Link::WritePipe(Reporter& reporter)
     const std::size_t length = std::min<std::size_t>(PipeLen, PipeBuf.size());
     std::vector<std::uint8_t> outgoing(PipeBuf.begin(),
                                        PipeBuf.begin() + static_cast<std::ptrdiff_t>(length));
-    UsbStatus = m_driver.transfer(hActiveDevice, PipeNum, TransferDirection::Write, 0, outgoing,
+    m_state.UsbStatus = m_driver.transfer(m_state.hActiveDevice, PipeNum, TransferDirection::Write, 0, outgoing,
                                   bytesTransferred, UsbDriver::kTransferTimeoutMs);
-    traceTransfer(TransferDirection::Write, outgoing, UsbStatus);
-    if (!succeeded(UsbStatus)) {
-        TraceMsg(QStringLiteral("WritePipe: WDU_Transfer() failed: error ") + statusHex(UsbStatus) +
-                 QStringLiteral(" (") + UsbStatusText(UsbStatus) + QStringLiteral(")"));
+    traceTransfer(TransferDirection::Write, outgoing, m_state.UsbStatus);
+    if (!succeeded(m_state.UsbStatus)) {
+        TraceMsg(QStringLiteral("WritePipe: WDU_Transfer() failed: error ") + statusHex(m_state.UsbStatus) +
+                 QStringLiteral(" (") + UsbStatusText(m_state.UsbStatus) + QStringLiteral(")"));
         TraceMsg(QStringLiteral("Write Pipe failed"));
         return;
     }
@@ -214,7 +214,7 @@ void Link::WritePipe(Reporter& reporter)
 
 void Link::ReadPipe(Reporter& reporter)
 {
-    if (!UsbOpen) {
+    if (!m_state.UsbOpen) {
         report(reporter, QStringLiteral("ReadPipe .. USB Not opened"));
         yieldEvents();
         return;
@@ -226,14 +226,14 @@ void Link::ReadPipe(Reporter& reporter)
     const std::size_t length = std::min<std::size_t>(PipeLen, PipeBuf.size());
     std::vector<std::uint8_t> incoming(length, 0);
     bytesTransferred = 0;
-    UsbStatus = m_driver.transfer(hActiveDevice, PipeNum, TransferDirection::Read, 0, incoming,
+    m_state.UsbStatus = m_driver.transfer(m_state.hActiveDevice, PipeNum, TransferDirection::Read, 0, incoming,
                                   bytesTransferred, UsbDriver::kTransferTimeoutMs);
     const std::size_t received = std::min<std::size_t>(bytesTransferred, length);
-    traceTransfer(TransferDirection::Read, std::span(incoming).first(succeeded(UsbStatus) ? received : 0),
-                  UsbStatus);
-    if (!succeeded(UsbStatus)) {
-        report(reporter, QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") + statusHex(UsbStatus) +
-                             QStringLiteral(" (") + UsbStatusText(UsbStatus) + QStringLiteral(")"));
+    traceTransfer(TransferDirection::Read, std::span(incoming).first(succeeded(m_state.UsbStatus) ? received : 0),
+                  m_state.UsbStatus);
+    if (!succeeded(m_state.UsbStatus)) {
+        report(reporter, QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") + statusHex(m_state.UsbStatus) +
+                             QStringLiteral(" (") + UsbStatusText(m_state.UsbStatus) + QStringLiteral(")"));
         TraceMsg(QStringLiteral("Read Pipe failed"));
         return;
     }

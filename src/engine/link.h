@@ -30,6 +30,21 @@ struct UsbDeviceContext {
 // state (PipeNum, PipeLen, PipeBuf) and the procedures that are the same for every window; the procedures
 // that differ per window are in LinkClient.
 class Link {
+    struct State {
+        bool UsbOpen = false;
+        DriverHandle hDriver = 0;
+        UsbDeviceContext UsbDevCtx;
+        DeviceHandle hActiveDevice = 0;
+        DriverStatus UsbStatus = DriverStatus::Success;
+        LinkView* AttachLampForm = nullptr;
+        int BridgeKind = 0;
+        std::uint32_t I2COutPipe = 0;
+        bool UsbOK = false;
+    };
+    // Declared before the public read-only views of it below, which refer to it.
+    State m_state;
+    friend class LinkClient;
+
 public:
     // `clock` measures the link's deadlines (the wait for a part's EEPROM write cycle); it must outlive the
     // link.
@@ -38,16 +53,16 @@ public:
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
-    // Link state.
-    bool UsbOpen = false;
-    DriverHandle hDriver = 0;
-    UsbDeviceContext UsbDevCtx;
-    DeviceHandle hActiveDevice = 0;
-    DriverStatus UsbStatus = DriverStatus::Success;
-    LinkView* AttachLampForm = nullptr;
-    int BridgeKind = 0;           // 0 not recognised, 1 or 2
-    std::uint32_t I2COutPipe = 0; // 0 until a bridge query recognised a module
-    bool UsbOK = false;           // the DCP panel's view of whether its last open succeeded
+    // Link state: readable by everyone, written only by the link and its per-window procedures (LinkClient).
+    const bool& UsbOpen = m_state.UsbOpen;
+    const DriverHandle& hDriver = m_state.hDriver;
+    const UsbDeviceContext& UsbDevCtx = m_state.UsbDevCtx;
+    const DeviceHandle& hActiveDevice = m_state.hActiveDevice;
+    const DriverStatus& UsbStatus = m_state.UsbStatus;
+    const LinkView* const& AttachLampForm = m_state.AttachLampForm;
+    const int& BridgeKind = m_state.BridgeKind;         // 0 not recognised, 1 or 2
+    const std::uint32_t& I2COutPipe = m_state.I2COutPipe; // 0 until a bridge query recognised a module
+    const bool& UsbOK = m_state.UsbOK;                  // the DCP panel's view of whether its last open succeeded
 
     // Transfer state. Callers set PipeNum and PipeLen and size PipeBuf (zero-filled) before a transfer.
     std::uint32_t PipeNum = 0;
@@ -67,7 +82,7 @@ public:
     const Clock& clock() const { return m_clock; }
 
     // The window whose "USB Status" lamp the attach and detach notifications paint from now on (none: 0).
-    void setAttachLampForm(LinkView* view) { AttachLampForm = view; }
+    void setAttachLampForm(LinkView* view) { m_state.AttachLampForm = view; }
 
     // The driver's notifications.
     bool DeviceAttach(DeviceHandle device, const DeviceInfo& info);

@@ -26,7 +26,7 @@ LinkClient::~LinkClient()
 {
     // The notifications must not paint a window that is gone.
     if (m_link.AttachLampForm == &m_view)
-        m_link.AttachLampForm = nullptr;
+        m_link.m_state.AttachLampForm = nullptr;
 }
 
 void LinkClient::becomeAttachLampForm()
@@ -43,8 +43,8 @@ void LinkClient::Connect_Usb()
         return;
     }
     // The device handle keeps its value: only a detach or a refused interface selection clears it.
-    l.UsbDevCtx.interfaceNumber = 0;
-    l.UsbDevCtx.alternateSetting = 0;
+    l.m_state.UsbDevCtx.interfaceNumber = 0;
+    l.m_state.UsbDevCtx.alternateSetting = 0;
     l.TracePair(QStringLiteral("Please verify that the device is attached...") + kNewLine, kNewLine);
     yieldEvents();
 
@@ -53,7 +53,7 @@ void LinkClient::Connect_Usb()
         m_view.showDriverHandle(decimalText(l.hDriver));
     if (!succeeded(initStatus)) {
         if (m_flavour.tracksUsbOK)
-            l.UsbOK = false;
+            l.m_state.UsbOK = false;
         m_view.setNocCaption(QStringLiteral("USB Board won't intialize"));
         l.TraceMsg(QStringLiteral("Form_Activate(): Failed to initialize USB driver: error ") +
                    statusHex(initStatus) + kNewLine + QStringLiteral("(") + l.UsbStatusText(initStatus) +
@@ -66,12 +66,12 @@ void LinkClient::Connect_Usb()
     for (int i = 0; i < m_flavour.attachWaitYields && l.attachNotifications() == attachesBefore; ++i)
         yieldEvents();
 
-    l.hActiveDevice = l.UsbDevCtx.deviceHandle;
+    l.m_state.hActiveDevice = l.UsbDevCtx.deviceHandle;
     DeviceInfo info;
-    l.UsbStatus = l.driver().getDeviceInfo(l.hActiveDevice, info);
+    l.m_state.UsbStatus = l.driver().getDeviceInfo(l.hActiveDevice, info);
     if (!succeeded(l.UsbStatus)) {
         if (m_flavour.tracksUsbOK)
-            l.UsbOK = false;
+            l.m_state.UsbOK = false;
         l.report(m_reporter, QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:") + kNewLine +
                                  QStringLiteral("error ") + statusHex(l.UsbStatus) + QStringLiteral(" (") +
                                  l.UsbStatusText(l.UsbStatus) + QStringLiteral(")") + kNewLine);
@@ -82,8 +82,8 @@ void LinkClient::Connect_Usb()
     m_view.paintLinkOpening();
     yieldEvents();
     if (m_flavour.tracksUsbOK)
-        l.UsbOK = true;
-    l.UsbOpen = true;
+        l.m_state.UsbOK = true;
+    l.m_state.UsbOpen = true;
     Init_Serial();
     yieldEvents();
     m_view.hideNoc();
@@ -101,7 +101,7 @@ void LinkClient::Disconnect_USB()
     yieldEvents();
     l.releaseDriver();
     yieldEvents();
-    l.UsbOpen = false;
+    l.m_state.UsbOpen = false;
     yieldEvents();
     m_view.paintLinkClosed();
     yieldEvents();
@@ -111,7 +111,7 @@ void LinkClient::closeWhateverItsState()
 {
     if (m_link.UsbOpen)
         Disconnect_USB();
-    m_link.UsbOpen = false;
+    m_link.m_state.UsbOpen = false;
 }
 
 void LinkClient::releaseFailedOpen()
@@ -133,7 +133,7 @@ void LinkClient::shutDownDriver()
 void LinkClient::Init_USB_Com()
 {
     Link& l = m_link;
-    l.BridgeKind = 0;
+    l.m_state.BridgeKind = 0;
     send(protocol::kCommandPipe, protocol::bridgeQuery());
     l.PipeLen = protocol::kBridgeReplyLength;
     l.PipeNum = protocol::kBridgeReplyPipe;
@@ -141,8 +141,8 @@ void LinkClient::Init_USB_Com()
     ReadPipe();
     // An unknown kind keeps the pipe of the last module we recognised.
     if (const auto kind = protocol::decodeBridgeReply(l.PipeBuf)) {
-        l.BridgeKind = kind->kind;
-        l.I2COutPipe = kind->i2cOutPipe;
+        l.m_state.BridgeKind = kind->kind;
+        l.m_state.I2COutPipe = kind->i2cOutPipe;
     }
 }
 

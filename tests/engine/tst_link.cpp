@@ -196,7 +196,14 @@ void TestLink::initialisationRefused()
     QFETCH(bool, registerTool);
     TraceRecorder trace;
     Pipeline p(registerTool ? kRegisterToolLink : kDcpPanelLink);
-    p.sim.link.UsbOK = true;
+    {
+        // The DCP panel opened the link well earlier, so there is a UsbOK for the failed open to keep or clear.
+        RecordingView panelView;
+        LinkClient panel(p.sim.link, kDcpPanelLink, panelView, p.sim.messages);
+        panel.Connect_Usb();
+        panel.Disconnect_USB();
+        QVERIFY(p.sim.link.UsbOK);
+    }
     p.sim.board.failInit(static_cast<DriverStatus>(26));
     p.client.Connect_Usb();
 
@@ -206,8 +213,10 @@ void TestLink::initialisationRefused()
     QVERIFY(!p.view.nocHidden);
     QVERIFY(p.view.events.isEmpty());
     QVERIFY(p.sim.messages.messages.empty());
+    // The register tool shows the driver handle as it stands: a refused initialisation leaves the handle of
+    // the earlier one.
     QCOMPARE(p.view.driverHandleText,
-             registerTool ? QStringLiteral(" 0") : QStringLiteral("Not Initialized"));
+             registerTool ? QStringLiteral(" 1") : QStringLiteral("Not Initialized"));
     QVERIFY(
         trace.lines("vtx.link")
             .contains(
@@ -410,7 +419,10 @@ void TestLink::unplugWhileOpen()
 void TestLink::transfersWithLinkClosed()
 {
     Pipeline p(kRegisterToolLink);
-    p.sim.link.I2COutPipe = 3;
+    p.client.Connect_Usb(); // the bridge query finds the module's I2C pipe
+    p.client.Disconnect_USB();
+    QCOMPARE(p.sim.link.I2COutPipe, 3u);
+    p.sim.board.clearTransferLog();
     const auto reply = p.client.exchange(protocol::readCurrent(0x9F));
     QCOMPARE(int(reply.count), 0);
     QCOMPARE(p.sim.messages.texts(),
