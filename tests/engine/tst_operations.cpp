@@ -1,6 +1,9 @@
+#include "common/textformat.h"
+#include "engine/busscan.h"
 #include "engine/dcpdevice.h"
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
+#include "engine/registerdump.h"
 #include "simfixture.h"
 
 #include <QtTest>
@@ -30,7 +33,24 @@ struct Engine {
             result << hexBytes(record.bytes);
         return result;
     }
+    // Puts the fault a row names on the board (the link was opened, or not, by the constructor).
+    void inject(const QString& fault)
+    {
+        if (fault == QLatin1String("unplugged"))
+            sim.board.unplug();
+        if (fault == QLatin1String("timeout"))
+            sim.board.failPipe(0x83, DriverStatus::Timeout, 1);
+    }
 };
+
+// The 8-bit read command of each 7-bit address from `first` to `last`: "01 11" for 0x08.
+QStringList probes(int first, int last)
+{
+    QStringList result;
+    for (int a = first; a <= last; ++a)
+        result << QStringLiteral("01 ") + hex2Text(std::uint32_t(a * 2 + 1));
+    return result;
+}
 
 } // namespace
 
@@ -155,6 +175,107 @@ private slots:
         QCOMPARE(read.ok(), readOk);
         QCOMPARE(e.i2c().size(), 1 + polls + 1);
         QVERIFY(e.sim.messages.messages.empty());
+    }
+
+    // The bus scan: one read per probed address at its read address, the answering addresses, a stop, and a
+    // link failure that ends it with the link's words.
+    void busScan_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("stopAfter"); // 0: never
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QList<int>>("answering"); // empty with linkMessages: a failure
+        QTest::addColumn<QStringList>("linkMessages");
+        QTest::newRow("whole bus") << "" << 0 << probes(0x08, 0x77) << QList<int>{0x4F, 0x60}
+                                   << QStringList{};
+        QTest::newRow("stopped after 0x4F")
+            << "" << 0x4F - 0x07 << probes(0x08, 0x4F) << QList<int>{0x4F} << QStringList{};
+        QTest::newRow("module unplugged")
+            << "unplugged" << 0 << QStringList{} << QList<int>{}
+            << QStringList{"ReadPipe: WDU_GetDeviceInfo() failed:\nerror &H4 (No such device (it may have "
+                           "been disconnected))\n"};
+        QTest::newRow("link closed") << "closed" << 0 << QStringList{} << QList<int>{}
+                                     << QStringList{"Write GPIOPipe .. USB Not opened",
+                                                    "ReadPipe .. USB Not opened"};
+        QTest::newRow("reply timed out")
+            << "timeout" << 0 << probes(0x08, 0x08) << QList<int>{}
+            << QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (Operation timed out)"};
+    }
+    void busScan()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, stopAfter);
+        QFETCH(QStringList, sent);
+        QFETCH(QList<int>, answering);
+        QFETCH(QStringList, linkMessages);
+        Engine e(fault != QLatin1String("closed"));
+        e.inject(fault);
+        QList<int> told;
+        const auto result = scanBus(e.bus, [&](const BusScanStep& step) {
+            if (step.answered)
+                told << step.address;
+            return step.done != stopAfter;
+        });
+        QCOMPARE(e.i2c(), sent);
+        QCOMPARE(told, answering);
+        QCOMPARE(result.ok(), linkMessages.isEmpty());
+        if (result) {
+            QCOMPARE(QList<int>(result.value().answering.begin(), result.value().answering.end()), answering);
+            QCOMPARE(result.value().probed, int(sent.size()));
+            QCOMPARE(result.value().stopped, stopAfter != 0);
+        } else {
+            QCOMPARE(int(result.failure().kind), int(Failure::Kind::Link));
+            QCOMPARE(result.failure().linkMessages, linkMessages);
+        }
+        QVERIFY(e.sim.messages.messages.empty());
+    }
+
+    // The register dump reads 00 to FF with the bank's register read; a device that does not answer leaves
+    // every register unread, and its CSV says so.
+    void registerDump_data()
+    {
+        QTest::addColumn<int>("readAddress");
+        QTest::addColumn<bool>("answers");
+        QTest::newRow("register device") << 0xC1 << true;
+        QTest::newRow("nobody at 0x10") << 0x21 << false;
+    }
+    void registerDump()
+    {
+        QFETCH(int, readAddress);
+        QFETCH(bool, answers);
+        Engine e;
+        SimRegisterDevice& device = e.sim.board.registerDevice();
+        device.setReg(0xFF, 0x5A);
+        const auto result = dumpRegisters(e.bus, std::uint8_t(readAddress));
+        QVERIFY(result.ok());
+        const RegisterDump& dump = result.value();
+        QCOMPARE(dump.tried, 256);
+        QStringList expectedSent;
+        QStringList expectedRows;
+        for (int reg = 0; reg < 256; ++reg) {
+            expectedSent << QStringLiteral("01 ") + hex2Text(std::uint32_t(readAddress)) + u' ' +
+                                hex2Text(std::uint32_t(reg));
+            const QString value = answers ? hex2Text(device.reg(std::uint8_t(reg))) : QStringLiteral("--");
+            if (reg % 16 == 0)
+                expectedRows << hex2Text(std::uint32_t(reg));
+            expectedRows.last() += u',' + value;
+            QCOMPARE(dump.values[std::size_t(reg)].has_value(), answers);
+        }
+        QCOMPARE(e.i2c(), expectedSent);
+        const QStringList lines = registerDumpCsv(dump).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), QStringLiteral("Register,0,1,2,3,4,5,6,7,8,9,A,B,C,D,E,F"));
+        QCOMPARE(lines.mid(1), expectedRows);
+    }
+
+    void registerDumpStops()
+    {
+        Engine e;
+        const auto result = dumpRegisters(
+            e.bus, 0xC1, [](const RegisterDumpStep& step) { return step.registerAddress < 0x10; });
+        QVERIFY(result.ok());
+        QCOMPARE(result.value().tried, 0x11);
+        QVERIFY(result.value().stopped);
+        QCOMPARE(e.i2c().size(), 0x11);
     }
 };
 
