@@ -1,5 +1,9 @@
 #include "tracing.h"
 
+#include "common/timestamp.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QString>
 #include <cstdio>
@@ -8,7 +12,15 @@ namespace vtx::app {
 
 namespace {
 
-// One line per message: the link's trace texts carry line breaks of their own, which we fold into blanks so
+// Started with the tracing, at the program's start: the "ms since start" of every line.
+QElapsedTimer& sinceStart()
+{
+    static QElapsedTimer timer;
+    return timer;
+}
+
+// One line per message, led by the time of day and the milliseconds since start as the transfer log shows
+// them: the link's trace texts carry line breaks of their own, which we fold into blanks so
 // that every transfer and every trace hook stays on a single line. Empty messages are left out.
 void traceHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
@@ -16,7 +28,9 @@ void traceHandler(QtMsgType type, const QMessageLogContext& context, const QStri
     if (line.isEmpty())
         return;
     const QString category = QString::fromLatin1(context.category ? context.category : "default");
-    const QString text = category == QLatin1String("default") ? line : category + QStringLiteral(": ") + line;
+    const QString text =
+        timestampPrefix(QDateTime::currentMSecsSinceEpoch(), sinceStart().elapsed()) +
+        (category == QLatin1String("default") ? line : category + QStringLiteral(": ") + line);
     std::fprintf(stderr, "%s\n", qPrintable(text));
     std::fflush(stderr);
     if (type == QtFatalMsg)
@@ -27,6 +41,7 @@ void traceHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 
 void enableTracing()
 {
+    sinceStart().start();
     qInstallMessageHandler(traceHandler);
     QLoggingCategory::setFilterRules(QStringLiteral("vtx.*.debug=true"));
 }

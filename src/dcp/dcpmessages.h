@@ -25,5 +25,7 @@ inline const QString kTimedTransfersPausedText =
 inline const QString kTimedTransfersResumedText =
     QStringLiteral("USB control module back: timed transfers resumed");
 inline const QString kPanelCaption = QStringLiteral("Veltrane's I2C DCP Product Demonstation");
+// Whose transactions the transfer log says the panel's are: the window's object name.
+inline const QString kTransactionOwner = QStringLiteral("frmVTX8303");
 
 } // namespace vtx::dcp

@@ -146,7 +146,7 @@ void DcpPanelWindow::showJumperPicture()
 
 void DcpPanelWindow::runGuarded(const std::function<void()>& action)
 {
-    auto scope = m_context.link.guard().tryBegin();
+    auto scope = m_context.link.guard().tryBegin(kTransactionOwner);
     if (!scope)
         return;
     action();
@@ -155,7 +155,7 @@ void DcpPanelWindow::runGuarded(const std::function<void()>& action)
 void DcpPanelWindow::requestWrite()
 {
     TransactionGuard& guard = m_context.link.guard();
-    if (auto scope = guard.tryBegin()) {
+    if (auto scope = guard.tryBegin(kTransactionOwner)) {
         m_transactions.CMDxMIT_Click();
         return;
     }
@@ -233,7 +233,7 @@ bool DcpPanelWindow::Form_Load()
     Link& link = m_context.link;
     // Nothing the user does reaches the module before the load is over: a position chosen meanwhile waits
     // and is written once the mode has been chosen.
-    auto scope = link.guard().tryBegin();
+    auto scope = link.guard().tryBegin(kTransactionOwner);
 
     m_client.becomeAttachLampForm();
     // The panel's own address and connection mode: whatever another window sets, the panel talks to the
@@ -277,7 +277,7 @@ void DcpPanelWindow::cmdexit_Click()
     // Shutdown order: stop the timer, let a running transaction finish, close the link, close the window.
     m_timed->cmdStopTimer_Click();
     TransactionGuard& guard = m_context.link.guard();
-    auto scope = guard.tryBegin();
+    auto scope = guard.tryBegin(kTransactionOwner);
     if (!scope) {
         guard.whenIdle(kExitRequestKey, [self = QPointer(this)] {
             if (self)

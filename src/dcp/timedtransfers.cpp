@@ -1,6 +1,7 @@
 #include "timedtransfers.h"
 
 #include "common/yield.h"
+#include "dcpmessages.h"
 #include "engine/transactionguard.h"
 #include "timerinterval.h"
 #include "ui/lampwidget.h"
@@ -77,7 +78,7 @@ void TimedTransfers::chkReadTimer_Click()
 
 void TimedTransfers::tick()
 {
-    auto scope = m_guard.tryBegin();
+    auto scope = m_guard.tryBegin(kTransactionOwner);
     if (!scope) {
         ++m_droppedTicks;
         return;

@@ -100,6 +100,7 @@ void Link::publishTrace(const QString& text)
     entry.kind = FeedEntry::Kind::Trace;
     entry.wallMs = QDateTime::currentMSecsSinceEpoch();
     entry.monotonicMs = m_clock.nowMs();
+    entry.owner = m_feed.ownerId(m_guard.owner());
     entry.text = text;
     m_feed.publish(std::move(entry));
 }
@@ -257,6 +258,7 @@ void Link::traceTransfer(TransferDirection direction, std::span<const std::uint8
     entry.kind = FeedEntry::Kind::Transfer;
     entry.wallMs = QDateTime::currentMSecsSinceEpoch();
     entry.monotonicMs = m_clock.nowMs();
+    entry.owner = m_feed.ownerId(m_guard.owner());
     entry.direction = direction;
     entry.pipe = PipeNum;
     entry.bytes.assign(bytes.begin(), bytes.end());

@@ -11,11 +11,12 @@ TransactionGuard::Scope::~Scope()
         m_guard->end();
 }
 
-std::optional<TransactionGuard::Scope> TransactionGuard::tryBegin()
+std::optional<TransactionGuard::Scope> TransactionGuard::tryBegin(const QString& owner)
 {
     if (m_busy)
         return std::nullopt;
     m_busy = true;
+    m_owner = owner;
     emit transactionStarted();
     return Scope(this);
 }
@@ -23,6 +24,7 @@ std::optional<TransactionGuard::Scope> TransactionGuard::tryBegin()
 void TransactionGuard::end()
 {
     m_busy = false;
+    m_owner.clear();
     emit transactionEnded();
     if (!m_pending.empty())
         scheduleDrain();

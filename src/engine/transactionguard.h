@@ -33,9 +33,12 @@ public:
 
     TransactionGuard() = default;
 
-    // A scope while no transaction runs, nothing while one does.
-    [[nodiscard]] std::optional<Scope> tryBegin();
+    // A scope while no transaction runs, nothing while one does. `owner` names whoever runs the transaction
+    // (a window's object name, a tool's name); the transfer log shows it beside every transfer.
+    [[nodiscard]] std::optional<Scope> tryBegin(const QString& owner = QString());
     bool busy() const { return m_busy; }
+    // Who holds the running transaction; empty between transactions or when the holder gave no name.
+    const QString& owner() const { return m_owner; }
 
     // Runs `action` once no transaction runs (from the event loop, never inside the caller). A request with
     // the same key replaces one still waiting, so only the latest of a series reaches the device.
@@ -57,6 +60,7 @@ private:
     };
     std::vector<Pending> m_pending;
     bool m_busy = false;
+    QString m_owner;
     bool m_drainScheduled = false;
 };
 

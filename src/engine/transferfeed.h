@@ -4,25 +4,66 @@
 #include "platform/usbtypes.h"
 
 #include <QString>
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <span>
 #include <vector>
 
 namespace vtx {
 
+// The bytes of one transfer, kept inside the entry rather than on the heap: a ring of 100,000 entries then
+// costs its entries' size and nothing more. The longest transfer of the module's protocol (the bridge query's
+// reply) has 25 bytes; anything longer is kept cut, and says so.
+class FeedBytes {
+public:
+    static constexpr std::size_t kCapacity = 25;
+
+    FeedBytes() = default;
+    FeedBytes(std::span<const std::uint8_t> bytes) { assign(bytes.begin(), bytes.end()); }
+    template <typename It> void assign(It first, It last)
+    {
+        m_size = 0;
+        m_truncated = false;
+        for (; first != last; ++first) {
+            if (m_size == kCapacity) {
+                m_truncated = true;
+                return;
+            }
+            m_bytes[m_size++] = static_cast<std::uint8_t>(*first);
+        }
+    }
+
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    bool truncated() const { return m_truncated; }
+    std::uint8_t operator[](std::size_t i) const { return m_bytes[i]; }
+    const std::uint8_t* begin() const { return m_bytes.data(); }
+    const std::uint8_t* end() const { return m_bytes.data() + m_size; }
+    operator std::vector<std::uint8_t>() const { return {begin(), end()}; }
+    bool operator==(const FeedBytes& other) const { return std::ranges::equal(*this, other); }
+
+private:
+    std::array<std::uint8_t, kCapacity> m_bytes{};
+    std::uint8_t m_size = 0;
+    bool m_truncated = false;
+};
+
 // One thing the link did that a watcher may want to see: a pipe transfer, or a line of its trace.
 struct FeedEntry {
-    enum class Kind { Transfer, Trace };
-    Kind kind = Kind::Trace;
+    enum class Kind : std::uint8_t { Transfer, Trace };
     std::int64_t wallMs = 0;      // time of day, milliseconds since the epoch
-    std::int64_t monotonicMs = 0; // on the link's clock
-    TransferDirection direction = TransferDirection::Write;
-    std::uint32_t pipe = 0;
-    std::vector<std::uint8_t> bytes; // sent, or received
+    std::int64_t monotonicMs = 0; // on the link's clock: milliseconds since the program started
+    QString text;                 // the trace line; empty (and not allocated) for a transfer
     DriverStatus status = DriverStatus::Success;
-    QString text; // the trace line
+    std::uint32_t pipe = 0;
+    TransferDirection direction = TransferDirection::Write;
+    Kind kind = Kind::Trace;
+    std::uint8_t owner = 0; // whose transaction it belongs to: TransferFeed::ownerName(); 0 is none
+    FeedBytes bytes;        // sent, or received
 };
 
 // Publishes everything that crossed the pipes, and the link's trace, to whoever subscribes (the trace
@@ -31,7 +72,8 @@ struct FeedEntry {
 class TransferFeed {
 public:
     using Subscriber = std::function<void(const FeedEntry&)>;
-    static constexpr std::size_t kDefaultCapacity = 1000;
+    // An overnight run at 100 transfers a second stays within this many entries (about 9 MB; see FeedEntry).
+    static constexpr std::size_t kDefaultCapacity = 100000;
 
     explicit TransferFeed(std::size_t capacity = kDefaultCapacity) : m_capacity(capacity) {}
     TransferFeed(const TransferFeed&) = delete;
@@ -42,7 +84,17 @@ public:
     void unsubscribe(int id);
     bool hasSubscribers() const { return !m_subscribers.empty(); }
 
+    // Tells every subscriber, then keeps the entry in the ring. A trace text equal to a recent one shares its
+    // storage, so the link's repeated lines cost no heap each time.
     void publish(FeedEntry entry);
+    // How many entries were ever published (cleared or not): the entry at the back of the ring is number
+    // publishedCount() - 1, so a watcher can tell what it has not seen yet.
+    std::uint64_t publishedCount() const { return m_published; }
+
+    // Owners are the names of whoever holds the transaction (a window, a tool); entries keep a small number.
+    // Numbers are never reused; the 255th distinct name and any after it share the last number.
+    std::uint8_t ownerId(const QString& name);
+    QString ownerName(std::uint8_t id) const;
 
     // The ring: newest last. Entries pushed out at the front are counted.
     const std::deque<FeedEntry>& entries() const { return m_entries; }
@@ -55,6 +107,9 @@ private:
     std::size_t m_capacity;
     std::deque<FeedEntry> m_entries;
     std::uint64_t m_dropped = 0;
+    std::uint64_t m_published = 0;
+    std::vector<QString> m_owners{QString()};
+    std::deque<QString> m_recentTexts;
     std::map<int, Subscriber> m_subscribers;
     int m_nextId = 1;
 };

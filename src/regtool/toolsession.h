@@ -30,11 +30,13 @@ public:
     ToolSession& operator=(const ToolSession&) = delete;
 
     // Every transfer entry point starts here; nothing while another transaction of any window runs, and the
-    // request is then dropped.
-    [[nodiscard]] std::optional<TransactionGuard::Scope> tryBegin()
+    // request is then dropped. The transfer log names the transaction after `owner`, the register tool's
+    // object name unless a window of its own (the bus scan) runs it.
+    [[nodiscard]] std::optional<TransactionGuard::Scope> tryBegin(const QString& owner = kTransactionOwner)
     {
-        return m_client.link().guard().tryBegin();
+        return m_client.link().guard().tryBegin(owner);
     }
+    static inline const QString kTransactionOwner = QStringLiteral("frmI2C_General");
 
     ProgramState& state() { return m_state; }
     LinkClient& client() { return m_client; }

@@ -63,21 +63,29 @@ private slots:
         QVERIFY(!feed.hasSubscribers());
     }
 
-    // What the link publishes is what crossed the pipes, in order, with times from its clock.
+    // What the link publishes is what crossed the pipes, in order, with times from its clock and the name of
+    // whoever held the transaction.
     void linkPublishesEveryTransfer()
     {
         SimFixture sim;
         NullLinkView view;
         LinkClient client(sim.link, kDcpPanelLink, view, sim.messages);
         std::vector<TransferRecord> published;
-        sim.link.feed().subscribe([&published](const FeedEntry& entry) {
+        QSet<QString> owners;
+        sim.link.feed().subscribe([&](const FeedEntry& entry) {
             if (entry.kind == FeedEntry::Kind::Transfer)
                 published.push_back({entry.pipe, entry.direction, entry.bytes, entry.status});
+            owners << sim.link.feed().ownerName(entry.owner);
         });
         sim.clock.advance(42);
-        client.Connect_Usb();
-        client.exchange(protocol::writeByte(0x9E, 0x81));
-        client.Disconnect_USB();
+        {
+            const auto scope = sim.link.guard().tryBegin(QStringLiteral("frmVTX8303"));
+            client.Connect_Usb();
+            client.exchange(protocol::writeByte(0x9E, 0x81));
+            client.Disconnect_USB();
+        }
+        QCOMPARE(owners, QSet<QString>{QStringLiteral("frmVTX8303")});
+        QCOMPARE(sim.link.feed().publishedCount(), sim.link.feed().entries().size());
         QVERIFY(std::ranges::equal(published, sim.board.transferLog()));
         QCOMPARE(published.size(),
                  6u); // bridge query and reply, serial set-up twice, the write and its reply
