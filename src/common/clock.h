@@ -11,15 +11,20 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual std::int64_t nowMs() const = 0;
+    // The same time in microseconds, for what is measured finer than a millisecond (a part's EEPROM write
+    // cycle).
+    virtual std::int64_t nowUs() const { return nowMs() * 1000; }
     // Time that something simulated takes (a USB transfer of the simulated module). Real time passes by
     // itself; a manual clock moves on.
-    virtual void elapse(std::int64_t ms) { static_cast<void>(ms); }
+    virtual void elapse(std::int64_t ms) { elapseUs(ms * 1000); }
+    virtual void elapseUs(std::int64_t us) { static_cast<void>(us); }
 };
 
 class SteadyClock final : public Clock {
 public:
     SteadyClock() { m_timer.start(); }
     std::int64_t nowMs() const override { return m_timer.elapsed(); }
+    std::int64_t nowUs() const override { return m_timer.nsecsElapsed() / 1000; }
 
 private:
     QElapsedTimer m_timer;
@@ -27,12 +32,13 @@ private:
 
 class ManualClock final : public Clock {
 public:
-    std::int64_t nowMs() const override { return m_now; }
-    void elapse(std::int64_t ms) override { m_now += ms; }
-    void advance(std::int64_t ms) { m_now += ms; }
+    std::int64_t nowMs() const override { return m_nowUs / 1000; }
+    std::int64_t nowUs() const override { return m_nowUs; }
+    void elapseUs(std::int64_t us) override { m_nowUs += us; }
+    void advance(std::int64_t ms) { m_nowUs += ms * 1000; }
 
 private:
-    std::int64_t m_now = 0;
+    std::int64_t m_nowUs = 0;
 };
 
 } // namespace vtx

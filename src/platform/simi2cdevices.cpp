@@ -2,6 +2,8 @@
 
 #include "common/logging.h"
 
+#include <algorithm>
+
 namespace vtx {
 
 namespace {
@@ -58,7 +60,15 @@ SimVtx8303::SimVtx8303(const Clock& clock, std::uint8_t eepromCode)
 
 bool SimVtx8303::acknowledges() const
 {
-    return m_clock.nowMs() >= m_busyUntilMs;
+    return m_clock.nowUs() >= m_busyUntilUs;
+}
+
+std::int64_t SimVtx8303::nextWriteCycleUs()
+{
+    if (m_jitterUs <= 0)
+        return m_writeCycleUs;
+    std::uniform_int_distribution<std::int64_t> spread(-m_jitterUs, m_jitterUs);
+    return std::max<std::int64_t>(0, m_writeCycleUs + spread(m_cycleRandom));
 }
 
 int SimVtx8303::write(std::span<const std::uint8_t> bytes)
@@ -74,8 +84,9 @@ int SimVtx8303::write(std::span<const std::uint8_t> bytes)
         m_wiper = code;
         m_eeprom = code;
         // The part goes deaf for its whole write cycle; callers see that as a missing acknowledge.
-        m_busyUntilMs = m_clock.nowMs() + m_writeCycleMs;
-        qCDebug(lcSim) << "VTX8303: EEPROM <-" << code << ", busy until" << m_busyUntilMs << "ms";
+        m_lastCycleUs = nextWriteCycleUs();
+        m_busyUntilUs = m_clock.nowUs() + m_lastCycleUs;
+        qCDebug(lcSim) << "VTX8303: EEPROM <-" << code << ", busy for" << m_lastCycleUs << "us";
     }
     // The part has a single data register: a second byte in the same transaction is not acknowledged.
     return 1;
@@ -84,7 +95,13 @@ int SimVtx8303::write(std::span<const std::uint8_t> bytes)
 std::uint8_t SimVtx8303::read(std::optional<std::uint8_t> /*reg*/)
 {
     // One register only, so a register address in front of the read makes no difference.
-    return static_cast<std::uint8_t>(m_wiper << 1);
+    std::uint8_t byte = static_cast<std::uint8_t>(m_wiper << 1);
+    if (m_stuckBit) {
+        const auto mask = static_cast<std::uint8_t>(1u << m_stuckBit->bit);
+        byte = m_stuckBit->level ? static_cast<std::uint8_t>(byte | mask)
+                                 : static_cast<std::uint8_t>(byte & ~mask);
+    }
+    return byte;
 }
 
 SimRegisterDevice::SimRegisterDevice()

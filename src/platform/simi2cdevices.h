@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <span>
 
 namespace vtx {
@@ -27,12 +28,18 @@ public:
 // byte chooses the register (1) or the EEPROM (0); bits 7 to 1 carry the wiper code. An EEPROM write also
 // sets the wiper and keeps the device busy (not acknowledging) for its write cycle. A read returns the wiper
 // code in bits 7 to 1. At power-up the wiper takes the EEPROM value.
+//
+// Like a real part, each write cycle lasts a little more or less than its nominal time (a seeded sequence,
+// so a run repeats). A test can make one bit of the wiper read back stuck at 0 or 1, as a damaged part or a
+// short on the board would.
 class SimVtx8303 final : public SimI2cDevice {
 public:
     static constexpr std::uint8_t kWriteAddress = 0x9E;
     // A real part is busy for typically 5 ms after an EEPROM write (datasheets allow 10 to 20 ms at most) and
     // acknowledges nothing meanwhile; the program polls it until it answers again.
     static constexpr std::int64_t kDefaultWriteCycleMs = 5;
+    // Each cycle lies within this many microseconds either side of the nominal time.
+    static constexpr std::int64_t kDefaultWriteCycleJitterUs = 300;
 
     explicit SimVtx8303(const Clock& clock, std::uint8_t eepromCode = 63);
 
@@ -45,15 +52,35 @@ public:
     std::uint8_t eepromCode() const { return m_eeprom; } // 0 to 127
     bool busy() const { return !acknowledges(); }
     void powerUp() { m_wiper = m_eeprom; }
-    void setWriteCycleMs(std::int64_t ms) { m_writeCycleMs = ms; }
-    std::int64_t writeCycleMs() const { return m_writeCycleMs; }
+    // The nominal write cycle, and how far one cycle may stray from it (0: every cycle takes exactly the
+    // nominal time).
+    void setWriteCycleMs(std::int64_t ms) { m_writeCycleUs = ms * 1000; }
+    std::int64_t writeCycleMs() const { return m_writeCycleUs / 1000; }
+    void setWriteCycleJitterUs(std::int64_t us) { m_jitterUs = us; }
+    std::int64_t writeCycleJitterUs() const { return m_jitterUs; }
+    // How long the last EEPROM write kept the part busy.
+    std::int64_t lastWriteCycleUs() const { return m_lastCycleUs; }
+
+    // Bit `bit` (0 to 7) of every byte read back is `level`, whatever the wiper holds.
+    void setStuckReadBit(int bit, bool level) { m_stuckBit = StuckBit{bit, level}; }
+    void clearStuckReadBit() { m_stuckBit.reset(); }
 
 private:
+    struct StuckBit {
+        int bit;
+        bool level;
+    };
+    std::int64_t nextWriteCycleUs();
+
     const Clock& m_clock;
-    std::int64_t m_writeCycleMs = kDefaultWriteCycleMs;
+    std::int64_t m_writeCycleUs = kDefaultWriteCycleMs * 1000;
+    std::int64_t m_jitterUs = kDefaultWriteCycleJitterUs;
+    std::int64_t m_lastCycleUs = 0;
+    std::minstd_rand m_cycleRandom{8303};
+    std::optional<StuckBit> m_stuckBit;
     std::uint8_t m_wiper;
     std::uint8_t m_eeprom;
-    std::int64_t m_busyUntilMs = 0;
+    std::int64_t m_busyUntilUs = 0;
 };
 
 // A general register device with 256 byte registers. The first registers follow the register tool's default

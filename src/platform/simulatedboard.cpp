@@ -211,7 +211,7 @@ DriverStatus SimulatedBoard::transfer(DeviceHandle device, std::uint32_t pipe, T
                                       std::uint32_t& bytesTransferred, std::uint32_t /*timeoutMs*/)
 {
     bytesTransferred = 0;
-    m_clock.elapse(m_transferTimeMs);
+    m_clock.elapseUs(m_transferTimeUs);
     const bool isWrite = direction == TransferDirection::Write;
     TransferRecord record{pipe, direction, {}, DriverStatus::Success};
     if (isWrite)

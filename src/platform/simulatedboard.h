@@ -92,7 +92,8 @@ public:
 
     // How long one transfer takes on the board's clock (0 by default: the module answers at once). Tests set
     // it on a manual clock so that time moves with the traffic, as it does on a real bus.
-    void setTransferTimeMs(std::int64_t ms) { m_transferTimeMs = ms; }
+    void setTransferTimeMs(std::int64_t ms) { m_transferTimeUs = ms * 1000; }
+    void setTransferTimeUs(std::int64_t us) { m_transferTimeUs = us; }
 
     // Recording for tests: off by default, so a long run keeps nothing. While on, the board keeps the last
     // `capacity` transfers and driver calls, oldest first.
@@ -143,7 +144,7 @@ private:
     std::map<std::uint32_t, std::size_t> m_shortReplies;
     std::map<std::uint32_t, std::deque<std::vector<std::uint8_t>>> m_replies; // by in pipe
     std::map<std::uint8_t, bool> m_silentDevices;
-    std::int64_t m_transferTimeMs = 0;
+    std::int64_t m_transferTimeUs = 0;
     bool m_recording = false;
     std::size_t m_recordCapacity = kDefaultRecordCapacity;
     std::deque<TransferRecord> m_log;
