@@ -2,55 +2,76 @@
 
 #include "common/clock.h"
 #include "common/yield.h"
+#include "dcpsession.h"
 #include "linkclient.h"
+#include "wiperposition.h"
 
 #include <utility>
 
 namespace vtx {
 
-namespace {
-
-constexpr bool isEepromWrite(std::uint8_t data)
+DcpSession& DcpDevice::session()
 {
-    return (data & 0x01) == 0;
+    return m_bus.client().link().dcpSession();
 }
-
-} // namespace
 
 Result<Done> DcpDevice::write(std::uint8_t writeAddress, std::uint8_t data)
 {
-    waitForWriteCycle();
+    finishWriteCycle();
     Result<Done> result = m_bus.write(writeAddress, data);
-    if (result && isEepromWrite(data)) {
-        m_cyclePending = true;
-        m_cycleReadAddress = static_cast<std::uint8_t>(writeAddress + 1);
-        m_cycleStartMs = m_clock.nowMs();
+    const int position = positionFromWrite(data);
+    if (result) {
+        session().setLastWrittenPosition(position);
+        if (!isRegisterWrite(data)) {
+            session().countEepromWrite();
+            m_cyclePending = true;
+            m_cycleReadAddress = static_cast<std::uint8_t>(writeAddress + 1);
+            m_cycleStartUs = m_clock.nowUs();
+        }
     }
+    session().samples().publish(
+        {WiperSample::Kind::Write, m_clock.nowMs(), position, std::nullopt, result.ok()});
     return result;
 }
 
 Result<std::uint8_t> DcpDevice::read(std::uint8_t readAddress)
 {
-    waitForWriteCycle();
-    return m_bus.read(readAddress);
+    finishWriteCycle();
+    Result<std::uint8_t> result = m_bus.read(readAddress);
+    DcpSession& record = session();
+    record.samples().publish({WiperSample::Kind::Read, m_clock.nowMs(), record.lastWrittenPosition(),
+                              result ? std::optional<int>(positionFromRead(result.value())) : std::nullopt,
+                              result.ok()});
+    return result;
 }
 
-void DcpDevice::waitForWriteCycle()
+WriteCycle DcpDevice::finishWriteCycle()
 {
-    m_lastPollCount = 0;
+    m_lastCycle = {};
     if (!std::exchange(m_cyclePending, false))
-        return;
+        return m_lastCycle;
     Link& link = m_bus.client().link();
     // The part's silence is expected here; a failing link is reported by the transaction that follows.
     const Link::QuietScope quiet(link);
+    const std::int64_t deadlineUs = m_deadlineMs * 1000;
     // Past the deadline every part has finished its cycle, so a transaction that comes late sends no poll.
-    while (m_clock.nowMs() - m_cycleStartMs < m_deadlineMs) {
-        ++m_lastPollCount;
+    m_lastCycle.state = WriteCycle::State::Unmeasured;
+    while (m_clock.nowUs() - m_cycleStartUs < deadlineUs) {
+        ++m_lastCycle.polls;
         const Result<std::uint8_t> poll = m_bus.read(m_cycleReadAddress);
-        if (poll || poll.failure().kind == Failure::Kind::Link)
-            return;
+        m_lastCycle.elapsedUs = m_clock.nowUs() - m_cycleStartUs;
+        if (poll) {
+            m_lastCycle.state = WriteCycle::State::Finished;
+            return m_lastCycle;
+        }
+        if (poll.failure().kind == Failure::Kind::Link) {
+            m_lastCycle.state = WriteCycle::State::LinkFailed;
+            return m_lastCycle;
+        }
+        m_lastCycle.state = WriteCycle::State::TimedOut;
         yieldEvents();
     }
+    return m_lastCycle;
 }
 
 } // namespace vtx

@@ -7,11 +7,32 @@
 namespace vtx {
 
 class Clock;
+class DcpSession;
+
+// How the wait for the part's EEPROM write cycle ended.
+struct WriteCycle {
+    enum class State {
+        None,       // no EEPROM write was waiting
+        Finished,   // the part answered a poll: `elapsedUs` is the measured cycle
+        Unmeasured, // the deadline had passed before anything polled: the cycle is over, its length unknown
+        TimedOut,   // polled up to the deadline and the part never answered
+        LinkFailed, // a poll failed on the link; the transaction that follows reports it
+    };
+    State state = State::None;
+    int polls = 0;
+    // Finished: from the write's acknowledge to the acknowledge of the first poll the part answered, so the
+    // figure is at least the real cycle and exceeds it by less than one poll (a command and its reply).
+    // TimedOut: how long it polled.
+    std::int64_t elapsedUs = 0;
+};
 
 // The VTX8303 digital potentiometer on the bus: wiper writes and reads, and its EEPROM write cycle. After an
 // acknowledged EEPROM write the part acknowledges nothing until the cycle is over (typically 5 ms, at most
 // 10 to 20 ms); the next write or read first polls it with one-byte reads until it answers, for up to
 // writeCycleDeadlineMs after the write. A part still busy then fails that transaction as it would have.
+//
+// Every write and read is published to the link's DcpSession (the read-back history), and every acknowledged
+// EEPROM write is counted there.
 class DcpDevice {
 public:
     static constexpr std::int64_t kDefaultWriteCycleDeadlineMs = 20;
@@ -24,20 +45,27 @@ public:
     // Reads the wiper's data byte.
     Result<std::uint8_t> read(std::uint8_t readAddress);
 
+    // Waits now for the cycle of the last EEPROM write, if one is pending, and tells how it ended (also
+    // available afterwards as lastWriteCycle()). The next write or read does this by itself.
+    WriteCycle finishWriteCycle();
+
     void setWriteCycleDeadlineMs(std::int64_t ms) { m_deadlineMs = ms; }
+    std::int64_t writeCycleDeadlineMs() const { return m_deadlineMs; }
     // Polls the last write or read sent before it went on.
-    int lastPollCount() const { return m_lastPollCount; }
+    int lastPollCount() const { return m_lastCycle.polls; }
+    // The last wait for a write cycle (State::None when the last transaction had none to wait for).
+    const WriteCycle& lastWriteCycle() const { return m_lastCycle; }
 
 private:
-    void waitForWriteCycle();
+    DcpSession& session();
 
     I2cBus& m_bus;
     const Clock& m_clock;
     std::int64_t m_deadlineMs = kDefaultWriteCycleDeadlineMs;
     bool m_cyclePending = false; // an EEPROM write was acknowledged and nothing has polled since
     std::uint8_t m_cycleReadAddress = 0;
-    std::int64_t m_cycleStartMs = 0;
-    int m_lastPollCount = 0;
+    std::int64_t m_cycleStartUs = 0;
+    WriteCycle m_lastCycle;
 };
 
 } // namespace vtx

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/clock.h"
+#include "dcpsession.h"
 #include "linkflavour.h"
 #include "linkview.h"
 #include "platform/usbdriver.h"
@@ -78,6 +79,8 @@ public:
     UsbDriver& driver() { return m_driver; }
     // Every transfer and trace line, for whoever watches.
     TransferFeed& feed() { return m_feed; }
+    // What the program did with the DCP on this link: wiper samples and EEPROM writes.
+    DcpSession& dcpSession() { return m_dcpSession; }
     const UsbMatch& match() const { return m_match; }
     const Clock& clock() const { return m_clock; }
 
@@ -158,6 +161,7 @@ private:
 
     UsbDriver& m_driver;
     TransferFeed m_feed;
+    DcpSession m_dcpSession;
     const UsbMatch m_match;
     const Clock& m_clock;
     TransactionGuard m_guard;

@@ -1,0 +1,259 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The engine's characterisation operations on the simulated board: the sweep, the verified EEPROM store and
+// the wiper history they and every other read feed.
+#include "engine/dcpsweep.h"
+#include "engine/linkclient.h"
+#include "engine/verifiedstore.h"
+#include "simfixture.h"
+
+#include <QtTest>
+
+using namespace vtx;
+using namespace vtx::test;
+
+namespace {
+
+struct Engine {
+    SimFixture sim;
+    NullLinkView view;
+    LinkClient client{sim.link, kDcpPanelLink, view, sim.messages};
+    I2cBus bus{client};
+    DcpDevice dcp{bus, sim.clock};
+
+    Engine()
+    {
+        client.Connect_Usb();
+        sim.board.clearTransferLog();
+        sim.board.setTransferTimeUs(100);
+    }
+    QStringList i2c() const
+    {
+        QStringList result;
+        for (const auto& record : sim.writesOn(3))
+            result << hexBytes(record.bytes);
+        return result;
+    }
+};
+
+QStringList repeated(const QString& command, int times)
+{
+    QStringList list;
+    for (int i = 0; i < times; ++i)
+        list << command;
+    return list;
+}
+
+} // namespace
+
+class TestCharacterise : public QObject {
+    Q_OBJECT
+private slots:
+    void sweep_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<bool>("eeprom");
+        QTest::addColumn<bool>("restore");
+        QTest::addColumn<int>("stuckBit");  // bit of the read byte stuck at 1; -1 none
+        QTest::addColumn<int>("stopAfter"); // 0: run to the end
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QStringList>("outcomes");
+        QTest::addColumn<int>("mismatches");
+        QTest::addColumn<int>("wiperAfter"); // position
+        // The part starts at position 64 (EEPROM code 63).
+        QTest::newRow("register, restored")
+            << 1 << 3 << 1 << false << true << -1 << 0
+            << QStringList{"01 9F", "01 9E 01", "01 9F", "01 9E 03", "01 9F", "01 9E 05", "01 9F", "01 9E 7F"}
+            << QStringList{"OK", "OK", "OK"} << 0 << 64;
+        QTest::newRow("downwards, step 3, not restored")
+            << 10 << 4 << 3 << false << false << -1 << 0
+            << QStringList{"01 9E 13", "01 9F", "01 9E 0D", "01 9F", "01 9E 07", "01 9F"}
+            << QStringList{"OK", "OK", "OK"} << 0 << 4;
+        QTest::newRow("stuck bit found and counted")
+            << 1 << 4 << 1 << false << true << 2 << 0
+            << QStringList{"01 9F",    "01 9E 01", "01 9F",    "01 9E 03", "01 9F",
+                           "01 9E 05", "01 9F",    "01 9E 07", "01 9F",    "01 9E 7F"}
+            << QStringList{"mismatch", "mismatch", "OK", "OK"} << 2 << 64;
+        QTest::newRow("stopped after two, restored")
+            << 1 << 128 << 1 << false << true << -1 << 2
+            << QStringList{"01 9F", "01 9E 01", "01 9F", "01 9E 03", "01 9F", "01 9E 7F"}
+            << QStringList{"OK", "OK"} << 0 << 64;
+        // 1 ms a transfer, a 5 ms cycle: three polls after each write, then the read-back.
+        QTest::newRow("EEPROM, write cycle polled, never restored")
+            << 1 << 2 << 1 << true << true << -1 << 0
+            << (QStringList{"01 9E 00"} + repeated("01 9F", 4) + QStringList{"01 9E 02"} +
+                repeated("01 9F", 4))
+            << QStringList{"OK", "OK"} << 0 << 2;
+    }
+    void sweep()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, step);
+        QFETCH(bool, eeprom);
+        QFETCH(bool, restore);
+        QFETCH(int, stuckBit);
+        QFETCH(int, stopAfter);
+        QFETCH(QStringList, sent);
+        QFETCH(QStringList, outcomes);
+        QFETCH(int, mismatches);
+        QFETCH(int, wiperAfter);
+        Engine e;
+        if (eeprom) {
+            e.sim.board.setTransferTimeMs(1);
+            e.sim.board.dcp().setWriteCycleJitterUs(0);
+        }
+        if (stuckBit >= 0)
+            e.sim.board.dcp().setStuckReadBit(stuckBit, true);
+        SweepSettings settings;
+        settings.from = from;
+        settings.to = to;
+        settings.step = step;
+        settings.mode = eeprom ? ProgrammingMode::Eeprom : ProgrammingMode::Register;
+        settings.restoreWiper = restore;
+        const auto report = runSweep(e.dcp, settings, [stopAfter](const SweepRow&, int done, int) {
+            return stopAfter == 0 || done < stopAfter;
+        });
+        QVERIFY(report.ok());
+        QCOMPARE(e.i2c(), sent);
+        QStringList got;
+        for (const SweepRow& row : report.value().rows)
+            got << sweepOutcomeText(row.outcome);
+        QCOMPARE(got, outcomes);
+        QCOMPARE(report.value().mismatches, mismatches);
+        QCOMPARE(report.value().end, stopAfter ? SweepReport::End::Stopped : SweepReport::End::Completed);
+        QCOMPARE(int(e.sim.board.dcp().wiperCode()) + 1, wiperAfter);
+        if (eeprom)
+            QCOMPARE(sweepCsvLine(report.value().rows.back()), QStringLiteral("2,02,02,2,OK,6.0"));
+        QVERIFY(e.sim.messages.messages.empty());
+    }
+
+    void sweepRowOfAMismatch()
+    {
+        Engine e;
+        e.sim.board.dcp().setStuckReadBit(7, false);
+        SweepSettings settings;
+        settings.from = settings.to = 100;
+        settings.restoreWiper = false;
+        DcpSweep sweep(e.dcp, settings);
+        QVERIFY(sweep.begin().ok());
+        const auto row = sweep.step();
+        QVERIFY(row.ok());
+        QVERIFY(sweep.atEnd());
+        QCOMPARE(sweepCsvLine(row.value()), QStringLiteral("100,C7,46,36,mismatch,"));
+    }
+
+    void storeVerified_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("verdict"); // -1: the write failed
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("sentFirst");
+        const int verified = int(StoreVerification::Verdict::Verified);
+        QTest::newRow("verified") << "" << verified << "" << QStringList{"01 9E 80", "01 9F"};
+        QTest::newRow("stuck bit: mismatch") << "stuck" << int(StoreVerification::Verdict::Mismatch)
+                                             << "Stored position 65 in EEPROM, but it reads back position 67 "
+                                                "(byte 84): mismatch, write cycle %1"
+                                             << QStringList{"01 9E 80", "01 9F"};
+        QTest::newRow("write cycle past the deadline")
+            << "slow" << int(StoreVerification::Verdict::WriteCycleTimedOut)
+            << "Stored position 65 in EEPROM, not verified: the part did not answer within 20 ms of the "
+               "write "
+               "(write-cycle timeout)"
+            << QStringList{"01 9E 80", "01 9F"};
+        QTest::newRow("write not acknowledged") << "mute" << -1 << "" << QStringList{"01 9E 80"};
+    }
+    void storeVerified()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, verdict);
+        QFETCH(QString, text);
+        QFETCH(QStringList, sentFirst);
+        Engine e;
+        SimVtx8303& part = e.sim.board.dcp();
+        if (fault == QLatin1String("stuck"))
+            part.setStuckReadBit(2, true);
+        if (fault == QLatin1String("slow"))
+            part.setWriteCycleMs(40);
+        if (fault == QLatin1String("mute"))
+            e.sim.board.setDeviceAnswers(0x9E, false);
+        const std::uint64_t writesBefore = e.sim.link.dcpSession().eepromWrites();
+        const auto store = vtx::storeVerified(e.dcp, 0x9E, 65);
+        QCOMPARE(e.i2c().mid(0, sentFirst.size()), sentFirst);
+        QCOMPARE(store.ok(), verdict >= 0);
+        QCOMPARE(e.sim.link.dcpSession().eepromWrites(), writesBefore + (verdict >= 0 ? 1 : 0));
+        if (verdict < 0)
+            return;
+        QCOMPARE(int(store.value().verdict), verdict);
+        const WriteCycle& cycle = store.value().cycle;
+        if (verdict == int(StoreVerification::Verdict::WriteCycleTimedOut)) {
+            QCOMPARE(cycle.state, WriteCycle::State::TimedOut);
+            QCOMPARE(e.i2c().size(), 1 + cycle.polls); // nothing read back
+        } else {
+            // At least the part's cycle, and less than one poll (two 100 us transfers) more.
+            QCOMPARE(cycle.state, WriteCycle::State::Finished);
+            QVERIFY2(cycle.elapsedUs >= part.lastWriteCycleUs() &&
+                         cycle.elapsedUs < part.lastWriteCycleUs() + 200,
+                     qPrintable(QString::number(cycle.elapsedUs)));
+        }
+        const QString expected =
+            verdict == verified() ? QStringLiteral("Stored position 65 in EEPROM, verified, write cycle %1")
+                                  : text;
+        QCOMPARE(storeVerificationText(store.value()), expected.contains(QLatin1String("%1"))
+                                                           ? expected.arg(writeCycleText(cycle.elapsedUs))
+                                                           : expected);
+    }
+
+    // The part's cycle varies around its nominal 5 ms, and every measurement follows it.
+    void measuredWriteCycleFollowsThePart()
+    {
+        Engine e;
+        QSet<std::int64_t> cycles;
+        for (int i = 0; i < 10; ++i) {
+            const auto store = vtx::storeVerified(e.dcp, 0x9E, 1 + i);
+            QVERIFY(store.ok());
+            const std::int64_t actual = e.sim.board.dcp().lastWriteCycleUs();
+            QVERIFY(actual >= 4700 && actual <= 5300);
+            QVERIFY(store.value().cycle.elapsedUs >= actual && store.value().cycle.elapsedUs < actual + 200);
+            cycles.insert(actual);
+        }
+        QVERIFY(cycles.size() > 5);
+    }
+
+    // Every write and read goes into the session's history with the position last written; the history
+    // keeps the newest 100,000.
+    void history()
+    {
+        Engine e;
+        BoundedFeed<WiperSample>& samples = e.sim.link.dcpSession().samples();
+        QVERIFY(e.dcp.write(0x9E, 0x81).ok());
+        e.sim.board.setDeviceAnswers(0x9E, false);
+        QVERIFY(!e.dcp.read(0x9F).ok());
+        e.sim.board.setDeviceAnswers(0x9E, true);
+        QVERIFY(e.dcp.read(0x9F).ok());
+        QCOMPARE(samples.entries().size(), std::size_t(3));
+        const auto describe = [](const WiperSample& s) {
+            return QStringLiteral("%1 %2 %3 %4")
+                .arg(s.kind == WiperSample::Kind::Write ? "write" : "read")
+                .arg(s.writtenPosition.value_or(0))
+                .arg(s.readPosition.value_or(0))
+                .arg(s.ok ? "ok" : "failed");
+        };
+        QCOMPARE(describe(samples.entries()[0]), QStringLiteral("write 65 0 ok"));
+        QCOMPARE(describe(samples.entries()[1]), QStringLiteral("read 65 0 failed"));
+        QCOMPARE(describe(samples.entries()[2]), QStringLiteral("read 65 65 ok"));
+
+        for (int i = 0; i < int(DcpSession::kHistoryCapacity); ++i)
+            samples.publish({WiperSample::Kind::Read, i, 1, 1, true});
+        QCOMPARE(samples.entries().size(), DcpSession::kHistoryCapacity);
+        QCOMPARE(samples.droppedCount(), std::uint64_t(3));
+        QCOMPARE(samples.entries().front().timeMs, 0);
+    }
+
+private:
+    static int verified() { return int(StoreVerification::Verdict::Verified); }
+};
+
+QTEST_MAIN(TestCharacterise)
+#include "tst_characterise.moc"
