@@ -10,6 +10,7 @@
 #include "setupfilestore.h"
 #include "singlebytepanel.h"
 #include "ui/paintbatcher.h"
+#include "ui/stableslot.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -128,7 +129,8 @@ void RegisterToolWindow::buildLayout()
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_singleByte, 1);
-    bottom->addWidget(m_exit, 0, Qt::AlignBottom);
+    // "Exit" goes away while the link is open, at every automatic bracket: its slot keeps the place.
+    bottom->addWidget(new StableSlot(m_exit, QSizePolicy::Fixed), 0, Qt::AlignBottom);
     auto* right = new QVBoxLayout;
     right->addWidget(m_bank, 1);
     right->addLayout(bottom);

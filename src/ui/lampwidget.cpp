@@ -3,6 +3,7 @@
 #include "lampcolor.h"
 
 #include <QPainter>
+#include <QPixmapCache>
 
 namespace vtx {
 
@@ -44,11 +45,38 @@ QSize LampWidget::minimumSizeHint() const
 
 void LampWidget::paintEvent(QPaintEvent* /*event*/)
 {
-    QPainter painter(this);
+    // A bank of 64 lamps changes colour at every whole-bank read: an antialiased shape drawn from scratch
+    // each time costs more than the rest of the read, so each look is drawn once and kept.
+    const qreal ratio = devicePixelRatioF();
+    const QColor edge = palette().color(QPalette::Mid);
+    const QColor fill = toQColor(m_color);
+    const QString key = QStringLiteral("vtx-lamp-%1-%2x%3@%4-%5-%6-%7")
+                            .arg(int(m_shape))
+                            .arg(width())
+                            .arg(height())
+                            .arg(ratio)
+                            .arg(edge.rgba())
+                            .arg(fill.rgba())
+                            .arg(palette().color(backgroundRole()).rgba());
+    QPixmap look;
+    if (!QPixmapCache::find(key, &look)) {
+        look = QPixmap(size() * ratio);
+        look.setDevicePixelRatio(ratio);
+        look.fill(palette().color(backgroundRole()));
+        QPainter shape(&look);
+        drawShape(shape, edge, fill);
+        shape.end();
+        QPixmapCache::insert(key, look);
+    }
+    QPainter(this).drawPixmap(0, 0, look);
+}
+
+void LampWidget::drawShape(QPainter& painter, const QColor& edge, const QColor& fill) const
+{
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(QPen(palette().color(QPalette::Mid), 1));
-    painter.setBrush(toQColor(m_color));
+    painter.setPen(QPen(edge, 1));
+    painter.setBrush(fill);
     switch (m_shape) {
     case Shape::Circle:
         painter.drawEllipse(area);

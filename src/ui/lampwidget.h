@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 namespace vtx {
 
 // A status lamp: a small filled shape painted in a palette colour. Tests read color().
@@ -25,6 +27,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void drawShape(QPainter& painter, const QColor& edge, const QColor& fill) const;
+
     Shape m_shape;
     LampColor m_color = LampColor::Black;
 };
