@@ -449,6 +449,12 @@ DriverStatus LibusbSession::transfer(DeviceHandle device, std::uint32_t pipe, Tr
                    << Qt::dec << bytesTransferred << "of" << length << "bytes:" << libusb_error_name(result);
     if (result == LIBUSB_ERROR_NO_DEVICE)
         markGone(device, *module);
+    if (result == LIBUSB_ERROR_PIPE) {
+        // A stalled endpoint stays halted until the host clears it; without this every later transfer on the
+        // pipe would stall too, although the module answers again.
+        const int cleared = libusb_clear_halt(module->handle.get(), address);
+        qCDebug(lcUsb) << "clear halt on pipe" << Qt::hex << pipe << ":" << libusb_error_name(cleared);
+    }
     return statusFromLibusb(result);
 }
 

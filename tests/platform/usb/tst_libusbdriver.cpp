@@ -15,7 +15,9 @@
 #include "recordingseams.h"
 #include "tracerecorder.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cerrno>
@@ -40,10 +42,20 @@ public:
             g_object_unref(m_claimedElsewhere);
     }
 
-    bool plug()
+    bool plug() { return plugWithScript(QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.ioctl")); }
+    // Plugged in with the module's usual answers followed by `extraLines` of its script (a fault, then what
+    // it answers after the fault).
+    bool plugWithFault(const QByteArray& extraLines)
     {
-        return addDevice() && umockdev_testbed_load_ioctl(m_testbed, kNode,
-                                                          VTX_USB_TESTDATA_DIR "/vtxmodule.ioctl", nullptr);
+        QFile base(QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.ioctl"));
+        if (!m_scripts.isValid() || !base.open(QIODevice::ReadOnly))
+            return false;
+        const QString path = m_scripts.filePath(QStringLiteral("faulted.ioctl"));
+        QFile script(path);
+        if (!script.open(QIODevice::WriteOnly) || script.write(base.readAll() + extraLines) < 0)
+            return false;
+        script.close();
+        return plugWithScript(path);
     }
     // Plugged in while another program holds its interface: the kernel refuses our claim with EBUSY.
     bool plugClaimedElsewhere()
@@ -61,6 +73,12 @@ public:
 
 private:
     static constexpr const char* kNode = "/dev/bus/usb/001/002";
+
+    bool plugWithScript(const QString& path)
+    {
+        return addDevice() &&
+               umockdev_testbed_load_ioctl(m_testbed, kNode, path.toLocal8Bit().constData(), nullptr);
+    }
 
     bool addDevice()
     {
@@ -84,6 +102,7 @@ private:
 
     UMockdevTestbed* m_testbed;
     UMockdevIoctlBase* m_claimedElsewhere = nullptr;
+    QTemporaryDir m_scripts;
     QByteArray m_sysPath;
 };
 
@@ -422,6 +441,65 @@ private slots:
         QVERIFY(p.link.UsbDevCtx.deviceHandle != 0);
         QCOMPARE(p.view.attachLamp, LampColor::LightGreen);
         QCOMPARE(p.driver.openDeviceCount(), std::size_t{1});
+    }
+
+    // The module fails the reply of a DCP read in the middle of a transaction: the user gets one message
+    // naming the cause, the link does not wait for it, and the next read works once the module answers again
+    // (after a stall the driver clears the halt; a module that went away comes back through hot-plug).
+    void faultedReply_data()
+    {
+        QTest::addColumn<int>("urbStatus"); // the kernel's URB status: -errno
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<bool>("gone");
+        QTest::newRow("stalled reply") << -32 << QStringLiteral("error &HB (Pipe error)") << false;
+        QTest::newRow("protocol error") << -71 << QStringLiteral("error &H9 (Input/Output Error)") << false;
+        QTest::newRow("device gone") << -19
+                                     << QStringLiteral(
+                                            "error &H4 (No such device (it may have been disconnected))")
+                                     << true;
+    }
+    void faultedReply()
+    {
+        QFETCH(int, urbStatus);
+        QFETCH(QString, cause);
+        QFETCH(bool, gone);
+
+        // The module's script is played in order: after its usual answers, a read whose reply fails, then the
+        // same read answered.
+        const QByteArray fault = "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+                                 " USBDEVFS_REAPURBNDELAY 0 3 131 " +
+                                 QByteArray::number(urbStatus) +
+                                 " 0 2 0 0 \n"
+                                 "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+                                 " USBDEVFS_REAPURBNDELAY 0 3 131 0 0 2 2 0 0181\n";
+        QVERIFY(m_module->plugWithFault(fault));
+        Program p;
+        p.dcpPanel.Connect_Usb();
+        QVERIFY(p.link.UsbOpen);
+        const protocol::I2cCommand read = protocol::readCurrent(0x9F);
+        QCOMPARE(p.dcpPanel.exchange(read).data, std::uint8_t{0x81}); // the usual answer, before the fault
+
+        QElapsedTimer waited;
+        waited.start();
+        const protocol::I2cReply failed = p.dcpPanel.exchange(read);
+        // The emulation fails at once; what matters is that nothing waits for a transfer timeout or more.
+        QVERIFY(waited.elapsed() < UsbDriver::kTransferTimeoutMs);
+        QCOMPARE(failed.count, std::uint8_t{0});
+        QCOMPARE(p.messages.texts(), QStringList{"ReadPipe: WDU_Transfer() failed: " + cause});
+        p.messages.clear();
+
+        if (gone) {
+            // The driver takes the failed transfer for an unplug: the link hears of it at the next yield.
+            QVERIFY2(waitInEventLoop([&p] { return p.view.attachLamp == LampColor::LightRed; }), "no detach");
+            QCOMPARE(p.link.UsbDevCtx.deviceHandle, DeviceHandle{0});
+            m_module->unplug();
+            QVERIFY(m_module->plug());
+            QVERIFY2(waitInEventLoop([&p] { return p.link.UsbDevCtx.deviceHandle != 0; }), "no attach");
+        }
+        const protocol::I2cReply again = p.dcpPanel.exchange(read);
+        QCOMPARE(again.count, std::uint8_t{1});
+        QCOMPARE(again.data, std::uint8_t{0x81});
+        QCOMPARE(p.messages.texts(), QStringList{});
     }
 };
 
