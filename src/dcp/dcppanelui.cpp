@@ -383,8 +383,11 @@ QWidget* buildConnectionRow(DcpPanelUi& ui)
     ui.lblReadCount->setFrameShape(QFrame::StyledPanel);
     // Its text changes with every transfer: it paints its own background so that only it is repainted.
     ui.lblReadCount->setAutoFillBackground(true);
-    ui.lblReadCount->setMinimumWidth(
-        ui.lblReadCount->fontMetrics().horizontalAdvance(QStringLiteral(" 000 ")));
+    // Its size is fixed, with room for any count: a label that may change size lays the whole window out
+    // again at every new text, which would be most of what a click costs.
+    ui.lblReadCount->setText(QStringLiteral(" 000 "));
+    ui.lblReadCount->setFixedSize(ui.lblReadCount->sizeHint());
+    ui.lblReadCount->clear();
     addresses->addWidget(ui.lblReadCount, 2, 1, Qt::AlignLeft);
     layout->addLayout(addresses);
 
