@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <span>
 
 namespace vtx {
 
@@ -14,6 +15,9 @@ QString hexText(std::uint32_t value);
 
 // Two-digit upper-case hexadecimal: 5 -> "05", 0xFF -> "FF".
 QString hex2Text(std::uint32_t value);
+
+// Bytes as two-digit upper-case hexadecimal separated by blanks, as traces and logs show them: "01 9E 81".
+QString hexBytes(std::span<const std::uint8_t> bytes);
 
 // A number in decimal with a blank where the sign of a non-negative number goes: 1 -> " 1", -3 -> "-3".
 QString decimalText(long long value);

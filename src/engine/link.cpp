@@ -27,14 +27,6 @@ const Link::PipeOperation kWriteOperation{QStringLiteral("WritePipe"), QStringLi
 const Link::PipeOperation kReadOperation{QStringLiteral("ReadPipe"), QStringLiteral("Read Pipe failed"),
                                          true};
 
-QString bytesText(std::span<const std::uint8_t> bytes)
-{
-    QStringList parts;
-    for (const std::uint8_t b : bytes)
-        parts << hex2Text(b);
-    return parts.join(QLatin1Char(' '));
-}
-
 } // namespace
 
 Link::Link(UsbDriver& driver, UsbMatch match, const Clock& clock)
@@ -267,7 +259,7 @@ void Link::traceTransfer(TransferDirection direction, std::span<const std::uint8
     qCDebug(lcTransfer).noquote() << QStringLiteral("%1 pipe %2: %3 [status %4 (%5)]")
                                          .arg(direction == TransferDirection::Write ? QStringLiteral("OUT")
                                                                                     : QStringLiteral("IN "))
-                                         .arg(hex2Text(PipeNum), bytesText(bytes), statusHex(status),
+                                         .arg(hex2Text(PipeNum), hexBytes(bytes), statusHex(status),
                                               UsbStatusText(status));
 }
 

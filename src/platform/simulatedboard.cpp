@@ -1,6 +1,7 @@
 #include "simulatedboard.h"
 
 #include "common/logging.h"
+#include "common/textformat.h"
 
 #include <algorithm>
 #include <utility>
@@ -30,17 +31,6 @@ bool equals(std::span<const std::uint8_t> bytes, const std::array<std::uint8_t, 
 bool contains(std::span<const std::uint32_t> pipes, std::uint32_t pipe)
 {
     return std::ranges::find(pipes, pipe) != pipes.end();
-}
-
-QString hexBytes(std::span<const std::uint8_t> bytes)
-{
-    QString text;
-    for (const auto byte : bytes) {
-        if (!text.isEmpty())
-            text += u' ';
-        text += QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
-    }
-    return text;
 }
 
 } // namespace

@@ -22,12 +22,4 @@ std::vector<TransferRecord> SimFixture::writesOn(std::uint32_t pipe) const
     return result;
 }
 
-QString hexBytes(const std::vector<std::uint8_t>& bytes)
-{
-    QStringList parts;
-    for (const auto b : bytes)
-        parts << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-    return parts.join(QLatin1Char(' '));
-}
-
 } // namespace vtx::test

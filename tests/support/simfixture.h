@@ -2,6 +2,7 @@
 
 #include "common/clock.h"
 #include "common/programstate.h"
+#include "common/textformat.h"
 #include "ui/appcontext.h"
 #include "engine/link.h"
 #include "platform/simulatedboard.h"
@@ -32,6 +33,6 @@ struct SimFixture {
 };
 
 // "01 9E 81" for quick comparisons in failure output.
-QString hexBytes(const std::vector<std::uint8_t>& bytes);
+using vtx::hexBytes;
 
 } // namespace vtx::test
