@@ -11,6 +11,7 @@
 #include "common/yield.h"
 #include "engine/linkclient.h"
 #include "platform/libusbdriver.h"
+#include "platform/libusbstatus.h"
 #include "protocol/bridgecommands.h"
 #include "recordingseams.h"
 #include "tracerecorder.h"
@@ -20,10 +21,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <cerrno>
+#include <linux/capability.h>
 #include <linux/usbdevice_fs.h>
 #include <memory>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using namespace vtx;
 using namespace vtx::test;
@@ -64,6 +70,8 @@ public:
         g_signal_connect(m_claimedElsewhere, "handle-ioctl", G_CALLBACK(&refuseClaim), nullptr);
         return addDevice() && umockdev_testbed_attach_ioctl(m_testbed, kNode, m_claimedElsewhere, nullptr);
     }
+    // The device node as the program sees it (inside the emulation's root).
+    QByteArray nodePath() const { return QByteArray(umockdev_testbed_get_root_dir(m_testbed)) + kNode; }
     // A removal announced as a hot-plug event, then the device gone.
     void unplug()
     {
@@ -187,6 +195,38 @@ struct Program {
     Link link{driver, LibusbDriver::moduleMatch(), clock};
     RecordingView view;
     LinkClient dcpPanel{link, kDcpPanelLink, view, messages};
+};
+
+// While it lives, the device node at `path` cannot be opened by this process, as a node without a udev rule
+// cannot for a user: its mode is 0, and a test run as root gives up, for its own effective set, the
+// capabilities that would override file permissions.
+class NodeLockedAway {
+public:
+    explicit NodeLockedAway(const QByteArray& path) : m_path(path)
+    {
+        struct stat info {};
+        m_ok = ::stat(path.constData(), &info) == 0 && ::chmod(path.constData(), 0) == 0;
+        m_mode = info.st_mode & 07777;
+        m_ok = m_ok && syscall(SYS_capget, &m_header, m_caps) == 0;
+        auto lowered = std::to_array(m_caps);
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_ok = m_ok && syscall(SYS_capset, &m_header, lowered.data()) == 0;
+    }
+    ~NodeLockedAway()
+    {
+        syscall(SYS_capset, &m_header, m_caps);
+        ::chmod(m_path.constData(), m_mode);
+    }
+    NodeLockedAway(const NodeLockedAway&) = delete;
+    NodeLockedAway& operator=(const NodeLockedAway&) = delete;
+    bool ok() const { return m_ok; }
+
+private:
+    QByteArray m_path;
+    mode_t m_mode = 0;
+    bool m_ok = false;
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_caps[2]{};
 };
 
 const QString kGone = QStringLiteral("WDU_GetDeviceInfo() failed:\nerror &H4 "
@@ -362,7 +402,8 @@ private slots:
                     .contains("DeviceDetach: Received detach for device handle &H" +
                               QString::number(first, 16).toUpper()));
         const protocol::I2cReply gone = p.dcpPanel.exchange(read);
-        QCOMPARE(gone.count + gone.data, 0);
+        QCOMPARE(gone.count, std::uint8_t{0});
+        QCOMPARE(gone.data, std::uint8_t{0});
         QCOMPARE(p.messages.texts(), QStringList{"ReadPipe: " + kGone});
         p.messages.clear();
 
@@ -401,6 +442,28 @@ private slots:
                      "WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H8 (Resource busy: the module is in "
                      "use by another program)\n"});
         QCOMPARE(p.view.attachLamps, QList<LampColor>{});
+    }
+
+    // The module's device node is not ours to open (no udev rule): one message that says so and names the
+    // rule to install; once the node may be opened, the next open works.
+    void linkOpeningWithoutPermission()
+    {
+        QVERIFY(m_module->plug());
+        Program p;
+        {
+            const NodeLockedAway locked(m_module->nodePath());
+            QVERIFY(locked.ok());
+            p.dcpPanel.Connect_Usb();
+        }
+        QVERIFY(!p.link.UsbOpen && !p.link.UsbOK);
+        QCOMPARE(p.driver.openDeviceCount(), std::size_t{0});
+        QCOMPARE(p.messages.texts(), QStringList{"WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H7 (" +
+                                                 libusbStatusText(DriverStatus::AccessDenied) + ")\n"});
+        p.messages.clear();
+
+        p.dcpPanel.Connect_Usb();
+        QVERIFY(p.link.UsbOpen && p.link.UsbOK);
+        QCOMPARE(p.messages.texts(), QStringList{});
     }
 
     void linkOpeningWithoutModule()
