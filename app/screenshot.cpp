@@ -1,25 +1,36 @@
 // Draws the DCP panel on the simulated board after a few transfers and saves it as a PNG, for the README:
-//   vtx-dcp-screenshot docs/dcp-panel.png [jumpers.png [about.png]]
+//   vtx-dcp-screenshot docs/dcp-panel.png [jumpers.png [about.png]] [--sweep sweep.png] [--plot plot.png]
+// --sweep draws the sweep window after an EEPROM sweep, --plot the read-back plot after a minute of writes
+// and reads (two of them failed). Time is simulated: every transfer takes 0.5 ms.
 // Run it under a virtual display (xvfb-run) or with QT_QPA_PLATFORM=offscreen; QT_SCALE_FACTOR=2 shows 200 %.
 
 #include "common/clock.h"
 #include "common/programstate.h"
 #include "dcp/dcppanelwindow.h"
+#include "engine/dcpdevice.h"
 #include "engine/link.h"
+#include "engine/linkclient.h"
 #include "platform/simulatedboard.h"
+#include "plot/readbackplotwindow.h"
 #include "shell/aboutbox.h"
 #include "shell/artwork.h"
 #include "shell/desktopsystemservices.h"
 #include "shell/evalpicture.h"
+#include "sweep/sweepwindow.h"
 #include "ui/appcontext.h"
 #include "ui/filedialogs.h"
 #include "ui/messageboxes.h"
 #include "ui/programcontrol.h"
+#include "ui/questions.h"
+#include "ui/windowreporter.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -38,22 +49,94 @@ public:
     void endProgram() override {}
 };
 
+// The EEPROM wear question is answered Yes.
+class YesQuestions final : public vtx::Questions {
+public:
+    SaveAnswer askToSave(QWidget*, const QString&, const QString&) override { return SaveAnswer::Discard; }
+    bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
+};
+
+// Takes the option's value out of the arguments: "--sweep x.png" gives x.png.
+QString takeOption(QStringList& arguments, const QString& option)
+{
+    const qsizetype at = arguments.indexOf(option);
+    if (at < 0 || at + 1 >= arguments.size())
+        return {};
+    const QString value = arguments.at(at + 1);
+    arguments.remove(at, 2);
+    return value;
+}
+
+bool saveSweep(vtx::AppContext& context, const QString& path)
+{
+    vtx::sweep::SweepWindow sweep(context);
+    sweep.show();
+    sweep.findChild<QSpinBox*>(QStringLiteral("spnStep"))->setValue(3);
+    sweep.findChild<QRadioButton*>(QStringLiteral("optEeprom"))->setChecked(true);
+    sweep.cmdStart_Click();
+    while (sweep.isRunning())
+        QApplication::processEvents();
+    QApplication::processEvents();
+    return sweep.grab().save(path);
+}
+
+// A minute of a lab session: a staircase written every 5 s, read back every 100 ms, with a bit of the wiper
+// stuck for a few seconds and the part gone silent for two reads.
+bool savePlot(vtx::AppContext& context, vtx::ManualClock& clock, vtx::SimulatedBoard& board,
+              const QString& path)
+{
+    vtx::NullLinkView view;
+    vtx::WindowReporter reporter(context.messages, nullptr);
+    vtx::LinkClient client(context.link, vtx::kDcpPanelLink, view, reporter);
+    vtx::I2cBus bus(client);
+    vtx::DcpDevice dcp(bus, clock);
+    client.Connect_Usb();
+    for (int tick = 0; tick < 700; ++tick) {
+        clock.advance(100);
+        if (tick % 50 == 0) {
+            const int position = 64 + static_cast<int>(std::lround(50 * std::sin(tick / 120.0)));
+            dcp.write(0x9E, static_cast<std::uint8_t>(2 * (position - 1) + 1));
+        }
+        board.setDeviceAnswers(0x9E, tick != 430 && tick != 431);
+        if (tick == 520)
+            board.dcp().setStuckReadBit(5, true);
+        if (tick == 560)
+            board.dcp().clearStuckReadBit();
+        dcp.read(0x9F);
+    }
+    client.Disconnect_USB();
+    vtx::plot::ReadbackPlotWindow plot(context);
+    plot.show();
+    QApplication::processEvents();
+    plot.refresh();
+    QApplication::processEvents();
+    return plot.grab().save(path);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("dcp-panel.png");
+    QStringList arguments = QApplication::arguments();
+    const QString sweepOutput = takeOption(arguments, QStringLiteral("--sweep"));
+    const QString plotOutput = takeOption(arguments, QStringLiteral("--plot"));
+    const auto positional = [&arguments](int i) {
+        return i < arguments.size() ? arguments.at(i) : QString();
+    };
+    const QString output = arguments.size() > 1 ? arguments.at(1) : QStringLiteral("dcp-panel.png");
 
-    vtx::SteadyClock clock;
+    vtx::ManualClock clock;
     vtx::SimulatedBoard board(clock);
+    board.setTransferTimeUs(500);
     PrintedMessages messages;
     vtx::QtFileDialogs fileDialogs;
     NoEnd program;
     vtx::shell::DesktopSystemServices system;
     vtx::ProgramState state;
     vtx::Link link(board, {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId}, clock);
-    vtx::AppContext context{link, state, messages, fileDialogs, program, system};
+    YesQuestions questions;
+    vtx::AppContext context{link, state, messages, fileDialogs, program, system, questions};
 
     vtx::dcp::DcpPanelWindow panel(context);
     panel.setWindowIcon(vtx::shell::applicationIcon());
@@ -66,19 +149,23 @@ int main(int argc, char* argv[])
     QApplication::processEvents();
     bool saved = panel.grab().save(output);
     // With a second name, the jumper picture too.
-    if (argc > 2) {
+    if (!positional(2).isEmpty()) {
         vtx::shell::EvalPicture picture(board.bannerText());
         picture.show();
         QApplication::processEvents();
-        saved = picture.grab().save(QString::fromLocal8Bit(argv[2])) && saved;
+        saved = picture.grab().save(positional(2)) && saved;
     }
     // With a third, the about box.
-    if (argc > 3) {
+    if (!positional(3).isEmpty()) {
         vtx::shell::AboutBox about(system, messages, board.bannerText());
         about.show();
         QApplication::processEvents();
-        saved = about.grab().save(QString::fromLocal8Bit(argv[3])) && saved;
+        saved = about.grab().save(positional(3)) && saved;
     }
+    if (!sweepOutput.isEmpty())
+        saved = saveSweep(context, sweepOutput) && saved;
+    if (!plotOutput.isEmpty())
+        saved = savePlot(context, clock, board, plotOutput) && saved;
     std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(output));
     return saved ? 0 : 1;
 }

@@ -5,9 +5,10 @@ REPO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-"$REPO_ROOT/build"}
 
 # Everything the build, the tests, the umockdev-based USB tests and the package checks need, from Debian 12.
+# Qt Charts' CMake package needs Qt OpenGL's, which qt6-charts-dev does not pull in: hence libqt6opengl6-dev.
 REQUIRED_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core
   libusb-1.0-0-dev
   umockdev libumockdev-dev
   dpkg-dev lintian appstream

@@ -24,6 +24,8 @@ inline const QString kTimedTransfersPausedText =
     QStringLiteral("USB control module unplugged: timed transfers paused until it is back");
 inline const QString kTimedTransfersResumedText =
     QStringLiteral("USB control module back: timed transfers resumed");
+// "Store && Verify" when the write itself failed (%1: the position); the other outcomes are the engine's.
+inline const QString kStoreFailedText = QStringLiteral("Position %1 not stored in EEPROM: the write failed");
 inline const QString kPanelCaption = QStringLiteral("Veltrane's I2C DCP Product Demonstation");
 // Whose transactions the transfer log says the panel's are: the window's object name.
 inline const QString kTransactionOwner = QStringLiteral("frmVTX8303");

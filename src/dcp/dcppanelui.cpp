@@ -120,6 +120,10 @@ void buildMenus(QMainWindow& window, DcpPanelUi& ui)
     tools->setObjectName(QStringLiteral("mnuTools"));
     ui.mnuRegisterTool = tools->addAction(QStringLiteral("I2C Register Tool"));
     ui.mnuRegisterTool->setObjectName(QStringLiteral("mnuRegisterTool"));
+    ui.mnuReadbackPlot = tools->addAction(QStringLiteral("Read-back Plot"));
+    ui.mnuReadbackPlot->setObjectName(QStringLiteral("mnuReadbackPlot"));
+    ui.mnuSweep = tools->addAction(QStringLiteral("Sweep..."));
+    ui.mnuSweep->setObjectName(QStringLiteral("mnuSweep"));
 
     ui.mnuAbout = bar->addAction(QStringLiteral("About"));
     ui.mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
@@ -245,6 +249,11 @@ QWidget* buildActionColumn(DcpPanelUi& ui)
                        QStringLiteral("Executes a write transaction which sets the DCP's wiper position."));
     ui.cmdI2Read = named(new QPushButton(QStringLiteral("I2C-Read")), "cmdI2Read",
                          QStringLiteral("Executes an I2C read of the DCP's wiper position."));
+    ui.cmdStoreVerify =
+        named(new QPushButton(QStringLiteral("Store && Verify")), "cmdStoreVerify",
+              QStringLiteral("Writes the selected position to the EEPROM, waits for the part's write cycle, "
+                             "reads it back and compares; the status bar shows the outcome and the measured "
+                             "write-cycle time."));
     ui.ChkAutoRead =
         named(new QCheckBox(QStringLiteral("Auto Read")), "ChkAutoRead",
               QStringLiteral("If checked, program will automatically read back the wiper position "
@@ -267,7 +276,10 @@ QWidget* buildActionColumn(DcpPanelUi& ui)
 
     // Every click and tick hides and shows these; their slots keep the place, so the column does not jump
     // and the window is not laid out again.
-    layout->addWidget(new StableSlot(ui.CMDxMIT, QSizePolicy::Preferred));
+    auto* writeRow = new QHBoxLayout;
+    writeRow->addWidget(new StableSlot(ui.CMDxMIT, QSizePolicy::Preferred));
+    writeRow->addWidget(ui.cmdStoreVerify);
+    layout->addLayout(writeRow);
     layout->addWidget(new StableSlot(ui.cmdI2Read, QSizePolicy::Preferred));
     layout->addWidget(ui.ChkAutoRead);
     layout->addWidget(ui.chkFailIgnore);
@@ -426,6 +438,13 @@ DcpPanelUi buildDcpPanelUi(QMainWindow& window)
     // Shown and hidden by every transaction, like "Exit".
     window.statusBar()->addWidget(new StableSlot(ui.cbNoc, QSizePolicy::Expanding), 1);
     window.statusBar()->addWidget(new StableSlot(ui.lblFailStatus, QSizePolicy::Expanding), 2);
+    ui.lblStoreStatus = named(new QLabel, "lblStoreStatus");
+    ui.lblEepromWrites = named(new QLabel(QStringLiteral("EEPROM writes: 0")), "lblEepromWrites",
+                               QStringLiteral("EEPROM writes made in this session; each one wears the part's "
+                                              "EEPROM cells (on the order of 100,000 writes per cell)"));
+    // Empty until the first "Store && Verify", so the link's caption keeps its room until then.
+    window.statusBar()->addWidget(ui.lblStoreStatus);
+    window.statusBar()->addPermanentWidget(ui.lblEepromWrites);
     window.statusBar()->addPermanentWidget(ui.banner);
     return ui;
 }

@@ -43,6 +43,7 @@ struct DcpPanelUi {
     std::array<QRadioButton*, 2> SSOption1{}; // Standard, SCL_S
     QPushButton* CMDxMIT = nullptr;
     QPushButton* cmdI2Read = nullptr;
+    QPushButton* cmdStoreVerify = nullptr; // "Store && Verify": the position to the EEPROM, read back
     QCheckBox* ChkAutoRead = nullptr;
     QCheckBox* chkFailIgnore = nullptr;
     QCheckBox* chkWriteTimer = nullptr;
@@ -76,9 +77,13 @@ struct DcpPanelUi {
     QAction* mnuJumperInfoOff = nullptr;
     QAction* mnuAbout = nullptr;
     QAction* mnuRegisterTool = nullptr;
+    QAction* mnuReadbackPlot = nullptr;
+    QAction* mnuSweep = nullptr;
 
-    QLabel* lblFailStatus = nullptr; // failures while "Ignore Fails" is checked, with their count
-    QLabel* banner = nullptr;        // status-bar text naming a simulated board; empty for hardware
+    QLabel* lblFailStatus = nullptr;   // failures while "Ignore Fails" is checked, with their count
+    QLabel* banner = nullptr;          // status-bar text naming a simulated board; empty for hardware
+    QLabel* lblStoreStatus = nullptr;  // the outcome of the last "Store && Verify"
+    QLabel* lblEepromWrites = nullptr; // EEPROM writes in this session
 };
 
 // Builds the panel's controls with their captions, tool tips and start values inside `window`.

@@ -5,7 +5,11 @@
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "dcpmessages.h"
+#include "engine/eepromwear.h"
+#include "plot/readbackplotwindow.h"
 #include "positionmodel.h"
+#include "sweep/sweepwindow.h"
+#include "ui/eepromwearguard.h"
 #include "ui/lampwidget.h"
 #include "ui/paintbatcher.h"
 
@@ -58,6 +62,9 @@ DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
     connect(&context.link.guard(), &TransactionGuard::transactionStarted, this,
             [this] { m_transactions.beginTransaction(); });
     connect(&context.link.guard(), &TransactionGuard::transactionEnded, this, &DcpPanelWindow::followLink);
+    connect(&context.link.guard(), &TransactionGuard::transactionEnded, this,
+            &DcpPanelWindow::showEepromWrites);
+    m_timed->setWriteStartCheck([this](int intervalMs) { return mayStartTimedWrites(intervalMs); });
 }
 
 DcpPanelWindow::~DcpPanelWindow() = default;
@@ -107,6 +114,8 @@ void DcpPanelWindow::connectControls()
             [this] { runGuarded([this] { m_transactions.CMDxMIT_Click(); }); });
     connect(m_ui.cmdI2Read, &QPushButton::clicked, this,
             [this] { runGuarded([this] { m_transactions.cmdI2Read_Click(); }); });
+    connect(m_ui.cmdStoreVerify, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { m_transactions.cmdStoreVerify_Click(); }); });
     connect(m_ui.ChkAutoRead, &QCheckBox::toggled, this,
             [this] { runGuarded([this] { m_transactions.ChkAutoRead_Click(); }); });
     connect(m_ui.cmdOpen_USB, &QPushButton::clicked, this,
@@ -136,6 +145,40 @@ void DcpPanelWindow::connectMenus()
             m_hooks.openRegisterTool();
     });
     m_ui.mnuRegisterTool->setEnabled(false);
+    connect(m_ui.mnuReadbackPlot, &QAction::triggered, this, &DcpPanelWindow::showReadbackPlot);
+    connect(m_ui.mnuSweep, &QAction::triggered, this, &DcpPanelWindow::showSweep);
+}
+
+void DcpPanelWindow::showReadbackPlot()
+{
+    if (!m_readbackPlot)
+        m_readbackPlot = std::make_unique<plot::ReadbackPlotWindow>(m_context);
+    m_readbackPlot->show();
+    m_readbackPlot->raise();
+    m_readbackPlot->activateWindow();
+}
+
+void DcpPanelWindow::showSweep()
+{
+    if (!m_sweep)
+        m_sweep = std::make_unique<sweep::SweepWindow>(m_context);
+    m_sweep->show();
+    m_sweep->raise();
+    m_sweep->activateWindow();
+}
+
+bool DcpPanelWindow::mayStartTimedWrites(int intervalMs)
+{
+    if (m_state.DcpLsb != ProgrammingMode::Eeprom || intervalMs <= 0)
+        return true;
+    return confirmEepromWear(m_context.questions, m_context.link.dcpSession(), this,
+                             timedEepromWritesQuestion(intervalMs));
+}
+
+void DcpPanelWindow::showEepromWrites()
+{
+    m_ui.lblEepromWrites->setText(
+        QStringLiteral("EEPROM writes: %1").arg(m_context.link.dcpSession().eepromWrites()));
 }
 
 void DcpPanelWindow::showJumperPicture()
@@ -199,6 +242,10 @@ void DcpPanelWindow::Option1_Click(int index)
 {
     m_state.DcpLsb = index != 0 ? ProgrammingMode::Register : ProgrammingMode::Eeprom;
     computeDataByte();
+    // Timed writes that were running in Register mode now write the EEPROM: the same question as at their
+    // start, and a No ends them.
+    if (m_state.WriteTimerOn && !mayStartTimedWrites(m_timed->readTimer().interval()))
+        m_ui.chkWriteTimer->setChecked(false);
     yieldEvents();
 }
 

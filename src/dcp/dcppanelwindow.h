@@ -11,6 +11,14 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
+
+namespace vtx::plot {
+class ReadbackPlotWindow;
+}
+namespace vtx::sweep {
+class SweepWindow;
+}
 
 namespace vtx::dcp {
 
@@ -46,6 +54,9 @@ public:
     void Option1_Click(int index);
     void Slider1_MouseUp(int index);
     void cmdexit_Click();
+    // Tools > "Read-back Plot" and "Sweep...": each window is made on first use and brought forward after.
+    void showReadbackPlot();
+    void showSweep();
 
     const DcpPanelUi& ui() const { return m_ui; }
     const DcpState& state() const { return m_state; }
@@ -74,6 +85,9 @@ private:
     void showJumperPicture();
     // "Exit" and the "USB Status" lamp show the link as it is, whichever window opened or closed it.
     void followLink();
+    // Timed writes in EEPROM mode wear the part out: asked once per session before they start.
+    bool mayStartTimedWrites(int intervalMs);
+    void showEepromWrites();
 
     AppContext& m_context;
     DcpPanelUi m_ui;
@@ -85,6 +99,8 @@ private:
     DcpTransactions m_transactions;
     TimedTransfers* m_timed; // child QObject
     DcpPanelHooks m_hooks;
+    std::unique_ptr<plot::ReadbackPlotWindow> m_readbackPlot;
+    std::unique_ptr<sweep::SweepWindow> m_sweep;
 };
 
 } // namespace vtx::dcp

@@ -7,6 +7,7 @@
 #include "dcpmessages.h"
 #include "engine/linkclient.h"
 #include "engine/modulecause.h"
+#include "engine/verifiedstore.h"
 #include "protocol/bridgecommands.h"
 #include "ui/lampwidget.h"
 
@@ -259,6 +260,48 @@ void DcpTransactions::CMDxMIT_Click()
         m_ui.CMDxMIT->show();
     if (!m_ui.chkReadTimer->isChecked())
         m_ui.cmdI2Read->show();
+    yieldEvents();
+}
+
+void DcpTransactions::cmdStoreVerify_Click()
+{
+    const int position = positionFromWrite(m_state.DcpWrData);
+    yieldEvents();
+    if (!m_client.link().UsbOK && !moduleIsBack())
+        return;
+    Link::MessageCapture opening(m_client.link());
+    openBracket();
+    yieldEvents();
+    const Result<StoreVerification> result = openTimedOut(opening)
+                                                 ? timedOutResult<StoreVerification>()
+                                                 : storeVerified(m_device, m_program.I2CWrtAdr, position);
+    m_ui.lblReadCount->setText(decimalText(result.reply().count));
+    if (!result) {
+        m_ui.lampComm->setColor(LampColor::LightRed);
+        m_ui.lampWrite->setColor(LampColor::LightRed);
+        m_ui.lblStoreStatus->setText(kStoreFailedText.arg(position));
+        yieldEvents();
+        tellFailure(kWriteErrorText, kWriteErrorCaption, result.failure(), opening.messages());
+        closeBracket();
+        return;
+    }
+    const StoreVerification& store = result.value();
+    m_ui.lampComm->setColor(LampColor::LightGreen);
+    paintSuccess(m_ui.lampWrite);
+    m_ui.lblStoreStatus->setText(storeVerificationText(store));
+    if (store.readByte) {
+        paintSuccess(m_ui.lampRead);
+        m_state.DcpRdData = *store.readByte;
+        m_state.DcpRdHex = dataByteText(*store.readByte);
+        m_ui.txtHexDataRead->setText(m_state.DcpRdHex);
+        showReadPosition(true);
+    } else if (store.readFailure) {
+        m_ui.lampRead->setColor(LampColor::LightRed);
+        m_ui.lampComm->setColor(LampColor::LightRed);
+        yieldEvents();
+        tellFailure(kReadErrorText, kReadErrorCaption, *store.readFailure, {});
+    }
+    closeBracket();
     yieldEvents();
 }
 

@@ -33,6 +33,9 @@ public:
     void CMDxMIT_Click();
     // "I2C-Read": the read and the "Read Position" displays.
     void cmdI2Read_Click();
+    // "Store && Verify": the selected position to the EEPROM, its write cycle measured, read back and
+    // compared; the outcome in the status bar.
+    void cmdStoreVerify_Click();
     // "Auto Read" became checked or unchecked.
     void ChkAutoRead_Click();
     // "Open USB ": open the link, then check the board by reading the DCP.

@@ -32,6 +32,12 @@ void TimedTransfers::setIntervalFromText()
         m_ui.txtDelay->setText(QString::number(m_timer.interval()));
 }
 
+int TimedTransfers::intervalFromText() const
+{
+    const IntervalReading reading = readIntervalText(m_ui.txtDelay->text());
+    return reading.kind == IntervalTextKind::Accepted ? reading.intervalMs : m_timer.interval();
+}
+
 void TimedTransfers::stopIfIdle()
 {
     if (m_ui.chkWriteTimer->isChecked() || m_ui.chkReadTimer->isChecked())
@@ -44,6 +50,10 @@ void TimedTransfers::stopIfIdle()
 void TimedTransfers::chkWriteTimer_Click()
 {
     yieldEvents();
+    if (m_ui.chkWriteTimer->isChecked() && m_writeStartCheck && !m_writeStartCheck(intervalFromText())) {
+        m_ui.chkWriteTimer->setChecked(false);
+        return;
+    }
     if (m_ui.chkWriteTimer->isChecked()) {
         m_state.WriteTimerOn = true;
         yieldEvents();

@@ -30,6 +30,13 @@ public:
     void cmdStopTimer_Click();
     void txtDelay_LostFocus();
 
+    // Asked before timed writes start, with the interval they will run at; false leaves them off (the
+    // EEPROM wear question).
+    void setWriteStartCheck(std::function<bool(int intervalMs)> check)
+    {
+        m_writeStartCheck = std::move(check);
+    }
+
     // A tick from the timer: runs ReadTimer_Timer unless a transaction is running.
     void tick();
 
@@ -42,6 +49,8 @@ private:
     // Takes the interval from the box; a number the timer cannot take leaves the interval as it was and puts
     // the interval in use back into the box.
     void setIntervalFromText();
+    // The interval setIntervalFromText() would set.
+    int intervalFromText() const;
     void stopIfIdle();
 
     DcpPanelUi& m_ui;
@@ -49,6 +58,7 @@ private:
     TransactionGuard& m_guard;
     std::function<void()> m_timedWrite;
     std::function<void()> m_timedRead;
+    std::function<bool(int intervalMs)> m_writeStartCheck;
     ReadTimer m_timer;
     int m_droppedTicks = 0;
     std::uint64_t m_ticksRun = 0;

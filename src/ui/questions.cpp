@@ -27,6 +27,14 @@ Questions::SaveAnswer QtQuestions::askToSave(QWidget* parent, const QString& tex
     }
 }
 
+bool QtQuestions::askYesNo(QWidget* parent, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 Questions& qtQuestions()
 {
     static QtQuestions questions;

@@ -17,12 +17,15 @@ public:
     virtual ~Questions() = default;
     // Whether to save changes before going on: Save, Discard or Cancel (Escape means Cancel).
     virtual SaveAnswer askToSave(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // Yes or No (Escape means No).
+    virtual bool askYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
 };
 
 // The real thing: a QMessageBox with Save, Discard and Cancel.
 class QtQuestions final : public Questions {
 public:
     SaveAnswer askToSave(QWidget* parent, const QString& text, const QString& caption) override;
+    bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
 };
 
 // The box askToSave shows, built but not shown, so its texts and buttons can be checked.

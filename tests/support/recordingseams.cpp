@@ -42,6 +42,15 @@ Questions::SaveAnswer ScriptedQuestions::askToSave(QWidget* parent, const QStrin
     return answer;
 }
 
+bool ScriptedQuestions::askYesNo(QWidget* parent, const QString& text, const QString& caption)
+{
+    Q_UNUSED(parent);
+    asked.push_back({text, caption});
+    if (onAsk)
+        onAsk();
+    return yes;
+}
+
 StartupChoice ScriptedStartupFailureDialogs::ask(QWidget* parent, const StartupFailure& failure)
 {
     Q_UNUSED(parent);

@@ -59,8 +59,10 @@ public:
 class ScriptedQuestions final : public Questions {
 public:
     SaveAnswer askToSave(QWidget* parent, const QString& text, const QString& caption) override;
+    bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
 
     SaveAnswer answer = SaveAnswer::Discard;
+    bool yes = false; // the answer to Yes-or-No questions
     std::vector<RecordedMessage> asked;
     std::function<void()> onAsk;
 };
