@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "plot/readbackcsv.h"
+#include "plot/readbackplotwindow.h"
+#include "simfixture.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QTemporaryDir>
+#include <QValueAxis>
+#include <QtTest>
+
+using namespace vtx;
+using namespace vtx::test;
+
+namespace {
+
+using Kind = WiperSample::Kind;
+
+// A write of 65, its read-back, a failed read, a failed write of 70, then a read of 66.
+std::deque<WiperSample> session()
+{
+    return {{Kind::Write, 1000, 65, std::nullopt, true},
+            {Kind::Read, 1250, 65, 65, true},
+            {Kind::Read, 2500, 65, std::nullopt, false},
+            {Kind::Write, 3000, 70, std::nullopt, false},
+            {Kind::Read, 61004, 65, 66, true}};
+}
+
+} // namespace
+
+class TestReadbackPlot : public QObject {
+    Q_OBJECT
+private slots:
+    void csv()
+    {
+        QCOMPARE(plot::readbackCsv(session()), QStringLiteral("time,written,read,outcome\n"
+                                                              "1.000,65,,written\n"
+                                                              "1.250,65,65,read\n"
+                                                              "2.500,65,,read failed\n"
+                                                              "3.000,70,,write failed\n"
+                                                              "61.004,65,66,read\n"));
+    }
+
+    // The chart follows the last 60 s of the history: reads as points, failed reads on the time axis, the
+    // position written as a step line; it listens only while shown.
+    void chartFollowsTheHistoryWhileShown()
+    {
+        SimFixture f;
+        BoundedFeed<WiperSample>& samples = f.link.dcpSession().samples();
+        for (const WiperSample& s : session())
+            samples.publish(s);
+        f.clock.advance(62000);
+        plot::ReadbackPlotWindow window(f.context);
+        QVERIFY(!samples.hasSubscribers());
+        window.show();
+        QVERIFY(samples.hasSubscribers());
+        QCOMPARE(window.timeAxis()->min(), 2.0);
+        QCOMPARE(window.timeAxis()->max(), 62.0);
+        // In view: the failed read at 2.5 s and the read of 66; the failed write moves nothing.
+        QCOMPARE(window.readSeries()->points(), (QList<QPointF>{{61.004, 66}}));
+        QCOMPARE(window.failedSeries()->points(), (QList<QPointF>{{2.5, 0}}));
+        QCOMPARE(window.writtenSeries()->points(), (QList<QPointF>{{2, 65}, {62, 65}}));
+
+        window.findChild<QCheckBox*>(QStringLiteral("chkPause"))->setChecked(true);
+        f.clock.advance(10000);
+        samples.publish({Kind::Read, 71000, 65, 64, true});
+        window.refresh();
+        QCOMPARE(window.timeAxis()->max(), 62.0);
+        QCOMPARE(window.readSeries()->count(), 1);
+
+        window.hide();
+        QVERIFY(!samples.hasSubscribers());
+    }
+
+    void saveAs_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("CSV") << "history.csv";
+        QTest::newRow("PNG") << "chart.png";
+    }
+    void saveAs()
+    {
+        QFETCH(QString, name);
+        SimFixture f;
+        for (const WiperSample& s : session())
+            f.link.dcpSession().samples().publish(s);
+        plot::ReadbackPlotWindow window(f.context);
+        window.show();
+        QTemporaryDir dir;
+        f.fileDialogs.nextSaveName = dir.filePath(name);
+        window.cmdSaveAs_Click();
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        if (name.endsWith(QLatin1String(".csv")))
+            QCOMPARE(bytes, plot::readbackCsv(session()).toUtf8());
+        else
+            QVERIFY(bytes.startsWith("\x89PNG"));
+        QVERIFY(f.messages.messages.empty());
+    }
+};
+
+QTEST_MAIN(TestReadbackPlot)
+#include "tst_readbackplot.moc"

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/dcpsweep.h"
+#include "simfixture.h"
+#include "sweep/sweepwindow.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vtx;
+using namespace vtx::test;
+
+namespace {
+
+struct Sweep {
+    SimFixture f;
+    sweep::SweepWindow window{f.context};
+    int transactions = 0;
+
+    Sweep()
+    {
+        f.board.setTransferTimeUs(100);
+        QObject::connect(&f.link.guard(), &TransactionGuard::transactionStarted, [this] { ++transactions; });
+        window.show();
+    }
+    template <typename T> T* child(const char* name) const
+    {
+        T* found = window.findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("no control named %s", name);
+        return found;
+    }
+    QString label(const char* name) const { return child<QLabel>(name)->text(); }
+    void set(int from, int to, bool eeprom)
+    {
+        child<QSpinBox>("spnFrom")->setValue(from);
+        child<QSpinBox>("spnTo")->setValue(to);
+        child<QRadioButton>(eeprom ? "optEeprom" : "optRegister")->setChecked(true);
+    }
+    bool run()
+    {
+        window.cmdStart_Click();
+        return QTest::qWaitFor([this] { return !window.isRunning(); });
+    }
+};
+
+} // namespace
+
+class TestSweepWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void sweep_data()
+    {
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("stuckBit");  // of the byte read back, stuck at 1; -1 none
+        QTest::addColumn<int>("stopAfter"); // 0: to the end
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("mismatches");
+        QTest::addColumn<QString>("status");
+        // From position 1 in Register mode; the part starts at 64. One transaction reads the wiper, one per
+        // position, one puts the wiper back.
+        QTest::newRow("stuck bit") << 4 << 2 << 0 << 4 << "Mismatches: 2 at positions 1 (read 3), 2 (read 4)"
+                                   << "Done: 4 of 4 positions, wiper put back to position 64";
+        QTest::newRow("stopped") << 128 << -1 << 2 << 2 << "Mismatches: 0"
+                                 << "Stopped after 2 of 128 positions, wiper put back to position 64";
+    }
+    void sweep()
+    {
+        QFETCH(int, to);
+        QFETCH(int, stuckBit);
+        QFETCH(int, stopAfter);
+        QFETCH(int, rows);
+        QFETCH(QString, mismatches);
+        QFETCH(QString, status);
+        Sweep s;
+        if (stuckBit >= 0)
+            s.f.board.dcp().setStuckReadBit(stuckBit, true);
+        if (stopAfter > 0)
+            QObject::connect(&s.f.link.guard(), &TransactionGuard::transactionEnded, &s.window,
+                             [&s, stopAfter] {
+                                 if (int(s.window.rows().size()) == stopAfter)
+                                     s.window.cmdStop_Click();
+                             });
+        s.set(1, to, false);
+        QVERIFY(s.run());
+        QCOMPARE(s.child<QTableWidget>("tblSweep")->rowCount(), rows);
+        QCOMPARE(s.transactions, 1 + rows + 1);
+        QCOMPARE(s.label("lblMismatches"), mismatches);
+        QCOMPARE(s.label("lblSweepStatus"), status);
+        QCOMPARE(int(s.f.board.dcp().wiperCode()), 63);
+        QVERIFY(!s.f.link.UsbOpen);
+        QVERIFY(s.f.messages.messages.empty());
+    }
+
+    // An EEPROM sweep asks first, once per session; No sends nothing.
+    void eepromSweepAsksOncePerSession_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<int>("askedAfterTwoStarts");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("Yes") << true << 1 << 3;
+        QTest::newRow("No") << false << 2 << 0;
+    }
+    void eepromSweepAsksOncePerSession()
+    {
+        QFETCH(bool, yes);
+        QFETCH(int, askedAfterTwoStarts);
+        QFETCH(int, rows);
+        Sweep s;
+        s.f.questions.yes = yes;
+        s.set(1, 3, true);
+        QVERIFY(s.run());
+        QCOMPARE(s.f.questions.asked.at(0).text,
+                 QStringLiteral(
+                     "A sweep in EEPROM mode writes the EEPROM once per position: 3 writes. Continue?"));
+        QVERIFY(s.run());
+        QCOMPARE(int(s.f.questions.asked.size()), askedAfterTwoStarts);
+        QCOMPARE(s.child<QTableWidget>("tblSweep")->rowCount(), rows);
+        QCOMPARE(s.f.link.dcpSession().eepromWrites(), std::uint64_t(2 * rows));
+        if (rows > 0) // the measured write cycle
+            QVERIFY(!s.child<QTableWidget>("tblSweep")->item(0, 5)->text().isEmpty());
+    }
+
+    void saveAsCsv()
+    {
+        Sweep s;
+        s.f.board.dcp().setStuckReadBit(2, true);
+        s.set(1, 2, false);
+        QVERIFY(s.run());
+        QTemporaryDir dir;
+        s.f.fileDialogs.nextSaveName = dir.filePath(QStringLiteral("sweep.csv"));
+        s.window.cmdSaveAs_Click();
+        QFile file(s.f.fileDialogs.nextSaveName);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()),
+                 QStringLiteral("position,written,read,read position,outcome,write cycle ms\n"
+                                "1,01,04,3,mismatch,\n"
+                                "2,03,06,4,mismatch,\n"));
+    }
+};
+
+QTEST_MAIN(TestSweepWindow)
+#include "tst_sweepwindow.moc"
