@@ -6,8 +6,6 @@
 #include "linkclient.h"
 #include "wiperposition.h"
 
-#include <utility>
-
 namespace vtx {
 
 DcpSession& DcpDevice::session()
@@ -24,9 +22,7 @@ Result<Done> DcpDevice::write(std::uint8_t writeAddress, std::uint8_t data)
         session().setLastWrittenPosition(position);
         if (!isRegisterWrite(data)) {
             session().countEepromWrite();
-            m_cyclePending = true;
-            m_cycleReadAddress = static_cast<std::uint8_t>(writeAddress + 1);
-            m_cycleStartUs = m_clock.nowUs();
+            session().beginWriteCycle({static_cast<std::uint8_t>(writeAddress + 1), m_clock.nowUs()});
         }
     }
     session().samples().publish(
@@ -48,7 +44,8 @@ Result<std::uint8_t> DcpDevice::read(std::uint8_t readAddress)
 WriteCycle DcpDevice::finishWriteCycle()
 {
     m_lastCycle = {};
-    if (!std::exchange(m_cyclePending, false))
+    const std::optional<DcpSession::PendingWriteCycle> pending = session().takeWriteCycle();
+    if (!pending)
         return m_lastCycle;
     Link& link = m_bus.client().link();
     // The part's silence is expected here; a failing link is reported by the transaction that follows.
@@ -56,10 +53,10 @@ WriteCycle DcpDevice::finishWriteCycle()
     const std::int64_t deadlineUs = m_deadlineMs * 1000;
     // Past the deadline every part has finished its cycle, so a transaction that comes late sends no poll.
     m_lastCycle.state = WriteCycle::State::Unmeasured;
-    while (m_clock.nowUs() - m_cycleStartUs < deadlineUs) {
+    while (m_clock.nowUs() - pending->startUs < deadlineUs) {
         ++m_lastCycle.polls;
-        const Result<std::uint8_t> poll = m_bus.read(m_cycleReadAddress);
-        m_lastCycle.elapsedUs = m_clock.nowUs() - m_cycleStartUs;
+        const Result<std::uint8_t> poll = m_bus.read(pending->readAddress);
+        m_lastCycle.elapsedUs = m_clock.nowUs() - pending->startUs;
         if (poll) {
             m_lastCycle.state = WriteCycle::State::Finished;
             return m_lastCycle;

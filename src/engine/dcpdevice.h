@@ -32,7 +32,8 @@ struct WriteCycle {
 // writeCycleDeadlineMs after the write. A part still busy then fails that transaction as it would have.
 //
 // Every write and read is published to the link's DcpSession (the read-back history), and every acknowledged
-// EEPROM write is counted there.
+// EEPROM write is counted there. The pending write cycle is kept there too, so a DcpDevice of another window
+// on the same link waits for it as well.
 class DcpDevice {
 public:
     static constexpr std::int64_t kDefaultWriteCycleDeadlineMs = 20;
@@ -62,9 +63,6 @@ private:
     I2cBus& m_bus;
     const Clock& m_clock;
     std::int64_t m_deadlineMs = kDefaultWriteCycleDeadlineMs;
-    bool m_cyclePending = false; // an EEPROM write was acknowledged and nothing has polled since
-    std::uint8_t m_cycleReadAddress = 0;
-    std::int64_t m_cycleStartUs = 0;
     WriteCycle m_lastCycle;
 };
 

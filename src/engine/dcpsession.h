@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace vtx {
 
@@ -32,6 +33,15 @@ public:
     std::uint64_t eepromWrites() const { return m_eepromWrites; }
     void countEepromWrite() { ++m_eepromWrites; }
 
+    // An acknowledged EEPROM write whose cycle nothing has waited for yet: whichever front end talks to the
+    // part next polls it first.
+    struct PendingWriteCycle {
+        std::uint8_t readAddress = 0;
+        std::int64_t startUs = 0; // when the write was acknowledged, on the link's clock
+    };
+    void beginWriteCycle(PendingWriteCycle cycle) { m_pendingCycle = cycle; }
+    std::optional<PendingWriteCycle> takeWriteCycle() { return std::exchange(m_pendingCycle, std::nullopt); }
+
     std::optional<int> lastWrittenPosition() const { return m_lastWritten; }
     void setLastWrittenPosition(int position) { m_lastWritten = position; }
 
@@ -43,6 +53,7 @@ private:
     BoundedFeed<WiperSample> m_samples{kHistoryCapacity};
     std::uint64_t m_eepromWrites = 0;
     std::optional<int> m_lastWritten;
+    std::optional<PendingWriteCycle> m_pendingCycle;
     bool m_wearAccepted = false;
 };
 

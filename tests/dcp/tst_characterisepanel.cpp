@@ -143,6 +143,24 @@ private slots:
             QVERIFY(p.i2c().isEmpty());
         timer->setChecked(false);
     }
+
+    // Timed writes that run in Register mode are asked about when the mode becomes EEPROM; No ends them.
+    void switchingToEepromAsks()
+    {
+        Panel p;
+        p.child<QLineEdit>("txtDelay")->setText(QStringLiteral("250"));
+        QCheckBox* timer = p.child<QCheckBox>("chkWriteTimer");
+        timer->setChecked(true);
+        QVERIFY(p.f.questions.asked.empty());
+        p.child<QRadioButton>("Option1_0")->setChecked(true);
+        QCOMPARE(int(p.f.questions.asked.size()), 1);
+        QCOMPARE(
+            p.f.questions.asked[0].text,
+            QStringLiteral("Timed writes in EEPROM mode write the EEPROM every 250 ms: about 240 writes per "
+                           "minute. Continue?"));
+        QVERIFY(!timer->isChecked());
+        QVERIFY(!p.window.timedTransfers().readTimer().isEnabled());
+    }
 };
 
 QTEST_MAIN(TestCharacterisePanel)

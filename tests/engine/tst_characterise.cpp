@@ -221,6 +221,18 @@ private slots:
         QVERIFY(cycles.size() > 5);
     }
 
+    // An EEPROM write by one window's device is waited for by another's on the same link.
+    void anotherDeviceWaitsForTheWriteCycle()
+    {
+        Engine e;
+        e.sim.board.dcp().setWriteCycleJitterUs(0);
+        DcpDevice other(e.bus, e.sim.clock);
+        QVERIFY(e.dcp.write(0x9E, 0x80).ok());
+        QVERIFY(other.read(0x9F).ok());
+        QCOMPARE(other.lastWriteCycle().state, WriteCycle::State::Finished);
+        QCOMPARE(other.lastWriteCycle().elapsedUs, 5000);
+    }
+
     // Every write and read goes into the session's history with the position last written; the history
     // keeps the newest 100,000.
     void history()
