@@ -2,9 +2,7 @@
 #include "sweepwindow.h"
 
 #include "common/appinfo.h"
-#include "common/textformat.h"
 #include "engine/eepromwear.h"
-#include "engine/verifiedstore.h"
 #include "ui/eepromwearguard.h"
 #include "ui/savedfile.h"
 
