@@ -4,6 +4,7 @@
 #include "common/hex.h"
 #include "registerrow.h"
 #include "toolsession.h"
+#include "ui/matchedbackground.h"
 #include "ui/messageboxes.h"
 #include "writevalue.h"
 
@@ -42,9 +43,11 @@ RegisterBank::RegisterBank(ToolSession& session, MessageBoxes& messages, QWidget
         for (const char* heading : {"Adr", "Description", "Write", "", "Read", ""})
             grid->addWidget(new QLabel(QLatin1String(heading), frame), 0, column++);
         grid->setColumnStretch(1, 1);
+        auto* matched = new MatchedBackground(*frame);
         for (int i = 0; i < kRowsPerFrame; ++i) {
             const int index = f * kRowsPerFrame + i;
             auto* row = new RegisterRow(index, *grid, i + 1, frame);
+            row->paintOwnBackgrounds(*matched);
             m_rows[static_cast<std::size_t>(index)] = row;
             connect(row, &RegisterRow::readClicked, this, &RegisterBank::txtRdByte_Click);
             connect(row, &RegisterRow::writeRequested, this, &RegisterBank::txtBWrite_KeyPress);

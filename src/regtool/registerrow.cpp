@@ -5,6 +5,7 @@
 #include "registermap.h"
 #include "toolsession.h"
 #include "ui/lampwidget.h"
+#include "ui/matchedbackground.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -65,6 +66,13 @@ RegisterRow::RegisterRow(int index, QGridLayout& grid, int gridRow, QWidget* fra
     m_read->installEventFilter(this);
     m_write->installEventFilter(this);
     connect(m_write, &QLineEdit::returnPressed, this, [this] { emit writeRequested(m_index); });
+}
+
+void RegisterRow::paintOwnBackgrounds(MatchedBackground& matched)
+{
+    for (QWidget* const widget : {static_cast<QWidget*>(m_read), static_cast<QWidget*>(m_readLamp),
+                                  static_cast<QWidget*>(m_writeLamp)})
+        matched.add(*widget);
 }
 
 bool RegisterRow::eventFilter(QObject* watched, QEvent* event)

@@ -13,6 +13,7 @@ namespace vtx {
 
 class LampWidget;
 class ToolSession;
+class MatchedBackground;
 
 // One row of the register bank: register address, description, data to write with its lamp, byte last
 // read with its lamp. The row carries out its own register read and write; the bank decides when.
@@ -23,6 +24,8 @@ public:
     RegisterRow(int index, QGridLayout& grid, int gridRow, QWidget* frame);
 
     int index() const { return m_index; }
+    // The widgets that change at every whole-bank read and write paint their own background.
+    void paintOwnBackgrounds(MatchedBackground& matched);
 
     // Whole-bank operations take a row whose texts have exactly two characters.
     bool takesPartInRead() const;
