@@ -51,6 +51,15 @@ public:
     const std::deque<Entry>& entries() const { return m_entries; }
     std::uint64_t droppedCount() const { return m_dropped; }
     std::size_t capacity() const { return m_capacity; }
+    // A smaller capacity drops the oldest entries at once (and counts them).
+    void setCapacity(std::size_t capacity)
+    {
+        m_capacity = capacity;
+        while (m_entries.size() > m_capacity) {
+            m_entries.pop_front();
+            ++m_dropped;
+        }
+    }
     void clear()
     {
         m_entries.clear();

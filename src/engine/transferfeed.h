@@ -1,5 +1,6 @@
 #pragma once
 
+#include "boundedfeed.h"
 #include "platform/driverstatus.h"
 #include "platform/usbtypes.h"
 
@@ -75,14 +76,14 @@ public:
     // An overnight run at 100 transfers a second stays within this many entries (about 9 MB; see FeedEntry).
     static constexpr std::size_t kDefaultCapacity = 100000;
 
-    explicit TransferFeed(std::size_t capacity = kDefaultCapacity) : m_capacity(capacity) {}
+    explicit TransferFeed(std::size_t capacity = kDefaultCapacity) : m_feed(capacity) {}
     TransferFeed(const TransferFeed&) = delete;
     TransferFeed& operator=(const TransferFeed&) = delete;
 
     // Returns an id for unsubscribe().
-    int subscribe(Subscriber subscriber);
-    void unsubscribe(int id);
-    bool hasSubscribers() const { return !m_subscribers.empty(); }
+    int subscribe(Subscriber subscriber) { return m_feed.subscribe(std::move(subscriber)); }
+    void unsubscribe(int id) { m_feed.unsubscribe(id); }
+    bool hasSubscribers() const { return m_feed.hasSubscribers(); }
 
     // Tells every subscriber, then keeps the entry in the ring. A trace text equal to a recent one shares its
     // storage, so the link's repeated lines cost no heap each time.
@@ -97,21 +98,17 @@ public:
     QString ownerName(std::uint8_t id) const;
 
     // The ring: newest last. Entries pushed out at the front are counted.
-    const std::deque<FeedEntry>& entries() const { return m_entries; }
-    std::uint64_t droppedCount() const { return m_dropped; }
-    void setCapacity(std::size_t capacity);
-    std::size_t capacity() const { return m_capacity; }
-    void clear();
+    const std::deque<FeedEntry>& entries() const { return m_feed.entries(); }
+    std::uint64_t droppedCount() const { return m_feed.droppedCount(); }
+    void setCapacity(std::size_t capacity) { m_feed.setCapacity(capacity); }
+    std::size_t capacity() const { return m_feed.capacity(); }
+    void clear() { m_feed.clear(); }
 
 private:
-    std::size_t m_capacity;
-    std::deque<FeedEntry> m_entries;
-    std::uint64_t m_dropped = 0;
+    BoundedFeed<FeedEntry> m_feed;
     std::uint64_t m_published = 0;
     std::vector<QString> m_owners{QString()};
     std::deque<QString> m_recentTexts;
-    std::map<int, Subscriber> m_subscribers;
-    int m_nextId = 1;
 };
 
 } // namespace vtx
