@@ -1,6 +1,7 @@
 #include "dcppanelui.h"
 
 #include "ui/lampwidget.h"
+#include "ui/objectname.h"
 #include "ui/stableslot.h"
 
 #include <QAction>
@@ -26,14 +27,6 @@
 namespace vtx::dcp {
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* objectName, const QString& toolTip = {})
-{
-    widget->setObjectName(QLatin1String(objectName));
-    if (!toolTip.isEmpty())
-        widget->setToolTip(toolTip);
-    return widget;
-}
 
 QGroupBox* frame(const char* objectName, const QString& title, const QString& toolTip = {})
 {

@@ -3,6 +3,7 @@
 
 #include "common/appinfo.h"
 #include "readbackcsv.h"
+#include "ui/objectname.h"
 #include "ui/savedfile.h"
 
 #include <QChart>
@@ -44,14 +45,6 @@ double tickStep(double span)
             return factor * power;
     }
     return 10.0 * power;
-}
-
-template <typename W> W* named(W* widget, const char* objectName, const QString& toolTip = {})
-{
-    widget->setObjectName(QLatin1String(objectName));
-    if (!toolTip.isEmpty())
-        widget->setToolTip(toolTip);
-    return widget;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "connectionpanel.h"
 
 #include "ui/lampwidget.h"
+#include "ui/objectname.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,16 +12,6 @@
 #include <QVBoxLayout>
 
 namespace vtx {
-
-namespace {
-
-template <typename W> W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 ConnectionPanel::ConnectionPanel(QWidget* parent)
     : QWidget(parent),

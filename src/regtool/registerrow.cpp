@@ -6,6 +6,7 @@
 #include "toolsession.h"
 #include "ui/lampwidget.h"
 #include "ui/matchedbackground.h"
+#include "ui/objectname.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -18,15 +19,10 @@ namespace {
 
 constexpr int kBankTextLength = 2;
 
-QString indexed(const char* name, int index)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
-
 QLineEdit* rowBox(QWidget* frame, const char* name, int index, int width)
 {
     auto* box = new QLineEdit(frame);
-    box->setObjectName(indexed(name, index));
+    box->setObjectName(indexedName(name, index));
     if (width > 0)
         box->setFixedWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('W')) * width);
     return box;
@@ -35,7 +31,7 @@ QLineEdit* rowBox(QWidget* frame, const char* name, int index, int width)
 LampWidget* rowLamp(QWidget* frame, const char* name, int index)
 {
     auto* lamp = new LampWidget(LampWidget::Shape::Circle, frame);
-    lamp->setObjectName(indexed(name, index));
+    lamp->setObjectName(indexedName(name, index));
     return lamp;
 }
 

@@ -6,6 +6,7 @@
 #include "toolsession.h"
 #include "ui/lampwidget.h"
 #include "ui/messageboxes.h"
+#include "ui/objectname.h"
 #include "writevalue.h"
 
 #include <QGridLayout>
@@ -14,15 +15,6 @@
 #include <QPushButton>
 
 namespace vtx {
-
-namespace {
-
-QString indexed(const char* name, int index)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
-
-} // namespace
 
 SingleBytePanel::SingleBytePanel(ToolSession& session, MessageBoxes& messages, QWidget* parent)
     : QGroupBox(QStringLiteral("Single Byte Transfer User Panel"), parent), m_session(session),
@@ -47,12 +39,12 @@ SingleBytePanel::SingleBytePanel(ToolSession& session, MessageBoxes& messages, Q
     const std::array<const char*, 2> initialData{"AA", "55"};
     for (int i = 0; i < 2; ++i) {
         auto* button = new QPushButton(QStringLiteral("WRITE"), this);
-        button->setObjectName(indexed("cmdWrite1Byte", i));
+        button->setObjectName(indexedName("cmdWrite1Byte", i));
         button->setToolTip(
             QStringLiteral("Writes Data entered below to  Address in Device Register Address Text Box"));
         QLineEdit*& box = m_writeBoxes[static_cast<std::size_t>(i)];
         box = new QLineEdit(QLatin1String(initialData[static_cast<std::size_t>(i)]), this);
-        box->setObjectName(indexed("txtsbwr", i));
+        box->setObjectName(indexedName("txtsbwr", i));
         box->setMaxLength(8);
         grid->addWidget(button, 0, 1 + 2 * i, 1, 2);
         grid->addWidget(box, 1, 1 + 2 * i);
@@ -71,7 +63,7 @@ SingleBytePanel::SingleBytePanel(ToolSession& session, MessageBoxes& messages, Q
     for (int i = 0; i < 3; ++i) {
         LampWidget*& lamp = m_activityLamps[static_cast<std::size_t>(i)];
         lamp = new LampWidget(LampWidget::Shape::Square, this);
-        lamp->setObjectName(indexed("Shape2", i));
+        lamp->setObjectName(indexedName("Shape2", i));
         grid->addWidget(lamp, 1, 2 + 2 * i);
     }
 

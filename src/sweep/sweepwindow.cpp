@@ -4,6 +4,7 @@
 #include "common/appinfo.h"
 #include "engine/eepromwear.h"
 #include "ui/eepromwearguard.h"
+#include "ui/objectname.h"
 #include "ui/savedfile.h"
 
 #include <QChart>
@@ -36,14 +37,6 @@ namespace {
 
 const QString kNextStepKey = QStringLiteral("sweep-step");
 constexpr int kListedMismatches = 10;
-
-template <typename W> W* named(W* widget, const char* objectName, const QString& toolTip = {})
-{
-    widget->setObjectName(QLatin1String(objectName));
-    if (!toolTip.isEmpty())
-        widget->setToolTip(toolTip);
-    return widget;
-}
 
 QSpinBox* positionBox(const char* objectName, int value)
 {
