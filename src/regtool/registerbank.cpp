@@ -1,8 +1,8 @@
 #include "registerbank.h"
 
 #include "common/appinfo.h"
-#include "common/hex.h"
 #include "registerrow.h"
+#include "setupfile/bankwrite.h"
 #include "toolsession.h"
 #include "ui/matchedbackground.h"
 #include "ui/messageboxes.h"
@@ -130,17 +130,17 @@ void RegisterBank::cmdwriteAll_Click()
     ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         RegisterRow* const row = m_rows[i];
-        if (!row->takesPartInWrite()) {
+        const setupfile::RowWrite write = setupfile::rowWrite(row->texts());
+        if (write.kind == setupfile::RowWrite::Kind::Skipped) {
             row->hideWriteLamp();
             continue;
         }
-        // "--" after a failed read, or any text that is not a byte, is never sent as data.
-        const auto data = twoDigitHexByte(row->writeText());
-        if (!data) {
+        if (write.kind == setupfile::RowWrite::Kind::Refused) {
             row->showWriteRefused();
             continue;
         }
-        if (const RegisterRow::Outcome outcome = row->writeRegister(m_session, *data); outcome.linkFailed) {
+        if (const RegisterRow::Outcome outcome = row->writeRegister(m_session, write.data);
+            outcome.linkFailed) {
             stopAtLinkFailure(outcome, i + 1);
             return;
         }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "registermap.h"
+#include "setupfile/registermap.h"
 #include "registerrow.h"
-#include "setupfile.h"
+#include "setupfile/setupfile.h"
 
 #include <QWidget>
 #include <array>

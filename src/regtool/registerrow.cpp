@@ -2,7 +2,7 @@
 
 #include "common/hex.h"
 #include "common/textformat.h"
-#include "registermap.h"
+#include "setupfile/registermap.h"
 #include "toolsession.h"
 #include "ui/lampwidget.h"
 #include "ui/matchedbackground.h"
@@ -85,11 +85,6 @@ bool RegisterRow::eventFilter(QObject* watched, QEvent* event)
 bool RegisterRow::takesPartInRead() const
 {
     return m_address->text().size() == kBankTextLength;
-}
-
-bool RegisterRow::takesPartInWrite() const
-{
-    return takesPartInRead() && m_write->text().size() == kBankTextLength;
 }
 
 void RegisterRow::loadDefaults()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "setupfile.h"
+#include "setupfile/setupfile.h"
 
 #include <QObject>
 #include <QStringList>
@@ -27,9 +27,9 @@ public:
     // The widgets that change at every whole-bank read and write paint their own background.
     void paintOwnBackgrounds(MatchedBackground& matched);
 
-    // Whole-bank operations take a row whose texts have exactly two characters.
+    // The whole-bank read takes a row whose address has exactly two characters (the write:
+    // setupfile::rowWrite).
     bool takesPartInRead() const;
-    bool takesPartInWrite() const;
 
     void loadDefaults();
     setupfile::Row texts() const;

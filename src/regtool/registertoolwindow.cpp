@@ -7,7 +7,7 @@
 #include "connectionpanel.h"
 #include "directwritepanel.h"
 #include "registerbank.h"
-#include "setupfilestore.h"
+#include "setupfile/setupfilestore.h"
 #include "singlebytepanel.h"
 #include "ui/paintbatcher.h"
 #include "ui/stableslot.h"

@@ -2,7 +2,7 @@
 
 #include "engine/linkclient.h"
 #include "engine/linkview.h"
-#include "setupfile.h"
+#include "setupfile/setupfile.h"
 #include "toolsession.h"
 #include "ui/appcontext.h"
 #include "ui/windowreporter.h"

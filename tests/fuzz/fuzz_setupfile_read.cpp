@@ -7,7 +7,7 @@
 // Input: the bytes of a file.
 
 #include "fuzzcheck.h"
-#include "regtool/setupfile.h"
+#include "setupfile/setupfile.h"
 #include "setupfilereference.h"
 
 #include <QByteArray>

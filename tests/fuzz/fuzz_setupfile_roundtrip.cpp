@@ -8,7 +8,7 @@
 //   odd:  UTF-16 little-endian code units, texts separated by U+FFFF; any code unit can occur this way.
 
 #include "fuzzcheck.h"
-#include "regtool/setupfile.h"
+#include "setupfile/setupfile.h"
 #include "setupfilereference.h"
 
 #include <QByteArray>

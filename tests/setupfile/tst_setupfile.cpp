@@ -1,7 +1,7 @@
 // The setup-file format on its own: the quoting rule, texts we refuse, how files of earlier versions and
 // foreign files read, and characters outside ASCII. Saving and loading files is checked through the window.
-#include "regtool/registermap.h"
-#include "regtool/setupfile.h"
+#include "setupfile/registermap.h"
+#include "setupfile/setupfile.h"
 
 #include <QTest>
 
