@@ -3,13 +3,11 @@
 
 #include "commandline.h"
 #include "common/appinfo.h"
-#include "common/clock.h"
 #include "common/programstate.h"
+#include "drivers/driverchoice.h"
 #include "endrequestcontrol.h"
 #include "engine/link.h"
-#include "platform/libusbdriver.h"
 #include "platform/libusbstatus.h"
-#include "platform/simulatedboard.h"
 #include "regtool/registertoolopener.h"
 #include "shell/artwork.h"
 #include "shell/desktopsystemservices.h"
@@ -25,26 +23,6 @@
 #include <memory>
 
 namespace {
-
-// The one place that knows which driver is in use.
-struct DriverChoice {
-    std::unique_ptr<vtx::SteadyClock> clock = std::make_unique<vtx::SteadyClock>();
-    std::unique_ptr<vtx::UsbDriver> driver;
-    vtx::UsbMatch match;
-};
-
-DriverChoice chooseDriver(bool simulate)
-{
-    DriverChoice choice;
-    if (simulate) {
-        choice.driver = std::make_unique<vtx::SimulatedBoard>(*choice.clock);
-        choice.match = {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId};
-    } else {
-        choice.driver = std::make_unique<vtx::LibusbDriver>();
-        choice.match = vtx::LibusbDriver::moduleMatch();
-    }
-    return choice;
-}
 
 QStringList argumentList(int argc, char* argv[])
 {
@@ -83,7 +61,7 @@ int main(int argc, char* argv[])
 
     // Declared in the order they are needed, so they are torn down in reverse: windows first, then the
     // link (which releases the driver), then the driver itself.
-    DriverChoice drivers = chooseDriver(options.simulate);
+    vtx::DriverChoice drivers = vtx::chooseDriver(options.simulate);
     vtx::QtMessageBoxes messages;
     vtx::QtFileDialogs fileDialogs;
     vtx::app::EndRequestControl program;

@@ -52,6 +52,12 @@ public:
     std::uint8_t eepromCode() const { return m_eeprom; } // 0 to 127
     bool busy() const { return !acknowledges(); }
     void powerUp() { m_wiper = m_eeprom; }
+    // The wiper and EEPROM as a board that stayed powered kept them (codes 0 to 127).
+    void restore(std::uint8_t wiperCode, std::uint8_t eepromCode)
+    {
+        m_wiper = wiperCode & 0x7F;
+        m_eeprom = eepromCode & 0x7F;
+    }
     // The nominal write cycle, and how far one cycle may stray from it (0: every cycle takes exactly the
     // nominal time).
     void setWriteCycleMs(std::int64_t ms) { m_writeCycleUs = ms * 1000; }
@@ -102,6 +108,14 @@ public:
 
     std::uint8_t reg(std::uint8_t address) const { return m_regs[address]; }
     void setReg(std::uint8_t address, std::uint8_t value) { m_regs[address] = value; }
+    const std::array<std::uint8_t, 256>& registers() const { return m_regs; }
+    std::uint8_t pointer() const { return m_pointer; }
+    // The registers and pointer as a board that stayed powered kept them.
+    void restore(const std::array<std::uint8_t, 256>& registers, std::uint8_t pointer)
+    {
+        m_regs = registers;
+        m_pointer = pointer;
+    }
 
 private:
     std::array<std::uint8_t, 256> m_regs{};

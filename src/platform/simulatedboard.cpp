@@ -41,7 +41,38 @@ SimulatedBoard::SimulatedBoard(Clock& clock)
 {
 }
 
-SimulatedBoard::~SimulatedBoard() = default;
+SimulatedBoard::~SimulatedBoard()
+{
+    if (m_holdsStore)
+        m_store->release();
+}
+
+SimBoardState SimulatedBoard::state() const
+{
+    SimBoardState state;
+    state.wiperCode = m_dcp->wiperCode();
+    state.eepromCode = m_dcp->eepromCode();
+    state.registers = m_registerDevice->registers();
+    state.registerPointer = m_registerDevice->pointer();
+    return state;
+}
+
+void SimulatedBoard::restore(const SimBoardState& state)
+{
+    m_dcp->restore(state.wiperCode, state.eepromCode);
+    m_registerDevice->restore(state.registers, state.registerPointer);
+}
+
+void SimulatedBoard::persist()
+{
+    if (!m_holdsStore)
+        return;
+    const SimBoardState now = state();
+    if (now == m_savedState)
+        return;
+    m_store->save(now);
+    m_savedState = now;
+}
 
 std::uint32_t SimulatedBoard::i2cOutPipe() const
 {
@@ -74,6 +105,20 @@ DriverStatus SimulatedBoard::init(const UsbMatch& match, Notifications notificat
     driverHandle = m_driverHandle;
     m_goneHandles.clear();
     m_notifications.open(std::move(notifications));
+    m_claimedElsewhere = false;
+    if (m_store && !m_holdsStore) {
+        if (!m_store->claim()) {
+            // As with a real module that another program has claimed: it is there, but not for us.
+            qCDebug(lcSim) << "the board is in use by another program";
+            m_claimedElsewhere = true;
+            return DriverStatus::Success;
+        }
+        m_holdsStore = true;
+        // Another program may have changed the board since we last had it.
+        if (const auto saved = m_store->load())
+            restore(*saved);
+        m_savedState = state();
+    }
     if (m_pluggedIn)
         attachModule();
     return DriverStatus::Success;
@@ -92,6 +137,12 @@ void SimulatedBoard::uninit(DriverHandle driverHandle)
     m_driverHandle = 0;
     m_currentHandle = 0;
     m_goneHandles.clear();
+    m_claimedElsewhere = false;
+    if (m_holdsStore) {
+        persist();
+        m_store->release();
+        m_holdsStore = false;
+    }
     qCDebug(lcSim) << "uninit";
 }
 
@@ -146,6 +197,8 @@ DriverStatus SimulatedBoard::getDeviceInfo(DeviceHandle device, DeviceInfo& info
     recordCall(QStringLiteral("getDeviceInfo"));
     if (m_deviceInfoFailure)
         return *m_deviceInfoFailure;
+    if (device == 0 && m_claimedElsewhere)
+        return DriverStatus::Busy; // why the link holds no module
     if (const auto status = checkDevice(device); !succeeded(status))
         return status;
     info = makeDeviceInfo();
@@ -178,6 +231,9 @@ void SimulatedBoard::resetDevice(DeviceHandle device, std::uint32_t options)
 
 QString SimulatedBoard::statusText(DriverStatus status) const
 {
+    if (status == DriverStatus::Busy && m_claimedElsewhere)
+        return genericStatusText(status) +
+               QStringLiteral(": the simulated board is in use by another program");
     return genericStatusText(status);
 }
 
@@ -347,6 +403,7 @@ void SimulatedBoard::runI2cCommand(std::uint32_t outPipe, std::span<const std::u
                                  << Qt::dec << count << " byte(s) acknowledged";
     }
     queueReply(outPipe + 0x80, {count, data});
+    persist();
 }
 
 void SimulatedBoard::queueReply(std::uint32_t inPipe, std::vector<std::uint8_t> reply)
@@ -446,6 +503,7 @@ void SimulatedBoard::plug()
     m_pluggedIn = true;
     // Powered again: the potentiometer recalls its wiper from the EEPROM.
     m_dcp->powerUp();
+    persist();
     if (m_initialised)
         attachModule();
 }

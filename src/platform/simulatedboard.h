@@ -3,6 +3,7 @@
 #include "common/clock.h"
 #include "moduleids.h"
 #include "notificationqueue.h"
+#include "simboardstate.h"
 #include "simi2cdevices.h"
 #include "usbdriver.h"
 
@@ -59,6 +60,15 @@ public:
     void resetDevice(DeviceHandle device, std::uint32_t options) override;
     QString statusText(DriverStatus status) const override;
     QString bannerText() const override { return QStringLiteral("Simulated evaluation board"); }
+
+    // Keeps the board's state in `store` from now on (it must outlive the board): the state is loaded when
+    // a program opens the driver, saved after every change, and the board is this program's until the driver
+    // is released. While another program has it, the module is there but cannot be had: the driver starts,
+    // no attach comes, and the link learns that the module is busy. Without a store (tests) the board lives
+    // in memory only.
+    void setStore(SimBoardStore* store) { m_store = store; }
+    SimBoardState state() const;
+    void restore(const SimBoardState& state);
 
     // The board.
     SimVtx8303& dcp() { return *m_dcp; }
@@ -121,6 +131,8 @@ private:
     SimI2cDevice* deviceAt(std::uint8_t addressByte);
     void attachModule();
     void recordCall(QString call);
+    // Saves the board's state to its store when it changed since the last save.
+    void persist();
     void recordTransfer(TransferRecord record);
 
     Clock& m_clock;
@@ -144,6 +156,10 @@ private:
     std::map<std::uint32_t, std::size_t> m_shortReplies;
     std::map<std::uint32_t, std::deque<std::vector<std::uint8_t>>> m_replies; // by in pipe
     std::map<std::uint8_t, bool> m_silentDevices;
+    SimBoardStore* m_store = nullptr;
+    bool m_holdsStore = false;       // this program has the board, between init and uninit
+    bool m_claimedElsewhere = false; // since init: another program has it
+    SimBoardState m_savedState;
     std::int64_t m_transferTimeUs = 0;
     bool m_recording = false;
     std::size_t m_recordCapacity = kDefaultRecordCapacity;

@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "simboardstatefile.h"
+
+#include "common/logging.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace vtx {
+
+namespace {
+
+constexpr int kFormat = 1;
+
+QString stateDirectory()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Qt 6.4 has no StateLocation yet; the XDG base directory rules are short enough to follow here.
+    const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    return QDir::homePath() + QStringLiteral("/.local/state");
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+#endif
+}
+
+std::optional<std::uint8_t> codeField(const QJsonObject& object, const char* key)
+{
+    const int value = object.value(QLatin1String(key)).toInt(-1);
+    if (value < 0 || value > 127)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(value);
+}
+
+} // namespace
+
+SimBoardStateFile::SimBoardStateFile(const QString& path)
+    : m_path(path), m_lock(path + QStringLiteral(".lock"))
+{
+    // The board is held for as long as a program keeps the module open, however long that is; only a lock
+    // whose program has died is stale.
+    m_lock.setStaleLockTime(0);
+}
+
+SimBoardStateFile::~SimBoardStateFile() = default;
+
+QString SimBoardStateFile::defaultPath()
+{
+    return stateDirectory() + QStringLiteral("/vtx-eval/simulated-board.json");
+}
+
+bool SimBoardStateFile::claim()
+{
+    if (m_lock.isLocked())
+        return true;
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    if (m_lock.tryLock(0))
+        return true;
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    if (m_lock.getLockInfo(&pid, &host, &program))
+        qCDebug(lcSim) << "the simulated board is held by" << program << "process" << pid;
+    else
+        qCDebug(lcSim) << "cannot lock" << m_lock.fileName() << "error" << m_lock.error();
+    return false;
+}
+
+void SimBoardStateFile::release()
+{
+    if (m_lock.isLocked())
+        m_lock.unlock();
+}
+
+std::optional<SimBoardState> SimBoardStateFile::load()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt; // never saved: a board fresh from the factory
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonObject root = document.object();
+    const QJsonObject dcp = root.value(QLatin1String("vtx8303")).toObject();
+    const QJsonObject device = root.value(QLatin1String("registerDevice")).toObject();
+    const QByteArray registers =
+        QByteArray::fromHex(device.value(QLatin1String("registers")).toString().toLatin1());
+    const auto wiper = codeField(dcp, "wiperCode");
+    const auto eeprom = codeField(dcp, "eepromCode");
+    const int pointer = device.value(QLatin1String("pointer")).toInt(-1);
+    if (error.error != QJsonParseError::NoError || root.value(QLatin1String("format")).toInt() != kFormat ||
+        !wiper || !eeprom || registers.size() != 256 || pointer < 0 || pointer > 255) {
+        // A state we cannot read is no state: the board starts as it left the factory.
+        qCWarning(lcSim) << "ignoring the unreadable simulated-board state" << m_path;
+        return std::nullopt;
+    }
+    SimBoardState state;
+    state.wiperCode = *wiper;
+    state.eepromCode = *eeprom;
+    std::copy(registers.begin(), registers.end(), state.registers.begin());
+    state.registerPointer = static_cast<std::uint8_t>(pointer);
+    return state;
+}
+
+void SimBoardStateFile::save(const SimBoardState& state)
+{
+    const QByteArray registers(reinterpret_cast<const char*>(state.registers.data()),
+                               static_cast<qsizetype>(state.registers.size()));
+    const QJsonObject root{
+        {QStringLiteral("format"), kFormat},
+        {QStringLiteral("vtx8303"), QJsonObject{{QStringLiteral("wiperCode"), state.wiperCode},
+                                                {QStringLiteral("eepromCode"), state.eepromCode}}},
+        {QStringLiteral("registerDevice"),
+         QJsonObject{{QStringLiteral("registers"), QString::fromLatin1(registers.toHex())},
+                     {QStringLiteral("pointer"), state.registerPointer}}},
+    };
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QSaveFile file(m_path);
+    // A half-written state would be worse than the previous one.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 || !file.commit())
+        qCWarning(lcSim) << "cannot save the simulated-board state to" << m_path << ":" << file.errorString();
+}
+
+} // namespace vtx

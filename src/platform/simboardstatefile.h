@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "simboardstate.h"
+
+#include <QLockFile>
+#include <QString>
+
+namespace vtx {
+
+// The simulated board's state in a small JSON file, so that the board behaves like one that stays powered
+// between programs: `vtxctl --simulate dcp set 65` and then `vtxctl --simulate dcp get` read 65, and
+// `vtx-eval --simulate` sees the same board. The file is replaced whole (QSaveFile) at every save, so a
+// program killed in the middle leaves the previous state. A lock file beside it lets one program at a time
+// have the board, as the USB module itself can be claimed by one program only; a lock left by a program that
+// died is taken over.
+class SimBoardStateFile final : public SimBoardStore {
+public:
+    explicit SimBoardStateFile(const QString& path);
+    ~SimBoardStateFile() override;
+    SimBoardStateFile(const SimBoardStateFile&) = delete;
+    SimBoardStateFile& operator=(const SimBoardStateFile&) = delete;
+
+    // <state directory>/vtx-eval/simulated-board.json: $XDG_STATE_HOME, or ~/.local/state, on Linux and other
+    // XDG systems; the application data folder elsewhere. The same for every program of ours.
+    static QString defaultPath();
+
+    const QString& path() const { return m_path; }
+
+    bool claim() override;
+    void release() override;
+    std::optional<SimBoardState> load() override;
+    void save(const SimBoardState& state) override;
+
+private:
+    const QString m_path;
+    QLockFile m_lock;
+};
+
+} // namespace vtx
