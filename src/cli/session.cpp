@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "session.h"
+
+#include "engine/linkflavour.h"
+#include "engine/modulecause.h"
+#include "exitcodes.h"
+
+namespace vtx::cli {
+
+namespace {
+
+// Opens like the DCP panel: waits as long for the module, stops when its device information is missing
+// (there is nothing a command could do without it), and resets it on closing.
+constexpr LinkFlavour kCommandLineLink{
+    .announcesAlreadyOpened = false,
+    .showsDriverHandle = false,
+    .attachWaitYields = kDcpPanelLink.attachWaitYields,
+    .opensWithoutDeviceInfo = false,
+    .tracksUsbOK = false,
+    .resetOption = kDcpPanelLink.resetOption,
+};
+
+} // namespace
+
+Session::Session(bool simulate, ErrorStream& err)
+    : m_err(err), m_drivers(chooseDriver(simulate)),
+      m_link(*m_drivers.driver, m_drivers.match, *m_drivers.clock), m_view(err),
+      m_client(m_link, kCommandLineLink, m_view, err), m_bus(m_client), m_dcp(m_bus, *m_drivers.clock)
+{
+}
+
+Session::~Session()
+{
+    m_client.Disconnect_USB();
+    // An open that stopped after the driver started leaves nothing for Disconnect_USB to close.
+    m_client.releaseFailedOpen();
+}
+
+int Session::open()
+{
+    // Nothing else runs in this program, so the transaction is always free; taking it keeps the rule that
+    // every entry point holds it.
+    if (auto scope = m_link.guard().tryBegin())
+        m_transaction.emplace(std::move(*scope));
+    m_client.Connect_Usb();
+    if (m_link.UsbOpen)
+        return kSuccess;
+    if (const QString cause = moduleCause(m_link.UsbStatus); !cause.isEmpty())
+        m_err.line(cause);
+    return kNoModule;
+}
+
+} // namespace vtx::cli

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "vtxctl.h"
+
+#include "commands.h"
+#include "common/version.h"
+#include "exitcodes.h"
+
+#include <algorithm>
+#include <array>
+
+namespace vtx::cli {
+
+namespace {
+
+struct CommandEntry {
+    const char* name;
+    int (*run)(CommandContext&, CommandWords&);
+};
+
+constexpr std::array kCommands{
+    CommandEntry{"info", &runInfo},   CommandEntry{"get", &runGet}, CommandEntry{"set", &runSet},
+    CommandEntry{"apply", &runApply}, CommandEntry{"dcp", &runDcp}, CommandEntry{"board", &runBoard},
+};
+
+int usageError(QTextStream& err, const QString& text)
+{
+    err << "vtxctl: " << text << "\nTry 'vtxctl --help'.\n";
+    err.flush();
+    return kUsageError;
+}
+
+} // namespace
+
+Invocation parseInvocation(const QStringList& arguments)
+{
+    Invocation invocation;
+    for (const QString& word : arguments) {
+        if (word == QLatin1String("--simulate"))
+            invocation.simulate = true;
+        else if (word == QLatin1String("--json"))
+            invocation.json = true;
+        else if (word == QLatin1String("--trace"))
+            invocation.trace = true;
+        else if (word == QLatin1String("--help") || word == QLatin1String("-h"))
+            invocation.action = Invocation::Action::ShowHelp;
+        else if (word == QLatin1String("--version"))
+            invocation.action = Invocation::Action::ShowVersion;
+        else
+            invocation.words << word;
+    }
+    if (invocation.action == Invocation::Action::Run && invocation.words.isEmpty()) {
+        invocation.action = Invocation::Action::Error;
+        invocation.error = QStringLiteral("no command given");
+    }
+    return invocation;
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Usage: vtxctl [--simulate] [--json] [--trace] COMMAND ...\n"
+        "The VTX8303 evaluation board from scripts, through its USB control module.\n"
+        "\n"
+        "Options:\n"
+        "  --simulate    Uses the simulated evaluation board, which keeps its state between runs.\n"
+        "  --json        Writes every result as one JSON object per line (JSON Lines).\n"
+        "  --trace       Prints the trace messages and every pipe transfer to standard error.\n"
+        "  -h, --help    Shows this help and exits.\n"
+        "  --version     Shows the program's version and exits.\n"
+        "\n"
+        "Commands (ADDR is a 7-bit address; numbers in hex with 0x or in decimal):\n"
+        "    info                         the module: USB IDs, kind, I2C pipe, driver\n"
+        "    get ADDR [REG]               reads one byte (without REG: a plain one-byte read)\n"
+        "    set ADDR [REG] VALUE         writes one byte\n"
+        "    apply FILE.vtx               writes a setup file's rows to its device, as \"Write All\" does\n"
+        "    dcp get                      the wiper position 1..128 and the byte read\n"
+        "    dcp set POS [--eeprom] [--verify]\n"
+        "                                 writes the wiper register (or the EEPROM), reads back with "
+        "--verify\n"
+        "    board reset                  the simulated board back to factory defaults (with --simulate)\n"
+        "    board power-cycle            the simulated board's wiper recalled from its EEPROM\n"
+        "\n"
+        "Exit status: 0 success; 1 the device did not acknowledge, a read-back differed or a transfer\n"
+        "failed; 2 usage error; 3 no module, no permission to open it, or in use by another program.\n");
+}
+
+QString versionText()
+{
+    return QStringLiteral("vtxctl ") + kVersionText + QLatin1Char('\n');
+}
+
+int run(const Invocation& invocation, QTextStream& out, QTextStream& err)
+{
+    QStringList words = invocation.words;
+    const QString name = words.takeFirst();
+    const auto entry = std::find_if(kCommands.begin(), kCommands.end(), [&name](const CommandEntry& command) {
+        return name == QLatin1String(command.name);
+    });
+    if (entry == kCommands.end())
+        return usageError(err, QStringLiteral("unknown command '%1'").arg(name));
+
+    Output output(out, invocation.json);
+    ErrorStream errors(err);
+    CommandContext context{output, errors, invocation.simulate};
+    CommandWords commandWords(words);
+    const int status = entry->run(context, commandWords);
+    if (commandWords.failed())
+        return usageError(err, name + QStringLiteral(": ") + commandWords.error());
+    return status;
+}
+
+} // namespace vtx::cli

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+namespace vtx::cli {
+
+// vtxctl's command line: the options that hold for every command, and the command's words.
+struct Invocation {
+    enum class Action { Run, ShowHelp, ShowVersion, Error };
+    Action action = Action::Run;
+    bool simulate = false;
+    bool json = false;
+    bool trace = false;
+    QStringList words; // the command and its arguments
+    QString error;
+};
+
+// Reads the arguments after the program name. The global options may stand anywhere.
+Invocation parseInvocation(const QStringList& arguments);
+
+QString helpText();
+QString versionText();
+
+// Runs the command; returns the exit status. A QCoreApplication must exist.
+int run(const Invocation& invocation, QTextStream& out, QTextStream& err);
+
+} // namespace vtx::cli
