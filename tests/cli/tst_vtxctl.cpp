@@ -1,0 +1,301 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// vtxctl as a user runs it: a process without a display, on the simulated board kept in a state directory of
+// the test's own, checked by what it prints, its exit status and the bytes it put on the wire.
+
+#include "platform/simboardstatefile.h"
+#include "setupfile/registermap.h"
+#include "setupfile/setupfile.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QStringList words(const QString& command)
+{
+    return command.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// The pipe-3 commands that --trace showed going out, as "01 C0 03 55".
+QStringList i2cCommandsSent(const QString& trace)
+{
+    static const QRegularExpression kOut(QStringLiteral("^vtx\\.transfer: OUT pipe 03: ([0-9A-F ]+) \\["),
+                                         QRegularExpression::MultilineOption);
+    QStringList sent;
+    for (auto it = kOut.globalMatch(trace); it.hasNext();)
+        sent << it.next().captured(1);
+    return sent;
+}
+
+} // namespace
+
+class TestVtxctl : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_state = std::make_unique<QTemporaryDir>(); }
+
+    // Each row starts from a board fresh from the factory; the commands of "before" run first (and must
+    // succeed), so a row also shows what the board kept from one run to the next.
+    void commands_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+
+        const QStringList none;
+        QTest::newRow("info") << none << "--simulate info" << 0
+                              << "module:   USB 2A5E:8303\nkind:     1\nI2C pipe: out 03, in 83\n"
+                                 "driver:   Simulated evaluation board\n"
+                              << "";
+        QTest::newRow("info json") << none << "--json --simulate info" << 0
+                                   << "{\"command\":\"info\",\"driver\":\"simulated\",\"i2cInPipe\":131,"
+                                      "\"i2cOutPipe\":3,\"kind\":1,\"ok\":true,\"productId\":33539,"
+                                      "\"vendorId\":10846}\n"
+                                   << "";
+        QTest::newRow("dcp get, factory") << none << "--simulate dcp get" << 0 << "position 64 (read 0x7E)\n"
+                                          << "";
+        QTest::newRow("dcp get json") << none << "--simulate dcp get --json" << 0
+                                      << "{\"address\":79,\"byte\":126,\"command\":\"dcp get\",\"ok\":true,"
+                                         "\"position\":64}\n"
+                                      << "";
+        QTest::newRow("dcp set") << none << "--simulate dcp set 65" << 0
+                                 << "position 65 written to the wiper register (byte 0x81)\n"
+                                 << "";
+        QTest::newRow("dcp get after dcp set") << QStringList{"--simulate dcp set 0x41"}
+                                               << "--simulate dcp get" << 0 << "position 65 (read 0x80)\n"
+                                               << "";
+        QTest::newRow("dcp set eeprom verify json")
+            << none << "--simulate --json dcp set 128 --eeprom --verify" << 0
+            << "{\"address\":79,\"byte\":254,\"command\":\"dcp set\",\"ok\":true,\"position\":128,"
+               "\"readByte\":254,\"readPosition\":128,\"target\":\"eeprom\",\"verified\":true}\n"
+            << "";
+        QTest::newRow("power cycle recalls the EEPROM")
+            << QStringList{"--simulate dcp set 10 --eeprom", "--simulate dcp set 100"}
+            << "--simulate board power-cycle" << 0
+            << "simulated board power-cycled: wiper position 10 recalled from the EEPROM (EEPROM position "
+               "10)\n"
+            << "";
+        QTest::newRow("reset to factory")
+            << QStringList{"--simulate dcp set 10 --eeprom"} << "--simulate --json board reset" << 0
+            << "{\"command\":\"board reset\",\"eepromPosition\":64,\"ok\":true,"
+               "\"wiperPosition\":64}\n"
+            << "";
+        QTest::newRow("dcp get after reset") << QStringList{"--simulate dcp set 3", "--simulate board reset"}
+                                             << "--simulate dcp get" << 0 << "position 64 (read 0x7E)\n"
+                                             << "";
+        QTest::newRow("get register")
+            << none << "--simulate get 0x60 0x1C" << 0 << "0x60 (write C0) register 0x1C: 0x80\n"
+            << "";
+        QTest::newRow("get plain") << none << "--simulate get 96" << 0 << "0x60 (write C0): 0x83\n"
+                                   << "";
+        QTest::newRow("set register") << none << "--simulate set 0x60 3 0x55" << 0
+                                      << "0x60 (write C0) register 0x03 <- 0x55: acknowledged\n"
+                                      << "";
+        QTest::newRow("get after set, json")
+            << QStringList{"--simulate set 0x60 3 0x55"} << "--simulate --json get 0x60 3" << 0
+            << "{\"address\":96,\"command\":\"get\",\"ok\":true,\"register\":3,"
+               "\"value\":85,\"writeAddress\":192}\n"
+            << "";
+        QTest::newRow("set plain byte")
+            << none << "--simulate set 0x4F 0x81" << 0 << "0x4F (write 9E) <- 0x81: acknowledged\n"
+            << "";
+        QTest::newRow("get nak") << none << "--simulate get 0x50" << 1 << ""
+                                 << "vtxctl: NAK: 0x50 (write A0) did not acknowledge (transfer count 0)\n";
+        QTest::newRow("set nak json")
+            << none << "--simulate --json set 0x50 1 2" << 1
+            << "{\"address\":80,\"command\":\"set\",\"error\":\"nak\",\"ok\":false,"
+               "\"register\":1,\"transferCount\":0,\"value\":2,\"writeAddress\":160}\n"
+            << "vtxctl: NAK: 0x50 (write A0) register 0x01 did not acknowledge "
+               "(transfer count 0)\n";
+
+        const QString tryHelp = QStringLiteral("\nTry 'vtxctl --help'.\n");
+        QTest::newRow("address out of range")
+            << none << "--simulate get 0x80" << 2 << ""
+            << "vtxctl: get: ADDR: '0x80' is out of range for a 7-bit I2C address: give 0x00 to 0x7F, in hex "
+               "with 0x or in decimal" +
+                   tryHelp;
+        QTest::newRow("value not a number")
+            << none << "--simulate set 0x60 3 0x1G" << 2 << ""
+            << "vtxctl: set: VALUE: '0x1G' is not a number for a byte: give 0 to 255 (0x00 to 0xFF), in hex "
+               "with 0x or in decimal" +
+                   tryHelp;
+        QTest::newRow("position 0")
+            << none << "--simulate dcp set 0" << 2 << ""
+            << "vtxctl: dcp: POS: '0' is out of range for a wiper position: give 1 to "
+               "128, in hex with 0x or in decimal" +
+                   tryHelp;
+        QTest::newRow("register too big")
+            << none << "--simulate get 0x60 256" << 2 << ""
+            << "vtxctl: get: REG: '256' is out of range for a register address: "
+               "give 0 to 255 (0x00 to 0xFF), in hex with 0x or in decimal" +
+                   tryHelp;
+        QTest::newRow("missing argument") << none << "--simulate set 0x60" << 2 << ""
+                                          << "vtxctl: set: missing argument" + tryHelp;
+        QTest::newRow("unknown option") << none << "--simulate dcp set 5 --fast" << 2 << ""
+                                        << "vtxctl: dcp: unknown option '--fast' for this command" + tryHelp;
+        QTest::newRow("unknown command") << none << "--simulate frob" << 2 << ""
+                                         << "vtxctl: unknown command 'frob'" + tryHelp;
+        QTest::newRow("no command") << none << "--simulate" << 2 << ""
+                                    << "vtxctl: no command given" + tryHelp;
+        QTest::newRow("board without --simulate")
+            << none << "board reset" << 2 << ""
+            << "vtxctl: board: board reset works on the simulated board only: add --simulate" + tryHelp;
+    }
+    void commands()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, command);
+        for (const QString& earlier : before)
+            QCOMPARE(vtxctl(words(earlier)).exitCode, 0);
+        const Run run = vtxctl(words(command));
+        QTEST(run.err, "err");
+        QTEST(run.out, "out");
+        QTEST(run.exitCode, "exitCode");
+    }
+
+    // A second program cannot have the board while one holds it, as with a module claimed by another program.
+    void boardInUse_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("dcp get")
+            << "--simulate dcp get"
+            << "vtxctl: WriteGPIOPipe: WDU_GetDeviceInfo() failed: error &H8 (Resource busy: "
+               "the simulated board is in use by another program)\n"
+               "vtxctl: The USB control module is in use by another program.\n";
+        QTest::newRow("board reset") << "--simulate board reset"
+                                     << "vtxctl: The simulated board is in use by another program.\n";
+    }
+    void boardInUse()
+    {
+        QFETCH(QString, command);
+        vtx::SimBoardStateFile held(m_state->path() + QStringLiteral("/vtx-eval/simulated-board.json"));
+        QVERIFY(held.claim());
+        const Run run = vtxctl(words(command));
+        QTEST(run.err, "err");
+        QCOMPARE(run.out, QString());
+        QCOMPARE(run.exitCode, 3);
+        held.release();
+        QCOMPARE(vtxctl(words(command)).exitCode, 0);
+    }
+
+    // Without --simulate on a machine without the module: the link's words and the cause, exit status 3.
+    void noModule()
+    {
+        const Run run = vtxctl({QStringLiteral("dcp"), QStringLiteral("get")});
+        QCOMPARE(run.exitCode, 3);
+        QCOMPARE(run.out, QString());
+        QVERIFY2(
+            run.err.startsWith(QStringLiteral("vtxctl: WriteGPIOPipe: WDU_GetDeviceInfo() failed: error &H")),
+            qPrintable(run.err));
+        QCOMPARE(run.err.count(QLatin1Char('\n')), 2);
+    }
+
+    // apply writes the rows that "Write All" writes, with the same bytes, refuses what it refuses and goes
+    // on.
+    void apply_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QStringList>("writes"); // write texts of rows 0, 1, 2, ... ("" leaves a row out)
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("two rows") << "C0" << QStringList{"", "", "", "55", "", "0f"} << 0
+                                  << "row 3: 0x60 (write C0) register 0x03 <- 0x55: acknowledged\n"
+                                     "row 5: 0x60 (write C0) register 0x05 <- 0x0F: acknowledged\n"
+                                  << QStringList{"01 C0 03 55", "01 C0 05 0F"};
+        QTest::newRow("refused row goes on")
+            << "C0" << QStringList{"--", "1", "7E"} << 1
+            << "row 0: refused: register \"00\" data \"--\" (two hex digits each)\n"
+               "row 2: 0x60 (write C0) register 0x02 <- 0x7E: acknowledged\n"
+            << QStringList{"01 C0 02 7E"};
+        QTest::newRow("nak") << "A0" << QStringList{"12", "34"} << 1 << ""
+                             << QStringList{"01 A0 00 12", "01 A0 01 34"};
+    }
+    void apply()
+    {
+        QFETCH(QString, address);
+        QFETCH(QStringList, writes);
+        vtx::setupfile::Setup setup;
+        setup.i2cAddress = address;
+        for (int r = 0; r < vtx::kRegisterRowCount; ++r) {
+            auto& row = setup.rows[static_cast<std::size_t>(r)];
+            row.address = QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper();
+            row.writeData = writes.value(r);
+        }
+        const QString path = m_state->filePath(QStringLiteral("setup.vtx"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(vtx::setupfile::encode(setup));
+        file.close();
+
+        const Run run =
+            vtxctl({QStringLiteral("--simulate"), QStringLiteral("--trace"), QStringLiteral("apply"), path});
+        QTEST(run.out, "out");
+        QTEST(i2cCommandsSent(run.err), "sent");
+        QTEST(run.exitCode, "exitCode");
+    }
+
+    void applyRefusesAnUnreadableFile()
+    {
+        const QString path = m_state->filePath(QStringLiteral("short.vtx"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("I2C ADDRESS , C0\r\n00,a,11,\r\n");
+        file.close();
+        const Run run = vtxctl({QStringLiteral("--simulate"), QStringLiteral("apply"), path});
+        QCOMPARE(run.err,
+                 QStringLiteral("vtxctl: The setup file \"%1\" is incomplete: it holds 6 of the 130 fields "
+                                "a setup needs. Nothing was changed.\n")
+                     .arg(path));
+        QCOMPARE(run.exitCode, 2);
+    }
+
+    // vtxctl stays off the window system: it must link neither Qt Gui nor Qt Widgets.
+    void linksNoWindowLibrary()
+    {
+        QProcess ldd;
+        ldd.start(QStringLiteral("ldd"), {QStringLiteral(VTXCTL_PATH)});
+        QVERIFY(ldd.waitForFinished(30000));
+        const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
+        QVERIFY2(libraries.contains(QStringLiteral("libQt6Core")), qPrintable(libraries));
+        QVERIFY2(!libraries.contains(QStringLiteral("libQt6Gui")), qPrintable(libraries));
+        QVERIFY2(!libraries.contains(QStringLiteral("libQt6Widgets")), qPrintable(libraries));
+    }
+
+private:
+    // Runs vtxctl with the state directory of this test, and no display.
+    Run vtxctl(const QStringList& arguments)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), m_state->path());
+        environment.insert(QStringLiteral("HOME"), m_state->path());
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QLatin1String(name));
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VTXCTL_PATH), arguments);
+        if (!process.waitForFinished(60000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    std::unique_ptr<QTemporaryDir> m_state;
+};
+
+QTEST_GUILESS_MAIN(TestVtxctl)
+#include "tst_vtxctl.moc"
