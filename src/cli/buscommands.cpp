@@ -2,6 +2,7 @@
 // get and set: one byte from or to any device on the bus, as i2cget and i2cset do.
 
 #include "commands.h"
+#include "common/i2caddress.h"
 #include "exitcodes.h"
 #include "format.h"
 #include "session.h"
@@ -27,7 +28,7 @@ struct ByteAccess {
     {
         QJsonObject object{{QStringLiteral("command"), QLatin1String(command)},
                            {QStringLiteral("address"), address7},
-                           {QStringLiteral("writeAddress"), writeAddressOf7(address7)}};
+                           {QStringLiteral("writeAddress"), writeAddressByte(address7)}};
         if (registerAddress)
             object.insert(QStringLiteral("register"), *registerAddress);
         return object;
@@ -62,7 +63,7 @@ int runGet(CommandContext& context, CommandWords& words)
     if (const int status = session.open(); status != kSuccess)
         return status;
 
-    const std::uint8_t readAddress = readAddressOf7(access->address7);
+    const std::uint8_t readAddress = readAddressByte(access->address7);
     const Result<std::uint8_t> result =
         access->registerAddress
             ? session.bus().readRegister(readAddress, static_cast<std::uint8_t>(*access->registerAddress))
@@ -89,7 +90,7 @@ int runSet(CommandContext& context, CommandWords& words)
     if (const int status = session.open(); status != kSuccess)
         return status;
 
-    const std::uint8_t writeAddress = writeAddressOf7(access->address7);
+    const std::uint8_t writeAddress = writeAddressByte(access->address7);
     const auto value = static_cast<std::uint8_t>(access->value);
     const Result<Done> result =
         access->registerAddress

@@ -2,6 +2,7 @@
 // dcp get, dcp set: the VTX8303's wiper at its address on the evaluation board.
 
 #include "commands.h"
+#include "common/i2caddress.h"
 #include "dcp/positionmodel.h"
 #include "exitcodes.h"
 #include "format.h"
@@ -31,7 +32,7 @@ int dcpGet(CommandContext& context, CommandWords& words)
     Session session(context.simulate, context.err);
     if (const int status = session.open(); status != kSuccess)
         return status;
-    const Result<std::uint8_t> result = session.dcp().read(readAddressOf7(kDcpAddress7));
+    const Result<std::uint8_t> result = session.dcp().read(readAddressByte(kDcpAddress7));
     QJsonObject object = dcpJson("dcp get");
     if (!result) {
         addFailure(object, result.failure(), result.reply());
@@ -68,7 +69,7 @@ int dcpSet(CommandContext& context, CommandWords& words)
     object.insert(QStringLiteral("position"), *position);
     object.insert(QStringLiteral("target"), eeprom ? QStringLiteral("eeprom") : QStringLiteral("register"));
     object.insert(QStringLiteral("byte"), data);
-    const Result<Done> written = session.dcp().write(writeAddressOf7(kDcpAddress7), data);
+    const Result<Done> written = session.dcp().write(writeAddressByte(kDcpAddress7), data);
     if (!written) {
         addFailure(object, written.failure(), written.reply());
         if (context.out.json())
@@ -84,7 +85,7 @@ int dcpSet(CommandContext& context, CommandWords& words)
         return kSuccess;
     }
     // After an EEPROM write the read waits for the part's write cycle, as every transaction does.
-    const Result<std::uint8_t> readBack = session.dcp().read(readAddressOf7(kDcpAddress7));
+    const Result<std::uint8_t> readBack = session.dcp().read(readAddressByte(kDcpAddress7));
     if (!readBack) {
         addFailure(object, readBack.failure(), readBack.reply());
         if (context.out.json())

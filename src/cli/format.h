@@ -13,14 +13,4 @@ QString writeByteAddressText(std::uint8_t writeAddress);
 // A byte as "0x0F".
 QString byteText(int value);
 
-// The 8-bit address bytes of a 7-bit address.
-constexpr std::uint8_t writeAddressOf7(int address7)
-{
-    return static_cast<std::uint8_t>((address7 & 0x7F) << 1);
-}
-constexpr std::uint8_t readAddressOf7(int address7)
-{
-    return static_cast<std::uint8_t>(writeAddressOf7(address7) | 0x01);
-}
-
 } // namespace vtx::cli

@@ -40,7 +40,7 @@ int Session::open()
 {
     // Nothing else runs in this program, so the transaction is always free; taking it keeps the rule that
     // every entry point holds it.
-    if (auto scope = m_link.guard().tryBegin())
+    if (auto scope = m_link.guard().tryBegin(QStringLiteral("vtxctl")))
         m_transaction.emplace(std::move(*scope));
     m_client.Connect_Usb();
     if (m_link.UsbOpen)

@@ -18,8 +18,9 @@ struct CommandEntry {
 };
 
 constexpr std::array kCommands{
-    CommandEntry{"info", &runInfo},   CommandEntry{"get", &runGet}, CommandEntry{"set", &runSet},
-    CommandEntry{"apply", &runApply}, CommandEntry{"dcp", &runDcp}, CommandEntry{"board", &runBoard},
+    CommandEntry{"info", &runInfo}, CommandEntry{"scan", &runScan},   CommandEntry{"get", &runGet},
+    CommandEntry{"set", &runSet},   CommandEntry{"dump", &runDump},   CommandEntry{"apply", &runApply},
+    CommandEntry{"dcp", &runDcp},   CommandEntry{"board", &runBoard},
 };
 
 int usageError(QTextStream& err, const QString& text)
@@ -70,8 +71,11 @@ QString helpText()
         "\n"
         "Commands (ADDR is a 7-bit address; numbers in hex with 0x or in decimal):\n"
         "    info                         the module: USB IDs, kind, I2C pipe, driver\n"
+        "    scan                         7-bit addresses that answer, as a grid\n"
         "    get ADDR [REG]               reads one byte (without REG: a plain one-byte read)\n"
         "    set ADDR [REG] VALUE         writes one byte\n"
+        "    dump ADDR [FIRST [COUNT]] [--vtx FILE]\n"
+        "                                 reads registers (default 0x00 to 0x1F); --vtx saves a setup file\n"
         "    apply FILE.vtx               writes a setup file's rows to its device, as \"Write All\" does\n"
         "    dcp get                      the wiper position 1..128 and the byte read\n"
         "    dcp set POS [--eeprom] [--verify]\n"

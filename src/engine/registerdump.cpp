@@ -4,16 +4,25 @@
 #include "common/textformat.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace vtx {
 
 Result<RegisterDump> dumpRegisters(I2cBus& bus, std::uint8_t readAddress,
                                    const RegisterDumpStepCallback& onStep)
 {
+    return dumpRegisters(bus, readAddress, RegisterRange{}, onStep);
+}
+
+Result<RegisterDump> dumpRegisters(I2cBus& bus, std::uint8_t readAddress, RegisterRange range,
+                                   const RegisterDumpStepCallback& onStep)
+{
     RegisterDump dump;
     dump.readAddress = readAddress;
     protocol::I2cReply lastReply;
-    for (int reg = 0; reg < kDumpedRegisterCount; ++reg) {
+    const int first = std::clamp(range.first, 0, kDumpedRegisterCount);
+    const int end = std::clamp(first + range.count, first, kDumpedRegisterCount);
+    for (int reg = first; reg < end; ++reg) {
         const auto registerAddress = static_cast<std::uint8_t>(reg);
         const Result<std::uint8_t> read = bus.readRegister(readAddress, registerAddress);
         lastReply = read.reply();
@@ -22,9 +31,11 @@ Result<RegisterDump> dumpRegisters(I2cBus& bus, std::uint8_t readAddress,
         ++dump.tried;
         if (read)
             dump.values[registerAddress] = read.value();
-        const RegisterDumpStep step{
-            .registerAddress = registerAddress, .value = dump.values[registerAddress], .done = dump.tried};
-        if (onStep && !onStep(step) && reg + 1 < kDumpedRegisterCount) {
+        const RegisterDumpStep step{.registerAddress = registerAddress,
+                                    .value = dump.values[registerAddress],
+                                    .done = dump.tried,
+                                    .total = end - first};
+        if (onStep && !onStep(step) && reg + 1 < end) {
             dump.stopped = true;
             break;
         }

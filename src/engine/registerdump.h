@@ -29,7 +29,7 @@ struct RegisterDumpStep {
 struct RegisterDump {
     std::uint8_t readAddress = 0;                                           // the 8-bit read address byte
     std::array<std::optional<std::uint8_t>, kDumpedRegisterCount> values{}; // by register; none: not read
-    int tried = 0;                                                          // registers tried, from 00 up
+    int tried = 0;        // registers tried, from the first up
     bool stopped = false; // the step callback stopped the dump before its end
 };
 
@@ -37,6 +37,15 @@ struct RegisterDump {
 using RegisterDumpStepCallback = std::function<bool(const RegisterDumpStep&)>;
 
 Result<RegisterDump> dumpRegisters(I2cBus& bus, std::uint8_t readAddress,
+                                   const RegisterDumpStepCallback& onStep = {});
+
+// Part of the registers: `count` of them from `first` up (first + count at most 256); the others stay
+// unread, and the steps count from the first.
+struct RegisterRange {
+    int first = 0;
+    int count = kDumpedRegisterCount;
+};
+Result<RegisterDump> dumpRegisters(I2cBus& bus, std::uint8_t readAddress, RegisterRange range,
                                    const RegisterDumpStepCallback& onStep = {});
 
 // The dump as comma-separated text, 16 by 16 like its view: a header row "Register,0,1,...,F", then one row

@@ -29,7 +29,7 @@ QStringList words(const QString& command)
 // The pipe-3 commands that --trace showed going out, as "01 C0 03 55".
 QStringList i2cCommandsSent(const QString& trace)
 {
-    static const QRegularExpression kOut(QStringLiteral("^vtx\\.transfer: OUT pipe 03: ([0-9A-F ]+) \\["),
+    static const QRegularExpression kOut(QStringLiteral("vtx\\.transfer: OUT pipe 03: ([0-9A-F ]+) \\["),
                                          QRegularExpression::MultilineOption);
     QStringList sent;
     for (auto it = kOut.globalMatch(trace); it.hasNext();)
@@ -120,6 +120,46 @@ private slots:
             << "vtxctl: NAK: 0x50 (write A0) register 0x01 did not acknowledge "
                "(transfer count 0)\n";
 
+        QTest::newRow("scan") << none << "--simulate scan" << 0
+                              << "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
+                                 "00:                         -- -- -- -- -- -- -- --\n"
+                                 "10: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+                                 "20: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+                                 "30: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+                                 "40: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- 4F\n"
+                                 "50: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+                                 "60: 60 -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+                                 "70: -- -- -- -- -- -- -- --\n"
+                                 "2 devices answered: 0x4F (write 9E), 0x60 (write C0)\n"
+                              << "";
+        QTest::newRow("scan json") << none << "--simulate --json scan" << 0
+                                   << "{\"addresses\":[79,96],\"command\":\"scan\",\"ok\":true}\n"
+                                   << "";
+        QTest::newRow("dump, default range") << none << "--simulate dump 0x60" << 0
+                                             << "0x60 (write C0) registers 0x00 to 0x1F\n"
+                                                "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
+                                                "00: 83 21 00 01 0F 0F 00 00 20 00 00 00 01 00 00 9E\n"
+                                                "10: 00 01 00 00 00 00 00 00 00 44 00 00 80 00 00 00\n"
+                                             << "";
+        QTest::newRow("dump across rows")
+            << QStringList{"--simulate set 0x60 0x20 0xA5"} << "--simulate dump 0x60 0x1E 3" << 0
+            << "0x60 (write C0) registers 0x1E to 0x20\n"
+               "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
+               "10:                                           00 00\n"
+               "20: A5\n"
+            << "";
+        QTest::newRow("dump json") << none << "--simulate --json dump 0x60 1 2" << 0
+                                   << "{\"address\":96,\"command\":\"dump\",\"ok\":true,\"register\":1,"
+                                      "\"value\":33,\"writeAddress\":192}\n"
+                                      "{\"address\":96,\"command\":\"dump\",\"ok\":true,\"register\":2,"
+                                      "\"value\":0,\"writeAddress\":192}\n"
+                                   << "";
+        QTest::newRow("dump nak") << none << "--simulate dump 0x50 0 2" << 1
+                                  << "0x50 (write A0) registers 0x00 to 0x01\n"
+                                     "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
+                                     "00: -- --\n"
+                                  << "vtxctl: NAK: 0x50 (write A0) did not acknowledge 2 of 2 registers\n";
+
         const QString tryHelp = QStringLiteral("\nTry 'vtxctl --help'.\n");
         QTest::newRow("address out of range")
             << none << "--simulate get 0x80" << 2 << ""
@@ -147,6 +187,12 @@ private slots:
                                         << "vtxctl: dcp: unknown option '--fast' for this command" + tryHelp;
         QTest::newRow("unknown command") << none << "--simulate frob" << 2 << ""
                                          << "vtxctl: unknown command 'frob'" + tryHelp;
+        QTest::newRow("dump past 0xFF")
+            << none << "--simulate dump 0x60 0xF0 17" << 2 << ""
+            << "vtxctl: dump: COUNT: 17 registers from 0xF0 run past register 0xFF" + tryHelp;
+        QTest::newRow("dump too many for a setup file")
+            << none << "--simulate dump 0x60 0 33 --vtx x.vtx" << 2 << ""
+            << "vtxctl: dump: --vtx: a setup file holds 32 registers, COUNT is 33" + tryHelp;
         QTest::newRow("no command") << none << "--simulate" << 2 << ""
                                     << "vtxctl: no command given" + tryHelp;
         QTest::newRow("board without --simulate")
@@ -261,6 +307,23 @@ private slots:
                                 "a setup needs. Nothing was changed.\n")
                      .arg(path));
         QCOMPARE(run.exitCode, 2);
+    }
+
+    // A dump saved as a setup file holds what was read, and apply writes it back: the registers return to
+    // the values dumped. The dump reads only the registers asked for.
+    void dumpSavesWhatApplyWritesBack()
+    {
+        const QString path = m_state->filePath(QStringLiteral("saved.vtx"));
+        const Run dump = vtxctl(words(QStringLiteral("--simulate --trace dump 0x60 4 2 --vtx ")) << path);
+        QCOMPARE(dump.exitCode, 0);
+        QCOMPARE(i2cCommandsSent(dump.err), (QStringList{"01 C1 04", "01 C1 05"}));
+        QCOMPARE(vtxctl(words(QStringLiteral("--simulate set 0x60 4 0x99"))).exitCode, 0);
+
+        const Run apply = vtxctl(words(QStringLiteral("--simulate --trace apply")) << path);
+        QCOMPARE(apply.exitCode, 0);
+        QCOMPARE(i2cCommandsSent(apply.err), (QStringList{"01 C0 04 0F", "01 C0 05 0F"}));
+        QCOMPARE(vtxctl(words(QStringLiteral("--simulate get 0x60 4"))).out,
+                 QStringLiteral("0x60 (write C0) register 0x04: 0x0F\n"));
     }
 
     // vtxctl stays off the window system: it must link neither Qt Gui nor Qt Widgets.
