@@ -326,6 +326,46 @@ private slots:
                  QStringLiteral("0x60 (write C0) register 0x04: 0x0F\n"));
     }
 
+    // The real libusb driver, end to end, against the emulated module of tests/platform/usb: umockdev-run
+    // gives vtxctl a bus with the module on it and replays the module's answers (vtxctl-module.ioctl).
+    void realDriverUnderUmockdev_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("info")
+            << "--json info" << 0
+            << "{\"command\":\"info\",\"driver\":\"usb\",\"i2cInPipe\":131,\"i2cOutPipe\":3,"
+               "\"kind\":1,\"ok\":true,\"productId\":33539,\"vendorId\":10846}\n"
+            << "";
+        QTest::newRow("dcp set")
+            << "--json dcp set 65 --verify" << 0
+            << "{\"address\":79,\"byte\":129,\"command\":\"dcp set\",\"ok\":true,"
+               "\"position\":65,\"readByte\":128,\"readPosition\":65,\"target\":\"register\","
+               "\"verified\":true}\n"
+            << "";
+        QTest::newRow("dcp get") << "dcp get" << 0 << "position 65 (read 0x80)\n"
+                                 << "";
+        QTest::newRow("nak") << "get 0x50" << 1 << ""
+                             << "vtxctl: NAK: 0x50 (write A0) did not acknowledge (transfer count 0)\n";
+    }
+    void realDriverUnderUmockdev()
+    {
+        if (QStringLiteral(VTX_UMOCKDEV_RUN).isEmpty())
+            QSKIP("umockdev-run is not installed");
+        QFETCH(QString, command);
+        const Run run = vtxctl(
+            words(command),
+            QStringList{QStringLiteral(VTX_UMOCKDEV_RUN), QStringLiteral("-d"),
+                        QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"), QStringLiteral("-i"),
+                        QStringLiteral("/dev/bus/usb/001/002=" VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl"),
+                        QStringLiteral("--")});
+        QTEST(run.err, "err");
+        QTEST(run.out, "out");
+        QTEST(run.exitCode, "exitCode");
+    }
+
     // vtxctl stays off the window system: it must link neither Qt Gui nor Qt Widgets.
     void linksNoWindowLibrary()
     {
@@ -339,8 +379,9 @@ private slots:
     }
 
 private:
-    // Runs vtxctl with the state directory of this test, and no display.
-    Run vtxctl(const QStringList& arguments)
+    // Runs vtxctl with the state directory of this test, and no display; `wrapper` is a command line that
+    // runs it (umockdev-run ... --).
+    Run vtxctl(const QStringList& arguments, QStringList wrapper = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), m_state->path());
@@ -349,7 +390,8 @@ private:
             environment.remove(QLatin1String(name));
         QProcess process;
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(VTXCTL_PATH), arguments);
+        wrapper << QStringLiteral(VTXCTL_PATH) << arguments;
+        process.start(wrapper.takeFirst(), wrapper);
         if (!process.waitForFinished(60000))
             return {};
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
