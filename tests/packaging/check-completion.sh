@@ -1,0 +1,43 @@
+#!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks the bash completion of vtxctl without the bash-completion package: its two helpers are stood in for
+# (_init_completion splits the line as bash does, _filedir offers "FILES"), and each case compares what is
+# offered for a command line whose last word is being completed.
+# Usage: check-completion.sh COMPLETION_FILE
+set -u
+
+_init_completion() {
+    words=("${COMP_WORDS[@]}")
+    cword=$COMP_CWORD
+    cur=${words[cword]}
+    prev=${words[cword - 1]}
+}
+_filedir() { COMPREPLY=(FILES); }
+complete() { :; }
+# shellcheck source=/dev/null
+source "$1"
+
+failed=0
+expect() {
+    local line=$1 expected=$2
+    read -r -a COMP_WORDS <<<"$line"
+    [[ $line == *" " ]] && COMP_WORDS+=("")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _vtxctl
+    local offered="${COMPREPLY[*]}"
+    if [[ $offered != "$expected" ]]; then
+        echo "FAIL: '$line' offers '$offered', expected '$expected'" >&2
+        failed=1
+    fi
+}
+
+expect "vtxctl " "--simulate --json --trace --help --version info scan get set dump apply dcp board"
+expect "vtxctl --simulate d" "dump dcp"
+expect "vtxctl --simulate dcp " "get set"
+expect "vtxctl dcp set 65 --e" "--eeprom"
+expect "vtxctl --simulate board p" "power-cycle"
+expect "vtxctl apply " "FILES"
+expect "vtxctl dump 0x60 --vtx " "FILES"
+[ "$failed" -eq 0 ] && echo "The completion offers what it should."
+exit "$failed"
