@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// dcp get, dcp set: the VTX8303's wiper at its address on the evaluation board.
+// dcp get, set, store and sweep: the VTX8303's wiper at its address on the evaluation board.
 
 #include "commands.h"
 #include "common/i2caddress.h"
-#include "dcp/positionmodel.h"
+#include "engine/dcpsweep.h"
+#include "engine/verifiedstore.h"
+#include "engine/wiperposition.h"
 #include "exitcodes.h"
 #include "format.h"
 #include "session.h"
+
+#include <algorithm>
 
 namespace vtx::cli {
 
@@ -20,9 +24,9 @@ QJsonObject dcpJson(const char* command)
     return {{QStringLiteral("command"), QLatin1String(command)}, {QStringLiteral("address"), kDcpAddress7}};
 }
 
-QString targetName(dcp::ProgrammingMode mode)
+QString targetName(ProgrammingMode mode)
 {
-    return mode == dcp::ProgrammingMode::Eeprom ? QStringLiteral("EEPROM") : QStringLiteral("wiper register");
+    return mode == ProgrammingMode::Eeprom ? QStringLiteral("EEPROM") : QStringLiteral("wiper register");
 }
 
 int dcpGet(CommandContext& context, CommandWords& words)
@@ -40,7 +44,7 @@ int dcpGet(CommandContext& context, CommandWords& words)
             context.out.result({}, object);
         return reportFailure(context.err, result.failure(), result.reply(), addressText(kDcpAddress7));
     }
-    const int position = dcp::positionFromRead(result.value());
+    const int position = positionFromRead(result.value());
     object.insert(QStringLiteral("ok"), true);
     object.insert(QStringLiteral("position"), position);
     object.insert(QStringLiteral("byte"), result.value());
@@ -63,8 +67,8 @@ int dcpSet(CommandContext& context, CommandWords& words)
     if (const int status = session.open(); status != kSuccess)
         return status;
 
-    const auto mode = eeprom ? dcp::ProgrammingMode::Eeprom : dcp::ProgrammingMode::Register;
-    const std::uint8_t data = dcp::dataByteFor(*position, mode);
+    const auto mode = eeprom ? ProgrammingMode::Eeprom : ProgrammingMode::Register;
+    const std::uint8_t data = dataByteFor(*position, mode);
     QJsonObject object = dcpJson("dcp set");
     object.insert(QStringLiteral("position"), *position);
     object.insert(QStringLiteral("target"), eeprom ? QStringLiteral("eeprom") : QStringLiteral("register"));
@@ -92,7 +96,7 @@ int dcpSet(CommandContext& context, CommandWords& words)
             context.out.result({}, object);
         return reportFailure(context.err, readBack.failure(), readBack.reply(), addressText(kDcpAddress7));
     }
-    const int readPosition = dcp::positionFromRead(readBack.value());
+    const int readPosition = positionFromRead(readBack.value());
     const bool verified = readPosition == *position;
     object.insert(QStringLiteral("ok"), verified);
     object.insert(QStringLiteral("readPosition"), readPosition);
@@ -111,6 +115,153 @@ int dcpSet(CommandContext& context, CommandWords& words)
     return kDeviceFailure;
 }
 
+QString verdictName(StoreVerification::Verdict verdict)
+{
+    switch (verdict) {
+    case StoreVerification::Verdict::Verified:
+        return QStringLiteral("verified");
+    case StoreVerification::Verdict::Mismatch:
+        return QStringLiteral("mismatch");
+    case StoreVerification::Verdict::WriteCycleTimedOut:
+        return QStringLiteral("write cycle timed out");
+    case StoreVerification::Verdict::ReadBackFailed:
+        return QStringLiteral("read-back failed");
+    }
+    return {};
+}
+
+int dcpStore(CommandContext& context, CommandWords& words)
+{
+    const auto arguments = words.positional(0, 1);
+    if (!arguments)
+        return kUsageError;
+    std::optional<int> position;
+    if (!arguments->isEmpty() &&
+        !(position = words.number(QStringLiteral("POS"), arguments->constFirst(), kPosition)))
+        return kUsageError;
+    Session session(context.simulate, context.err);
+    if (const int status = session.open(); status != kSuccess)
+        return status;
+
+    QJsonObject object = dcpJson("dcp store");
+    if (!position) {
+        // Without a position the wiper's present one is kept for the next power-up.
+        const Result<std::uint8_t> current = session.dcp().read(readAddressByte(kDcpAddress7));
+        if (!current) {
+            addFailure(object, current.failure(), current.reply());
+            if (context.out.json())
+                context.out.result({}, object);
+            return reportFailure(context.err, current.failure(), current.reply(), addressText(kDcpAddress7));
+        }
+        position = positionFromRead(current.value());
+    }
+    object.insert(QStringLiteral("position"), *position);
+    const Result<StoreVerification> result =
+        storeVerified(session.dcp(), writeAddressByte(kDcpAddress7), *position);
+    if (!result) {
+        addFailure(object, result.failure(), result.reply());
+        if (context.out.json())
+            context.out.result({}, object);
+        return reportFailure(context.err, result.failure(), result.reply(), addressText(kDcpAddress7));
+    }
+    const StoreVerification& store = result.value();
+    const bool verified = store.verdict == StoreVerification::Verdict::Verified;
+    object.insert(QStringLiteral("ok"), verified);
+    object.insert(QStringLiteral("byte"), store.written);
+    object.insert(QStringLiteral("verdict"), verdictName(store.verdict));
+    if (store.readByte) {
+        object.insert(QStringLiteral("readByte"), *store.readByte);
+        object.insert(QStringLiteral("readPosition"), *store.readPosition());
+    }
+    if (store.cycle.state == WriteCycle::State::Finished)
+        object.insert(QStringLiteral("writeCycleUs"), static_cast<qint64>(store.cycle.elapsedUs));
+    context.out.result(storeVerificationText(store), object);
+    if (verified)
+        return kSuccess;
+    if (store.readFailure)
+        reportFailure(context.err, *store.readFailure, result.reply(), addressText(kDcpAddress7));
+    return kDeviceFailure;
+}
+
+QJsonObject sweepRowJson(const SweepRow& row)
+{
+    QJsonObject object = dcpJson("dcp sweep");
+    object.insert(QStringLiteral("ok"), row.matches());
+    object.insert(QStringLiteral("position"), row.position);
+    object.insert(QStringLiteral("byte"), row.written);
+    object.insert(QStringLiteral("outcome"), sweepOutcomeText(row.outcome));
+    if (row.readByte) {
+        object.insert(QStringLiteral("readByte"), *row.readByte);
+        object.insert(QStringLiteral("readPosition"), *row.readPosition());
+    }
+    if (row.writeCycleUs)
+        object.insert(QStringLiteral("writeCycleUs"), static_cast<qint64>(*row.writeCycleUs));
+    return object;
+}
+
+QString sweepRowText(const SweepRow& row)
+{
+    QString text = QStringLiteral("position %1: wrote %2").arg(row.position).arg(byteText(row.written));
+    if (row.readByte)
+        text +=
+            QStringLiteral(", read %1 (position %2)").arg(byteText(*row.readByte)).arg(*row.readPosition());
+    text += QStringLiteral(", ") + sweepOutcomeText(row.outcome);
+    if (row.writeCycleUs)
+        text += QStringLiteral(", write cycle ") + writeCycleText(*row.writeCycleUs);
+    return text;
+}
+
+int dcpSweep(CommandContext& context, CommandWords& words)
+{
+    SweepSettings settings;
+    settings.writeAddress = writeAddressByte(kDcpAddress7);
+    if (words.takeFlag(QStringLiteral("--eeprom")))
+        settings.mode = ProgrammingMode::Eeprom;
+    if (const auto from = words.takeOption(QStringLiteral("--from")))
+        settings.from = words.number(QStringLiteral("--from"), *from, kPosition).value_or(settings.from);
+    if (const auto to = words.takeOption(QStringLiteral("--to")))
+        settings.to = words.number(QStringLiteral("--to"), *to, kPosition).value_or(settings.to);
+    if (const auto step = words.takeOption(QStringLiteral("--step")))
+        settings.step = words.number(QStringLiteral("--step"), *step, kStep).value_or(settings.step);
+    if (!words.positional(0, 0) || words.failed())
+        return kUsageError;
+    Session session(context.simulate, context.err);
+    if (const int status = session.open(); status != kSuccess)
+        return status;
+
+    // Each position is printed as soon as it is done, so a long sweep shows its progress.
+    const auto print = [&context](const SweepRow& row, int, int) {
+        context.out.result(sweepRowText(row), sweepRowJson(row));
+        return true;
+    };
+    const Result<SweepReport> result = runSweep(session.dcp(), settings, print);
+    if (!result) {
+        if (context.out.json()) {
+            QJsonObject object = dcpJson("dcp sweep");
+            addFailure(object, result.failure(), result.reply());
+            context.out.result({}, object);
+        }
+        return reportFailure(context.err, result.failure(), result.reply(), addressText(kDcpAddress7));
+    }
+    const SweepReport& report = result.value();
+    const bool ok = report.end == SweepReport::End::Completed && report.mismatches == 0 &&
+                    std::all_of(report.rows.begin(), report.rows.end(),
+                                [](const SweepRow& row) { return row.matches(); });
+    QString summary =
+        QStringLiteral("%1 positions, %2 mismatches").arg(report.rows.size()).arg(report.mismatches);
+    if (report.restored)
+        summary += QStringLiteral(", wiper put back");
+    QJsonObject object = dcpJson("dcp sweep");
+    object.insert(QStringLiteral("ok"), ok);
+    object.insert(QStringLiteral("positions"), static_cast<int>(report.rows.size()));
+    object.insert(QStringLiteral("mismatches"), report.mismatches);
+    object.insert(QStringLiteral("restored"), report.restored);
+    context.out.result(summary, object);
+    if (report.linkFailure)
+        reportFailure(context.err, *report.linkFailure, result.reply(), addressText(kDcpAddress7));
+    return ok ? kSuccess : kDeviceFailure;
+}
+
 } // namespace
 
 int runDcp(CommandContext& context, CommandWords& words)
@@ -120,7 +271,11 @@ int runDcp(CommandContext& context, CommandWords& words)
         return dcpGet(context, words);
     if (action == QLatin1String("set"))
         return dcpSet(context, words);
-    words.fail(action.isEmpty() ? QStringLiteral("dcp needs get or set")
+    if (action == QLatin1String("store"))
+        return dcpStore(context, words);
+    if (action == QLatin1String("sweep"))
+        return dcpSweep(context, words);
+    words.fail(action.isEmpty() ? QStringLiteral("dcp needs get, set, store or sweep")
                                 : QStringLiteral("unknown dcp command '%1'").arg(action));
     return kUsageError;
 }

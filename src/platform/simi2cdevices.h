@@ -52,6 +52,14 @@ public:
     std::uint8_t eepromCode() const { return m_eeprom; } // 0 to 127
     bool busy() const { return !acknowledges(); }
     void powerUp() { m_wiper = m_eeprom; }
+    // The part stood still from `fromUs` to `toUs`: a write cycle under way at `fromUs` ends that much later.
+    // Time the simulation spends on its own work (saving the board's state) is not time the part spends
+    // writing.
+    void standStill(std::int64_t fromUs, std::int64_t toUs)
+    {
+        if (m_busyUntilUs > fromUs)
+            m_busyUntilUs += toUs - fromUs;
+    }
     // The wiper and EEPROM as a board that stayed powered kept them (codes 0 to 127).
     void restore(std::uint8_t wiperCode, std::uint8_t eepromCode)
     {

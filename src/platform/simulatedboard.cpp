@@ -70,8 +70,12 @@ void SimulatedBoard::persist()
     const SimBoardState now = state();
     if (now == m_savedState)
         return;
+    const std::int64_t savingSinceUs = m_clock.nowUs();
     m_store->save(now);
     m_savedState = now;
+    // On wall time a save takes milliseconds (the file is synced to disk); the part's write cycle must not
+    // pass meanwhile, or the program would measure a cycle that is too short.
+    m_dcp->standStill(savingSinceUs, m_clock.nowUs());
 }
 
 std::uint32_t SimulatedBoard::i2cOutPipe() const

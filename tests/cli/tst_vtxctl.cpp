@@ -160,6 +160,26 @@ private slots:
                                      "00: -- --\n"
                                   << "vtxctl: NAK: 0x50 (write A0) did not acknowledge 2 of 2 registers\n";
 
+        QTest::newRow("sweep") << none << "--simulate dcp sweep --from 1 --to 5 --step 2" << 0
+                               << "position 1: wrote 0x01, read 0x00 (position 1), OK\n"
+                                  "position 3: wrote 0x05, read 0x04 (position 3), OK\n"
+                                  "position 5: wrote 0x09, read 0x08 (position 5), OK\n"
+                                  "3 positions, 0 mismatches, wiper put back\n"
+                               << "";
+        QTest::newRow("wiper put back after a sweep")
+            << QStringList{"--simulate dcp sweep --to 3"} << "--simulate dcp get" << 0
+            << "position 64 (read 0x7E)\n"
+            << "";
+        QTest::newRow("sweep json, downwards")
+            << none << "--json --simulate dcp sweep --from 0x80 --to 127" << 0
+            << "{\"address\":79,\"byte\":255,\"command\":\"dcp sweep\",\"ok\":true,\"outcome\":\"OK\","
+               "\"position\":128,\"readByte\":254,\"readPosition\":128}\n"
+               "{\"address\":79,\"byte\":253,\"command\":\"dcp sweep\",\"ok\":true,\"outcome\":\"OK\","
+               "\"position\":127,\"readByte\":252,\"readPosition\":127}\n"
+               "{\"address\":79,\"command\":\"dcp sweep\",\"mismatches\":0,\"ok\":true,\"positions\":2,"
+               "\"restored\":true}\n"
+            << "";
+
         const QString tryHelp = QStringLiteral("\nTry 'vtxctl --help'.\n");
         QTest::newRow("address out of range")
             << none << "--simulate get 0x80" << 2 << ""
@@ -193,6 +213,13 @@ private slots:
         QTest::newRow("dump too many for a setup file")
             << none << "--simulate dump 0x60 0 33 --vtx x.vtx" << 2 << ""
             << "vtxctl: dump: --vtx: a setup file holds 32 registers, COUNT is 33" + tryHelp;
+        QTest::newRow("sweep step 0")
+            << none << "--simulate dcp sweep --step 0" << 2 << ""
+            << "vtxctl: dcp: --step: '0' is out of range for a step: give 1 to 127, in "
+               "hex with 0x or in decimal" +
+                   tryHelp;
+        QTest::newRow("option without value") << none << "--simulate dcp sweep --to" << 2 << ""
+                                              << "vtxctl: dcp: --to needs a value" + tryHelp;
         QTest::newRow("no command") << none << "--simulate" << 2 << ""
                                     << "vtxctl: no command given" + tryHelp;
         QTest::newRow("board without --simulate")
@@ -307,6 +334,32 @@ private slots:
                                 "a setup needs. Nothing was changed.\n")
                      .arg(path));
         QCOMPARE(run.exitCode, 2);
+    }
+
+    // The verified store keeps the position in the EEPROM (a power cycle recalls it) and reports the write
+    // cycle it measured; the figure itself is the part's timing on wall time, so only its form is checked.
+    void storeVerified()
+    {
+        QCOMPARE(vtxctl(words(QStringLiteral("--simulate dcp set 20"))).exitCode, 0);
+        const Run store = vtxctl(words(QStringLiteral("--simulate dcp store")));
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^Stored position 20 in EEPROM, verified, write cycle \\d+\\.\\d ms\n$"))
+                     .match(store.out)
+                     .hasMatch(),
+                 qPrintable(store.out));
+        QCOMPARE(store.exitCode, 0);
+
+        const Run json = vtxctl(words(QStringLiteral("--simulate --json dcp store 0x41")));
+        QVERIFY2(json.out.startsWith(
+                     QStringLiteral("{\"address\":79,\"byte\":128,\"command\":\"dcp store\","
+                                    "\"ok\":true,\"position\":65,\"readByte\":128,\"readPosition\":65,"
+                                    "\"verdict\":\"verified\",\"writeCycleUs\":")),
+                 qPrintable(json.out));
+        QCOMPARE(vtxctl(words(QStringLiteral("--simulate dcp set 1"))).exitCode, 0);
+        QCOMPARE(
+            vtxctl(words(QStringLiteral("--simulate board power-cycle"))).out,
+            QStringLiteral("simulated board power-cycled: wiper position 65 recalled from the EEPROM (EEPROM "
+                           "position 65)\n"));
     }
 
     // A dump saved as a setup file holds what was read, and apply writes it back: the registers return to

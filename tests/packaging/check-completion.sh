@@ -34,7 +34,8 @@ expect() {
 
 expect "vtxctl " "--simulate --json --trace --help --version info scan get set dump apply dcp board"
 expect "vtxctl --simulate d" "dump dcp"
-expect "vtxctl --simulate dcp " "get set"
+expect "vtxctl --simulate dcp " "get set store sweep"
+expect "vtxctl dcp sweep --s" "--step --simulate"
 expect "vtxctl dcp set 65 --e" "--eeprom"
 expect "vtxctl --simulate board p" "power-cycle"
 expect "vtxctl apply " "FILES"
