@@ -337,23 +337,26 @@ private slots:
     }
 
     // The verified store keeps the position in the EEPROM (a power cycle recalls it) and reports the write
-    // cycle it measured; the figure itself is the part's timing on wall time, so only its form is checked.
+    // cycle it measured. The figure is the part's timing on wall time, so only its form is checked; on a
+    // machine so loaded that the first poll comes after the deadline the cycle is over but unmeasured.
     void storeVerified()
     {
         QCOMPARE(vtxctl(words(QStringLiteral("--simulate dcp set 20"))).exitCode, 0);
         const Run store = vtxctl(words(QStringLiteral("--simulate dcp store")));
-        QVERIFY2(QRegularExpression(
-                     QStringLiteral("^Stored position 20 in EEPROM, verified, write cycle \\d+\\.\\d ms\n$"))
-                     .match(store.out)
-                     .hasMatch(),
-                 qPrintable(store.out));
+        QVERIFY2(
+            QRegularExpression(
+                QStringLiteral(
+                    "^Stored position 20 in EEPROM, verified, write cycle (\\d+\\.\\d ms|not measured)\n$"))
+                .match(store.out)
+                .hasMatch(),
+            qPrintable(store.out));
         QCOMPARE(store.exitCode, 0);
 
         const Run json = vtxctl(words(QStringLiteral("--simulate --json dcp store 0x41")));
         QVERIFY2(json.out.startsWith(
                      QStringLiteral("{\"address\":79,\"byte\":128,\"command\":\"dcp store\","
                                     "\"ok\":true,\"position\":65,\"readByte\":128,\"readPosition\":65,"
-                                    "\"verdict\":\"verified\",\"writeCycleUs\":")),
+                                    "\"verdict\":\"verified\"")),
                  qPrintable(json.out));
         QCOMPARE(vtxctl(words(QStringLiteral("--simulate dcp set 1"))).exitCode, 0);
         QCOMPARE(
