@@ -23,7 +23,7 @@ constexpr LinkFlavour kCommandLineLink{
 } // namespace
 
 Session::Session(bool simulate, ErrorStream& err)
-    : m_err(err), m_drivers(chooseDriver(simulate)),
+    : m_err(err), m_drivers(chooseDriver(simulate, SimulatedTime::Traffic)),
       m_link(*m_drivers.driver, m_drivers.match, *m_drivers.clock), m_view(err),
       m_client(m_link, kCommandLineLink, m_view, err), m_bus(m_client), m_dcp(m_bus, *m_drivers.clock)
 {

@@ -6,14 +6,21 @@
 
 namespace vtx {
 
-DriverChoice chooseDriver(bool simulate)
+DriverChoice chooseDriver(bool simulate, SimulatedTime time)
 {
     DriverChoice choice;
     choice.simulated = simulate;
+    const bool trafficTime = simulate && time == SimulatedTime::Traffic;
+    if (trafficTime)
+        choice.clock = std::make_unique<ManualClock>();
+    else
+        choice.clock = std::make_unique<SteadyClock>();
     if (simulate) {
         choice.boardState = std::make_unique<SimBoardStateFile>(SimBoardStateFile::defaultPath());
         auto board = std::make_unique<SimulatedBoard>(*choice.clock);
         board->setStore(choice.boardState.get());
+        if (trafficTime)
+            board->setTransferTimeUs(kSimulatedTransferUs);
         choice.driver = std::move(board);
         choice.match = {SimulatedBoard::kVendorId, SimulatedBoard::kProductId};
     } else {

@@ -12,7 +12,7 @@ namespace vtx {
 // The one place that knows which driver is in use. Members are declared in the order they are needed, so
 // they go in reverse: the driver before the state file it saves to, the clock last.
 struct DriverChoice {
-    std::unique_ptr<SteadyClock> clock = std::make_unique<SteadyClock>();
+    std::unique_ptr<Clock> clock;
     // The simulated board stays powered between programs: its state lives in a file all our programs share.
     std::unique_ptr<SimBoardStateFile> boardState;
     std::unique_ptr<UsbDriver> driver;
@@ -20,7 +20,18 @@ struct DriverChoice {
     bool simulated = false;
 };
 
-// The simulated board (its state in SimBoardStateFile::defaultPath()) or the libusb driver.
-DriverChoice chooseDriver(bool simulate);
+// How time passes for the program and the simulated board.
+enum class SimulatedTime {
+    Wall,    // as on the desk: the windows' timers and the board share the time of day
+    Traffic, // only with the bus traffic, every transfer taking kSimulatedTransferUs: a script gets the same
+             // figures (a measured write cycle) on any machine, however loaded
+};
+
+// What one transfer takes on traffic time: about a full-speed USB round trip.
+inline constexpr std::int64_t kSimulatedTransferUs = 500;
+
+// The simulated board (its state in SimBoardStateFile::defaultPath()) or the libusb driver, which always
+// runs on wall time.
+DriverChoice chooseDriver(bool simulate, SimulatedTime time = SimulatedTime::Wall);
 
 } // namespace vtx
