@@ -45,30 +45,65 @@ private slots:
         setup.rows[2].description = QStringLiteral("\u00B5A \u20AC");
         const QByteArray bytes = encode(setup);
         // UTF-8, without a byte order mark.
-        QVERIFY(bytes.contains(QByteArray("\r\n02,\xC2\xB5") + "A \xE2\x82\xAC,,\r\n") &&
-                bytes.startsWith("I2C"));
-        // clang-format off
-        for (const auto& [text, field] : {std::pair{"Control", "Control"}, {"", ""}, {"RX, TX", "\"RX, TX\""},
-                                          {" gain", "\" gain\""}, {"gain ", "\"gain \""}, {"\tgain", "\"\tgain\""},
-                                          {"5\" panel", "5\" panel"}})
-            // clang-format on
-            QCOMPARE(fieldText(QString::fromUtf8(text)), QString::fromUtf8(field));
+        QVERIFY(bytes.startsWith("I2C"));
+        QVERIFY(bytes.contains(QByteArray("\r\n02,\xC2\xB5") + "A \xE2\x82\xAC,,\r\n"));
     }
 
-    void refusesTextsNoQuotingCarries()
+    void quotesFieldsThatNeedIt_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("plain") << "Control"
+                               << "Control";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("comma") << "RX, TX"
+                               << "\"RX, TX\"";
+        QTest::newRow("leading blank") << " gain"
+                                       << "\" gain\"";
+        QTest::newRow("trailing blank") << "gain "
+                                        << "\"gain \"";
+        QTest::newRow("leading tab") << "\tgain"
+                                     << "\"\tgain\"";
+        QTest::newRow("inner quote") << "5\" panel"
+                                     << "5\" panel";
+    }
+    void quotesFieldsThatNeedIt()
+    {
+        QFETCH(QString, text);
+        QTEST(fieldText(text), "field");
+    }
+
+    void refusesTextsNoQuotingCarries_data()
     {
         using U = Unsavable;
-        // clang-format off
-        for (const auto& [text, reason] : {std::pair{"two\r\nlines", U::LineBreak}, {"two\nlines", U::LineBreak}, {"two\rlines", U::LineBreak},
-                                           {"5\", wide", U::CommaAndQuote}, {"\"quoted\"", U::LeadingQuote},
-                                           {" 5\"", U::QuoteAndEdgeBlank}, {"5\" ", U::QuoteAndEdgeBlank}})
-            // clang-format on
-            QVERIFY2(unsavableReason(QString::fromUtf8(text)) == reason, text);
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Unsavable>("reason");
+        QTest::newRow("CR LF") << "two\r\nlines" << U::LineBreak;
+        QTest::newRow("LF") << "two\nlines" << U::LineBreak;
+        QTest::newRow("CR") << "two\rlines" << U::LineBreak;
+        QTest::newRow("comma and quote") << "5\", wide" << U::CommaAndQuote;
+        QTest::newRow("leading quote") << "\"quoted\"" << U::LeadingQuote;
+        QTest::newRow("quote, leading blank") << " 5\"" << U::QuoteAndEdgeBlank;
+        QTest::newRow("quote, trailing blank") << "5\" " << U::QuoteAndEdgeBlank;
         // A lone surrogate (high or low, alone or at either end) has no UTF-8 form.
-        for (const QString& text :
-             {QString(QChar(0xD83D)), QStringLiteral("Ctl") + QChar(0xDE00),
-              QChar(0xDE00) + QStringLiteral("\U0001F600"), QStringLiteral("a, b") + QChar(0xD800)})
-            QVERIFY2(unsavableReason(text) == U::BrokenCharacter, qPrintable(QString::number(text.size())));
+        QTest::newRow("lone high surrogate") << QString(QChar(0xD83D)) << U::BrokenCharacter;
+        QTest::newRow("low surrogate at the end")
+            << QStringLiteral("Ctl") + QChar(0xDE00) << U::BrokenCharacter;
+        QTest::newRow("low surrogate before a pair")
+            << QChar(0xDE00) + QStringLiteral("\U0001F600") << U::BrokenCharacter;
+        QTest::newRow("high surrogate after a comma")
+            << QStringLiteral("a, b") + QChar(0xD800) << U::BrokenCharacter;
+    }
+    void refusesTextsNoQuotingCarries()
+    {
+        QFETCH(QString, text);
+        QFETCH(Unsavable, reason);
+        QCOMPARE(unsavableReason(text), reason);
+    }
+
+    void namesTheFirstUnsavableText()
+    {
         Setup setup = defaultSetup(); // the first bad text in file order is named
         setup.rows[7].writeData = QStringLiteral("a\nb");
         setup.rows[3].description = QStringLiteral("5\", wide");
@@ -132,16 +167,23 @@ private slots:
         QTEST(fields.join(u'|'), "fields");
     }
 
-    void incompleteFilesAreRefused()
+    void incompleteFilesAreRefused_data()
     {
         const QByteArray full = encode(defaultSetup());
-        // clang-format off
-        for (const auto& [bytes, found] : {std::pair{QByteArray(), 0}, {kHeader, 2}, {full.first(full.lastIndexOf("1F,")), 126},
-                                           {full.chopped(4), 128}, {fileWithRows(kHeader, {"00,\"open,,\r\n"}), 4}}) {
-            // clang-format on
-            QVERIFY(!decode(bytes).setup.has_value());
-            QCOMPARE(decode(bytes).fieldsFound, found);
-        }
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("found");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("header only") << kHeader << 2;
+        QTest::newRow("last row missing") << full.first(full.lastIndexOf("1F,")) << 126;
+        QTest::newRow("last fields cut") << full.chopped(4) << 128;
+        QTest::newRow("unclosed quote") << fileWithRows(kHeader, {"00,\"open,,\r\n"}) << 4;
+    }
+    void incompleteFilesAreRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        const Decoded decoded = decode(bytes);
+        QVERIFY(!decoded.setup.has_value());
+        QTEST(decoded.fieldsFound, "found");
     }
 };
 
