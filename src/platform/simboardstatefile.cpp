@@ -61,8 +61,18 @@ bool SimBoardStateFile::claim()
     if (m_lock.isLocked())
         return true;
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    if (m_lock.tryLock(0))
+    if (m_lock.tryLock(0)) {
+        m_inMemoryOnly = false;
         return true;
+    }
+    if (m_lock.error() != QLockFile::LockFailedError) {
+        // Nobody holds the board; we only cannot keep it (a read-only or missing state directory). The
+        // program still gets a board, fresh from the factory and kept in memory for this run.
+        qCWarning(lcSim) << "cannot keep the simulated board's state in" << m_path
+                         << ": the board lives in memory for this run";
+        m_inMemoryOnly = true;
+        return true;
+    }
     qint64 pid = 0;
     QString host;
     QString program;
@@ -75,12 +85,15 @@ bool SimBoardStateFile::claim()
 
 void SimBoardStateFile::release()
 {
+    m_inMemoryOnly = false;
     if (m_lock.isLocked())
         m_lock.unlock();
 }
 
 std::optional<SimBoardState> SimBoardStateFile::load()
 {
+    if (m_inMemoryOnly)
+        return std::nullopt;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt; // never saved: a board fresh from the factory
@@ -110,6 +123,8 @@ std::optional<SimBoardState> SimBoardStateFile::load()
 
 void SimBoardStateFile::save(const SimBoardState& state)
 {
+    if (m_inMemoryOnly)
+        return;
     const QByteArray registers(reinterpret_cast<const char*>(state.registers.data()),
                                static_cast<qsizetype>(state.registers.size()));
     const QJsonObject root{

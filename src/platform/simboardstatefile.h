@@ -13,7 +13,8 @@ namespace vtx {
 // `vtx-eval --simulate` sees the same board. The file is replaced whole (QSaveFile) at every save, so a
 // program killed in the middle leaves the previous state. A lock file beside it lets one program at a time
 // have the board, as the USB module itself can be claimed by one program only; a lock left by a program that
-// died is taken over.
+// died is taken over. Where no lock file can be made (a read-only state directory) the board is kept in
+// memory for the run.
 class SimBoardStateFile final : public SimBoardStore {
 public:
     explicit SimBoardStateFile(const QString& path);
@@ -35,6 +36,7 @@ public:
 private:
     const QString m_path;
     QLockFile m_lock;
+    bool m_inMemoryOnly = false; // claimed without a lock file: the state cannot be kept
 };
 
 } // namespace vtx

@@ -287,6 +287,23 @@ private slots:
         QCOMPARE(vtxctl(words(command)).exitCode, 0);
     }
 
+    // Where the state cannot be kept (the state directory cannot be made), the simulated board still works,
+    // fresh from the factory, and says why it forgets.
+    void boardWithoutAStateDirectory()
+    {
+        QFile blocker(m_state->filePath(QStringLiteral("not-a-directory")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString stateHome = blocker.fileName() + QStringLiteral("/state");
+        const auto run = [&stateHome](const QString& command) { return vtxctlIn(stateHome, words(command)); };
+        QCOMPARE(run(QStringLiteral("--simulate dcp set 3")).exitCode, 0);
+        const Run get = run(QStringLiteral("--simulate dcp get"));
+        QCOMPARE(get.out, QStringLiteral("position 64 (read 0x7E)\n"));
+        QVERIFY2(get.err.contains(QStringLiteral("the board lives in memory for this run")),
+                 qPrintable(get.err));
+        QCOMPARE(get.exitCode, 0);
+    }
+
     // Without --simulate on a machine without the module: the link's words and the cause, exit status 3.
     void noModule()
     {
@@ -431,11 +448,15 @@ private slots:
 private:
     // Runs vtxctl with the state directory of this test, and no display; `wrapper` is a command line that
     // runs it (umockdev-run ... --).
-    Run vtxctl(const QStringList& arguments, QStringList wrapper = {})
+    Run vtxctl(const QStringList& arguments, const QStringList& wrapper = {})
+    {
+        return vtxctlIn(m_state->path(), arguments, wrapper);
+    }
+    static Run vtxctlIn(const QString& stateHome, const QStringList& arguments, QStringList wrapper = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_STATE_HOME"), m_state->path());
-        environment.insert(QStringLiteral("HOME"), m_state->path());
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), stateHome);
+        environment.insert(QStringLiteral("HOME"), stateHome);
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QLatin1String(name));
         QProcess process;
