@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QSettings>
 #include <cstdio>
 #include <memory>
 
@@ -68,7 +69,11 @@ int main(int argc, char* argv[])
     vtx::shell::DesktopSystemServices system;
     vtx::ProgramState state;
     vtx::Link link(*drivers.driver, drivers.match, *drivers.clock);
+    // Recent files and the last folder, in the user's configuration directory.
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("vtx-eval"),
+                       QStringLiteral("vtx-eval"));
     vtx::AppContext context{link, state, messages, fileDialogs, program, system};
+    context.settings = &settings;
 
     vtx::shell::ShellWindows windows(context);
     // When the module does not answer at start, the user may start the program again on the simulated board.
@@ -90,6 +95,7 @@ int main(int argc, char* argv[])
     // the windows, so it goes first.
     vtx::RegisterToolOpener registerTool(context, [&windows] { windows.showAbout(); });
     registerTool.setHostWindow([&windows] { return windows.shownDcpPanel(); });
+    registerTool.setTransferLogAction([&windows] { windows.showTransferLog(); });
     windows.setRegisterToolOpener([&registerTool] { registerTool.open(); });
 
     const bool started = windows.start();

@@ -21,4 +21,11 @@ QString addressBytesText(std::uint8_t sevenBit)
            hex2Text(readAddressByte(sevenBit));
 }
 
+QString addressToolTip(std::uint8_t addressByte)
+{
+    const std::uint8_t sevenBit = sevenBitAddress(addressByte);
+    return addressByteWithSevenBit(addressByte) + QStringLiteral(": 7-bit address ") +
+           sevenBitText(sevenBit) + QStringLiteral(", ") + addressBytesText(sevenBit);
+}
+
 } // namespace vtx

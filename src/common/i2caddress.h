@@ -29,5 +29,7 @@ QString sevenBitText(std::uint8_t sevenBit);
 QString addressByteWithSevenBit(std::uint8_t addressByte);
 // "write C0 / read C1": the two address bytes of a 7-bit address.
 QString addressBytesText(std::uint8_t sevenBit);
+// "C0 = 0x60: 7-bit address 0x60, write C0 / read C1": the tooltip of the windows' address boxes.
+QString addressToolTip(std::uint8_t addressByte);
 
 } // namespace vtx

@@ -102,23 +102,25 @@ QFrame* separatorLine()
 void buildMenus(QMainWindow& window, DcpPanelUi& ui)
 {
     QMenuBar* bar = window.menuBar();
-    QMenu* help = bar->addMenu(QStringLiteral("User Help"));
+    QMenu* help = bar->addMenu(QStringLiteral("&User Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     ui.mnuJumperHelp = help->addAction(QStringLiteral("Display Jumper Info"));
     ui.mnuJumperHelp->setObjectName(QStringLiteral("mnuJumperHelp"));
     ui.mnuJumperInfoOff = help->addAction(QStringLiteral("Jumper Ino Off"));
     ui.mnuJumperInfoOff->setObjectName(QStringLiteral("mnuJumperInfoOff"));
 
-    QMenu* tools = bar->addMenu(QStringLiteral("Tools"));
+    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
-    ui.mnuRegisterTool = tools->addAction(QStringLiteral("I2C Register Tool"));
+    ui.mnuRegisterTool = tools->addAction(QStringLiteral("&I2C Register Tool"));
     ui.mnuRegisterTool->setObjectName(QStringLiteral("mnuRegisterTool"));
     ui.mnuReadbackPlot = tools->addAction(QStringLiteral("Read-back Plot"));
     ui.mnuReadbackPlot->setObjectName(QStringLiteral("mnuReadbackPlot"));
     ui.mnuSweep = tools->addAction(QStringLiteral("Sweep..."));
     ui.mnuSweep->setObjectName(QStringLiteral("mnuSweep"));
+    ui.mnuTransferLog = tools->addAction(QStringLiteral("&Transfer Log"));
+    ui.mnuTransferLog->setObjectName(QStringLiteral("mnuTransferLog"));
 
-    ui.mnuAbout = bar->addAction(QStringLiteral("About"));
+    ui.mnuAbout = bar->addAction(QStringLiteral("&About"));
     ui.mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 }
 

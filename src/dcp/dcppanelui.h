@@ -79,6 +79,7 @@ struct DcpPanelUi {
     QAction* mnuRegisterTool = nullptr;
     QAction* mnuReadbackPlot = nullptr;
     QAction* mnuSweep = nullptr;
+    QAction* mnuTransferLog = nullptr;
 
     QLabel* lblFailStatus = nullptr;   // failures while "Ignore Fails" is checked, with their count
     QLabel* banner = nullptr;          // status-bar text naming a simulated board; empty for hardware

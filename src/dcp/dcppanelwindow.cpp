@@ -2,6 +2,7 @@
 
 #include "common/appinfo.h"
 #include "common/hex.h"
+#include "common/i2caddress.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "dcpmessages.h"
@@ -147,6 +148,21 @@ void DcpPanelWindow::connectMenus()
     m_ui.mnuRegisterTool->setEnabled(false);
     connect(m_ui.mnuReadbackPlot, &QAction::triggered, this, &DcpPanelWindow::showReadbackPlot);
     connect(m_ui.mnuSweep, &QAction::triggered, this, &DcpPanelWindow::showSweep);
+    connect(m_ui.mnuTransferLog, &QAction::triggered, this, [this] {
+        if (m_hooks.showTransferLog)
+            m_hooks.showTransferLog();
+    });
+
+    // Keys without a menu entry of their own: quit as Exit does, and the window's read ("I2C-Read").
+    auto* const quit = new QAction(this);
+    quit->setObjectName(QStringLiteral("actQuit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &DcpPanelWindow::cmdexit_Click);
+    auto* const read = new QAction(this);
+    read->setObjectName(QStringLiteral("actRead"));
+    read->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(read, &QAction::triggered, m_ui.cmdI2Read, &QPushButton::click);
+    addActions({quit, read});
 }
 
 void DcpPanelWindow::showReadbackPlot()
@@ -291,6 +307,8 @@ bool DcpPanelWindow::Form_Load()
         m_program.setWriteAddress(lowByte(*address));
     m_ui.txtActualWrtAddress->setText(hexText(m_program.I2CWrtAdr));
     m_ui.txtActualReadAddress->setText(hexText(m_program.I2CRdAdr));
+    // The same address as datasheets and i2c-tools write it, as the register tool shows it.
+    m_ui.txtI2CADR->setToolTip(addressToolTip(m_program.I2CWrtAdr));
     yieldEvents();
     m_ui.cmdexit->show();
     m_ui.txtDelay->setText(QString::number(m_timed->readTimer().interval()));

@@ -28,6 +28,7 @@ struct DcpPanelHooks {
     std::function<void(QWidget* opener)> showJumperPicture;
     std::function<void()> showAbout;
     std::function<void()> openRegisterTool;
+    std::function<void()> showTransferLog;
 };
 
 // The DCP panel `frmVTX8303`: sets the VTX8303's wiper from a list or a slider, writes it to the register or

@@ -2,6 +2,7 @@
 
 #include "common/appinfo.h"
 #include "common/hex.h"
+#include "common/i2caddress.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "toolsession.h"
@@ -37,8 +38,10 @@ AddressTestPanel::AddressTestPanel(ToolSession& session, MessageBoxes& messages,
       m_address(new QLineEdit(QStringLiteral("9E"), this)), m_result(new QLabel(this)),
       m_displays(new QWidget(this)),
       m_readAddress(displayBox(m_displays, "txtActualReadAddress", "Actual I2C Read Address")),
-      m_writeAddress(displayBox(m_displays, "txtActualWrtAddress", "Actual I2C Write Address"))
+      m_writeAddress(displayBox(m_displays, "txtActualWrtAddress", "Actual I2C Write Address")),
+      m_sevenBit(new QLabel(kNoValue, m_displays))
 {
+    m_sevenBit->setObjectName(QStringLiteral("lblSevenBitAddress"));
     m_address->setObjectName(QStringLiteral("txtI2CADR"));
     m_address->setToolTip(QStringLiteral("Enter I2C Address"));
     m_testBoxes[0] = displayBox(this, "txtTstReg_0", "If good Com, will be equal to 1.");
@@ -70,6 +73,7 @@ AddressTestPanel::AddressTestPanel(ToolSession& session, MessageBoxes& messages,
     displays->addWidget(m_readAddress, 0, 1);
     displays->addWidget(new QLabel(QStringLiteral("Write Adr"), m_displays), 1, 0);
     displays->addWidget(m_writeAddress, 1, 1);
+    displays->addWidget(m_sevenBit, 2, 0, 1, 2);
 
     connect(test, &QPushButton::clicked, this, &AddressTestPanel::cmdTestComm_Click);
     connect(m_address, &QLineEdit::returnPressed, this, &AddressTestPanel::txtI2CADR_KeyPress);
@@ -91,15 +95,25 @@ void AddressTestPanel::adoptAddressText()
         m_session.state().setWriteAddress(lowByte(*value));
         showAddresses();
     } else {
-        m_readAddress->setText(kNoValue);
-        m_writeAddress->setText(kNoValue);
+        showNoAddress();
     }
+}
+
+void AddressTestPanel::showNoAddress()
+{
+    m_readAddress->setText(kNoValue);
+    m_writeAddress->setText(kNoValue);
+    m_sevenBit->setText(kNoValue);
+    m_sevenBit->setToolTip(QString());
 }
 
 void AddressTestPanel::showAddresses()
 {
     m_writeAddress->setText(hexText(m_session.state().I2CWrtAdr));
     m_readAddress->setText(hexText(m_session.state().I2CRdAdr));
+    // The same address as datasheets and i2c-tools write it.
+    m_sevenBit->setText(addressByteWithSevenBit(m_session.state().I2CWrtAdr));
+    m_sevenBit->setToolTip(addressToolTip(m_session.state().I2CWrtAdr));
 }
 
 void AddressTestPanel::showFail()
@@ -145,8 +159,7 @@ void AddressTestPanel::runTest()
     if (!value || *value < 0 || *value > kHighestTestAddress) {
         // The last accepted address stays in force.
         m_messages.showMessage(window(), QStringLiteral("Address value to large"), kApplicationTitle);
-        m_writeAddress->setText(kNoValue);
-        m_readAddress->setText(kNoValue);
+        showNoAddress();
         showFail();
         m_session.module().signalTestResult(false);
         return;

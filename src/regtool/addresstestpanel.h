@@ -37,6 +37,7 @@ public:
 private:
     void runTest();
     void showAddresses();
+    void showNoAddress(); // "--" in every address display
     void showFail();
     void showGood();
 
@@ -48,6 +49,7 @@ private:
     QWidget* m_displays;
     QLineEdit* m_readAddress;
     QLineEdit* m_writeAddress;
+    QLabel* m_sevenBit; // "9E = 0x4F" beside the 8-bit displays
 };
 
 } // namespace vtx

@@ -28,6 +28,8 @@ void RegisterToolOpener::open()
         // driver initialisation is left behind.
         m_window = std::make_unique<RegisterToolWindow>(m_context);
         m_window->setAboutAction(m_showAbout);
+        if (m_showTransferLog)
+            m_window->setTransferLogAction(m_showTransferLog);
         m_window->setOtherWorkingWindow([this] { return m_host && m_host() != nullptr; },
                                         [this] { toolClosed(); });
     }

@@ -25,6 +25,8 @@ public:
     // one is, closing the tool closes only the tool and hands the attach lamp back to that window. Without
     // this, the tool is the program's only working window and closing it ends the program.
     void setHostWindow(std::function<LinkView*()> openHost);
+    // What the tool's Tools > Transfer Log does.
+    void setTransferLogAction(std::function<void()> action) { m_showTransferLog = std::move(action); }
 
     void open();
     // The window while it is open or until it is opened again after being closed.
@@ -35,6 +37,7 @@ private:
 
     AppContext& m_context;
     std::function<void()> m_showAbout;
+    std::function<void()> m_showTransferLog;
     std::function<LinkView*()> m_host;
     std::unique_ptr<RegisterToolWindow> m_window;
     bool m_windowClosed = false;

@@ -1,7 +1,9 @@
 #include "registertoolwindow.h"
 
 #include "addresstestpanel.h"
+#include "busscan/busscanwindow.h"
 #include "common/appinfo.h"
+#include "common/i2caddress.h"
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "connectionpanel.h"
@@ -29,7 +31,7 @@ namespace {
 const QString kLoadedCaptionSuffix = QStringLiteral(" - Veltrane R2IZOR");
 const QString kSuggestedSetupName = QStringLiteral("I2C_General.vtx");
 
-FileDialogRequest setupDialog(const QString& title, const QString& fileName)
+FileDialogRequest setupDialog(const QString& title, const QString& fileName, const QString& folder)
 {
     return FileDialogRequest{
         .title = title,
@@ -38,7 +40,17 @@ FileDialogRequest setupDialog(const QString& title, const QString& fileName)
         .nameFilters = {QStringLiteral("All Files (*)"), QStringLiteral("I2C_General Setup Files (*.vtx)")},
         .selectedFilter = 1,
         .defaultSuffix = QStringLiteral("vtx"),
+        .directory = folder,
     };
+}
+
+QAction* namedAction(QMenu* menu, const QString& text, const char* objectName,
+                     const QKeySequence& shortcut = {})
+{
+    QAction* const action = menu->addAction(text);
+    action->setObjectName(QLatin1String(objectName));
+    action->setShortcut(shortcut);
+    return action;
 }
 
 } // namespace
@@ -61,7 +73,8 @@ RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
       m_bank(new RegisterBank(m_session, context.messages, this)),
       m_singleByte(new SingleBytePanel(m_session, context.messages, this)),
       m_directWrite(new DirectWritePanel(m_session, context.messages, this)),
-      m_exit(new QPushButton(QStringLiteral("Exit"), this)), m_readCount(new QLabel(kNoValue, this))
+      m_exit(new QPushButton(QStringLiteral("Exit"), this)), m_readCount(new QLabel(kNoValue, this)),
+      m_recent(context.settings, QStringLiteral("registerTool"))
 {
     setObjectName(QStringLiteral("frmI2C_General"));
     setWindowTitle(kCaption);
@@ -105,17 +118,99 @@ RegisterToolWindow::~RegisterToolWindow() = default;
 
 void RegisterToolWindow::buildMenus()
 {
-    QMenu* const file = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* const file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFileProcess"));
-    QAction* const open = file->addAction(QStringLiteral("Open"));
-    open->setObjectName(QStringLiteral("mnuSetup_Open"));
-    QAction* const save = file->addAction(QStringLiteral("Save"));
-    save->setObjectName(QStringLiteral("mnuSetup_Save"));
-    QAction* const about = menuBar()->addAction(QStringLiteral("About"));
+    QAction* const open = namedAction(file, QStringLiteral("&Open"), "mnuSetup_Open", QKeySequence::Open);
+    QAction* const save = namedAction(file, QStringLiteral("&Save"), "mnuSetup_Save", QKeySequence::Save);
+    file->addSeparator();
+    m_recentMenu = file->addMenu(QStringLiteral("&Recent Files"));
+    m_recentMenu->setObjectName(QStringLiteral("mnuRecentFiles"));
+    fillRecentFilesMenu();
+    QMenu* const tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    m_transferLogEntry = namedAction(tools, QStringLiteral("&Transfer Log"), "mnuTransferLog");
+    m_transferLogEntry->setEnabled(false);
+    QAction* const about = menuBar()->addAction(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("frmAbout"));
     connect(open, &QAction::triggered, this, &RegisterToolWindow::mnuSetup_Open_Click);
     connect(save, &QAction::triggered, this, &RegisterToolWindow::mnuSetup_Save_Click);
+    connect(m_transferLogEntry, &QAction::triggered, this, [this] {
+        if (m_transferLog)
+            m_transferLog();
+    });
     connect(about, &QAction::triggered, this, &RegisterToolWindow::frmAbout_Click);
+
+    // Keys without a menu entry of their own: quit as Exit does, and the window's read.
+    auto* const quit = new QAction(this);
+    quit->setObjectName(QStringLiteral("actQuit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &RegisterToolWindow::cmdexit_Click);
+    auto* const readAll = new QAction(this);
+    readAll->setObjectName(QStringLiteral("actRead"));
+    readAll->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(readAll, &QAction::triggered, this, [this] { m_bank->cmdReadRegs_Click(); });
+    addActions({quit, readAll});
+}
+
+void RegisterToolWindow::setTransferLogAction(std::function<void()> action)
+{
+    m_transferLog = std::move(action);
+    m_transferLogEntry->setEnabled(static_cast<bool>(m_transferLog));
+}
+
+void RegisterToolWindow::fillRecentFilesMenu()
+{
+    m_recentMenu->clear();
+    const QStringList files = m_recent.files();
+    for (int i = 0; i < files.size(); ++i) {
+        QAction* const entry =
+            m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()));
+        entry->setObjectName(QStringLiteral("mnuRecentFile_%1").arg(i));
+        entry->setToolTip(files[i]);
+        entry->setStatusTip(files[i]);
+        connect(entry, &QAction::triggered, this, [this, i] { mnuRecentFile_Click(i); });
+    }
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+void RegisterToolWindow::rememberFile(const QString& fileName)
+{
+    m_recent.add(fileName);
+    fillRecentFilesMenu();
+}
+
+void RegisterToolWindow::mnuRecentFile_Click(int index)
+{
+    if (m_context.link.guard().busy()) {
+        // As File > Open: a load waits for the end of a running transaction.
+        m_context.link.guard().whenIdle(QStringLiteral("frmI2C_General open"),
+                                        [window = QPointer<RegisterToolWindow>(this), index] {
+                                            if (window)
+                                                window->mnuRecentFile_Click(index);
+                                        });
+        return;
+    }
+    const QStringList files = m_recent.files();
+    if (index >= 0 && index < files.size())
+        Read_Param_File(files[index]);
+}
+
+void RegisterToolWindow::cmdScanBus_Click()
+{
+    if (!m_busScan) {
+        m_busScan = new BusScanWindow(m_session, m_context.messages, m_context.fileDialogs, this);
+        connect(m_busScan, &BusScanWindow::addressChosen, this, &RegisterToolWindow::useScannedAddress);
+    }
+    m_busScan->show();
+    m_busScan->raise();
+    m_busScan->activateWindow();
+    m_busScan->cmdScan_Click();
+}
+
+void RegisterToolWindow::useScannedAddress(std::uint8_t sevenBit)
+{
+    m_address->setAddressText(hexText(writeAddressByte(sevenBit)));
+    m_address->txtI2CADR_KeyPress();
 }
 
 void RegisterToolWindow::buildLayout()
@@ -124,6 +219,11 @@ void RegisterToolWindow::buildLayout()
     auto* left = new QVBoxLayout;
     left->addWidget(m_connection);
     left->addWidget(m_address);
+    auto* const scanBus = new QPushButton(QStringLiteral("Scan Bus"), this);
+    scanBus->setObjectName(QStringLiteral("cmdScanBus"));
+    scanBus->setToolTip(QStringLiteral("Finds the addresses that answer on the I2C bus"));
+    connect(scanBus, &QPushButton::clicked, this, &RegisterToolWindow::cmdScanBus_Click);
+    left->addWidget(scanBus);
     left->addStretch();
     left->addWidget(m_address->addressDisplays());
 
@@ -302,7 +402,7 @@ void RegisterToolWindow::mnuSetup_Open_Click()
         return;
     }
     const QString fileName = m_context.fileDialogs.openFileName(
-        this, setupDialog(QStringLiteral("Select Setup File to Open"), QString()));
+        this, setupDialog(QStringLiteral("Select Setup File to Open"), QString(), m_recent.lastFolder()));
     if (fileName.isEmpty())
         return;
     Read_Param_File(fileName);
@@ -321,6 +421,7 @@ void RegisterToolWindow::Read_Param_File(const QString& fileName)
     for (int r = 0; r < kRegisterRowCount; ++r)
         m_bank->setRowTexts(r, loaded.setup->rows[static_cast<std::size_t>(r)]);
     markSaved();
+    rememberFile(fileName);
 }
 
 void RegisterToolWindow::mnuSetup_Save_Click()
@@ -335,8 +436,8 @@ bool RegisterToolWindow::saveSetup()
         showMessage(setupfile::refusalMessage(*problem));
         return false;
     }
-    const QString fileName =
-        m_context.fileDialogs.saveFileName(this, setupDialog(QString(), kSuggestedSetupName));
+    const QString fileName = m_context.fileDialogs.saveFileName(
+        this, setupDialog(QString(), kSuggestedSetupName, m_recent.lastFolder()));
     if (fileName.isEmpty())
         return false;
     return WriteParameters(fileName);
@@ -349,6 +450,9 @@ bool RegisterToolWindow::WriteParameters(const QString& fileName)
         return false;
     }
     markSaved();
+    // The caption names the file after a save as it does after a load.
+    setWindowTitle(QFileInfo(fileName).fileName() + kLoadedCaptionSuffix);
+    rememberFile(fileName);
     return true;
 }
 

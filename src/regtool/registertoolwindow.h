@@ -5,17 +5,20 @@
 #include "setupfile/setupfile.h"
 #include "toolsession.h"
 #include "ui/appcontext.h"
+#include "ui/recentfiles.h"
 #include "ui/windowreporter.h"
 
 #include <QMainWindow>
 #include <functional>
 
 class QLabel;
+class QMenu;
 class QPushButton;
 
 namespace vtx {
 
 class AddressTestPanel;
+class BusScanWindow;
 class ConnectionPanel;
 class DirectWritePanel;
 class RegisterBank;
@@ -48,6 +51,8 @@ public:
 
     // What the About menu shows; the application supplies it.
     void setAboutAction(std::function<void()> action) { m_about = std::move(action); }
+    // What Tools > Transfer Log shows; the application supplies it (the entry is disabled until then).
+    void setTransferLogAction(std::function<void()> action);
 
     void cmdUSBConnect_Click();
     void cmdUSBDisconnect_Click();
@@ -56,6 +61,13 @@ public:
     void frmAbout_Click();
     void mnuSetup_Open_Click();
     void mnuSetup_Save_Click();
+    // File > Recent Files: loads the entry's file (index 0 is the newest).
+    void mnuRecentFile_Click(int index);
+    // "Scan Bus": opens the bus scan window and scans. A double-click there on an answering address makes it
+    // this window's address, as typing it into "IC2 Addr" and pressing Enter does.
+    void cmdScanBus_Click();
+    BusScanWindow* busScanWindow() const { return m_busScan; }
+    const RecentFiles& recentFiles() const { return m_recent; }
     // Loads a setup file into the window; a file that cannot be read whole changes nothing.
     void Read_Param_File(const QString& fileName);
     // Saves the window's texts; failures are told, never silent. True when the file was written.
@@ -85,6 +97,10 @@ private:
     void followLink();
 
     void buildMenus();
+    void fillRecentFilesMenu();
+    // Remembers a file the user opened or saved: the Recent Files list and the dialogs' folder.
+    void rememberFile(const QString& fileName);
+    void useScannedAddress(std::uint8_t sevenBit);
     void buildLayout();
     void Form_Load();
     void startUpProbe();
@@ -110,6 +126,11 @@ private:
     QPushButton* m_exit;
     QLabel* m_readCount;
     std::function<void()> m_about;
+    std::function<void()> m_transferLog;
+    QAction* m_transferLogEntry = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    RecentFiles m_recent;
+    BusScanWindow* m_busScan = nullptr;
     setupfile::Setup m_savedTexts;
     std::function<bool()> m_otherWorkingWindowOpen;
     std::function<void()> m_closedOnly;

@@ -7,6 +7,7 @@
 #include "engine/modulecontrol.h"
 #include "engine/transactionguard.h"
 #include "protocol/bridgecommands.h"
+#include "ui/busaccess.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,8 +17,9 @@ namespace vtx {
 
 // What the register tool's panels use to reach the module: this window's side of the shared link, the
 // program-wide transaction guard, the I2C addresses and the connection bracket. The window supplies the
-// USB Connect and USB Disconnect actions that the bracket runs and the hidden transfer-count label.
-class ToolSession {
+// USB Connect and USB Disconnect actions that the bracket runs and the hidden transfer-count label. The
+// windows the tool opens (the bus scan, the register dump) reach the bus through it as a BusAccess.
+class ToolSession final : public BusAccess {
 public:
     struct Hooks {
         std::function<void()> connect;    // the whole USB Connect action
@@ -42,7 +44,11 @@ public:
     LinkClient& client() { return m_client; }
 
     // The bus this window's transactions use.
-    I2cBus& bus() { return m_bus; }
+    I2cBus& bus() override { return m_bus; }
+    // BusAccess: the shared link, and the bracket with its opening in full.
+    Link& link() override { return m_client.link(); }
+    void openConnection() override { openBracket(Opening::Full); }
+    void closeConnection() override { closeBracket(); }
     // Tells the user what the link said during an operation, in its words and order, and hands the result
     // on.
     template <typename T> Result<T> reported(Result<T> result)

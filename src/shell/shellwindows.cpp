@@ -6,6 +6,7 @@
 #include "dcp/dcppanelwindow.h"
 #include "evalpicture.h"
 #include "startupwindow.h"
+#include "transferlog/transferlogwindow.h"
 #include "windowplacement.h"
 
 #include <QScreen>
@@ -73,7 +74,7 @@ bool ShellWindows::loadDcpPanel(QStringList& linkMessages)
     m_dcpPanel = std::make_unique<dcp::DcpPanelWindow>(m_panelContext);
     m_dcpPanel->setWindowIcon(applicationIcon());
     m_dcpPanel->setHooks({[this](QWidget* opener) { showJumperPicture(opener); }, [this] { showAbout(); },
-                          m_registerToolOpener});
+                          m_registerToolOpener, [this] { showTransferLog(); }});
     m_dcpPanel->show();
     m_probe.beginProbe();
     const bool answered = m_dcpPanel->Form_Load();
@@ -123,6 +124,17 @@ void ShellWindows::showJumperPicture(QWidget* opener)
     if (!m_jumperPicture)
         m_jumperPicture = std::make_unique<EvalPicture>(m_banner);
     m_jumperPicture->showFor(opener);
+}
+
+void ShellWindows::showTransferLog()
+{
+    if (!m_transferLog)
+        m_transferLog =
+            std::make_unique<TransferLogWindow>(m_context.link, m_context.messages, m_context.fileDialogs);
+    m_transferLog->setWindowIcon(applicationIcon());
+    m_transferLog->show();
+    m_transferLog->raise();
+    m_transferLog->activateWindow();
 }
 
 void ShellWindows::showAbout()

@@ -10,7 +10,8 @@ class QWidget;
 
 namespace vtx {
 class LinkView;
-}
+class TransferLogWindow;
+} // namespace vtx
 
 namespace vtx::dcp {
 class DcpPanelWindow;
@@ -56,6 +57,8 @@ public:
 
     void showJumperPicture(QWidget* opener);
     void showAbout();
+    // Tools > Transfer Log of either working window: one log window, created on first use.
+    void showTransferLog();
 
     StartupWindow* startupWindow() const { return m_startup.get(); }
     dcp::DcpPanelWindow* dcpPanel() const { return m_dcpPanel.get(); }
@@ -63,6 +66,7 @@ public:
     LinkView* shownDcpPanel() const;
     EvalPicture* jumperPicture() const { return m_jumperPicture.get(); }
     AboutBox* aboutBox() const { return m_about.get(); }
+    TransferLogWindow* transferLog() const { return m_transferLog.get(); }
 
 private:
     bool openDcpPanel();
@@ -83,6 +87,7 @@ private:
     // and the panel may refer to the picture and the about box, so those go after them.
     std::unique_ptr<EvalPicture> m_jumperPicture;
     std::unique_ptr<AboutBox> m_about;
+    std::unique_ptr<TransferLogWindow> m_transferLog;
     std::unique_ptr<dcp::DcpPanelWindow> m_dcpPanel;
     std::unique_ptr<StartupWindow> m_startup;
 };

@@ -45,7 +45,7 @@ StartupWindow::StartupWindow(const Link& link, MessageBoxes& messages, Hooks hoo
     setWindowTitle(QStringLiteral("Veltrane I2C Video Mux Control Software"));
     setWindowIcon(applicationIcon());
 
-    QMenu* devices = menuBar()->addMenu(QStringLiteral("Device Select"));
+    QMenu* devices = menuBar()->addMenu(QStringLiteral("&Device Select"));
     devices->setObjectName(QStringLiteral("MnuDevSel1"));
     connect(addEntry(devices, "MNUVTX6101", QStringLiteral("VTX6101 Light Sensor")), &QAction::triggered,
             this, &StartupWindow::MNUVTX6101_Click);
@@ -57,7 +57,7 @@ StartupWindow::StartupWindow(const Link& link, MessageBoxes& messages, Hooks hoo
             &StartupWindow::mnu6332_1_Click);
     addEntry(devices, "mnuVTX6333", QStringLiteral("VTX6333 32 X 32 , No Clamp"));
 
-    QAction* about = menuBar()->addAction(QStringLiteral("About"));
+    QAction* about = menuBar()->addAction(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("mnuAbout"));
     connect(about, &QAction::triggered, this, [this] {
         if (m_hooks.showAbout)

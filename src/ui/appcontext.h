@@ -9,6 +9,8 @@
 #include "ui/questions.h"
 #include "ui/startupfailuredialog.h"
 
+class QSettings;
+
 namespace vtx {
 
 // Everything a window needs from the rest of the program. The application makes one; tests make their own
@@ -23,6 +25,9 @@ struct AppContext {
     // Dialogs that only some windows use; a context that names none gets the real ones.
     Questions& questions = qtQuestions();
     StartupFailureDialogs& startupFailures = qtStartupFailureDialogs();
+    // The user's preferences that outlive the program (recent files, the last folder); none: nothing is
+    // remembered.
+    QSettings* settings = nullptr;
 };
 
 } // namespace vtx

@@ -15,6 +15,8 @@ QString runDialog(QWidget* parent, const FileDialogRequest& request, QFileDialog
     if (request.selectedFilter >= 0 && request.selectedFilter < request.nameFilters.size())
         dialog.selectNameFilter(request.nameFilters.at(request.selectedFilter));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -13,6 +13,7 @@ struct FileDialogRequest {
     QStringList nameFilters; // Qt style: "All Files (*)", "Setup Files (*.vtx)"
     int selectedFilter = 0;  // index into nameFilters
     QString defaultSuffix;   // without the dot
+    QString directory;       // where the dialog opens; empty: the platform's choice
 };
 
 // Open and Save dialogs behind a seam so that tests choose the path. An empty result means cancelled.

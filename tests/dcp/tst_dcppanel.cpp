@@ -101,8 +101,8 @@ private slots:
             {"txtHexDataRead", "toolTip", "Actual Hex value read back from  the I2C Bus."},
             {"mnuJumperInfoOff", "text", "Jumper Ino Off"},
             {"mnuJumperHelp", "text", "Display Jumper Info"},
-            {"mnuAbout", "text", "About"},
-            {"mnuRegisterTool", "text", "I2C Register Tool"},
+            {"mnuAbout", "text", "&About"}, // "About", with its mnemonic
+            {"mnuRegisterTool", "text", "&I2C Register Tool"},
         };
         for (const auto& [name, property, expected] : texts) {
             QObject* o = p.window.objectName() == QLatin1String(name) ? &p.window : p.child<QObject>(name);

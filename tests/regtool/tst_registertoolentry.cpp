@@ -74,7 +74,7 @@ private slots:
             QVERIFY(sim.link.UsbOpen && sim.board.isInitialised());
             sim.board.clearCallLog();
             QAction* entry = child<QAction>(windows.dcpPanel(), "mnuRegisterTool");
-            QCOMPARE(entry->text(), QStringLiteral("I2C Register Tool"));
+            QCOMPARE(entry->text(), QStringLiteral("&I2C Register Tool"));
             fromMenu ? entry->trigger() : registerTool.open();
             RegisterToolWindow* const window = registerTool.window();
             QVERIFY(window && window->isVisible());

@@ -625,7 +625,8 @@ private slots:
         QVERIFY(bytes.startsWith("I2C ADDRESS , 9E\r\n00,Veltrane Product ID,,\r\n01,Veltrane Product ID / "
                                  "revision number,,\r\n"));
         QVERIFY(bytes.endsWith("\r\n1D,Status2,,\r\n1E,,,\r\n1F,,,\r\n") && bytes.count("\r\n") == 33);
-        QCOMPARE(h.window->windowTitle(), QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION"));
+        // The caption names the saved file, as after a load.
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("I2C_General.vtx - Veltrane R2IZOR"));
         const FileDialogRequest& save = h.sim.fileDialogs.saveRequests.at(0);
         QCOMPARE(
             QStringList({save.fileName, save.defaultSuffix, QString::number(save.selectedFilter)}) +

@@ -285,7 +285,7 @@ private slots:
         for (const bool linkOpen : {true, false}) {
             Shell s(linkOpen);
             auto* menu = s.windows.startupWindow()->findChild<QMenu*>(QStringLiteral("MnuDevSel1"));
-            QCOMPARE(menu->title(), QStringLiteral("Device Select"));
+            QCOMPARE(menu->title(), QStringLiteral("&Device Select")); // with its mnemonic
             QCOMPARE(menu->actions().at(index)->objectName(), name);
             QCOMPARE(menu->actions().at(index)->text(), caption);
             menu->actions().at(index)->trigger();

@@ -3,10 +3,13 @@
 #include "common/clock.h"
 #include "common/programstate.h"
 #include "common/textformat.h"
-#include "ui/appcontext.h"
 #include "engine/link.h"
 #include "platform/simulatedboard.h"
 #include "recordingseams.h"
+#include "ui/appcontext.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
 
 namespace vtx::test {
 
@@ -25,7 +28,11 @@ struct SimFixture {
     ScriptedStartupFailureDialogs startupFailures;
     ProgramState state;
     Link link{board, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
-    AppContext context{link, state, messages, fileDialogs, program, system, questions, startupFailures};
+    // The user's settings, in a file of this test's own.
+    QTemporaryDir settingsDir;
+    QSettings settings{settingsDir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+    AppContext context{link,   state,     messages,        fileDialogs, program,
+                       system, questions, startupFailures, &settings};
 
     // Transfers of one direction as the board logged them, for byte checks.
     std::vector<TransferRecord> writes() const;

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace vtx {
+
+class FileDialogs;
+class Link;
+class MessageBoxes;
+class TransferLogModel;
+
+// `frmTransferLog`: everything that went over the pipes, and the link's trace lines, newest at the bottom,
+// each with the time of day, the milliseconds since start, the direction, the pipe, the bytes in two-digit
+// hexadecimal, the status and the transaction it belongs to (the window that ran it). A filter box keeps the
+// rows that contain its text; "Pause" stops new rows coming in; "Clear" empties the log; "Save As..." writes
+// the rows shown as CSV.
+//
+// The log is the link's ring of the last 100,000 entries (TransferFeed): the window adds nothing to it and
+// says how many older entries the ring has dropped. While the window is closed it is not subscribed, so the
+// link does no more per transfer than append to the ring.
+class TransferLogWindow final : public QWidget {
+    Q_OBJECT
+public:
+    TransferLogWindow(Link& link, MessageBoxes& messages, FileDialogs& fileDialogs,
+                      QWidget* parent = nullptr);
+    ~TransferLogWindow() override;
+
+    void cmdPause_Click(bool paused);
+    void cmdClear_Click();
+    void cmdSaveAs_Click();
+    // Brings the rows in line with the ring now rather than at the next pass of the event loop.
+    void refresh();
+
+    // The rows as shown (filtered), with the column titles first, as "Save As..." writes them.
+    QList<QStringList> shownRows() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void scheduleRefresh();
+    void showDropped();
+
+    Link& m_link;
+    MessageBoxes& m_messages;
+    FileDialogs& m_fileDialogs;
+    TransferLogModel* m_model;
+    QSortFilterProxyModel* m_filtered;
+    QTableView* m_view;
+    QLineEdit* m_filter;
+    QPushButton* m_pause;
+    QLabel* m_dropped;
+    int m_subscription = 0;
+    bool m_refreshScheduled = false;
+};
+
+} // namespace vtx
