@@ -1,9 +1,12 @@
 // Draws the DCP panel on the simulated board after a few transfers and saves it as a PNG, for the README:
 //   vtx-dcp-screenshot docs/dcp-panel.png [jumpers.png [about.png]] [--sweep sweep.png] [--plot plot.png]
+//                      [--bus-scan bus-scan.png] [--transfer-log log.png]
 // --sweep draws the sweep window after an EEPROM sweep, --plot the read-back plot after a minute of writes
-// and reads (two of them failed). Time is simulated: every transfer takes 0.5 ms.
+// and reads (two of them failed), --bus-scan the register tool's bus scan, --transfer-log the transfer log
+// after everything before it. Time is simulated: every transfer takes 0.5 ms.
 // Run it under a virtual display (xvfb-run) or with QT_QPA_PLATFORM=offscreen; QT_SCALE_FACTOR=2 shows 200 %.
 
+#include "busscan/busscanwindow.h"
 #include "common/clock.h"
 #include "common/programstate.h"
 #include "dcp/dcppanelwindow.h"
@@ -12,11 +15,13 @@
 #include "engine/linkclient.h"
 #include "platform/simulatedboard.h"
 #include "plot/readbackplotwindow.h"
+#include "regtool/registertoolwindow.h"
 #include "shell/aboutbox.h"
 #include "shell/artwork.h"
 #include "shell/desktopsystemservices.h"
 #include "shell/evalpicture.h"
 #include "sweep/sweepwindow.h"
+#include "transferlog/transferlogwindow.h"
 #include "ui/appcontext.h"
 #include "ui/filedialogs.h"
 #include "ui/messageboxes.h"
@@ -121,6 +126,8 @@ int main(int argc, char* argv[])
     QStringList arguments = QApplication::arguments();
     const QString sweepOutput = takeOption(arguments, QStringLiteral("--sweep"));
     const QString plotOutput = takeOption(arguments, QStringLiteral("--plot"));
+    const QString busScanOutput = takeOption(arguments, QStringLiteral("--bus-scan"));
+    const QString transferLogOutput = takeOption(arguments, QStringLiteral("--transfer-log"));
     const auto positional = [&arguments](int i) {
         return i < arguments.size() ? arguments.at(i) : QString();
     };
@@ -166,6 +173,20 @@ int main(int argc, char* argv[])
         saved = saveSweep(context, sweepOutput) && saved;
     if (!plotOutput.isEmpty())
         saved = savePlot(context, clock, board, plotOutput) && saved;
+    if (!busScanOutput.isEmpty()) {
+        vtx::RegisterToolWindow tool(context);
+        tool.show();
+        tool.cmdScanBus_Click();
+        QApplication::processEvents();
+        saved = tool.busScanWindow()->grab().save(busScanOutput) && saved;
+        tool.busScanWindow()->close();
+    }
+    if (!transferLogOutput.isEmpty()) {
+        vtx::TransferLogWindow log(link, messages, fileDialogs);
+        log.show();
+        QApplication::processEvents();
+        saved = log.grab().save(transferLogOutput) && saved;
+    }
     std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(output));
     return saved ? 0 : 1;
 }

@@ -9,7 +9,8 @@ namespace vtx {
 
 TransferLogModel::TransferLogModel(Link& link, QObject* parent) : QAbstractTableModel(parent), m_link(link)
 {
-    m_first = m_link.feed().publishedCount();
+    // The ring's oldest entry: what the link did before the window opened shows too.
+    m_first = m_link.feed().publishedCount() - m_link.feed().entries().size();
 }
 
 int TransferLogModel::rowCount(const QModelIndex& parent) const

@@ -43,6 +43,16 @@ TransferLogWindow::TransferLogWindow(Link& link, MessageBoxes& messages, FileDia
     m_view->horizontalHeader()->setStretchLastSection(false);
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_view->horizontalHeader()->setSectionResizeMode(TransferLogModel::Data, QHeaderView::Stretch);
+    // Widths from the font rather than from the rows: measuring 100,000 rows would take long.
+    const auto width = [this](const char* sample) {
+        return m_view->fontMetrics().horizontalAdvance(QLatin1String(sample)) + 16;
+    };
+    m_view->setColumnWidth(TransferLogModel::Time, width("00:00:00.000"));
+    m_view->setColumnWidth(TransferLogModel::SinceStart, width("ms since start"));
+    m_view->setColumnWidth(TransferLogModel::Direction, width("Direction"));
+    m_view->setColumnWidth(TransferLogModel::Pipe, width("Pipe"));
+    m_view->setColumnWidth(TransferLogModel::Status, width("&H6 (Operation timed out)"));
+    m_view->setColumnWidth(TransferLogModel::Transaction, width("frmI2C_General"));
     m_filter->setObjectName(QStringLiteral("txtFilter"));
     m_filter->setPlaceholderText(QStringLiteral("Filter"));
     m_filter->setClearButtonEnabled(true);

@@ -103,6 +103,7 @@ private slots:
             {"mnuJumperHelp", "text", "Display Jumper Info"},
             {"mnuAbout", "text", "&About"}, // "About", with its mnemonic
             {"mnuRegisterTool", "text", "&I2C Register Tool"},
+            {"txtI2CADR", "toolTip", "9E = 0x4F: 7-bit address 0x4F, write 9E / read 9F"},
         };
         for (const auto& [name, property, expected] : texts) {
             QObject* o = p.window.objectName() == QLatin1String(name) ? &p.window : p.child<QObject>(name);

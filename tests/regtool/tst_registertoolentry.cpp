@@ -1,12 +1,14 @@
 // How users reach the register tool on the simulated board: the DCP panel's Tools menu, or directly as the
 // command line does, while the DCP panel holds the link open; one window however often it is opened; its
-// About menu. How it closes: alone or beside the DCP panel, and the question about unsaved edits.
+// About menu. How it closes: alone or beside the DCP panel, and the question about unsaved edits. The keys
+// of both working windows, and the one transfer log both open.
 #include "dcp/dcppanelwindow.h"
 #include "regtool/registertoolopener.h"
 #include "regtool/registertoolwindow.h"
 #include "shell/aboutbox.h"
 #include "shell/shellwindows.h"
 #include "simfixture.h"
+#include "transferlog/transferlogwindow.h"
 #include "ui/lampwidget.h"
 
 #include <QAction>
@@ -36,6 +38,7 @@ namespace {
 struct Program {
     explicit Program(bool alone)
     {
+        registerTool.setTransferLogAction([this] { windows.showTransferLog(); });
         if (!alone) {
             registerTool.setHostWindow([this] { return windows.shownDcpPanel(); });
             windows.setRegisterToolOpener([this] { registerTool.open(); });
@@ -233,6 +236,57 @@ private slots:
         QCOMPARE(buttons, (QStringList{"Quit", "Retry", "Show Details...", "Use simulated board"}));
         QCOMPARE(failure->escapeButton()->text(), QStringLiteral("Quit"));
         QCOMPARE(failure->defaultButton()->text(), QStringLiteral("Retry"));
+    }
+
+    // The keys of both working windows, pressed on the window as the user does.
+    void shortcuts_data()
+    {
+        QTest::addColumn<bool>("onTool"); // else on the DCP panel
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("tool Ctrl+O: File > Open")
+            << true << QKeySequence(Qt::CTRL | Qt::Key_O) << "open dialog";
+        QTest::newRow("tool Ctrl+S: File > Save")
+            << true << QKeySequence(Qt::CTRL | Qt::Key_S) << "save dialog";
+        QTest::newRow("tool F5: read all registers") << true << QKeySequence(Qt::Key_F5) << "32 reads";
+        QTest::newRow("tool Ctrl+Q: Exit") << true << QKeySequence(Qt::CTRL | Qt::Key_Q) << "closed";
+        QTest::newRow("panel F5: I2C-Read") << false << QKeySequence(Qt::Key_F5) << "1 reads";
+        QTest::newRow("panel Ctrl+Q: Exit") << false << QKeySequence(Qt::CTRL | Qt::Key_Q) << "closed";
+    }
+    void shortcuts()
+    {
+        QFETCH(bool, onTool);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, effect);
+        Program p(false);
+        QWidget* const window = onTool ? static_cast<QWidget*>(p.tool()) : p.windows.dcpPanel();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        p.sim.board.clearTransferLog();
+        QTest::keySequence(window, keys);
+        QString seen;
+        if (!p.sim.fileDialogs.openRequests.empty())
+            seen = QStringLiteral("open dialog");
+        else if (!p.sim.fileDialogs.saveRequests.empty())
+            seen = QStringLiteral("save dialog");
+        else if (!window->isVisible())
+            seen = QStringLiteral("closed");
+        else
+            seen = QStringLiteral("%1 reads").arg(p.sim.writesOn(3).size());
+        QCOMPARE(seen, effect);
+    }
+
+    // Tools > Transfer Log of either window shows the one log window.
+    void bothWindowsOpenTheOneTransferLog()
+    {
+        Program p(false);
+        child<QAction>(p.windows.dcpPanel(), "mnuTransferLog")->trigger();
+        TransferLogWindow* const log = p.windows.transferLog();
+        QVERIFY(log && log->isVisible());
+        log->close();
+        child<QAction>(p.tool(), "mnuTransferLog")->trigger();
+        QCOMPARE(p.windows.transferLog(), log);
+        QVERIFY(log->isVisible());
     }
 };
 

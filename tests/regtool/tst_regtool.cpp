@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -757,6 +758,48 @@ private slots:
                  qPrintable(told));
         QCOMPARE(readAll(path), QByteArray("I2C ADDRESS , 50\r\n"));
         QCOMPARE(QDir(h.dir.path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // File > Recent Files: the last five files opened or saved, newest first, kept in the user's settings
+    // (a window opened later lists them too); the dialogs open in the folder of the last one; an entry loads
+    // its file.
+    void recentFilesKeepFiveNewestFirst_data()
+    {
+        QTest::addColumn<QStringList>("saved");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("one") << QStringList{"a.vtx"} << QStringList{"&1 a.vtx"};
+        QTest::newRow("six: the oldest drops")
+            << QStringList{"a.vtx", "b.vtx", "c.vtx", "d.vtx", "e.vtx", "f.vtx"}
+            << QStringList{"&1 f.vtx", "&2 e.vtx", "&3 d.vtx", "&4 c.vtx", "&5 b.vtx"};
+        QTest::newRow("saved again: back on top")
+            << QStringList{"a.vtx", "b.vtx", "a.vtx"} << QStringList{"&1 a.vtx", "&2 b.vtx"};
+    }
+    void recentFilesKeepFiveNewestFirst()
+    {
+        QFETCH(QStringList, saved);
+        QFETCH(QStringList, listed);
+        RegToolHarness h;
+        for (const QString& name : saved) {
+            h.sim.fileDialogs.nextSaveName = h.dir.filePath(name);
+            h.child<QAction>("mnuSetup_Save")->trigger();
+        }
+        const auto entries = [](const RegisterToolWindow& window) {
+            QStringList texts;
+            for (const QAction* action :
+                 window.findChild<QMenu*>(QStringLiteral("mnuRecentFiles"))->actions())
+                texts << action->text();
+            return texts;
+        };
+        QCOMPARE(entries(*h.window), listed);
+        const RegisterToolWindow later(h.sim.context);
+        QCOMPARE(entries(later), listed);
+
+        h.child<QAction>("mnuSetup_Open")->trigger(); // cancelled
+        QCOMPARE(h.sim.fileDialogs.openRequests.back().directory, QDir(h.dir.path()).absolutePath());
+        h.setText("txtI2CADR", "50");
+        h.child<QAction>("mnuRecentFile_0")->trigger();
+        QCOMPARE(h.text("txtI2CADR"), QStringLiteral("9E"));
+        QCOMPARE(h.window->windowTitle(), listed.first().mid(3) + QStringLiteral(" - Veltrane R2IZOR"));
     }
 };
 

@@ -42,7 +42,7 @@ struct Log {
         const auto scope = sim.link.guard().tryBegin(owner);
         for (int i = 0; i < count; ++i)
             bus.write(0xC0, std::uint8_t(i)); // the register device: its pointer
-        QCoreApplication::processEvents(); // the window follows at the next pass of the event loop
+        QCoreApplication::processEvents();    // the window follows at the next pass of the event loop
     }
     QAbstractItemModel* model() const
     {
@@ -174,7 +174,8 @@ private slots:
             QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$"))));
     }
 
-    // Closed, the window is not subscribed: the link only appends to its ring; shown again, it catches up.
+    // Closed, the window is not subscribed: the link only appends to its ring; shown again, it catches up. A
+    // window opened later shows what the link did before.
     void closedWindowCostsNothing()
     {
         Log log;
@@ -183,7 +184,11 @@ private slots:
         QVERIFY(!log.sim.link.feed().hasSubscribers());
         log.exchanges(5);
         log.window.show();
-        QCOMPARE(log.model()->rowCount(), int(log.sim.link.feed().entries().size()));
+        const int ring = int(log.sim.link.feed().entries().size());
+        QCOMPARE(log.model()->rowCount(), ring);
+        TransferLogWindow later(log.sim.link, log.sim.messages, log.sim.fileDialogs);
+        later.show();
+        QCOMPARE(later.findChild<QTableView*>(QStringLiteral("grdLog"))->model()->rowCount(), ring);
     }
 };
 
