@@ -61,12 +61,8 @@ QString TransferLogModel::text(const FeedEntry& entry, int column) const
     case Data: {
         if (!transfer)
             return entry.text.simplified();
-        QStringList bytes;
-        for (const std::uint8_t b : entry.bytes)
-            bytes << hex2Text(b);
-        if (entry.bytes.truncated())
-            bytes << QStringLiteral("...");
-        return bytes.join(QLatin1Char(' '));
+        const QString bytes = hexBytes(std::span(entry.bytes.begin(), entry.bytes.size()));
+        return entry.bytes.truncated() ? bytes + QStringLiteral(" ...") : bytes;
     }
     case Status:
         if (!transfer)
