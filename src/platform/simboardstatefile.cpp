@@ -2,13 +2,13 @@
 #include "simboardstatefile.h"
 
 #include "common/logging.h"
+#include "common/wholefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -136,11 +136,8 @@ void SimBoardStateFile::save(const SimBoardState& state)
                      {QStringLiteral("pointer"), state.registerPointer}}},
     };
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    // A half-written state would be worse than the previous one.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 || !file.commit())
-        qCWarning(lcSim) << "cannot save the simulated-board state to" << m_path << ":" << file.errorString();
+    if (const auto reason = writeWholeFile(m_path, QJsonDocument(root).toJson()))
+        qCWarning(lcSim) << "cannot save the simulated-board state to" << m_path << ":" << *reason;
 }
 
 } // namespace vtx

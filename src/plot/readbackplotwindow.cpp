@@ -276,7 +276,7 @@ void ReadbackPlotWindow::cmdSaveAs_Click()
         error = saveWholeFile(path, [&picture](QIODevice& device) { return picture.save(&device, "PNG"); });
     } else {
         const QByteArray csv = readbackCsv(m_context.link.dcpSession().samples().entries()).toUtf8();
-        error = saveWholeFile(path, [&csv](QIODevice& device) { return device.write(csv) == csv.size(); });
+        error = saveWholeFile(path, csv);
     }
     if (!error.isEmpty())
         m_reporter.report(error, kApplicationTitle);

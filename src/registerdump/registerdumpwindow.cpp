@@ -8,6 +8,7 @@
 #include "ui/csvfile.h"
 #include "ui/filedialogs.h"
 #include "ui/messageboxes.h"
+#include "ui/savedfile.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -105,8 +106,8 @@ void RegisterDumpWindow::cmdSaveAs_Click()
         this, csvSaveRequest(QStringLiteral("Save Register Dump"), QStringLiteral("register-dump.csv")));
     if (fileName.isEmpty())
         return;
-    if (const auto error = saveCsvFile(fileName, registerDumpCsv(m_dump)))
-        m_messages.showMessage(this, *error, kApplicationTitle);
+    if (const QString error = saveWholeFile(fileName, registerDumpCsv(m_dump).toUtf8()); !error.isEmpty())
+        m_messages.showMessage(this, error, kApplicationTitle);
 }
 
 } // namespace vtx

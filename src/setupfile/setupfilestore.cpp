@@ -1,8 +1,9 @@
 #include "setupfilestore.h"
 
+#include "common/wholefile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace vtx::setupfile {
 
@@ -53,19 +54,8 @@ std::optional<QString> saveFile(const QString& path, const Setup& setup)
                    "unchanged.")
             .arg(shownPath(path), reason);
     };
-    QSaveFile file(path);
-    // Writing in place would leave a half-written file behind on failure; we would rather fail.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString());
-    const QByteArray bytes = encode(setup);
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failed(reason);
-    }
-    if (!file.commit())
-        return failed(file.errorString());
+    if (const auto reason = writeWholeFile(path, encode(setup)))
+        return failed(*reason);
     return std::nullopt;
 }
 

@@ -402,8 +402,7 @@ void SweepWindow::cmdSaveAs_Click()
     for (const SweepRow& row : m_rows)
         csv += sweepCsvLine(row) + u'\n';
     const QByteArray bytes = csv.toUtf8();
-    const QString error =
-        saveWholeFile(path, [&bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); });
+    const QString error = saveWholeFile(path, bytes);
     if (!error.isEmpty())
         m_reporter.report(error, kApplicationTitle);
 }

@@ -7,6 +7,7 @@
 #include "ui/csvfile.h"
 #include "ui/filedialogs.h"
 #include "ui/messageboxes.h"
+#include "ui/savedfile.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -169,8 +170,8 @@ void TransferLogWindow::cmdSaveAs_Click()
     QString text;
     for (const QStringList& row : shownRows())
         text += csvLine(row);
-    if (const auto error = saveCsvFile(fileName, text))
-        m_messages.showMessage(this, *error, kApplicationTitle);
+    if (const QString error = saveWholeFile(fileName, text.toUtf8()); !error.isEmpty())
+        m_messages.showMessage(this, error, kApplicationTitle);
 }
 
 } // namespace vtx

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "csvfile.h"
 
-#include <QDir>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace vtx {
@@ -36,19 +34,6 @@ FileDialogRequest csvSaveRequest(const QString& title, const QString& fileName)
         .defaultSuffix = QStringLiteral("csv"),
         .directory = QString(),
     };
-}
-
-std::optional<QString> saveCsvFile(const QString& path, const QString& text)
-{
-    QSaveFile file(path);
-    // Writing in place would leave a half-written file behind on failure; we would rather fail.
-    file.setDirectWriteFallback(false);
-    const QByteArray bytes = text.toUtf8();
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return std::nullopt;
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    return QStringLiteral("\"%1\" could not be saved: %2.").arg(QDir::toNativeSeparators(path), reason);
 }
 
 } // namespace vtx

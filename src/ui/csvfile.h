@@ -21,8 +21,4 @@ QString csvLine(const QStringList& fields);
 // The Save dialog for a CSV file, suggesting `fileName`.
 FileDialogRequest csvSaveRequest(const QString& title, const QString& fileName);
 
-// Writes `text` as UTF-8 through QSaveFile: an earlier file of that name stays as it was when anything
-// fails. The message for the user when it failed.
-std::optional<QString> saveCsvFile(const QString& path, const QString& text);
-
 } // namespace vtx

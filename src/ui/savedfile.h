@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -12,5 +13,6 @@ namespace vtx {
 // `write` puts the contents into the device and says whether it could. Returns the text to show the user
 // when the file could not be saved, empty when it was.
 QString saveWholeFile(const QString& path, const std::function<bool(QIODevice&)>& write);
+QString saveWholeFile(const QString& path, const QByteArray& contents);
 
 } // namespace vtx
