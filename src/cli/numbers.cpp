@@ -2,19 +2,33 @@
 #include "numbers.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <climits>
 
 namespace vtx::cli {
 
 std::optional<int> parseNumber(const QString& text)
 {
-    // Bounded length: no number we take has more digits, and nothing can overflow.
-    static const QRegularExpression kHex(QStringLiteral("^0[xX]([0-9A-Fa-f]{1,4})$"));
-    static const QRegularExpression kDecimal(QStringLiteral("^([0-9]{1,5})$"));
-    if (const auto match = kHex.match(text); match.hasMatch())
-        return match.captured(1).toInt(nullptr, 16);
-    if (const auto match = kDecimal.match(text); match.hasMatch())
-        return match.captured(1).toInt(nullptr, 10);
-    return std::nullopt;
+    // Anchored to the whole text: a plain '$' also matches before a final newline, which took "65\n" for 65.
+    static const QRegularExpression kHex(
+        QRegularExpression::anchoredPattern(QStringLiteral("0[xX]([0-9A-Fa-f]+)")));
+    static const QRegularExpression kDecimal(QRegularExpression::anchoredPattern(QStringLiteral("([0-9]+)")));
+    int base = 16;
+    auto match = kHex.match(text);
+    if (!match.hasMatch()) {
+        base = 10;
+        match = kDecimal.match(text);
+    }
+    if (!match.hasMatch())
+        return std::nullopt;
+    // Leading zeros do not count ("000065" is 65). Fifteen digits fit a qlonglong in either base; anything
+    // past an int is past every range we take.
+    QStringView digits = match.capturedView(1);
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits = digits.mid(1);
+    if (digits.size() > 15)
+        return INT_MAX;
+    return static_cast<int>(std::min<qlonglong>(digits.toLongLong(nullptr, base), INT_MAX));
 }
 
 ParsedNumber parseArgument(const QString& name, const QString& text, const NumberKind& kind)

@@ -6,7 +6,8 @@
 
 namespace vtx::cli {
 
-// A number as scripts write it: hex with "0x" (either case) or decimal, nothing else.
+// A number as scripts write it: hex with "0x" (either case) or decimal, nothing else. A number too large for
+// an int reads as INT_MAX, out of every argument's range.
 std::optional<int> parseNumber(const QString& text);
 
 // What kind of number an argument must be, with its range and how the usage error names it.

@@ -35,6 +35,8 @@ int usageError(QTextStream& err, const QString& text)
 Invocation parseInvocation(const QStringList& arguments)
 {
     Invocation invocation;
+    bool help = false;
+    bool version = false;
     for (const QString& word : arguments) {
         if (word == QLatin1String("--simulate"))
             invocation.simulate = true;
@@ -43,13 +45,18 @@ Invocation parseInvocation(const QStringList& arguments)
         else if (word == QLatin1String("--trace"))
             invocation.trace = true;
         else if (word == QLatin1String("--help") || word == QLatin1String("-h"))
-            invocation.action = Invocation::Action::ShowHelp;
+            help = true;
         else if (word == QLatin1String("--version"))
-            invocation.action = Invocation::Action::ShowVersion;
+            version = true;
         else
             invocation.words << word;
     }
-    if (invocation.action == Invocation::Action::Run && invocation.words.isEmpty()) {
+    // Where the options stand does not matter: help wins over version, as in vtx-eval.
+    if (help) {
+        invocation.action = Invocation::Action::ShowHelp;
+    } else if (version) {
+        invocation.action = Invocation::Action::ShowVersion;
+    } else if (invocation.words.isEmpty()) {
         invocation.action = Invocation::Action::Error;
         invocation.error = QStringLiteral("no command given");
     }
