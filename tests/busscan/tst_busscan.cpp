@@ -79,10 +79,7 @@ QStringList probes(int first, int last)
 
 QStringList sentOn(const SimFixture& sim, std::uint32_t pipe)
 {
-    QStringList result;
-    for (const auto& record : sim.writesOn(pipe))
-        result << hexBytes(record.bytes);
-    return result;
+    return sim.hexWritesOn(pipe);
 }
 
 } // namespace

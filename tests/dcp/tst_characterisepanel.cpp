@@ -40,10 +40,7 @@ struct Panel {
     QString label(const char* name) const { return child<QLabel>(name)->text(); }
     QStringList i2c() const
     {
-        QStringList result;
-        for (const auto& record : f.writesOn(3))
-            result << hexBytes(record.bytes);
-        return result;
+        return f.hexWritesOn(3);
     }
 };
 

@@ -62,10 +62,7 @@ struct Panel {
     // The DCP commands on the I2C pipe of the simulated module (pipe 3).
     QStringList i2c() const
     {
-        QStringList result;
-        for (const auto& record : f.writesOn(3))
-            result << hexBytes(record.bytes);
-        return result;
+        return f.hexWritesOn(3);
     }
 };
 

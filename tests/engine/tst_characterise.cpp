@@ -28,10 +28,7 @@ struct Engine {
     }
     QStringList i2c() const
     {
-        QStringList result;
-        for (const auto& record : sim.writesOn(3))
-            result << hexBytes(record.bytes);
-        return result;
+        return sim.hexWritesOn(3);
     }
 };
 

@@ -98,10 +98,7 @@ struct RegToolHarness {
     // The commands sent on the I2C pipe, as "01 9E AA" texts.
     QStringList i2cCommands() const
     {
-        QStringList result;
-        for (const auto& record : sim.writesOn(sim.board.i2cOutPipe()))
-            result << hexBytes(record.bytes);
-        return result;
+        return sim.hexWritesOn(sim.board.i2cOutPipe());
     }
     long readCount() const // the replies read on pipe 0x83
     {

@@ -22,4 +22,12 @@ std::vector<TransferRecord> SimFixture::writesOn(std::uint32_t pipe) const
     return result;
 }
 
+QStringList SimFixture::hexWritesOn(std::uint32_t pipe) const
+{
+    QStringList result;
+    for (const auto& record : writesOn(pipe))
+        result << hexBytes(record.bytes);
+    return result;
+}
+
 } // namespace vtx::test

@@ -9,6 +9,7 @@
 #include "ui/appcontext.h"
 
 #include <QSettings>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace vtx::test {
@@ -37,6 +38,8 @@ struct SimFixture {
     // Transfers of one direction as the board logged them, for byte checks.
     std::vector<TransferRecord> writes() const;
     std::vector<TransferRecord> writesOn(std::uint32_t pipe) const;
+    // What went out on `pipe`, each transfer as "01 9E 81".
+    QStringList hexWritesOn(std::uint32_t pipe) const;
 };
 
 // "01 9E 81" for quick comparisons in failure output.
