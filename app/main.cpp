@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vtx-eval: the evaluation program for the VTX8303 digital potentiometer on its evaluation board, reached
 // through the USB control module (or the simulated board with --simulate).
 

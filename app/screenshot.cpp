@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the DCP panel on the simulated board after a few transfers and saves it as a PNG, for the README:
 //   vtx-dcp-screenshot docs/dcp-panel.png [jumpers.png [about.png]] [--sweep sweep.png] [--plot plot.png]
 //                      [--bus-scan bus-scan.png] [--transfer-log log.png]

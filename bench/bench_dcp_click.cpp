@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "I2C-Write" with "Auto Read" on the DCP panel, timed per click on the simulated board:
 //   auto     the panel's automatic connection bracket (its default): the click opens the link, writes,
 //            reads back and closes the link;

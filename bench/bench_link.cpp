@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the link takes for the things a user waits on, measured on the simulated board so that only our
 // own code (and its counted yields) is timed: opening the link with the DCP panel's settings, one DCP write
 // with its reply, and a whole bracketed transaction. Run: build/bench/bench_link [-iterations N]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register tool's "Read All Active Device Registers" on the simulated board: the whole bank of 32 rows
 // (the default map, registers 00 to 1F) read from the register device at C0, with the tool's automatic
 // connection bracket. Each click comes from its own event of the running event loop and is timed from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up to an idle DCP panel, and the CPU the idle panel uses, on the simulated board.
 //
 // The benchmark starts itself again as a child process, --runs times. The parent notes the monotonic clock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timed reads on the DCP panel ("mSec Interval" set, "Read Timer Controlled" checked) on the simulated
 // board: ticks per second, sampled every second, summed up per minute, and resident memory before and after
 // the run. Ticks are the panel's own count of the timer ticks it ran (dropped ticks are counted apart).

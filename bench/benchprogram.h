@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The one place where the goal benchmarks put the program together: the simulated board on a steady clock,

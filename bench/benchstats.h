@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the goal benchmarks share apart from the program itself: samples summed up as min / median / max,

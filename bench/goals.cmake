@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The goal benchmarks: one program per goal, each printing its figures and one GOAL line per goal that
 # scripts/bench.sh gathers into its summary. goals-hook.cmake includes this file once the whole project has
 # been configured, so every library below exists. Not run by ctest: timings are not test results.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures the performance goals on the simulated board and prints each figure next to its goal.
 #
 #   scripts/bench.sh                      all goals; timed reads at 10 ms for 1 minute (the goal is 10 minutes)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds one fuzz target with clang and libFuzzer and runs it.
 #
 #   scripts/fuzz.sh <target> [seconds] [libFuzzer options...]   run fuzz_<target> (default 60 s)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, makes a Release build in build-release/ (PACKAGE_BUILD_DIR), packs it into a
 # .deb with cpack, then checks the package with lintian and the AppStream metadata with appstreamcli
 # (each when installed). Fails on any lintian error or warning.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the program (only the program: not the tests and benchmarks), and
 # starts it. Arguments go to the program, for example
 #   scripts/run.sh --simulate

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the project with AddressSanitizer (leak checks included) and UndefinedBehaviorSanitizer and runs the
 # whole test suite on the offscreen platform. Fails on a failing test and on any sanitizer report, also one
 # that did not fail its test (from a process a test starts, say): AddressSanitizer and LeakSanitizer reports

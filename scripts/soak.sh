@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds tst_soak and runs it: a seeded random run of user actions and faults on the DCP panel and the register
 # tool sharing one simulated board. The same seed and step count give the same run.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // RAII owners for what libusb hands out. Only the libusb driver's own files include this (and libusb.h).

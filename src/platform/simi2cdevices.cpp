@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "simi2cdevices.h"
 
 #include "common/logging.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "setupfilestore.h"
 
 #include "common/wholefile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/appinfo.h"
 #include "dcp/dcppanelwindow.h"
 #include "regtool/addresstestpanel.h"

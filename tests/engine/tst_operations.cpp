@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/textformat.h"
 #include "engine/busscan.h"
 #include "engine/dcpdevice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/yield.h"
 #include "engine/transactionguard.h"
 

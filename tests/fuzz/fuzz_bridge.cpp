@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How module replies are judged (protocol/bridgecommands.h), on any bytes:
 //   - decodeReply takes byte 0 as the transfer count and byte 1 as the data byte; missing bytes read 0;
 //   - acknowledged(command, reply) holds exactly when the count is the one the command's bus transfer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vtx-eval's command line (app/commandline.h) on any argument list, against a reading of the options as the
 // README documents them:
 //   --simulate, --trace, --register-tool, --help (also -h and --h), --version; none of them takes a value, so

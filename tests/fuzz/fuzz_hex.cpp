@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HexToInt against a reference reading written from its contract in common/hex.h:
 //   - blanks (space, tab) are skipped wherever they stand;
 //   - reading stops at the first character that is neither a blank nor a hex digit (0-9, a-f, A-F);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup-file reader (regtool/setupfile.h) on any bytes:
 //   - it never crashes, and its text and fields agree with the second reading in setupfilereference.h;
 //   - it gives a setup exactly when the file holds all kFieldCount (130) fields, never for fewer, and then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup-file writer (regtool/setupfile.h): any setup it accepts is written as valid UTF-8 and reads back
 // identical, field for field; a setup it refuses is refused for the first text, in file order, that no
 // quoting can carry, and the message names that text's box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target's entry point over saved inputs, so that every build (any compiler, no libFuzzer)
 // replays the checked-in corpus and the inputs of past failures as an ordinary test.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A second reading of the setup-file format, written from its description in regtool/setupfile.h, for the

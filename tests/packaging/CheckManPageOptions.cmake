@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that a program's man page documents exactly the options its --help lists.
 # cmake -DPROGRAM=<executable> -DMAN_PAGE=<page.1> -P CheckManPageOptions.cmake
 #

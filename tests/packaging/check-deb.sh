@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the .deb from an already built tree with cpack, as scripts/package.sh does, and checks it:
 #  - it holds exactly the files of CONTENTS_LIST, with their modes and owner;
 #  - Depends names the libraries dpkg-shlibdeps finds in the binary and the Qt platform plugins;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated board's own behaviour that the window and link suites do not pin: the module's answer to
 // every command on each kind, refusals, timeouts, overflow, short replies, silent devices, the EEPROM write
 // cycle on the manual clock, read-only registers, notification delivery and injected pipe failures.

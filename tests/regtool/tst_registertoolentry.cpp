@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How users reach the register tool on the simulated board: the DCP panel's Tools menu, or directly as the
 // command line does, while the DCP panel holds the link open; one window however often it is opened; its
 // About menu. How it closes: alone or beside the DCP panel, and the question about unsaved edits. The keys

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register tool window on the simulated board: its load and connection modes, the single-byte panel, the
 // communication test, the active register bank against the register device at 0xC0, and setup files through
 // the window. Bytes on the wire, boxes, lamps and messages are checked as the user sees them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup-file format on its own: the quoting rule, texts we refuse, how files of earlier versions and
 // foreign files read, and characters outside ASCII. Saving and loading files is checked through the window.
 #include "setupfile/registermap.h"

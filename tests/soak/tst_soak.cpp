@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dcp/dcppanelwindow.h"
 #include "regtool/registertoolwindow.h"
 #include "simfixture.h"

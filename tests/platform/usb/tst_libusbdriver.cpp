@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libusb driver against an emulated control module (umockdev, run under umockdev-wrapper): first the
 // driver on its own (descriptors, refusals, notification delivery), then the program's own link and protocol
 // code through it, end to end, with the module unplugged and plugged in again while the link is open, and

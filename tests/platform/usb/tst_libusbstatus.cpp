@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libusb driver's status conversion and texts, what it answers before init, and the udev rule. None of
 // this needs a USB device, which covers the failures the emulated module cannot produce (timeouts,
 // stalls...).
