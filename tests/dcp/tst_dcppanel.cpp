@@ -61,10 +61,7 @@ struct Panel {
             box(name)->setChecked(true);
     }
     // The DCP commands on the I2C pipe of the simulated module (pipe 3).
-    QStringList i2c() const
-    {
-        return f.hexWritesOn(3);
-    }
+    QStringList i2c() const { return f.hexWritesOn(3); }
 };
 
 } // namespace
@@ -72,7 +69,7 @@ struct Panel {
 class TestDcpPanel : public QObject {
     Q_OBJECT
 private slots:
-    void loadSendsNothingAndShowsItsTexts()
+    void loadSendsNothing()
     {
         Panel p(false);
         QVERIFY(p.window.Form_Load());
@@ -83,30 +80,59 @@ private slots:
         for (const char* lamp : {"Shape1_1", "Shape1_2", "Shape1_3", "Shape1_4"})
             QCOMPARE(p.lamp(lamp), LampColor::Black);
         QVERIFY(p.f.messages.messages.empty());
-        const char* texts[][3] = {
-            {"frmVTX8303", "windowTitle", "Veltrane's I2C DCP Product Demonstation"},
-            {"txtActualWrtAddress", "text", "9E"},
-            {"txtActualReadAddress", "text", "9F"},
-            {"txtHexDataWrt", "text", "01"},
-            {"cmdOpen_USB", "text", "Open USB "},
-            {"CMDxMIT", "text", "I2C-Write"},
-            {"SSFrame3_0", "title", " Set  Position"},
-            {"SSFrame6", "title", " Wrt  -DATA-  Rd "},
-            {"SSFrame1", "title", "VTX830x Digital Poteniometer Control"},
-            {"lblUSBChk_0", "text", "USB Status"},
-            {"lblUSBChk_4", "text", "DCP COMM"},
-            {"lblUSBChk_3", "text", "Timer Status"},
-            {"txtHexDataRead", "toolTip", "Actual Hex value read back from  the I2C Bus."},
-            {"mnuJumperInfoOff", "text", "Jumper Ino Off"},
-            {"mnuJumperHelp", "text", "Display Jumper Info"},
-            {"mnuAbout", "text", "&About"}, // "About", with its mnemonic
-            {"mnuRegisterTool", "text", "&I2C Register Tool"},
-            {"txtI2CADR", "toolTip", "9E = 0x4F: 7-bit address 0x4F, write 9E / read 9F"},
-        };
-        for (const auto& [name, property, expected] : texts) {
-            QObject* o = p.window.objectName() == QLatin1String(name) ? &p.window : p.child<QObject>(name);
-            QCOMPARE(o->property(property).toString(), QString::fromUtf8(expected));
-        }
+    }
+
+    void showsItsTexts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("frmVTX8303 windowTitle") << "frmVTX8303" << QByteArray("windowTitle")
+                                                << QStringLiteral("Veltrane's I2C DCP Product Demonstation");
+        QTest::newRow("txtActualWrtAddress text")
+            << "txtActualWrtAddress" << QByteArray("text") << QStringLiteral("9E");
+        QTest::newRow("txtActualReadAddress text")
+            << "txtActualReadAddress" << QByteArray("text") << QStringLiteral("9F");
+        QTest::newRow("txtHexDataWrt text") << "txtHexDataWrt" << QByteArray("text") << QStringLiteral("01");
+        QTest::newRow("cmdOpen_USB text")
+            << "cmdOpen_USB" << QByteArray("text") << QStringLiteral("Open USB ");
+        QTest::newRow("CMDxMIT text") << "CMDxMIT" << QByteArray("text") << QStringLiteral("I2C-Write");
+        QTest::newRow("SSFrame3_0 title")
+            << "SSFrame3_0" << QByteArray("title") << QStringLiteral(" Set  Position");
+        QTest::newRow("SSFrame6 title")
+            << "SSFrame6" << QByteArray("title") << QStringLiteral(" Wrt  -DATA-  Rd ");
+        QTest::newRow("SSFrame1 title")
+            << "SSFrame1" << QByteArray("title") << QStringLiteral("VTX830x Digital Poteniometer Control");
+        QTest::newRow("lblUSBChk_0 text")
+            << "lblUSBChk_0" << QByteArray("text") << QStringLiteral("USB Status");
+        QTest::newRow("lblUSBChk_4 text")
+            << "lblUSBChk_4" << QByteArray("text") << QStringLiteral("DCP COMM");
+        QTest::newRow("lblUSBChk_3 text")
+            << "lblUSBChk_3" << QByteArray("text") << QStringLiteral("Timer Status");
+        QTest::newRow("txtHexDataRead toolTip")
+            << "txtHexDataRead" << QByteArray("toolTip")
+            << QStringLiteral("Actual Hex value read back from  the I2C Bus.");
+        QTest::newRow("mnuJumperInfoOff text")
+            << "mnuJumperInfoOff" << QByteArray("text") << QStringLiteral("Jumper Ino Off");
+        QTest::newRow("mnuJumperHelp text")
+            << "mnuJumperHelp" << QByteArray("text") << QStringLiteral("Display Jumper Info");
+        QTest::newRow("mnuAbout text")
+            << "mnuAbout" << QByteArray("text") << QStringLiteral("&About"); // "About", with its mnemonic
+        QTest::newRow("mnuRegisterTool text")
+            << "mnuRegisterTool" << QByteArray("text") << QStringLiteral("&I2C Register Tool");
+        QTest::newRow("txtI2CADR toolTip")
+            << "txtI2CADR" << QByteArray("toolTip")
+            << QStringLiteral("9E = 0x4F: 7-bit address 0x4F, write 9E / read 9F");
+    }
+    void showsItsTexts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, property);
+        Panel p(false);
+        QVERIFY(p.window.Form_Load());
+        QObject* const o = p.window.objectName() == name ? &p.window : p.child<QObject>(name);
+        QVERIFY2(o, qPrintable(name));
+        QTEST(o->property(property.constData()).toString(), "expected");
     }
 
     // Positions 1, 65 and 128 in both modes: the byte written and shown, then (once an EEPROM write cycle

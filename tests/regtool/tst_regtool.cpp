@@ -97,10 +97,7 @@ struct RegToolHarness {
         sim.messages.clear();
     }
     // The commands sent on the I2C pipe, as "01 9E AA" texts.
-    QStringList i2cCommands() const
-    {
-        return sim.hexWritesOn(sim.board.i2cOutPipe());
-    }
+    QStringList i2cCommands() const { return sim.hexWritesOn(sim.board.i2cOutPipe()); }
     long readCount() const // the replies read on pipe 0x83
     {
         const auto& log = sim.board.transferLog();
@@ -424,34 +421,51 @@ private slots:
         }
     }
 
+    void rowsLeftOutByTheirTextLengths_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("data");
+        QTest::newRow("no address") << ""
+                                    << "11";
+        QTest::newRow("one-digit address") << "5"
+                                           << "11";
+        QTest::newRow("three-digit address") << "005"
+                                             << "11";
+        QTest::newRow("one-digit data") << "05"
+                                        << "5";
+        QTest::newRow("three-digit data") << "05"
+                                          << "005";
+        QTest::newRow("no data") << "05"
+                                 << "";
+    }
+
     void rowsLeftOutByTheirTextLengths()
     {
         // Whole-bank reads leave out a row whose address is not two characters long; writes also one whose
         // data is not. Such a row's read box and lamps are hidden until it takes part again.
-        for (const auto& [address, data] :
-             {std::pair{"", "11"}, {"5", "11"}, {"005", "11"}, {"05", "5"}, {"05", "005"}, {"05", ""}}) {
-            RegToolHarness h;
-            h.useRegisterDevice();
-            h.click("cmdReadRegs"); // row 5 read once: lamp lit, box shown
-            h.sim.board.clearTransferLog();
-            h.setText("Reg_Adr_5", address);
-            h.setText("txtBWrite_5", data);
-            h.setText("txtBWrite_7", "77"); // the other write boxes are empty after load
-            h.click("cmdReadRegs");
-            const bool readable = qstrlen(address) == 2;
-            QCOMPARE(h.i2cCommands().size(), readable ? 32 : 31);
-            QCOMPARE(h.i2cCommands().contains("01 C1 05"), readable);
-            QCOMPARE(h.box("txtRdByte_5")->isHidden() && h.child<LampWidget>("Shape1_5")->isHidden(),
-                     !readable);
-            QCOMPARE(h.lamp("Shape1_5"), readable ? L::Green : L::Black);
-            h.sim.board.clearTransferLog();
-            h.click("cmdwriteAll");
-            QCOMPARE(h.i2cCommands(), QStringList{"01 C0 07 77"});
-            QVERIFY(h.child<LampWidget>("shpBwrite_5")->isHidden() &&
-                    h.child<LampWidget>("shpBwrite_0")->isHidden());
-            QCOMPARE(h.lamps({"shpBwrite_5", "shpBwrite_7"}), (QList{L::Black, L::LightGreen}));
-            QCOMPARE(h.text("txtBWrite_5"), QString::fromUtf8(data));
-        }
+        QFETCH(QString, address);
+        QFETCH(QString, data);
+
+        RegToolHarness h;
+        h.useRegisterDevice();
+        h.click("cmdReadRegs"); // row 5 read once: lamp lit, box shown
+        h.sim.board.clearTransferLog();
+        h.setText("Reg_Adr_5", address);
+        h.setText("txtBWrite_5", data);
+        h.setText("txtBWrite_7", "77"); // the other write boxes are empty after load
+        h.click("cmdReadRegs");
+        const bool readable = address.size() == 2;
+        QCOMPARE(h.i2cCommands().size(), readable ? 32 : 31);
+        QCOMPARE(h.i2cCommands().contains("01 C1 05"), readable);
+        QCOMPARE(h.box("txtRdByte_5")->isHidden() && h.child<LampWidget>("Shape1_5")->isHidden(), !readable);
+        QCOMPARE(h.lamp("Shape1_5"), readable ? L::Green : L::Black);
+        h.sim.board.clearTransferLog();
+        h.click("cmdwriteAll");
+        QCOMPARE(h.i2cCommands(), QStringList{"01 C0 07 77"});
+        QVERIFY(h.child<LampWidget>("shpBwrite_5")->isHidden() &&
+                h.child<LampWidget>("shpBwrite_0")->isHidden());
+        QCOMPARE(h.lamps({"shpBwrite_5", "shpBwrite_7"}), (QList{L::Black, L::LightGreen}));
+        QCOMPARE(h.text("txtBWrite_5"), data);
     }
 
     void aDeviceThatDoesNotAnswerFailsEveryRowWithoutAMessage()
@@ -532,22 +546,39 @@ private slots:
         QVERIFY(h.messages().isEmpty());
     }
 
+    void clickingAReadBoxReadsThatRow_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("two digits") << "0C"
+                                    << "01 C1 0C"
+                                    << "0C";
+        QTest::newRow("low 8 bits of 1FF") << "1FF"
+                                           << "01 C1 FF"
+                                           << "3C";
+        QTest::newRow("too long for a number") << "12345"
+                                               << ""
+                                               << "--";
+    }
+
     void clickingAReadBoxReadsThatRow()
     {
         // The address's length does not matter here, only its low 8 bits; one too long for a number sends
         // nothing.
-        for (const auto& [address, sent, shown] :
-             {std::tuple{"0C", "01 C1 0C", "0C"}, {"1FF", "01 C1 FF", "3C"}, {"12345", "", "--"}}) {
-            RegToolHarness h;
-            h.useRegisterDevice();
-            h.sim.board.registerDevice().setReg(0x0C, 0x0C);
-            h.sim.board.registerDevice().setReg(0xFF, 0x3C);
-            h.setText("Reg_Adr_12", address);
-            QTest::mouseClick(h.box("txtRdByte_12"), Qt::LeftButton);
-            QCOMPARE(h.i2cCommands().join(u','), QString::fromUtf8(sent));
-            QCOMPARE(h.text("txtRdByte_12"), QString::fromUtf8(shown));
-            QCOMPARE(h.lamp("Shape1_12"), *sent ? L::LightGreen : L::LightRed);
-        }
+        QFETCH(QString, address);
+        QFETCH(QString, sent);
+        QFETCH(QString, shown);
+
+        RegToolHarness h;
+        h.useRegisterDevice();
+        h.sim.board.registerDevice().setReg(0x0C, 0x0C);
+        h.sim.board.registerDevice().setReg(0xFF, 0x3C);
+        h.setText("Reg_Adr_12", address);
+        QTest::mouseClick(h.box("txtRdByte_12"), Qt::LeftButton);
+        QCOMPARE(h.i2cCommands().join(u','), sent);
+        QCOMPARE(h.text("txtRdByte_12"), shown);
+        QCOMPARE(h.lamp("Shape1_12"), sent.isEmpty() ? L::LightRed : L::LightGreen);
     }
 
     void writeOneByte_data()
@@ -661,20 +692,33 @@ private slots:
                  QStringLiteral("Select Setup File to Open|I2C_General Setup Files (*.vtx)"));
     }
 
+    void theHeaderAddressAndAZZRegisterAddress_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("address");
+        QTest::newRow("foreign header") << QByteArray("ADDR , 50") << "50 50 51" << 0x50;
+        QTest::newRow("address too long") << QByteArray("I2C ADDRESS , 12345") << "12345 -- --" << 0x9E;
+    }
+
     void theHeaderAddressAndAZZRegisterAddress()
     {
         // A foreign header's address is taken; one too long for a number shows but leaves 9E in force.
-        for (const auto& [header, shown, address] :
-             {std::tuple{"ADDR , 50", "50 50 51", 0x50}, {"I2C ADDRESS , 12345", "12345 -- --", 0x9E}}) {
-            RegToolHarness h;
-            writeFile(h.path("other.vtx"), defaultFile(header).replace("\r\n14,,,\r\n", "\r\nZZ,,,\r\n"));
-            h.window->Read_Param_File(h.path("other.vtx"));
-            QCOMPARE(h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"}),
-                     QString::fromUtf8(shown));
-            QCOMPARE(int(h.sim.state.I2CWrtAdr), address);
-            QCOMPARE(h.text("Reg_Adr_20"), QStringLiteral("ZZ"));
-        }
-        RegToolHarness h; // a "ZZ" address reads register 0
+        QFETCH(QByteArray, header);
+        QFETCH(QString, shown);
+        QFETCH(int, address);
+
+        RegToolHarness h;
+        writeFile(h.path("other.vtx"), defaultFile(header).replace("\r\n14,,,\r\n", "\r\nZZ,,,\r\n"));
+        h.window->Read_Param_File(h.path("other.vtx"));
+        QCOMPARE(h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"}), shown);
+        QCOMPARE(int(h.sim.state.I2CWrtAdr), address);
+        QCOMPARE(h.text("Reg_Adr_20"), QStringLiteral("ZZ"));
+    }
+
+    void aZZRegisterAddressReadsRegister0()
+    {
+        RegToolHarness h;
         h.useRegisterDevice();
         h.setText("Reg_Adr_20", "ZZ");
         h.click("cmdReadRegs");
@@ -682,49 +726,66 @@ private slots:
         QCOMPARE(h.text("txtRdByte_20"), QStringLiteral("83"));
     }
 
+    void textsNoFileCanCarryAreRefusedBeforeAnythingIsWritten_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("comma and quote") << "Reg_Desc_3"
+                                         << "5\", wide"
+                                         << "the description of row 3 holds both a comma and a double quote";
+        QTest::newRow("leading quote") << "txtI2CADR"
+                                       << "\"9E"
+                                       << "the I2C address holds a double quote at its start";
+        QTest::newRow("quote and edge blank")
+            << "txtBWrite_31"
+            << " 1\""
+            << "the write data of row 31 holds a double quote and a blank at its start or end";
+    }
+
     void textsNoFileCanCarryAreRefusedBeforeAnythingIsWritten()
     {
-        // clang-format off
-        for (const auto& [box, text, what] : {std::tuple{"Reg_Desc_3", "5\", wide", "the description of row 3 holds both a comma and a double quote"},
-                                              {"txtI2CADR", "\"9E", "the I2C address holds a double quote at its start"},
-                                              {"txtBWrite_31", " 1\"", "the write data of row 31 holds a double quote and a blank at its start or end"}}) {
-            // clang-format on
-            RegToolHarness h;
-            writeFile(h.sim.fileDialogs.nextSaveName = h.path("old.vtx"), "old");
-            h.setText(box, text);
-            h.window->mnuSetup_Save_Click();
-            QCOMPARE(
-                h.messages(),
-                QStringList{QStringLiteral("The setup was not saved: %1, which a setup file cannot carry. "
-                                           "Change that text and save again.")
-                                .arg(what)});
-            QCOMPARE(h.sim.messages.messages.front().caption, kApplicationTitle);
-            QVERIFY(h.sim.fileDialogs.saveRequests.empty()); // told before the dialog
-            QCOMPARE(readAll(h.sim.fileDialogs.nextSaveName), QByteArray("old"));
-        }
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, what);
+        RegToolHarness h;
+        writeFile(h.sim.fileDialogs.nextSaveName = h.path("old.vtx"), "old");
+        h.setText(box, text);
+        h.window->mnuSetup_Save_Click();
+        QCOMPARE(h.messages(),
+                 QStringList{QStringLiteral("The setup was not saved: %1, which a setup file cannot carry. "
+                                            "Change that text and save again.")
+                                 .arg(what)});
+        QCOMPARE(h.sim.messages.messages.front().caption, kApplicationTitle);
+        QVERIFY(h.sim.fileDialogs.saveRequests.empty()); // told before the dialog
+        QCOMPARE(readAll(h.sim.fileDialogs.nextSaveName), QByteArray("old"));
+    }
+
+    void aFileThatCannotBeLoadedLeavesTheWindowUnchanged_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("incomplete") << true << "is incomplete: it holds 126 of the 130 fields a setup needs";
+        QTest::newRow("missing") << false << "could not be opened: No such file or directory";
     }
 
     void aFileThatCannotBeLoadedLeavesTheWindowUnchanged()
     {
-        // clang-format off
-        for (const auto& [exists, message] : {std::pair{true, "is incomplete: it holds 126 of the 130 fields a setup needs"},
-                                              {false, "could not be opened: No such file or directory"}}) {
-            // clang-format on
-            RegToolHarness h;
-            const QString path = h.path("short.vtx");
-            const QByteArray bytes = defaultFile("I2C ADDRESS , 50");
-            if (exists)
-                writeFile(path, bytes.first(bytes.indexOf("1F,"))); // the last row is missing
-            h.setText("txtRdByte_3", "33");
-            const QStringList before = windowTexts(h);
-            h.sim.fileDialogs.nextOpenName = path;
-            h.window->mnuSetup_Open_Click();
-            QCOMPARE(h.messages(),
-                     QStringList{QStringLiteral("The setup file \"%1\" %2. Nothing was changed.")
-                                     .arg(QDir::toNativeSeparators(path), message)});
-            QCOMPARE(windowTexts(h), before);
-            QCOMPARE(h.sim.state.I2CWrtAdr, 0x9E);
-        }
+        QFETCH(bool, exists);
+        QFETCH(QString, message);
+        RegToolHarness h;
+        const QString path = h.path("short.vtx");
+        const QByteArray bytes = defaultFile("I2C ADDRESS , 50");
+        if (exists)
+            writeFile(path, bytes.first(bytes.indexOf("1F,"))); // the last row is missing
+        h.setText("txtRdByte_3", "33");
+        const QStringList before = windowTexts(h);
+        h.sim.fileDialogs.nextOpenName = path;
+        h.window->mnuSetup_Open_Click();
+        QCOMPARE(h.messages(), QStringList{QStringLiteral("The setup file \"%1\" %2. Nothing was changed.")
+                                               .arg(QDir::toNativeSeparators(path), message)});
+        QCOMPARE(windowTexts(h), before);
+        QCOMPARE(h.sim.state.I2CWrtAdr, 0x9E);
     }
 
     void openWaitsForARunningTransaction()
