@@ -2,6 +2,7 @@
 #include "dcppanelui.h"
 
 #include "ui/lampwidget.h"
+#include "ui/matchedbackground.h"
 #include "ui/objectname.h"
 #include "ui/stableslot.h"
 
@@ -28,6 +29,20 @@
 namespace vtx::dcp {
 
 namespace {
+
+// Lets `widget` fill its own background in the colour of the group box it sits in.
+void paintOwnBackground(QWidget& widget)
+{
+    QWidget* container = widget.parentWidget();
+    while (container && !qobject_cast<QGroupBox*>(container))
+        container = container->parentWidget();
+    if (!container)
+        return;
+    auto* matched = container->findChild<MatchedBackground*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!matched)
+        matched = new MatchedBackground(*container);
+    matched->add(widget);
+}
 
 QGroupBox* frame(const char* objectName, const QString& title, const QString& toolTip = {})
 {
@@ -442,6 +457,16 @@ DcpPanelUi buildDcpPanelUi(QMainWindow& window)
     window.statusBar()->addWidget(ui.lblStoreStatus);
     window.statusBar()->addPermanentWidget(ui.lblEepromWrites);
     window.statusBar()->addPermanentWidget(ui.banner);
+
+    // What every click changes inside a group box paints its own background in the group box's colour, so
+    // the click repaints those widgets and not the group boxes under them.
+    for (QWidget* const changing :
+         {ui.CMDxMIT->parentWidget(), ui.cmdI2Read->parentWidget(), ui.cmdStopTimer->parentWidget(),
+          ui.cmdexit->parentWidget(), static_cast<QWidget*>(ui.txtHexDataRead),
+          static_cast<QWidget*>(ui.lblReadCount), static_cast<QWidget*>(ui.ShpAttach),
+          static_cast<QWidget*>(ui.lampComm), static_cast<QWidget*>(ui.lampWrite),
+          static_cast<QWidget*>(ui.lampRead), static_cast<QWidget*>(ui.lampTimer)})
+        paintOwnBackground(*changing);
     return ui;
 }
 
