@@ -99,7 +99,7 @@ public:
     QString ownerName(std::uint8_t id) const;
 
     // The ring: newest last. Entries pushed out at the front are counted.
-    const std::deque<FeedEntry>& entries() const { return m_feed.entries(); }
+    RingView<FeedEntry> entries() const { return m_feed.entries(); }
     std::uint64_t droppedCount() const { return m_feed.droppedCount(); }
     void setCapacity(std::size_t capacity) { m_feed.setCapacity(capacity); }
     std::size_t capacity() const { return m_feed.capacity(); }

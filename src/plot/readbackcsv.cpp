@@ -19,7 +19,7 @@ QString optionalNumber(const std::optional<int>& value)
 
 } // namespace
 
-QString readbackCsv(const std::deque<WiperSample>& samples)
+QString readbackCsv(const RingView<WiperSample>& samples)
 {
     QString text = QStringLiteral("time,written,read,outcome\n");
     text.reserve(static_cast<qsizetype>(samples.size()) * 24 + text.size());

@@ -14,6 +14,6 @@ namespace vtx::plot {
 // time in seconds on the program's clock, written the position last written (a write: the one it wrote),
 // read the position read back (blank for writes and failed reads), outcome one of "written",
 // "write failed", "read", "read failed".
-QString readbackCsv(const std::deque<WiperSample>& samples);
+QString readbackCsv(const RingView<WiperSample>& samples);
 
 } // namespace vtx::plot

@@ -19,13 +19,19 @@ namespace {
 using Kind = WiperSample::Kind;
 
 // A write of 65, its read-back, a failed read, a failed write of 70, then a read of 66.
-std::deque<WiperSample> session()
+RingView<WiperSample> session()
 {
-    return {{Kind::Write, 1000, 65, std::nullopt, true},
-            {Kind::Read, 1250, 65, 65, true},
-            {Kind::Read, 2500, 65, std::nullopt, false},
-            {Kind::Write, 3000, 70, std::nullopt, false},
-            {Kind::Read, 61004, 65, 66, true}};
+    static BoundedFeed<WiperSample> history(8);
+    if (!history.entries().empty())
+        return history.entries();
+    for (const WiperSample& sample :
+         std::initializer_list<WiperSample>{{Kind::Write, 1000, 65, std::nullopt, true},
+                                            {Kind::Read, 1250, 65, 65, true},
+                                            {Kind::Read, 2500, 65, std::nullopt, false},
+                                            {Kind::Write, 3000, 70, std::nullopt, false},
+                                            {Kind::Read, 61004, 65, 66, true}})
+        history.publish(sample);
+    return history.entries();
 }
 
 } // namespace
