@@ -11,7 +11,7 @@
 namespace vtx {
 
 // Which 7-bit addresses answer on the bus behind the module, the way i2cdetect looks: every address from
-// 0x08 to 0x77 (the others are reserved by the I2C specification) is probed with the module's one-byte read
+// 0x08 to 0x77 (the others are reserved by the I2C-bus standard) is probed with the module's one-byte read
 // at its read address, and counts as answering when the module reports a transfer count of 1.
 //
 // The scan works on an open link (or lets the link say that it is not); opening and closing it, and holding
