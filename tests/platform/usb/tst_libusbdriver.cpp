@@ -72,7 +72,13 @@ public:
         return addDevice() && umockdev_testbed_attach_ioctl(m_testbed, kNode, m_claimedElsewhere, nullptr);
     }
     // The device node as the program sees it (inside the emulation's root).
-    QByteArray nodePath() const { return QByteArray(umockdev_testbed_get_root_dir(m_testbed)) + kNode; }
+    QByteArray nodePath() const
+    {
+        gchar* const root = umockdev_testbed_get_root_dir(m_testbed); // ours to free
+        const QByteArray path = QByteArray(root) + kNode;
+        g_free(root);
+        return path;
+    }
     // A removal announced as a hot-plug event, then the device gone.
     void unplug()
     {
