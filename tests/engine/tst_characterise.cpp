@@ -4,7 +4,7 @@
 #include "engine/dcpsweep.h"
 #include "engine/linkclient.h"
 #include "engine/verifiedstore.h"
-#include "simfixture.h"
+#include "enginefixture.h"
 
 #include <QtTest>
 
@@ -13,23 +13,8 @@ using namespace vtx::test;
 
 namespace {
 
-struct Engine {
-    SimFixture sim;
-    NullLinkView view;
-    LinkClient client{sim.link, kDcpPanelLink, view, sim.messages};
-    I2cBus bus{client};
-    DcpDevice dcp{bus, sim.clock};
-
-    Engine()
-    {
-        client.Connect_Usb();
-        sim.board.clearTransferLog();
-        sim.board.setTransferTimeUs(100);
-    }
-    QStringList i2c() const
-    {
-        return sim.hexWritesOn(3);
-    }
+struct Engine : EngineFixture {
+    Engine() { sim.board.setTransferTimeUs(100); }
 };
 
 QStringList repeated(const QString& command, int times)

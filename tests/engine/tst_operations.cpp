@@ -5,7 +5,7 @@
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
 #include "engine/registerdump.h"
-#include "simfixture.h"
+#include "enginefixture.h"
 
 #include <QtTest>
 
@@ -14,23 +14,9 @@ using namespace vtx::test;
 
 namespace {
 
-// The engine without any window: a link opened for the DCP panel's flavour on the simulated board.
-struct Engine {
-    SimFixture sim;
-    NullLinkView view;
-    LinkClient client{sim.link, kDcpPanelLink, view, sim.messages};
-    I2cBus bus{client};
-
-    explicit Engine(bool open = true)
-    {
-        if (open)
-            client.Connect_Usb();
-        sim.board.clearTransferLog();
-    }
-    QStringList i2c() const
-    {
-        return sim.hexWritesOn(3);
-    }
+// The engine without any window, and the faults the rows name.
+struct Engine : EngineFixture {
+    using EngineFixture::EngineFixture;
     // Puts the fault a row names on the board (the link was opened, or not, by the constructor).
     void inject(const QString& fault)
     {
