@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -137,6 +138,16 @@ public:
         m_slots = std::move(room);
         m_first = 0;
         m_size = kept;
+    }
+    // Lets the `count` oldest entries go before their time (they count as dropped).
+    void dropOldest(std::size_t count)
+    {
+        count = std::min(count, m_size);
+        for (std::size_t i = 0; i < count; ++i)
+            m_slots[(m_first + i) % m_slots.size()] = Entry{};
+        m_first = m_slots.empty() ? 0 : (m_first + count) % m_slots.size();
+        m_size -= count;
+        m_dropped += count;
     }
     void clear()
     {

@@ -94,8 +94,7 @@ void Link::publishTrace(const QString& text)
     entry.wallMs = QDateTime::currentMSecsSinceEpoch();
     entry.monotonicMs = m_clock.nowMs();
     entry.owner = m_feed.ownerId(m_guard.owner());
-    entry.text = text;
-    m_feed.publish(std::move(entry));
+    m_feed.publish(std::move(entry), text);
 }
 
 bool Link::DeviceAttach(DeviceHandle device, const DeviceInfo& info)
@@ -117,7 +116,8 @@ bool Link::DeviceAttach(DeviceHandle device, const DeviceInfo& info)
                  QStringLiteral(" alternate ") + decimalText(m_state.UsbDevCtx.alternateSetting) +
                  QStringLiteral(")") + kNewLine + QStringLiteral("device &H") + hexText(device) +
                  QStringLiteral(": error ") + statusHex(m_state.UsbDevCtx.interfaceStatus) + kNewLine +
-                 QStringLiteral("(") + UsbStatusText(m_state.UsbDevCtx.interfaceStatus) + QStringLiteral(")"));
+                 QStringLiteral("(") + UsbStatusText(m_state.UsbDevCtx.interfaceStatus) +
+                 QStringLiteral(")"));
         m_state.UsbDevCtx.deviceHandle = 0;
     } else {
         TraceMsg(QStringLiteral("DeviceAttach: Received and accepted attach for ") + kNewLine +
@@ -192,8 +192,8 @@ void Link::WritePipe(Reporter& reporter)
     const std::size_t length = std::min<std::size_t>(PipeLen, PipeBuf.size());
     std::vector<std::uint8_t> outgoing(PipeBuf.begin(),
                                        PipeBuf.begin() + static_cast<std::ptrdiff_t>(length));
-    m_state.UsbStatus = m_driver.transfer(m_state.hActiveDevice, PipeNum, TransferDirection::Write, 0, outgoing,
-                                  bytesTransferred, UsbDriver::kTransferTimeoutMs);
+    m_state.UsbStatus = m_driver.transfer(m_state.hActiveDevice, PipeNum, TransferDirection::Write, 0,
+                                          outgoing, bytesTransferred, UsbDriver::kTransferTimeoutMs);
     traceTransfer(TransferDirection::Write, outgoing, m_state.UsbStatus);
     if (!succeeded(m_state.UsbStatus)) {
         TraceMsg(QStringLiteral("WritePipe: WDU_Transfer() failed: error ") + statusHex(m_state.UsbStatus) +
@@ -220,14 +220,15 @@ void Link::ReadPipe(Reporter& reporter)
     const std::size_t length = std::min<std::size_t>(PipeLen, PipeBuf.size());
     std::vector<std::uint8_t> incoming(length, 0);
     bytesTransferred = 0;
-    m_state.UsbStatus = m_driver.transfer(m_state.hActiveDevice, PipeNum, TransferDirection::Read, 0, incoming,
-                                  bytesTransferred, UsbDriver::kTransferTimeoutMs);
+    m_state.UsbStatus = m_driver.transfer(m_state.hActiveDevice, PipeNum, TransferDirection::Read, 0,
+                                          incoming, bytesTransferred, UsbDriver::kTransferTimeoutMs);
     const std::size_t received = std::min<std::size_t>(bytesTransferred, length);
-    traceTransfer(TransferDirection::Read, std::span(incoming).first(succeeded(m_state.UsbStatus) ? received : 0),
-                  m_state.UsbStatus);
+    traceTransfer(TransferDirection::Read,
+                  std::span(incoming).first(succeeded(m_state.UsbStatus) ? received : 0), m_state.UsbStatus);
     if (!succeeded(m_state.UsbStatus)) {
-        report(reporter, QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") + statusHex(m_state.UsbStatus) +
-                             QStringLiteral(" (") + UsbStatusText(m_state.UsbStatus) + QStringLiteral(")"));
+        report(reporter, QStringLiteral("ReadPipe: WDU_Transfer() failed: error ") +
+                             statusHex(m_state.UsbStatus) + QStringLiteral(" (") +
+                             UsbStatusText(m_state.UsbStatus) + QStringLiteral(")"));
         TraceMsg(QStringLiteral("Read Pipe failed"));
         return;
     }

@@ -5,27 +5,27 @@
 
 namespace vtx {
 
-namespace {
-
-// Enough for the link's distinct trace lines of one open and close.
-constexpr std::size_t kRecentTexts = 16;
-
-} // namespace
-
-void TransferFeed::publish(FeedEntry entry)
+void TransferFeed::publish(FeedEntry entry, QStringView text)
 {
-    ++m_published;
-    if (!entry.text.isEmpty()) {
-        const auto same = std::find(m_recentTexts.begin(), m_recentTexts.end(), entry.text);
-        if (same != m_recentTexts.end()) {
-            entry.text = *same;
-        } else {
-            m_recentTexts.push_back(entry.text);
-            if (m_recentTexts.size() > kRecentTexts)
-                m_recentTexts.pop_front();
-        }
+    const std::uint64_t number = m_published;
+    if (!text.isEmpty()) {
+        // An entry whose text gives way leaves the ring with every entry before it.
+        entry.text = m_texts.store(text, number, [this](std::uint64_t owner) {
+            const RingView<FeedEntry> ring = m_feed.entries();
+            const std::uint64_t first = m_published - ring.size();
+            if (owner >= first)
+                m_feed.dropOldest(static_cast<std::size_t>(owner - first + 1));
+        });
     }
+    ++m_published;
     m_feed.publish(std::move(entry));
+}
+
+void TransferFeed::setCapacity(std::size_t capacity)
+{
+    m_feed.setCapacity(capacity);
+    m_feed.clear();
+    m_texts = TextRing(capacity * kTextBytesPerEntry);
 }
 
 } // namespace vtx

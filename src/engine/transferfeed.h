@@ -4,12 +4,12 @@
 #include "boundedfeed.h"
 #include "platform/driverstatus.h"
 #include "platform/usbtypes.h"
+#include "textring.h"
 
 #include <QString>
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <span>
@@ -59,7 +59,7 @@ struct FeedEntry {
     enum class Kind : std::uint8_t { Transfer, Trace };
     std::int64_t wallMs = 0;      // time of day, milliseconds since the epoch
     std::int64_t monotonicMs = 0; // on the link's clock: milliseconds since the program started
-    QString text;                 // the trace line; empty (and not allocated) for a transfer
+    TextRing::Span text;          // the trace line, in the feed's text room: TransferFeed::text()
     DriverStatus status = DriverStatus::Success;
     std::uint32_t pipe = 0;
     TransferDirection direction = TransferDirection::Write;
@@ -74,10 +74,17 @@ struct FeedEntry {
 class TransferFeed {
 public:
     using Subscriber = std::function<void(const FeedEntry&)>;
-    // An overnight run at 100 transfers a second stays within this many entries (about 9 MB; see FeedEntry).
+    // An overnight run at 100 transfers a second stays within this many entries (about 8 MB; see FeedEntry).
     static constexpr std::size_t kDefaultCapacity = 100000;
+    // Room for trace texts per entry of the ring. The link's timed transfers publish about 26 bytes of trace
+    // per entry (four lines of some 60 characters for every ten entries), so the text room runs out only
+    // under a flood of long trace lines; the oldest entries then give way early.
+    static constexpr std::size_t kTextBytesPerEntry = 40;
 
-    explicit TransferFeed(std::size_t capacity = kDefaultCapacity) : m_feed(capacity) {}
+    explicit TransferFeed(std::size_t capacity = kDefaultCapacity)
+        : m_feed(capacity), m_texts(capacity * kTextBytesPerEntry)
+    {
+    }
     TransferFeed(const TransferFeed&) = delete;
     TransferFeed& operator=(const TransferFeed&) = delete;
 
@@ -86,9 +93,11 @@ public:
     void unsubscribe(int id) { m_feed.unsubscribe(id); }
     bool hasSubscribers() const { return m_feed.hasSubscribers(); }
 
-    // Tells every subscriber, then keeps the entry in the ring. A trace text equal to a recent one shares its
-    // storage, so the link's repeated lines cost no heap each time.
-    void publish(FeedEntry entry);
+    // Keeps the trace text (if any) in the text room, tells every subscriber, then keeps the entry in the
+    // ring.
+    void publish(FeedEntry entry, QStringView text = {});
+    // An entry's trace text: empty for a transfer.
+    QString text(const FeedEntry& entry) const { return m_texts.text(entry.text); }
     // How many entries were ever published (cleared or not): the entry at the back of the ring is number
     // publishedCount() - 1, so a watcher can tell what it has not seen yet.
     std::uint64_t publishedCount() const { return m_published; }
@@ -101,15 +110,20 @@ public:
     // The ring: newest last. Entries pushed out at the front are counted.
     RingView<FeedEntry> entries() const { return m_feed.entries(); }
     std::uint64_t droppedCount() const { return m_feed.droppedCount(); }
-    void setCapacity(std::size_t capacity) { m_feed.setCapacity(capacity); }
+    // Empties the ring and takes room for `capacity` entries and their texts.
+    void setCapacity(std::size_t capacity);
     std::size_t capacity() const { return m_feed.capacity(); }
-    void clear() { m_feed.clear(); }
+    void clear()
+    {
+        m_feed.clear();
+        m_texts.clear();
+    }
 
 private:
     BoundedFeed<FeedEntry> m_feed;
     std::uint64_t m_published = 0;
+    TextRing m_texts;
     std::vector<QString> m_owners{QString()};
-    std::deque<QString> m_recentTexts;
 };
 
 } // namespace vtx

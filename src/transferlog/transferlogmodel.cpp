@@ -60,7 +60,7 @@ QString TransferLogModel::text(const FeedEntry& entry, int column) const
         return transfer ? hex2Text(entry.pipe) : QString();
     case Data: {
         if (!transfer)
-            return entry.text.simplified();
+            return m_link.feed().text(entry).simplified();
         const QString bytes = hexBytes(std::span(entry.bytes.begin(), entry.bytes.size()));
         return entry.bytes.truncated() ? bytes + QStringLiteral(" ...") : bytes;
     }

@@ -9,11 +9,19 @@ using namespace vtx::test;
 
 namespace {
 
-FeedEntry trace(const QString& text)
+void publishTrace(TransferFeed& feed, const QString& text)
 {
     FeedEntry entry;
-    entry.text = text;
-    return entry;
+    entry.kind = FeedEntry::Kind::Trace;
+    feed.publish(entry, text);
+}
+
+QStringList ringTexts(const TransferFeed& feed)
+{
+    QStringList texts;
+    for (const FeedEntry& entry : feed.entries())
+        texts << feed.text(entry);
+    return texts;
 }
 
 } // namespace
@@ -41,15 +49,63 @@ private slots:
         QFETCH(int, dropped);
         TransferFeed feed(static_cast<std::size_t>(capacity));
         QStringList seen;
-        feed.subscribe([&seen](const FeedEntry& entry) { seen << entry.text; });
+        feed.subscribe([&](const FeedEntry& entry) { seen << feed.text(entry); });
         for (int i = 0; i < published; ++i)
-            feed.publish(trace(QString::number(i)));
-        QStringList inRing;
-        for (const FeedEntry& entry : feed.entries())
-            inRing << entry.text;
-        QCOMPARE(inRing, kept);
+            publishTrace(feed, QString::number(i));
+        QCOMPARE(ringTexts(feed), kept);
         QCOMPARE(int(feed.droppedCount()), dropped);
         QCOMPARE(seen.size(), published);
+        QCOMPARE(seen.mid(published - int(kept.size())), kept);
+    }
+
+    // The texts live in room taken once. When new text needs the room of an old one, the entry that held it
+    // leaves the ring, with every entry before it, rather than show another line's bytes. Texts that went
+    // round the end of the room come back whole. The room is 40 bytes per entry: 160 for a ring of 4.
+    void textRoomGivesWayOldestFirst_data()
+    {
+        QTest::addColumn<QStringList>("published");
+        QTest::addColumn<QStringList>("kept");
+        QTest::addColumn<int>("dropped");
+        const QString line50 = QString(50, u'a');
+        const QString other50 = QString(50, u'b');
+        const QString third50 = QString(50, u'c');
+        QTest::newRow("short lines: the entry count bounds the ring")
+            << QStringList{"1", "2", "3", "4", "5", "6"} << QStringList{"3", "4", "5", "6"} << 2;
+        // 62 bytes each with their header: two fit in 160, a third takes the first one's room.
+        QTest::newRow("long lines: the text room bounds the ring")
+            << QStringList{line50, other50, third50} << QStringList{other50, third50} << 1;
+        QTest::newRow("round the end of the room, many times")
+            << QStringList{line50, other50, third50, line50, "x", other50, third50, line50}
+            << QStringList{third50, line50} << 6;
+        QTest::newRow("text beyond UTF-16 one unit per character")
+            << QStringList{QStringLiteral("Wiper \u00b5A \u2126"), QStringLiteral("\U0001F50C")}
+            << QStringList{QStringLiteral("Wiper \u00b5A \u2126"), QStringLiteral("\U0001F50C")} << 0;
+    }
+    void textRoomGivesWayOldestFirst()
+    {
+        QFETCH(QStringList, published);
+        QFETCH(QStringList, kept);
+        QFETCH(int, dropped);
+        TransferFeed feed(4);
+        for (const QString& text : published)
+            publishTrace(feed, text);
+        QCOMPARE(ringTexts(feed), kept);
+        QCOMPARE(int(feed.droppedCount()), dropped);
+        QCOMPARE(feed.publishedCount(), std::uint64_t(published.size()));
+    }
+
+    // Cleared, the ring forgets its texts; what is published next does not bring an old line back.
+    void clearedFeedStartsWithNoTexts()
+    {
+        TransferFeed feed(4);
+        publishTrace(feed, QStringLiteral("before"));
+        const FeedEntry before = feed.entries().front();
+        feed.clear();
+        QVERIFY(feed.entries().empty());
+        QCOMPARE(feed.text(before), QString());
+        publishTrace(feed, QStringLiteral("after"));
+        QCOMPARE(ringTexts(feed), QStringList{QStringLiteral("after")});
+        QCOMPARE(feed.text(before), QString());
     }
 
     void unsubscribedWatcherHearsNothingMore()
@@ -57,9 +113,9 @@ private slots:
         TransferFeed feed;
         int heard = 0;
         const int id = feed.subscribe([&heard](const FeedEntry&) { ++heard; });
-        feed.publish(trace("a"));
+        publishTrace(feed, QStringLiteral("a"));
         feed.unsubscribe(id);
-        feed.publish(trace("b"));
+        publishTrace(feed, QStringLiteral("b"));
         QCOMPARE(heard, 1);
         QVERIFY(!feed.hasSubscribers());
     }
