@@ -52,6 +52,27 @@ std::optional<ByteAccess> readByteAccess(CommandWords& words, bool withValue)
     return access;
 }
 
+// Runs one access once its words are read: opens the session, makes the transfer and reports it. `succeeded`
+// adds what the access learnt to the JSON object and returns the line a person reads.
+template <typename T, typename Transfer, typename Succeeded>
+int runAccess(CommandContext& context, const ByteAccess& access, QJsonObject object, Transfer transfer,
+              Succeeded succeeded)
+{
+    Session session(context.simulate, context.err);
+    if (const int status = session.open(); status != kSuccess)
+        return status;
+    const Result<T> result = transfer(session.bus());
+    if (!result) {
+        addFailure(object, result.failure(), result.reply());
+        if (context.out.json())
+            context.out.result({}, object);
+        return reportFailure(context.err, result.failure(), result.reply(), access.target());
+    }
+    object.insert(QStringLiteral("ok"), true);
+    context.out.result(succeeded(result, object), object);
+    return kSuccess;
+}
+
 } // namespace
 
 int runGet(CommandContext& context, CommandWords& words)
@@ -59,26 +80,18 @@ int runGet(CommandContext& context, CommandWords& words)
     const auto access = readByteAccess(words, false);
     if (!access)
         return kUsageError;
-    Session session(context.simulate, context.err);
-    if (const int status = session.open(); status != kSuccess)
-        return status;
-
     const std::uint8_t readAddress = readAddressByte(access->address7);
-    const Result<std::uint8_t> result =
-        access->registerAddress
-            ? session.bus().readRegister(readAddress, static_cast<std::uint8_t>(*access->registerAddress))
-            : session.bus().read(readAddress);
-    QJsonObject object = access->json("get");
-    if (!result) {
-        addFailure(object, result.failure(), result.reply());
-        if (context.out.json())
-            context.out.result({}, object);
-        return reportFailure(context.err, result.failure(), result.reply(), access->target());
-    }
-    object.insert(QStringLiteral("ok"), true);
-    object.insert(QStringLiteral("value"), result.value());
-    context.out.result(access->target() + QStringLiteral(": ") + byteText(result.value()), object);
-    return kSuccess;
+    return runAccess<std::uint8_t>(
+        context, *access, access->json("get"),
+        [&](I2cBus& bus) {
+            return access->registerAddress
+                       ? bus.readRegister(readAddress, static_cast<std::uint8_t>(*access->registerAddress))
+                       : bus.read(readAddress);
+        },
+        [&](const Result<std::uint8_t>& result, QJsonObject& object) {
+            object.insert(QStringLiteral("value"), result.value());
+            return access->target() + QStringLiteral(": ") + byteText(result.value());
+        });
 }
 
 int runSet(CommandContext& context, CommandWords& words)
@@ -86,30 +99,22 @@ int runSet(CommandContext& context, CommandWords& words)
     const auto access = readByteAccess(words, true);
     if (!access)
         return kUsageError;
-    Session session(context.simulate, context.err);
-    if (const int status = session.open(); status != kSuccess)
-        return status;
-
     const std::uint8_t writeAddress = writeAddressByte(access->address7);
     const auto value = static_cast<std::uint8_t>(access->value);
-    const Result<Done> result =
-        access->registerAddress
-            ? session.bus().writeRegister(writeAddress, static_cast<std::uint8_t>(*access->registerAddress),
-                                          value)
-            : session.bus().write(writeAddress, value);
     QJsonObject object = access->json("set");
     object.insert(QStringLiteral("value"), access->value);
-    if (!result) {
-        addFailure(object, result.failure(), result.reply());
-        if (context.out.json())
-            context.out.result({}, object);
-        return reportFailure(context.err, result.failure(), result.reply(), access->target());
-    }
-    object.insert(QStringLiteral("ok"), true);
-    context.out.result(access->target() + QStringLiteral(" <- ") + byteText(access->value) +
-                           QStringLiteral(": acknowledged"),
-                       object);
-    return kSuccess;
+    return runAccess<Done>(
+        context, *access, object,
+        [&](I2cBus& bus) {
+            return access->registerAddress
+                       ? bus.writeRegister(writeAddress, static_cast<std::uint8_t>(*access->registerAddress),
+                                           value)
+                       : bus.write(writeAddress, value);
+        },
+        [&](const Result<Done>&, QJsonObject&) {
+            return access->target() + QStringLiteral(" <- ") + byteText(access->value) +
+                   QStringLiteral(": acknowledged");
+        });
 }
 
 } // namespace vtx::cli
