@@ -152,11 +152,14 @@ int main(int argc, char* argv[])
             },
             [] {});
         report("reopen", reopened, passUs);
-        printGoal(
+        // Not the held-open goal: the panel closes a link opened by "USB Connect" when the click's
+        // transaction ends, so each click here includes that close.
+        printReference(
             "1b'",
             QStringLiteral("I2C-Write + Auto Read, USB Connect before each click (click includes the close)"),
-            figure(reopened.totalUs, "µs", 1), QStringLiteral("median <= ") + us(kHeldGoalUs),
-            reopened.totalUs.median <= kHeldGoalUs);
+            figure(reopened.totalUs, "µs", 1),
+            QStringLiteral("1b's goal (median <= ") + us(kHeldGoalUs) +
+                QStringLiteral(") is for a held link"));
     }
 
     // The link held open: the panel keeps a link opened by "USB Connect" only until its next transaction

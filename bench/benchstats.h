@@ -14,9 +14,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +21,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <sys/resource.h>
 #include <vector>
 
 namespace vtxbench {
@@ -78,6 +76,14 @@ inline void printGoal(const char* id, const QString& what, const QString& figure
                        met ? QStringLiteral("MET") : QStringLiteral("NOT MET")));
 }
 
+// A figure shown next to the goals for comparison, which is not a goal itself.
+inline void printReference(const char* id, const QString& what, const QString& figureText,
+                           const QString& compareWith)
+{
+    printLine(QStringLiteral("GOAL\t%1\t%2\t%3\t%4\tFOR REFERENCE")
+                  .arg(QLatin1String(id), what, figureText, compareWith));
+}
+
 // Resident memory from /proc/self/status, in kB (0 where there is no /proc).
 inline long residentKb(const char* field = "VmRSS:")
 {
@@ -108,7 +114,8 @@ public:
     PassCounter()
     {
         if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
-            m_connection = QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [this] { ++m_count; });
+            m_connection =
+                QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [this] { ++m_count; });
     }
     ~PassCounter() { QObject::disconnect(m_connection); }
     PassCounter(const PassCounter&) = delete;
@@ -157,8 +164,9 @@ struct RoundTimes {
     std::uint64_t passes = 0;     // event-loop passes inside the calls, when counted
 };
 
-inline RoundTimes timeRounds(int rounds, const std::function<void()>& prepare, const std::function<void()>& action,
-                             const std::function<void()>& check, bool countPasses = false)
+inline RoundTimes timeRounds(int rounds, const std::function<void()>& prepare,
+                             const std::function<void()>& action, const std::function<void()>& check,
+                             bool countPasses = false)
 {
     class Sentinel final : public QObject {
     public:
