@@ -2,6 +2,7 @@
 // The transfer log on the simulated board's traffic: what a row shows, the ring's limit and its count of
 // dropped entries, the filter, "Pause" and "Clear", the CSV against what the window shows, times that never
 // go back, and a closed window that costs the link nothing.
+#include "common/textformat.h"
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
 #include "simfixture.h"
@@ -77,6 +78,17 @@ private slots:
         QCOMPARE(rows.at(rows.size() - 2).mid(2), QStringList({"OUT", "03", "01 C0 00", "OK", "frmVTX8303"}));
         QCOMPARE(rows.last().mid(2), QStringList({"IN", "83", "02 00", "OK", "frmVTX8303"}));
         QCOMPARE(log.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("ms since start"));
+        // The link's trace shows as well, each line on one row: here the attach from before the window
+        // opened.
+        const auto attach = std::find_if(rows.begin(), rows.end(), [](const QStringList& row) {
+            return row.at(2) == QLatin1String("trace") && row.at(4).startsWith(QLatin1String("DeviceAttach"));
+        });
+        QVERIFY(attach != rows.end());
+        QCOMPARE(attach->at(4),
+                 QStringLiteral("DeviceAttach: Received and accepted attach for vendor ID &H") +
+                     hexText(SimulatedBoard::kVendorId) + QStringLiteral(" product ID &H") +
+                     hexText(SimulatedBoard::kProductId) + QStringLiteral(" device handle &H") +
+                     hexText(log.sim.board.currentHandle()));
     }
 
     // The ring keeps the newest entries up to its limit; the window shows them and says how many dropped.
