@@ -44,218 +44,156 @@ class TestVtxctl : public QObject {
 private slots:
     void init() { m_state = std::make_unique<QTemporaryDir>(); }
 
-    // Each row starts from a board fresh from the factory; the commands of "before" run first (and must
-    // succeed), so a row also shows what the board kept from one run to the next.
+    // Each row starts from a board fresh from the factory and runs its commands, separated by "; ", each with
+    // --simulate. Those before the last must succeed, so a row also shows what the board kept from one run to
+    // the next; what it prints and its status are those of the last.
     void commands_data()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("commands");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
+        const auto row = [](const char* name, const QString& commands, const QString& out, int exitCode = 0,
+                            const QString& err = {}) {
+            QStringList lines;
+            for (const QString& command : commands.split(QStringLiteral("; ")))
+                lines << QStringLiteral("--simulate ") + command;
+            QTest::newRow(name) << lines << exitCode << out << err;
+        };
+        // A usage error: status 2, the message and where to find help; `command` is the whole command line.
+        const auto usage = [](const char* name, const QString& command, const QString& message) {
+            QTest::newRow(name) << QStringList{command} << 2 << QString()
+                                << "vtxctl: " + message + "\nTry 'vtxctl --help'.\n";
+        };
 
-        const QStringList none;
-        QTest::newRow("info") << none << "--simulate info" << 0
-                              << "module:   USB 2A5E:8303\nkind:     1\nI2C pipe: out 03, in 83\n"
-                                 "driver:   Simulated evaluation board\n"
-                              << "";
-        QTest::newRow("info json") << none << "--json --simulate info" << 0
-                                   << "{\"command\":\"info\",\"driver\":\"simulated\",\"i2cInPipe\":131,"
-                                      "\"i2cOutPipe\":3,\"kind\":1,\"ok\":true,\"productId\":33539,"
-                                      "\"vendorId\":10846}\n"
-                                   << "";
-        QTest::newRow("dcp get, factory") << none << "--simulate dcp get" << 0 << "position 64 (read 0x7E)\n"
-                                          << "";
-        QTest::newRow("dcp get json") << none << "--simulate dcp get --json" << 0
-                                      << "{\"address\":79,\"byte\":126,\"command\":\"dcp get\",\"ok\":true,"
-                                         "\"position\":64}\n"
-                                      << "";
-        QTest::newRow("dcp set") << none << "--simulate dcp set 65" << 0
-                                 << "position 65 written to the wiper register (byte 0x81)\n"
-                                 << "";
-        QTest::newRow("dcp get after dcp set") << QStringList{"--simulate dcp set 0x41"}
-                                               << "--simulate dcp get" << 0 << "position 65 (read 0x80)\n"
-                                               << "";
-        QTest::newRow("dcp set eeprom verify json")
-            << none << "--simulate --json dcp set 128 --eeprom --verify" << 0
-            << "{\"address\":79,\"byte\":254,\"command\":\"dcp set\",\"ok\":true,\"position\":128,"
-               "\"readByte\":254,\"readPosition\":128,\"target\":\"eeprom\",\"verified\":true}\n"
-            << "";
-        QTest::newRow("power cycle recalls the EEPROM")
-            << QStringList{"--simulate dcp set 10 --eeprom", "--simulate dcp set 100"}
-            << "--simulate board power-cycle" << 0
-            << "simulated board power-cycled: wiper position 10 recalled from the EEPROM (EEPROM position "
-               "10)\n"
-            << "";
-        QTest::newRow("reset to factory")
-            << QStringList{"--simulate dcp set 10 --eeprom"} << "--simulate --json board reset" << 0
-            << "{\"command\":\"board reset\",\"eepromPosition\":64,\"ok\":true,"
-               "\"wiperPosition\":64}\n"
-            << "";
-        QTest::newRow("dcp get after reset") << QStringList{"--simulate dcp set 3", "--simulate board reset"}
-                                             << "--simulate dcp get" << 0 << "position 64 (read 0x7E)\n"
-                                             << "";
-        QTest::newRow("get register")
-            << none << "--simulate get 0x60 0x1C" << 0 << "0x60 (write C0) register 0x1C: 0x80\n"
-            << "";
-        QTest::newRow("get plain") << none << "--simulate get 96" << 0 << "0x60 (write C0): 0x83\n"
-                                   << "";
-        QTest::newRow("set register") << none << "--simulate set 0x60 3 0x55" << 0
-                                      << "0x60 (write C0) register 0x03 <- 0x55: acknowledged\n"
-                                      << "";
-        QTest::newRow("get after set, json")
-            << QStringList{"--simulate set 0x60 3 0x55"} << "--simulate --json get 0x60 3" << 0
-            << "{\"address\":96,\"command\":\"get\",\"ok\":true,\"register\":3,"
-               "\"value\":85,\"writeAddress\":192}\n"
-            << "";
-        QTest::newRow("set plain byte")
-            << none << "--simulate set 0x4F 0x81" << 0 << "0x4F (write 9E) <- 0x81: acknowledged\n"
-            << "";
-        QTest::newRow("get nak") << none << "--simulate get 0x50" << 1 << ""
-                                 << "vtxctl: NAK: 0x50 (write A0) did not acknowledge (transfer count 0)\n";
-        QTest::newRow("set nak json")
-            << none << "--simulate --json set 0x50 1 2" << 1
-            << "{\"address\":80,\"command\":\"set\",\"error\":\"nak\",\"ok\":false,"
-               "\"register\":1,\"transferCount\":0,\"value\":2,\"writeAddress\":160}\n"
-            << "vtxctl: NAK: 0x50 (write A0) register 0x01 did not acknowledge "
-               "(transfer count 0)\n";
+        row("info", "info",
+            "module:   USB 2A5E:8303\nkind:     1\nI2C pipe: out 03, in 83\n"
+            "driver:   Simulated evaluation board\n");
+        row("info json", "--json info",
+            "{\"command\":\"info\",\"driver\":\"simulated\",\"i2cInPipe\":131,\"i2cOutPipe\":3,\"kind\":1,"
+            "\"ok\":true,\"productId\":33539,\"vendorId\":10846}\n");
+        row("dcp get json", "dcp get --json",
+            "{\"address\":79,\"byte\":126,\"command\":\"dcp get\",\"ok\":true,\"position\":64}\n");
+        row("dcp set", "dcp set 65", "position 65 written to the wiper register (byte 0x81)\n");
+        row("dcp get after dcp set", "dcp set 0x41; dcp get", "position 65 (read 0x80)\n");
+        row("dcp set eeprom verify json", "--json dcp set 128 --eeprom --verify",
+            "{\"address\":79,\"byte\":254,\"command\":\"dcp set\",\"ok\":true,\"position\":128,"
+            "\"readByte\":254,\"readPosition\":128,\"target\":\"eeprom\",\"verified\":true}\n");
+        row("power cycle recalls the EEPROM", "dcp set 10 --eeprom; dcp set 100; board power-cycle",
+            "simulated board power-cycled: wiper position 10 recalled from the EEPROM (EEPROM position 10)"
+            "\n");
+        row("reset to factory", "dcp set 10 --eeprom; --json board reset",
+            "{\"command\":\"board reset\",\"eepromPosition\":64,\"ok\":true,\"wiperPosition\":64}\n");
+        row("dcp get after reset", "dcp set 3; board reset; dcp get", "position 64 (read 0x7E)\n");
+        row("get register", "get 0x60 0x1C", "0x60 (write C0) register 0x1C: 0x80\n");
+        row("get plain", "get 96", "0x60 (write C0): 0x83\n");
+        row("set register", "set 0x60 3 0x55", "0x60 (write C0) register 0x03 <- 0x55: acknowledged\n");
+        row("get after set, json", "set 0x60 3 0x55; --json get 0x60 3",
+            "{\"address\":96,\"command\":\"get\",\"ok\":true,\"register\":3,\"value\":85,"
+            "\"writeAddress\":192}\n");
+        row("set plain byte", "set 0x4F 0x81", "0x4F (write 9E) <- 0x81: acknowledged\n");
+        row("get nak", "get 0x50", "", 1,
+            "vtxctl: NAK: 0x50 (write A0) did not acknowledge (transfer count 0)\n");
+        row("set nak json", "--json set 0x50 1 2",
+            "{\"address\":80,\"command\":\"set\",\"error\":\"nak\",\"ok\":false,\"register\":1,"
+            "\"transferCount\":0,\"value\":2,\"writeAddress\":160}\n",
+            1, "vtxctl: NAK: 0x50 (write A0) register 0x01 did not acknowledge (transfer count 0)\n");
 
-        QTest::newRow("scan") << none << "--simulate scan" << 0
-                              << "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
-                                 "00:                         -- -- -- -- -- -- -- --\n"
-                                 "10: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
-                                 "20: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
-                                 "30: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
-                                 "40: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- 4F\n"
-                                 "50: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
-                                 "60: 60 -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
-                                 "70: -- -- -- -- -- -- -- --\n"
-                                 "2 devices answered: 0x4F (write 9E), 0x60 (write C0)\n"
-                              << "";
-        QTest::newRow("scan json") << none << "--simulate --json scan" << 0
-                                   << "{\"addresses\":[79,96],\"command\":\"scan\",\"ok\":true}\n"
-                                   << "";
-        QTest::newRow("dump, default range") << none << "--simulate dump 0x60" << 0
-                                             << "0x60 (write C0) registers 0x00 to 0x1F\n"
-                                                "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
-                                                "00: 83 21 00 01 0F 0F 00 00 20 00 00 00 01 00 00 9E\n"
-                                                "10: 00 01 00 00 00 00 00 00 00 44 00 00 80 00 00 00\n"
-                                             << "";
-        QTest::newRow("dump across rows")
-            << QStringList{"--simulate set 0x60 0x20 0xA5"} << "--simulate dump 0x60 0x1E 3" << 0
-            << "0x60 (write C0) registers 0x1E to 0x20\n"
-               "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
-               "10:                                           00 00\n"
-               "20: A5\n"
-            << "";
-        QTest::newRow("dump json") << none << "--simulate --json dump 0x60 1 2" << 0
-                                   << "{\"address\":96,\"command\":\"dump\",\"ok\":true,\"register\":1,"
-                                      "\"value\":33,\"writeAddress\":192}\n"
-                                      "{\"address\":96,\"command\":\"dump\",\"ok\":true,\"register\":2,"
-                                      "\"value\":0,\"writeAddress\":192}\n"
-                                   << "";
-        QTest::newRow("dump nak") << none << "--simulate dump 0x50 0 2" << 1
-                                  << "0x50 (write A0) registers 0x00 to 0x01\n"
-                                     "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
-                                     "00: -- --\n"
-                                  << "vtxctl: NAK: 0x50 (write A0) did not acknowledge 2 of 2 registers\n";
+        row("scan", "scan",
+            "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
+            "00:                         -- -- -- -- -- -- -- --\n"
+            "10: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+            "20: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+            "30: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+            "40: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- 4F\n"
+            "50: -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+            "60: 60 -- -- -- -- -- -- -- -- -- -- -- -- -- -- --\n"
+            "70: -- -- -- -- -- -- -- --\n"
+            "2 devices answered: 0x4F (write 9E), 0x60 (write C0)\n");
+        row("scan json", "--json scan", "{\"addresses\":[79,96],\"command\":\"scan\",\"ok\":true}\n");
+        row("dump, default range", "dump 0x60",
+            "0x60 (write C0) registers 0x00 to 0x1F\n"
+            "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
+            "00: 83 21 00 01 0F 0F 00 00 20 00 00 00 01 00 00 9E\n"
+            "10: 00 01 00 00 00 00 00 00 00 44 00 00 80 00 00 00\n");
+        row("dump across rows", "set 0x60 0x20 0xA5; dump 0x60 0x1E 3",
+            "0x60 (write C0) registers 0x1E to 0x20\n"
+            "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
+            "10:                                           00 00\n"
+            "20: A5\n");
+        row("dump json", "--json dump 0x60 1 2",
+            "{\"address\":96,\"command\":\"dump\",\"ok\":true,\"register\":1,\"value\":33,"
+            "\"writeAddress\":192}\n"
+            "{\"address\":96,\"command\":\"dump\",\"ok\":true,\"register\":2,\"value\":0,"
+            "\"writeAddress\":192}\n");
+        row("dump nak", "dump 0x50 0 2",
+            "0x50 (write A0) registers 0x00 to 0x01\n"
+            "     0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F\n"
+            "00: -- --\n",
+            1, "vtxctl: NAK: 0x50 (write A0) did not acknowledge 2 of 2 registers\n");
 
-        QTest::newRow("sweep") << none << "--simulate dcp sweep --from 1 --to 5 --step 2" << 0
-                               << "position 1: wrote 0x01, read 0x00 (position 1), OK\n"
-                                  "position 3: wrote 0x05, read 0x04 (position 3), OK\n"
-                                  "position 5: wrote 0x09, read 0x08 (position 5), OK\n"
-                                  "3 positions, 0 mismatches, wiper put back\n"
-                               << "";
-        QTest::newRow("wiper put back after a sweep")
-            << QStringList{"--simulate dcp sweep --to 3"} << "--simulate dcp get" << 0
-            << "position 64 (read 0x7E)\n"
-            << "";
-        QTest::newRow("sweep json, downwards")
-            << none << "--json --simulate dcp sweep --from 0x80 --to 127" << 0
-            << "{\"address\":79,\"byte\":255,\"command\":\"dcp sweep\",\"ok\":true,\"outcome\":\"OK\","
-               "\"position\":128,\"readByte\":254,\"readPosition\":128}\n"
-               "{\"address\":79,\"byte\":253,\"command\":\"dcp sweep\",\"ok\":true,\"outcome\":\"OK\","
-               "\"position\":127,\"readByte\":252,\"readPosition\":127}\n"
-               "{\"address\":79,\"command\":\"dcp sweep\",\"mismatches\":0,\"ok\":true,\"positions\":2,"
-               "\"restored\":true}\n"
-            << "";
+        row("sweep", "dcp sweep --from 1 --to 5 --step 2",
+            "position 1: wrote 0x01, read 0x00 (position 1), OK\n"
+            "position 3: wrote 0x05, read 0x04 (position 3), OK\n"
+            "position 5: wrote 0x09, read 0x08 (position 5), OK\n"
+            "3 positions, 0 mismatches, wiper put back\n");
+        row("wiper put back after a sweep", "dcp sweep --to 3; dcp get", "position 64 (read 0x7E)\n");
+        row("sweep json, downwards", "--json dcp sweep --from 0x80 --to 127",
+            "{\"address\":79,\"byte\":255,\"command\":\"dcp sweep\",\"ok\":true,\"outcome\":\"OK\","
+            "\"position\":128,\"readByte\":254,\"readPosition\":128}\n"
+            "{\"address\":79,\"byte\":253,\"command\":\"dcp sweep\",\"ok\":true,\"outcome\":\"OK\","
+            "\"position\":127,\"readByte\":252,\"readPosition\":127}\n"
+            "{\"address\":79,\"command\":\"dcp sweep\",\"mismatches\":0,\"ok\":true,\"positions\":2,"
+            "\"restored\":true}\n");
 
         // On the simulated board time passes with the traffic (half a millisecond a transfer), so the
         // write cycle measured is the same on any machine.
-        QTest::newRow("store the present position")
-            << QStringList{"--simulate dcp set 20"} << "--simulate dcp store" << 0
-            << "Stored position 20 in EEPROM, verified, write cycle 5.0 ms\n"
-            << "";
-        QTest::newRow("store json") << none << "--simulate --json dcp store 0x41" << 0
-                                    << "{\"address\":79,\"byte\":128,\"command\":\"dcp store\",\"ok\":true,"
-                                       "\"position\":65,\"readByte\":128,\"readPosition\":65,\"verdict\":"
-                                       "\"verified\",\"writeCycleUs\":5000}\n"
-                                    << "";
-        QTest::newRow("stored position survives a power cycle")
-            << QStringList{"--simulate dcp store 65", "--simulate dcp set 1"}
-            << "--simulate board power-cycle" << 0
-            << "simulated board power-cycled: wiper position 65 recalled from the EEPROM (EEPROM position "
-               "65)\n"
-            << "";
-        QTest::newRow("eeprom sweep")
-            << none << "--simulate dcp sweep --from 3 --to 4 --eeprom" << 0
-            << "position 3: wrote 0x04, read 0x04 (position 3), OK, write cycle 5.0 ms\n"
-               "position 4: wrote 0x06, read 0x06 (position 4), OK, write cycle 5.0 ms\n"
-               "2 positions, 0 mismatches\n"
-            << "";
-        const QString tryHelp = QStringLiteral("\nTry 'vtxctl --help'.\n");
-        QTest::newRow("address out of range")
-            << none << "--simulate get 0x80" << 2 << ""
-            << "vtxctl: get: ADDR: '0x80' is out of range for a 7-bit I2C address: give 0x00 to 0x7F, in hex "
-               "with 0x or in decimal" +
-                   tryHelp;
-        QTest::newRow("value not a number")
-            << none << "--simulate set 0x60 3 0x1G" << 2 << ""
-            << "vtxctl: set: VALUE: '0x1G' is not a number for a byte: give 0 to 255 (0x00 to 0xFF), in hex "
-               "with 0x or in decimal" +
-                   tryHelp;
-        QTest::newRow("position 0")
-            << none << "--simulate dcp set 0" << 2 << ""
-            << "vtxctl: dcp: POS: '0' is out of range for a wiper position: give 1 to "
-               "128, in hex with 0x or in decimal" +
-                   tryHelp;
-        QTest::newRow("register too big")
-            << none << "--simulate get 0x60 256" << 2 << ""
-            << "vtxctl: get: REG: '256' is out of range for a register address: "
-               "give 0 to 255 (0x00 to 0xFF), in hex with 0x or in decimal" +
-                   tryHelp;
-        QTest::newRow("missing argument") << none << "--simulate set 0x60" << 2 << ""
-                                          << "vtxctl: set: missing argument" + tryHelp;
-        QTest::newRow("unknown option") << none << "--simulate dcp set 5 --fast" << 2 << ""
-                                        << "vtxctl: dcp: unknown option '--fast' for this command" + tryHelp;
-        QTest::newRow("unknown command") << none << "--simulate frob" << 2 << ""
-                                         << "vtxctl: unknown command 'frob'" + tryHelp;
-        QTest::newRow("dump past 0xFF")
-            << none << "--simulate dump 0x60 0xF0 17" << 2 << ""
-            << "vtxctl: dump: COUNT: 17 registers from 0xF0 run past register 0xFF" + tryHelp;
-        QTest::newRow("dump too many for a setup file")
-            << none << "--simulate dump 0x60 0 33 --vtx x.vtx" << 2 << ""
-            << "vtxctl: dump: --vtx: a setup file holds 32 registers, COUNT is 33" + tryHelp;
-        QTest::newRow("sweep step 0")
-            << none << "--simulate dcp sweep --step 0" << 2 << ""
-            << "vtxctl: dcp: --step: '0' is out of range for a step: give 1 to 127, in "
-               "hex with 0x or in decimal" +
-                   tryHelp;
-        QTest::newRow("option without value") << none << "--simulate dcp sweep --to" << 2 << ""
-                                              << "vtxctl: dcp: --to needs a value" + tryHelp;
-        QTest::newRow("no command") << none << "--simulate" << 2 << ""
-                                    << "vtxctl: no command given" + tryHelp;
-        QTest::newRow("board without --simulate")
-            << none << "board reset" << 2 << ""
-            << "vtxctl: board: board reset works on the simulated board only: add --simulate" + tryHelp;
+        row("store the present position", "dcp set 20; dcp store",
+            "Stored position 20 in EEPROM, verified, write cycle 5.0 ms\n");
+        row("store json", "--json dcp store 0x41",
+            "{\"address\":79,\"byte\":128,\"command\":\"dcp store\",\"ok\":true,\"position\":65,"
+            "\"readByte\":128,\"readPosition\":65,\"verdict\":\"verified\",\"writeCycleUs\":5000}\n");
+        row("stored position survives a power cycle", "dcp store 65; dcp set 1; board power-cycle",
+            "simulated board power-cycled: wiper position 65 recalled from the EEPROM (EEPROM position 65)"
+            "\n");
+        row("eeprom sweep", "dcp sweep --from 3 --to 4 --eeprom",
+            "position 3: wrote 0x04, read 0x04 (position 3), OK, write cycle 5.0 ms\n"
+            "position 4: wrote 0x06, read 0x06 (position 4), OK, write cycle 5.0 ms\n"
+            "2 positions, 0 mismatches\n");
+
+        const QString inHexOrDecimal = QStringLiteral(", in hex with 0x or in decimal");
+        usage("address out of range", "--simulate get 0x80",
+              "get: ADDR: '0x80' is out of range for a 7-bit I2C address: give 0x00 to 0x7F" +
+                  inHexOrDecimal);
+        usage("value not a number", "--simulate set 0x60 3 0x1G",
+              "set: VALUE: '0x1G' is not a number for a byte: give 0 to 255 (0x00 to 0xFF)" + inHexOrDecimal);
+        usage("position 0", "--simulate dcp set 0",
+              "dcp: POS: '0' is out of range for a wiper position: give 1 to 128" + inHexOrDecimal);
+        usage("register too big", "--simulate get 0x60 256",
+              "get: REG: '256' is out of range for a register address: give 0 to 255 (0x00 to 0xFF)" +
+                  inHexOrDecimal);
+        usage("sweep step 0", "--simulate dcp sweep --step 0",
+              "dcp: --step: '0' is out of range for a step: give 1 to 127" + inHexOrDecimal);
+        usage("missing argument", "--simulate set 0x60", "set: missing argument");
+        usage("unknown option", "--simulate dcp set 5 --fast",
+              "dcp: unknown option '--fast' for this command");
+        usage("unknown command", "--simulate frob", "unknown command 'frob'");
+        usage("dump past 0xFF", "--simulate dump 0x60 0xF0 17",
+              "dump: COUNT: 17 registers from 0xF0 run past register 0xFF");
+        usage("dump too many for a setup file", "--simulate dump 0x60 0 33 --vtx x.vtx",
+              "dump: --vtx: a setup file holds 32 registers, COUNT is 33");
+        usage("option without value", "--simulate dcp sweep --to", "dcp: --to needs a value");
+        usage("no command", "--simulate", "no command given");
+        usage("board without --simulate", "board reset",
+              "board: board reset works on the simulated board only: add --simulate");
     }
     void commands()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QString, command);
-        for (const QString& earlier : before)
+        QFETCH(QStringList, commands);
+        const QString last = commands.takeLast();
+        for (const QString& earlier : commands)
             QCOMPARE(vtxctl(words(earlier)).exitCode, 0);
-        const Run run = vtxctl(words(command));
+        const Run run = vtxctl(words(last));
         QTEST(run.err, "err");
         QTEST(run.out, "out");
         QTEST(run.exitCode, "exitCode");
@@ -291,10 +229,7 @@ private slots:
     // fresh from the factory, and says why it forgets.
     void boardWithoutAStateDirectory()
     {
-        QFile blocker(m_state->filePath(QStringLiteral("not-a-directory")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const QString stateHome = blocker.fileName() + QStringLiteral("/state");
+        const QString stateHome = stateFile(QStringLiteral("not-a-directory"), {}) + QStringLiteral("/state");
         const auto run = [&stateHome](const QString& command) { return vtxctlIn(stateHome, words(command)); };
         QCOMPARE(run(QStringLiteral("--simulate dcp set 3")).exitCode, 0);
         const Run get = run(QStringLiteral("--simulate dcp get"));
@@ -348,12 +283,7 @@ private slots:
             row.address = QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper();
             row.writeData = writes.value(r);
         }
-        const QString path = m_state->filePath(QStringLiteral("setup.vtx"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(vtx::setupfile::encode(setup));
-        file.close();
-
+        const QString path = stateFile(QStringLiteral("setup.vtx"), vtx::setupfile::encode(setup));
         const Run run =
             vtxctl({QStringLiteral("--simulate"), QStringLiteral("--trace"), QStringLiteral("apply"), path});
         QTEST(run.out, "out");
@@ -363,11 +293,7 @@ private slots:
 
     void applyRefusesAnUnreadableFile()
     {
-        const QString path = m_state->filePath(QStringLiteral("short.vtx"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("I2C ADDRESS , C0\r\n00,a,11,\r\n");
-        file.close();
+        const QString path = stateFile(QStringLiteral("short.vtx"), "I2C ADDRESS , C0\r\n00,a,11,\r\n");
         const Run run = vtxctl({QStringLiteral("--simulate"), QStringLiteral("apply"), path});
         QCOMPARE(run.err,
                  QStringLiteral("vtxctl: The setup file \"%1\" is incomplete: it holds 6 of the 130 fields "
@@ -446,6 +372,15 @@ private slots:
     }
 
 private:
+    // A file in this test's state directory holding `bytes`: its path.
+    QString stateFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(m_state->filePath(name));
+        const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        if (!written)
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
+    }
     // Runs vtxctl with the state directory of this test, and no display; `wrapper` is a command line that
     // runs it (umockdev-run ... --).
     Run vtxctl(const QStringList& arguments, const QStringList& wrapper = {})

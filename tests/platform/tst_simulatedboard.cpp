@@ -179,7 +179,9 @@ private slots:
         QVERIFY(bench.allInPipesEmpty()); // one reply per command, none left behind a failed transfer
     }
 
-    void transferLogRecordsWhatReachedTheCaller()
+    // The log holds what reached the caller, only while a test asks for it (a long run keeps nothing), and
+    // then only the newest records.
+    void transferLog()
     {
         Bench bench;
         bench.board.clearTransferLog();
@@ -189,12 +191,7 @@ private slots:
                                                       {0x83, Dir::Read, {}, S::Timeout},
                                                       {0, Dir::Write, {0x01}, S::NoSuchPipe}};
         QVERIFY(std::ranges::equal(bench.board.transferLog(), expected));
-    }
 
-    // A long run keeps nothing unless a test asks for it, and then only the newest records.
-    void recordingIsOffByDefaultAndBounded()
-    {
-        Bench bench;
         bench.board.setRecording(false);
         bench.board.clearTransferLog();
         bench.board.clearCallLog();
