@@ -209,7 +209,7 @@ private slots:
         }
     }
 
-    void secondOpenThenClose_data()
+    void secondOpenCloseAndReopen_data()
     {
         QTest::addColumn<bool>("registerTool");
         QTest::addColumn<QStringList>("messages");
@@ -219,11 +219,12 @@ private slots:
         QTest::newRow("DCP panel is silent, resets with 1") << false << QStringList{} << "resetDevice 1";
     }
 
-    void secondOpenThenClose()
+    void secondOpenCloseAndReopen()
     {
         QFETCH(bool, registerTool);
         QFETCH(QStringList, messages);
         QFETCH(QString, reset);
+        TraceRecorder trace;
         Pipeline p(registerTool ? kRegisterToolLink : kDcpPanelLink);
         p.client.Connect_Usb();
         const DriverHandle driverHandle = p.sim.link.hDriver;
@@ -246,6 +247,22 @@ private slots:
         QCOMPARE(p.sim.link.hDriver, driverHandle);
         QCOMPARE(p.sim.link.hActiveDevice, device);
         QCOMPARE(p.sim.link.UsbDevCtx.deviceHandle, device);
+
+        // Reopened without a detach in between: the new attach replaces the old handle.
+        trace.clear();
+        p.client.Connect_Usb();
+        const DeviceHandle second = p.sim.link.UsbDevCtx.deviceHandle;
+        QVERIFY(second != 0 && second != device);
+        QCOMPARE(p.sim.link.hActiveDevice, second);
+        const QStringList lines = trace.lines("vtx.link");
+        QVERIFY(lines.contains(QStringLiteral("DeviceAttach: Received another attach - control is rejected\n"
+                                              "because only one device control is supported")));
+        QVERIFY(lines.contains(
+            QStringLiteral("DeviceAttach: Received and accepted attach for \nvendor ID &H") +
+            QString::number(SimulatedBoard::kVendorId, 16).toUpper() + QStringLiteral(" product ID &H") +
+            QString::number(SimulatedBoard::kProductId, 16).toUpper() + QStringLiteral("\ndevice handle &H") +
+            QString::number(second, 16).toUpper()));
+        QCOMPARE(p.sim.messages.texts(), messages);
     }
 
     void refusedInterfaceStopsTheOpenAndIsReleasedBeforeTheNextOne()
@@ -284,64 +301,8 @@ private slots:
         QCOMPARE(calls[1], QStringLiteral("init"));
     }
 
-    void reconnectWithoutDetachTakesTheNewHandle()
-    {
-        TraceRecorder trace;
-        Pipeline p(kRegisterToolLink);
-        p.client.Connect_Usb();
-        const DeviceHandle first = p.sim.link.UsbDevCtx.deviceHandle;
-        QVERIFY(first != 0);
-        p.client.Disconnect_USB();
-        trace.clear();
-
-        p.client.Connect_Usb();
-        const DeviceHandle second = p.sim.link.UsbDevCtx.deviceHandle;
-        QVERIFY(second != 0);
-        QVERIFY(second != first);
-        QCOMPARE(p.sim.link.hActiveDevice, second);
-        const QStringList lines = trace.lines("vtx.link");
-        QVERIFY(lines.contains(QStringLiteral("DeviceAttach: Received another attach - control is rejected\n"
-                                              "because only one device control is supported")));
-        QVERIFY(lines.contains(
-            QStringLiteral("DeviceAttach: Received and accepted attach for \nvendor ID &H") +
-            QString::number(SimulatedBoard::kVendorId, 16).toUpper() + QStringLiteral(" product ID &H") +
-            QString::number(SimulatedBoard::kProductId, 16).toUpper() + QStringLiteral("\ndevice handle &H") +
-            QString::number(second, 16).toUpper()));
-        QVERIFY(p.sim.messages.messages.empty());
-    }
-
-    void unplugWhileOpen()
-    {
-        TraceRecorder trace;
-        Pipeline p(kDcpPanelLink);
-        p.client.Connect_Usb();
-        const DeviceHandle device = p.sim.link.UsbDevCtx.deviceHandle;
-        p.sim.board.unplug();
-        yieldEvents();
-
-        QCOMPARE(p.view.attachLamp, LampColor::LightRed);
-        QVERIFY(p.sim.link.UsbOpen); // still open until closed
-        QCOMPARE(int(p.sim.link.UsbDevCtx.deviceHandle), 0);
-        QVERIFY(trace.lines("vtx.link")
-                    .contains(QStringLiteral("DeviceDetach: Received detach for device handle &H") +
-                              QString::number(device, 16).toUpper()));
-
-        // The write is silent for the user, the read says what happened, and the reply reads as zeros.
-        const auto reply = p.client.exchange(protocol::writeByte(0x9E, 0x81));
-        QCOMPARE(int(reply.count), 0);
-        QCOMPARE(int(reply.data), 0);
-        QCOMPARE(
-            p.sim.messages.texts(),
-            QStringList({QStringLiteral("ReadPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (") +
-                         p.sim.link.UsbStatusText(DriverStatus::InvalidHandle) + QStringLiteral(")\n")}));
-        QVERIFY(trace.lines("vtx.link")
-                    .contains(QStringLiteral("WritePipe: WDU_GetDeviceInfo() failed:\nerror &H3 (") +
-                              p.sim.link.UsbStatusText(DriverStatus::InvalidHandle) + QStringLiteral(")\n")));
-        QVERIFY(p.sim.link.PipeBuf == std::vector<std::uint8_t>(2, 0));
-    }
-
     // A faulty transfer, named by the row: a reply that did not come leaves the cleared buffer, a failed read
-    // tells the user, the rest goes only to the trace.
+    // tells the user, the rest goes only to the trace, and the link stays open until it is closed.
     void transferFaults_data()
     {
         QTest::addColumn<QList<int>>("pipeBuf");
@@ -365,6 +326,13 @@ private slots:
             << QList<int>{0, 0} << 0 << 0 << QStringList{}
             << QStringList{noPipes, noPipes, "Write Pipe failed", "Read Pipe failed"};
         QTest::newRow("short reply") << QList<int>{1, 0} << 0 << 2 << QStringList{} << QStringList{};
+        // The detach turns the lamp red and clears the device handle; the write is silent for the user, the
+        // read says what happened.
+        const QString noDevice = ": WDU_GetDeviceInfo() failed:\nerror &H3 (" +
+                                 genericStatusText(DriverStatus::InvalidHandle) + ")\n";
+        QTest::newRow("unplugged") << QList<int>{0, 0} << int(DriverStatus::InvalidHandle) << 0
+                                   << QStringList{"ReadPipe" + noDevice}
+                                   << QStringList{"WritePipe" + noDevice};
     }
 
     void transferFaults()
@@ -380,7 +348,13 @@ private slots:
         Pipeline p(kDcpPanelLink);
         p.client.Connect_Usb();
         p.sim.board.clearTransferLog();
-        if (fault == "read times out")
+        const DeviceHandle device = p.sim.link.UsbDevCtx.deviceHandle;
+        if (fault == "unplugged") {
+            p.sim.board.unplug();
+            yieldEvents();
+            traced << "DeviceDetach: Received detach for device handle &H" +
+                          QString::number(device, 16).toUpper();
+        } else if (fault == "read times out")
             p.sim.board.failPipe(0x83, DriverStatus::Timeout, 1);
         else if (fault == "write fails")
             p.sim.board.failPipe(3, DriverStatus::IoError, 1);
@@ -395,6 +369,10 @@ private slots:
         QCOMPARE(int(p.sim.link.UsbStatus), status);
         QCOMPARE(int(p.sim.board.transferLog().size()), transfers);
         QCOMPARE(p.sim.messages.texts(), messages);
+        QVERIFY(p.sim.link.UsbOpen);
+        const bool unplugged = fault == "unplugged";
+        QCOMPARE(p.view.attachLamp, unplugged ? LampColor::LightRed : LampColor::LightGreen);
+        QCOMPARE(p.sim.link.UsbDevCtx.deviceHandle, unplugged ? DeviceHandle{0} : device);
         const QStringList lines = trace.lines("vtx.link");
         for (const QString& line : traced)
             QVERIFY2(lines.count(line) == traced.count(line), qPrintable(lines.join("|")));
