@@ -188,15 +188,11 @@ public:
     void hideNoc() override { nocHidden = true; }
     void paintLinkOpening() override {}
     void paintLinkClosed() override { ++closedPaints; }
-    void paintAttachLamp(LampColor color) override
-    {
-        attachLamp = color;
-        attachLamps << color;
-    }
+    void paintAttachLamp(LampColor color) override { attachLamps << color; }
+    LampColor attachLamp() const { return attachLamps.value(attachLamps.size() - 1, LampColor::Black); }
 
     bool nocHidden = false;
     int closedPaints = 0;
-    LampColor attachLamp = LampColor::Black;
     QList<LampColor> attachLamps; // every colour the notifications painted, in order
 };
 
@@ -387,7 +383,7 @@ private slots:
         p.dcpPanel.Connect_Usb();
         QCOMPARE(p.messages.texts(), QStringList{});
         QVERIFY(p.link.UsbOpen && p.link.UsbOK && p.view.nocHidden);
-        QCOMPARE(p.view.attachLamp, LampColor::LightGreen);
+        QCOMPARE(p.view.attachLamp(), LampColor::LightGreen);
         QCOMPARE(p.link.I2COutPipe, 3u);
         // The query's reply really came from the module, not from a cleared buffer that reads as kind 1 too.
         p.dcpPanel.Init_USB_Com();
@@ -406,7 +402,7 @@ private slots:
         // Unplugged: the detach turns the lamp red, the link stays open, and the next read tells the user.
         const DeviceHandle first = p.link.UsbDevCtx.deviceHandle;
         m_module->unplug();
-        QVERIFY2(waitInEventLoop([&p] { return p.view.attachLamp == LampColor::LightRed; }), "no detach");
+        QVERIFY2(waitInEventLoop([&p] { return p.view.attachLamp() == LampColor::LightRed; }), "no detach");
         QCOMPARE(p.link.UsbDevCtx.deviceHandle, DeviceHandle{0});
         QVERIFY(p.link.UsbOpen);
         QVERIFY(traces.lines("vtx.link")
@@ -499,7 +495,7 @@ private slots:
         QCOMPARE(p.messages.texts(), QStringList{});
         yieldEvents(10);
         QVERIFY(p.link.UsbDevCtx.deviceHandle != 0);
-        QCOMPARE(p.view.attachLamp, LampColor::LightGreen);
+        QCOMPARE(p.view.attachLamp(), LampColor::LightGreen);
         QCOMPARE(p.driver.openDeviceCount(), std::size_t{1});
     }
 
@@ -550,7 +546,8 @@ private slots:
 
         if (gone) {
             // The driver takes the failed transfer for an unplug: the link hears of it at the next yield.
-            QVERIFY2(waitInEventLoop([&p] { return p.view.attachLamp == LampColor::LightRed; }), "no detach");
+            QVERIFY2(waitInEventLoop([&p] { return p.view.attachLamp() == LampColor::LightRed; }),
+                     "no detach");
             QCOMPARE(p.link.UsbDevCtx.deviceHandle, DeviceHandle{0});
             m_module->unplug();
             QVERIFY(m_module->plug());
