@@ -206,18 +206,6 @@ private slots:
         QCOMPARE(bench.board.transferLog().back().bytes, (std::vector<std::uint8_t>{0x01, 0x80}));
     }
 
-    // Each transfer takes the board's transfer time on its clock, so a busy part's write cycle runs out while
-    // a caller polls it.
-    void transfersTakeTheirTimeOnTheClock()
-    {
-        Bench bench;
-        bench.board.setTransferTimeMs(1);
-        bench.board.dcp().setWriteCycleMs(3);
-        const auto before = bench.clock.nowMs();
-        QCOMPARE(bench.run(3, "019E40 019F 019F"), QByteArray("0200 0000 0140"));
-        QCOMPARE(bench.clock.nowMs() - before, 6); // three commands, three replies
-    }
-
     void notificationsOnlyAfterYield()
     {
         Bench bench;
