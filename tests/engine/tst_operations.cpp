@@ -55,36 +55,20 @@ private slots:
         QTest::addColumn<int>("value"); // -1: a failure
         QTest::addColumn<int>("kind");  // Failure::Kind for a failure
         QTest::addColumn<QStringList>("linkMessages");
-        const int nak = int(Failure::Kind::NotAcknowledged);
-        const int link = int(Failure::Kind::Link);
-        QTest::newRow("read") << "read 9F"
-                              << ""
-                              << "01 9F" << 0x7E << 0 << QStringList{};
-        QTest::newRow("register read") << "readRegister C1 01"
-                                       << ""
-                                       << "01 C1 01" << 0x21 << 0 << QStringList{};
-        QTest::newRow("write") << "write 9E 81"
-                               << ""
-                               << "01 9E 81" << 0 << 0 << QStringList{};
-        QTest::newRow("register write") << "writeRegister C0 05 AA"
-                                        << ""
-                                        << "01 C0 05 AA" << 0 << 0 << QStringList{};
-        QTest::newRow("communication test") << "test C1"
-                                            << ""
-                                            << "01 C1" << 0x83 << 0 << QStringList{};
-        QTest::newRow("not acknowledged") << "read 9F"
-                                          << "mute"
-                                          << "01 9F" << -1 << nak << QStringList{};
-        QTest::newRow("reply timed out")
-            << "write 9E 81"
-            << "timeout"
-            << "01 9E 81" << -1 << link
-            << QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (Operation timed out)"};
-        QTest::newRow("link closed") << "read 9F"
-                                     << "closed"
-                                     << "" << -1 << link
-                                     << QStringList{"Write GPIOPipe .. USB Not opened",
-                                                    "ReadPipe .. USB Not opened"};
+        const auto row = [](const char* name, const char* operation, const char* fault, const char* sent,
+                            int value, Failure::Kind kind = {}, const QStringList& linkMessages = {}) {
+            QTest::newRow(name) << operation << fault << sent << value << int(kind) << linkMessages;
+        };
+        row("read", "read 9F", "", "01 9F", 0x7E);
+        row("register read", "readRegister C1 01", "", "01 C1 01", 0x21);
+        row("write", "write 9E 81", "", "01 9E 81", 0);
+        row("register write", "writeRegister C0 05 AA", "", "01 C0 05 AA", 0);
+        row("communication test", "test C1", "", "01 C1", 0x83);
+        row("not acknowledged", "read 9F", "mute", "01 9F", -1, Failure::Kind::NotAcknowledged);
+        row("reply timed out", "write 9E 81", "timeout", "01 9E 81", -1, Failure::Kind::Link,
+            {"ReadPipe: WDU_Transfer() failed: error &H6 (Operation timed out)"});
+        row("link closed", "read 9F", "closed", "", -1, Failure::Kind::Link,
+            {"Write GPIOPipe .. USB Not opened", "ReadPipe .. USB Not opened"});
     }
     void operations()
     {
