@@ -63,7 +63,6 @@ private slots:
         QTest::addColumn<int>("maxYields");
         QTest::newRow("DCP panel, module there") << false << true << 1 << 60;
         QTest::newRow("DCP panel, no module") << false << false << 1000 << 1010;
-        QTest::newRow("register tool, module there") << true << true << 1 << 60;
         // It goes on opening without the module (the cleared bridge reply reads as a kind-1 module, so the
         // serial set-up follows); the counted batches after it ask for input only now and then.
         QTest::newRow("register tool, no module") << true << false << 10 << 60;
