@@ -322,24 +322,16 @@ private slots:
     void realDriverUnderUmockdev_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
         QTest::newRow("info")
-            << "--json info" << 0
+            << "--json info"
             << "{\"command\":\"info\",\"driver\":\"usb\",\"i2cInPipe\":131,\"i2cOutPipe\":3,"
-               "\"kind\":1,\"ok\":true,\"productId\":33539,\"vendorId\":10846}\n"
-            << "";
+               "\"kind\":1,\"ok\":true,\"productId\":33539,\"vendorId\":10846}\n";
         QTest::newRow("dcp set")
-            << "--json dcp set 65 --verify" << 0
+            << "--json dcp set 65 --verify"
             << "{\"address\":79,\"byte\":129,\"command\":\"dcp set\",\"ok\":true,"
                "\"position\":65,\"readByte\":128,\"readPosition\":65,\"target\":\"register\","
-               "\"verified\":true}\n"
-            << "";
-        QTest::newRow("dcp get") << "dcp get" << 0 << "position 65 (read 0x80)\n"
-                                 << "";
-        QTest::newRow("nak") << "get 0x50" << 1 << ""
-                             << "vtxctl: NAK: 0x50 (write A0) did not acknowledge (transfer count 0)\n";
+               "\"verified\":true}\n";
     }
     void realDriverUnderUmockdev()
     {
@@ -352,9 +344,9 @@ private slots:
                         QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"), QStringLiteral("-i"),
                         QStringLiteral("/dev/bus/usb/001/002=" VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl"),
                         QStringLiteral("--")});
-        QTEST(run.err, "err");
+        QCOMPARE(run.err, QString());
         QTEST(run.out, "out");
-        QTEST(run.exitCode, "exitCode");
+        QCOMPARE(run.exitCode, 0);
     }
 
     // vtxctl stays off the window system: it must link neither Qt Gui nor Qt Widgets.
