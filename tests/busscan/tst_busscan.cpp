@@ -4,7 +4,7 @@
 // address the tool's, and the register dump with its CSV.
 #include "busscan/busscanwindow.h"
 #include "common/textformat.h"
-#include "engine/registerdump.h"
+#include "namedchild.h"
 #include "registerdump/registerdumpwindow.h"
 #include "regtool/registertoolwindow.h"
 #include "simfixture.h"
@@ -35,37 +35,25 @@ struct Tool {
         sim.board.clearCallLog();
         sim.messages.clear();
     }
-    template <typename T> T* child(QObject* parent, const char* name) const
-    {
-        T* const found = parent->findChild<T*>(QLatin1String(name));
-        if (!found)
-            qFatal("no child %s", name);
-        return found;
-    }
     BusScanWindow* scan() const { return window.busScanWindow(); }
-    QTableWidget* grid() const { return child<QTableWidget>(scan(), "grdAddresses"); }
+    template <typename T = QPushButton> T* inScan(const char* name) const
+    {
+        return namedChild<T>(scan(), name);
+    }
+    QTableWidget* grid() const { return inScan<QTableWidget>("grdAddresses"); }
     QTableWidgetItem* cell(int sevenBit) const { return grid()->item(sevenBit / 16, sevenBit % 16); }
     // What each cell of the grid shows, "." for an empty one, a row of 16 per line.
     QStringList gridTexts() const
     {
         QStringList rows;
-        for (int r = 0; r < 8; ++r) {
-            QStringList cells;
-            for (int c = 0; c < 16; ++c)
-                cells << (grid()->item(r, c)->text().isEmpty() ? QStringLiteral(".")
-                                                               : grid()->item(r, c)->text());
-            rows << cells.join(u' ');
+        for (int a = 0; a < 128; ++a) {
+            const QString text = cell(a)->text();
+            rows << (a % 16 ? rows.takeLast() + u' ' : QString()) +
+                        (text.isEmpty() ? QStringLiteral(".") : text);
         }
         return rows;
     }
-    int driverInits() const { return int(std::ranges::count(sim.board.callLog(), QStringLiteral("init"))); }
-    void doubleClick(int sevenBit) const
-    {
-        const QRect rect = grid()->visualItemRect(cell(sevenBit));
-        // An item view takes a double click only after the press that selects the item.
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    QStringList i2c() const { return sim.hexWritesOn(3); }
 };
 
 // The read command of each 7-bit address from `first` to `last`: "01 11" for 0x08.
@@ -77,9 +65,18 @@ QStringList probes(int first, int last)
     return result;
 }
 
-QStringList sentOn(const SimFixture& sim, std::uint32_t pipe)
+// The grid after probing 0x08 to `last`: reserved and unprobed cells empty, "--" for silence, the
+// answering addresses by number.
+QStringList gridAfter(int last, const QList<int>& answering)
 {
-    return sim.hexWritesOn(pipe);
+    QStringList rows;
+    for (int a = 0; a < 128; ++a) {
+        const QString text = a < 0x08 || a > last    ? QStringLiteral(".")
+                             : answering.contains(a) ? hex2Text(std::uint32_t(a))
+                                                     : QStringLiteral("--");
+        rows << (a % 16 ? rows.takeLast() + u' ' : QString()) + text;
+    }
+    return rows;
 }
 
 } // namespace
@@ -88,22 +85,25 @@ class TestBusScan : public QObject {
     Q_OBJECT
 private slots:
     // "Scan Bus": one read per probed address, all inside one bracket (one open of the driver, one bridge
-    // query), the answering addresses on the grid, and the status line; "Stop" ends it early; an unplugged
-    // module ends it with one message.
+    // query), the answering addresses on the grid (green, their 8-bit bytes in the tooltip), and the status
+    // line; "Stop" ends it early; an unplugged module ends it with one message.
     void scan_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("stopAt"); // the progress value at which "Stop" is clicked; 0: never
         QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QStringList>("grid");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("whole bus") << "" << 0 << probes(0x08, 0x77) << "Answering: 0x4F, 0x60"
-                                   << QStringList{};
-        QTest::newRow("stopped") << "" << 0x50 - 0x07 << probes(0x08, 0x50)
+        const QString failed = "The bus scan stopped: the USB link failed.";
+        QTest::newRow("whole bus") << "" << 0 << probes(0x08, 0x77) << gridAfter(0x77, {0x4F, 0x60})
+                                   << "Answering: 0x4F, 0x60" << QStringList{};
+        QTest::newRow("stopped") << "" << 0x50 - 0x07 << probes(0x08, 0x50) << gridAfter(0x50, {0x4F})
                                  << "Answering: 0x4F (stopped after 73 of 112 addresses)" << QStringList{};
         QTest::newRow("module unplugged")
-            << "unplugged" << 0 << QStringList{} << "The bus scan stopped: the USB link failed."
-            << QStringList{"The bus scan stopped: the USB link failed.\n\n"
+            << "unplugged" << 0 << QStringList{} << gridAfter(0x07, {}) << failed
+            << QStringList{failed +
+                           "\n\n"
                            "WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (Invalid device handle)\n\n"
                            "ReadPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (Invalid device handle)\n"};
     }
@@ -111,54 +111,34 @@ private slots:
     {
         QFETCH(QString, fault);
         QFETCH(int, stopAt);
-        QFETCH(QStringList, sent);
-        QFETCH(QString, status);
-        QFETCH(QStringList, messages);
+        QFETCH(QStringList, grid);
         Tool t;
-        if (fault == QLatin1String("unplugged"))
+        if (fault == u"unplugged")
             t.sim.board.unplug();
-        t.window.findChild<QPushButton*>(QStringLiteral("cmdScanBus"))->click();
+        namedChild<QPushButton>(&t.window, "cmdScanBus")->click();
         // "Stop" is clicked from inside a second scan while it runs, as a user would.
         if (stopAt) {
-            connect(t.child<QProgressBar>(t.scan(), "prgScan"), &QProgressBar::valueChanged, t.scan(),
+            connect(t.inScan<QProgressBar>("prgScan"), &QProgressBar::valueChanged, t.scan(),
                     [&t, stopAt](int value) {
                         if (value == stopAt)
-                            t.child<QPushButton>(t.scan(), "cmdStop")->click();
+                            t.inScan("cmdStop")->click();
                     });
             t.sim.board.clearTransferLog();
             t.sim.board.clearCallLog();
-            t.child<QPushButton>(t.scan(), "cmdScan")->click();
+            t.inScan("cmdScan")->click();
         }
-        QCOMPARE(sentOn(t.sim, 3), sent);
-        QCOMPARE(t.driverInits(), 1);
-        QCOMPARE(t.child<QLabel>(t.scan(), "lblScanStatus")->text(), status);
-        QCOMPARE(t.sim.messages.texts(), messages);
+        QTEST(t.i2c(), "sent");
+        QCOMPARE(int(std::ranges::count(t.sim.board.callLog(), QStringLiteral("init"))), 1);
+        QCOMPARE(t.gridTexts(), grid);
+        const bool found4F = grid[4].endsWith(u"4F");
+        QCOMPARE(t.cell(0x4F)->toolTip(), (found4F ? "" : "0x4F: ") + QStringLiteral("write 9E / read 9F"));
+        QCOMPARE(t.cell(0x4F)->background().color() == QColor(0, 255, 0), found4F);
+        QCOMPARE(t.cell(0x03)->toolTip(), QStringLiteral("0x03: reserved"));
+        QTEST(t.inScan<QLabel>("lblScanStatus")->text(), "status");
+        QTEST(t.sim.messages.texts(), "messages");
         QVERIFY(!t.sim.link.UsbOpen);
         QVERIFY(!t.scan()->isScanning());
-        QVERIFY(t.child<QPushButton>(t.scan(), "cmdScan")->isEnabled());
-    }
-
-    // What the grid shows after a whole scan: reserved cells empty, "--" for silence, the answering 7-bit
-    // numbers on green with their 8-bit bytes in the tooltip.
-    void gridShowsTheAnsweringAddresses()
-    {
-        Tool t;
-        t.window.cmdScanBus_Click();
-        const QString silent = QStringLiteral("-- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --");
-        QCOMPARE(t.gridTexts(), QStringList({
-                                    ". . . . . . . . -- -- -- -- -- -- -- --",
-                                    silent,
-                                    silent,
-                                    silent,
-                                    "-- -- -- -- -- -- -- -- -- -- -- -- -- -- -- 4F",
-                                    silent,
-                                    "60 -- -- -- -- -- -- -- -- -- -- -- -- -- -- --",
-                                    "-- -- -- -- -- -- -- -- . . . . . . . .",
-                                }));
-        QCOMPARE(t.cell(0x4F)->toolTip(), QStringLiteral("write 9E / read 9F"));
-        QCOMPARE(t.cell(0x60)->toolTip(), QStringLiteral("write C0 / read C1"));
-        QCOMPARE(t.cell(0x60)->background().color(), QColor(0, 255, 0));
-        QCOMPARE(t.cell(0x03)->toolTip(), QStringLiteral("0x03: reserved"));
+        QVERIFY(t.inScan("cmdScan")->isEnabled());
     }
 
     // A double-click on an answering address makes it the tool's address as Enter in "IC2 Addr" does (the
@@ -166,35 +146,28 @@ private slots:
     void doubleClickSetsTheToolsAddress_data()
     {
         QTest::addColumn<int>("sevenBit");
-        QTest::addColumn<QString>("addressText");
-        QTest::addColumn<QString>("sevenBitText");
-        QTest::addColumn<QString>("test");
+        QTest::addColumn<QStringList>("shown"); // "IC2 Addr", the 7-bit address, the communication test
         QTest::addColumn<QStringList>("sent");
-        QTest::newRow("register device") << 0x60 << "C0"
-                                         << "C0 = 0x60"
-                                         << "Good" << QStringList{"01 C1"};
-        QTest::newRow("VTX8303") << 0x4F << "9E"
-                                 << "9E = 0x4F"
-                                 << "Good" << QStringList{"01 9F"};
-        QTest::newRow("silent address") << 0x50 << "9E"
-                                        << "9E = 0x4F"
-                                        << "" << QStringList{};
+        QTest::newRow("register device")
+            << 0x60 << QStringList{"C0", "C0 = 0x60", "Good"} << QStringList{"01 C1"};
+        QTest::newRow("VTX8303") << 0x4F << QStringList{"9E", "9E = 0x4F", "Good"} << QStringList{"01 9F"};
+        QTest::newRow("silent address") << 0x50 << QStringList{"9E", "9E = 0x4F", ""} << QStringList{};
     }
     void doubleClickSetsTheToolsAddress()
     {
         QFETCH(int, sevenBit);
-        QFETCH(QString, addressText);
-        QFETCH(QString, sevenBitText);
-        QFETCH(QString, test);
-        QFETCH(QStringList, sent);
         Tool t;
         t.window.cmdScanBus_Click();
         t.sim.board.clearTransferLog();
-        t.doubleClick(sevenBit);
-        QCOMPARE(t.window.findChild<QLineEdit*>(QStringLiteral("txtI2CADR"))->text(), addressText);
-        QCOMPARE(t.window.findChild<QLabel*>(QStringLiteral("lblSevenBitAddress"))->text(), sevenBitText);
-        QCOMPARE(t.window.findChild<QLabel*>(QStringLiteral("lblCommTest"))->text(), test);
-        QCOMPARE(sentOn(t.sim, 3), sent);
+        const QPoint centre = t.grid()->visualItemRect(t.cell(sevenBit)).center();
+        // An item view takes a double click only after the press that selects the item.
+        QTest::mouseClick(t.grid()->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(t.grid()->viewport(), Qt::LeftButton, {}, centre);
+        QTEST((QStringList{namedChild<QLineEdit>(&t.window, "txtI2CADR")->text(),
+                           namedChild<QLabel>(&t.window, "lblSevenBitAddress")->text(),
+                           namedChild<QLabel>(&t.window, "lblCommTest")->text()}),
+              "shown");
+        QTEST(t.i2c(), "sent");
     }
 
     // "Dump" on the register device reads 00 to FF with the bank's register read; the view and the CSV hold
@@ -206,25 +179,25 @@ private slots:
         t.window.cmdScanBus_Click();
         t.grid()->setCurrentCell(6, 0); // 0x60
         t.sim.board.clearTransferLog();
-        t.child<QPushButton>(t.scan(), "cmdDump")->click();
+        t.inScan("cmdDump")->click();
         RegisterDumpWindow* const dump = t.scan()->dumpWindow();
         QVERIFY(dump && dump->isVisible());
         QStringList expectedSent;
         QStringList shown;
         QStringList expected;
-        auto* const view = t.child<QTableWidget>(dump, "grdRegisters");
+        auto* const view = namedChild<QTableWidget>(dump, "grdRegisters");
         for (int reg = 0; reg < 256; ++reg) {
             expectedSent << QStringLiteral("01 C1 ") + hex2Text(std::uint32_t(reg));
             shown << view->item(reg / 16, reg % 16)->text();
             expected << hex2Text(t.sim.board.registerDevice().reg(std::uint8_t(reg)));
         }
-        QCOMPARE(sentOn(t.sim, 3), expectedSent);
+        QCOMPARE(t.i2c(), expectedSent);
         QCOMPARE(shown, expected);
         QCOMPARE(view->item(0xA, 0x5)->text(), QStringLiteral("3C"));
 
         QTemporaryDir dir;
         t.sim.fileDialogs.nextSaveName = dir.filePath(QStringLiteral("dump.csv"));
-        t.child<QPushButton>(dump, "cmdSaveAs")->click();
+        namedChild<QPushButton>(dump, "cmdSaveAs")->click();
         QFile file(t.sim.fileDialogs.nextSaveName);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines =

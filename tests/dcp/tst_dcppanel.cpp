@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/appinfo.h"
 #include "dcp/dcppanelwindow.h"
+#include "namedchild.h"
 #include "regtool/addresstestpanel.h"
 #include "regtool/registertoolwindow.h"
 #include "simfixture.h"
@@ -29,30 +30,51 @@ const QString kWriteError = QStringLiteral("Write DCP Error, Check VDD & AVDD Po
 const QString kReadError = QStringLiteral("Read DCP Error, Check VDD & AVDD Power and I2C Connections ");
 const QString kNoDriver =
     QStringLiteral("WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (Invalid device handle)\n");
-constexpr auto kLightGreen = LampColor::LightGreen;
 
-// A loaded DCP panel on the simulated board; controls are found by their object names, so every case also
-// checks the names.
+// The question before timed writes in EEPROM mode.
+QString wearQuestionText(int intervalMs, int perMinute)
+{
+    return QStringLiteral(
+               "Timed writes in EEPROM mode write the EEPROM every %1 ms: about %2 writes per minute. "
+               "Continue?")
+        .arg(intervalMs)
+        .arg(perMinute);
+}
+
+const QMap<LampColor, QString> kLampNames{{LampColor::Black, "Black"},
+                                          {LampColor::Green, "Green"},
+                                          {LampColor::LightGreen, "LightGreen"},
+                                          {LampColor::LightRed, "LightRed"}};
+
+// A loaded DCP panel on the simulated board, the load's traffic cleared.
 struct Panel {
     SimFixture f;
     dcp::DcpPanelWindow window{f.context};
-    Panel(bool load = true)
+    QStringList boxesAtMessage;
+    explicit Panel(bool load = true)
     {
+        f.messages.onMessage = [this](const RecordedMessage&) {
+            boxesAtMessage << QStringLiteral("write %1, read %2")
+                                  .arg(box("chkWriteTimer")->isChecked() ? "on" : "off",
+                                       box("chkReadTimer")->isChecked() ? "on" : "off");
+        };
         window.show();
         if (load && window.Form_Load())
             f.board.clearTransferLog();
     }
     template <typename T = QWidget> T* child(const QString& name) const
     {
-        if (T* found = window.findChild<T*>(name))
-            return found;
-        qFatal("no control named %s", qPrintable(name));
+        return namedChild<T>(&window, name);
     }
     QListWidget* list() const { return child<QListWidget>("List1_0"); }
     LampColor lamp(const QString& name) const { return child<LampWidget>(name)->color(); }
     QString text(const QString& name) const { return child<QLineEdit>(name)->text(); }
     void click(const QString& button) const { child<QPushButton>(button)->click(); }
     QCheckBox* box(const QString& name) const { return child<QCheckBox>(name); }
+    void chooseMode(bool registerMode) const
+    {
+        child<QRadioButton>(registerMode ? "Option1_1" : "Option1_0")->click();
+    }
     dcp::TimedTransfers& timed() { return window.timedTransfers(); }
     void startTimers(const QString& delay, const QStringList& boxes)
     {
@@ -62,6 +84,96 @@ struct Panel {
     }
     // The DCP commands on the I2C pipe of the simulated module (pipe 3).
     QStringList i2c() const { return f.hexWritesOn(3); }
+
+    // Runs user actions and board events, ";"-separated: a verb of `steps` and its words.
+    void run(const QString& script)
+    {
+        auto* slider = child<QSlider>("Slider1_0");
+        const std::map<QString, std::function<void(const QStringList&)>> steps{
+            {"row", [&](const QStringList& w) { list()->setCurrentRow(w[1].toInt()); }},
+            {"click", [&](const QStringList& w) { click(w[1]); }},
+            {"check", [&](const QStringList& w) { box(w[1])->setChecked(true); }},
+            {"uncheck", [&](const QStringList& w) { box(w[1])->setChecked(false); }},
+            {"yes", [&](const QStringList&) { f.questions.yes = true; }}, // the answer to questions
+            {"mode", [&](const QStringList& w) { chooseMode(w[1] == u"Register"); }},
+            {"delay", [&](const QStringList& w) { child<QLineEdit>("txtDelay")->setText(w[1]); }},
+            {"tick", [&](const QStringList&) { timed().tick(); }},
+            {"time", [&](const QStringList& w) { f.clock.advance(w[1].toInt()); }}, // ms pass
+            {"press", // a mouse click on a row of a list
+             [&](const QStringList& w) {
+                 auto* const list = child<QListWidget>(w[1]);
+                 list->scrollToItem(list->item(w[2].toInt()));
+                 const QPoint centre = list->visualItemRect(list->item(w[2].toInt())).center();
+                 QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+             }},
+            {"slider",
+             [&](const QStringList& w) { slider->setValue(w[1].toInt()); }}, // a key step or the wheel
+            {"drag", // the slider's handle, through these values
+             [&](const QStringList& w) {
+                 slider->setSliderDown(true);
+                 for (const QString& value : w.mid(1))
+                     slider->setValue(value.toInt());
+                 slider->setSliderDown(false);
+             }},
+            {"unplug", [&](const QStringList&) { f.board.unplug(); }},
+            {"plug", [&](const QStringList&) { f.board.plug(); }},
+            {"mute", [&](const QStringList&) { f.board.setDeviceAnswers(0x9E, false); }}, // the DCP
+            {"timeout",
+             [&](const QStringList&) { f.board.failPipe(0x83, DriverStatus::Timeout); }}, // replies
+            {"transfer", [&](const QStringList& w) { f.board.setTransferTimeUs(w[1].toInt()); }},
+            {"cycle", [&](const QStringList& w) { f.board.dcp().setWriteCycleMs(w[1].toInt()); }}, // EEPROM
+            {"jitter", [&](const QStringList& w) { f.board.dcp().setWriteCycleJitterUs(w[1].toInt()); }},
+            {"stuck", [&](const QStringList& w) { f.board.dcp().setStuckReadBit(w[1].toInt(), true); }},
+            {"clear", // the board's logs and the messages
+             [&](const QStringList&) {
+                 f.board.clearTransferLog();
+                 f.board.clearCallLog();
+                 f.messages.clear();
+             }},
+        };
+        for (const QString& step : script.split(u';', Qt::SkipEmptyParts)) {
+            const QStringList words = step.trimmed().split(u' ');
+            const auto found = steps.find(words[0]);
+            if (found == steps.end())
+                qFatal("no step %s", qPrintable(step));
+            found->second(words);
+        }
+    }
+    // What the controls named in `expected` show, each as "name=value": "name.property" for a property, a
+    // lamp by its colour's name; "caption" is the last message's, "opens" the driver's inits and uninits,
+    // "timer" whether the timer runs, "boxesAtMessage" the timer boxes while each message was up, "asked" the
+    // questions.
+    QStringList shows(const QStringList& expected)
+    {
+        QStringList shown;
+        for (const QString& entry : expected) {
+            const QString key = entry.section(u'=', 0, 0);
+            const QString name = key.section(u'.', 0, 0);
+            const auto calls = f.board.callLog();
+            QString value;
+            if (key == u"asked") {
+                for (const RecordedMessage& question : f.questions.asked)
+                    value += (value.isEmpty() ? "" : "; ") + question.text;
+            } else if (key == u"boxesAtMessage")
+                value = boxesAtMessage.join(QStringLiteral("; "));
+            else if (key == u"timer")
+                value = timed().readTimer().isEnabled() ? QStringLiteral("on") : QStringLiteral("off");
+            else if (key == u"caption")
+                value = f.messages.messages.empty() ? QString() : f.messages.messages.back().caption;
+            else if (key == u"opens")
+                value = QStringLiteral("%1/%2")
+                            .arg(std::ranges::count(calls, QStringLiteral("init")))
+                            .arg(std::ranges::count(calls, QStringLiteral("uninit")));
+            else if (key.contains(u'.'))
+                value = (name == window.objectName() ? &window : child<QObject>(name))
+                            ->property(qPrintable(key.section(u'.', 1)))
+                            .toString();
+            else
+                value = kLampNames.value(lamp(name), QStringLiteral("another colour"));
+            shown << key + u'=' + value;
+        }
+        return shown;
+    }
 };
 
 } // namespace
@@ -69,373 +181,308 @@ struct Panel {
 class TestDcpPanel : public QObject {
     Q_OBJECT
 private slots:
-    void loadSendsNothing()
+    // The loaded panel: its texts, positions 1 to 128 with 1 selected, dark lamps. The load probes the
+    // module but writes nothing to the DCP.
+    void load()
     {
         Panel p(false);
         QVERIFY(p.window.Form_Load());
         QVERIFY(!p.f.board.transferLog().empty()); // the module was probed ...
         QVERIFY(p.i2c().isEmpty());                // ... but the DCP not written
+        QVERIFY(p.f.messages.messages.empty());
         QCOMPARE(p.list()->item(127)->text(), QStringLiteral(" 128"));
         QCOMPARE(p.list()->currentItem()->text(), QStringLiteral(" 1"));
-        for (const char* lamp : {"Shape1_1", "Shape1_2", "Shape1_3", "Shape1_4"})
-            QCOMPARE(p.lamp(lamp), LampColor::Black);
-        QVERIFY(p.f.messages.messages.empty());
+        const QStringList expected{
+            "frmVTX8303.windowTitle=Veltrane's I2C DCP Product Demonstation",
+            "txtActualWrtAddress.text=9E",
+            "txtActualReadAddress.text=9F",
+            "txtHexDataWrt.text=01",
+            "cmdOpen_USB.text=Open USB ",
+            "CMDxMIT.text=I2C-Write",
+            "SSFrame3_0.title= Set  Position",
+            "SSFrame6.title= Wrt  -DATA-  Rd ",
+            "SSFrame1.title=VTX830x Digital Poteniometer Control",
+            "lblUSBChk_0.text=USB Status",
+            "lblUSBChk_4.text=DCP COMM",
+            "lblUSBChk_3.text=Timer Status",
+            "txtHexDataRead.toolTip=Actual Hex value read back from  the I2C Bus.",
+            "mnuJumperInfoOff.text=Jumper Ino Off",
+            "mnuJumperHelp.text=Display Jumper Info",
+            "mnuAbout.text=&About", // "About", with its mnemonic
+            "mnuRegisterTool.text=&I2C Register Tool",
+            "txtI2CADR.toolTip=9E = 0x4F: 7-bit address 0x4F, write 9E / read 9F",
+            "Shape1_1=Black",
+            "Shape1_2=Black",
+            "Shape1_3=Black",
+            "Shape1_4=Black",
+        };
+        QCOMPARE(p.shows(expected), expected);
     }
 
-    void showsItsTexts_data()
+    // User actions and board events (see Panel::run): the bytes on the wire, the message boxes, what the
+    // controls show after them; the link is closed after each.
+    void scenarios_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("property");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("frmVTX8303 windowTitle") << "frmVTX8303" << QByteArray("windowTitle")
-                                                << QStringLiteral("Veltrane's I2C DCP Product Demonstation");
-        QTest::newRow("txtActualWrtAddress text")
-            << "txtActualWrtAddress" << QByteArray("text") << QStringLiteral("9E");
-        QTest::newRow("txtActualReadAddress text")
-            << "txtActualReadAddress" << QByteArray("text") << QStringLiteral("9F");
-        QTest::newRow("txtHexDataWrt text") << "txtHexDataWrt" << QByteArray("text") << QStringLiteral("01");
-        QTest::newRow("cmdOpen_USB text")
-            << "cmdOpen_USB" << QByteArray("text") << QStringLiteral("Open USB ");
-        QTest::newRow("CMDxMIT text") << "CMDxMIT" << QByteArray("text") << QStringLiteral("I2C-Write");
-        QTest::newRow("SSFrame3_0 title")
-            << "SSFrame3_0" << QByteArray("title") << QStringLiteral(" Set  Position");
-        QTest::newRow("SSFrame6 title")
-            << "SSFrame6" << QByteArray("title") << QStringLiteral(" Wrt  -DATA-  Rd ");
-        QTest::newRow("SSFrame1 title")
-            << "SSFrame1" << QByteArray("title") << QStringLiteral("VTX830x Digital Poteniometer Control");
-        QTest::newRow("lblUSBChk_0 text")
-            << "lblUSBChk_0" << QByteArray("text") << QStringLiteral("USB Status");
-        QTest::newRow("lblUSBChk_4 text")
-            << "lblUSBChk_4" << QByteArray("text") << QStringLiteral("DCP COMM");
-        QTest::newRow("lblUSBChk_3 text")
-            << "lblUSBChk_3" << QByteArray("text") << QStringLiteral("Timer Status");
-        QTest::newRow("txtHexDataRead toolTip")
-            << "txtHexDataRead" << QByteArray("toolTip")
-            << QStringLiteral("Actual Hex value read back from  the I2C Bus.");
-        QTest::newRow("mnuJumperInfoOff text")
-            << "mnuJumperInfoOff" << QByteArray("text") << QStringLiteral("Jumper Ino Off");
-        QTest::newRow("mnuJumperHelp text")
-            << "mnuJumperHelp" << QByteArray("text") << QStringLiteral("Display Jumper Info");
-        QTest::newRow("mnuAbout text")
-            << "mnuAbout" << QByteArray("text") << QStringLiteral("&About"); // "About", with its mnemonic
-        QTest::newRow("mnuRegisterTool text")
-            << "mnuRegisterTool" << QByteArray("text") << QStringLiteral("&I2C Register Tool");
-        QTest::newRow("txtI2CADR toolTip")
-            << "txtI2CADR" << QByteArray("toolTip")
-            << QStringLiteral("9E = 0x4F: 7-bit address 0x4F, write 9E / read 9F");
-    }
-    void showsItsTexts()
-    {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, property);
-        Panel p(false);
-        QVERIFY(p.window.Form_Load());
-        QObject* const o = p.window.objectName() == name ? &p.window : p.child<QObject>(name);
-        QVERIFY2(o, qPrintable(name));
-        QTEST(o->property(property.constData()).toString(), "expected");
-    }
-
-    // Positions 1, 65 and 128 in both modes: the byte written and shown, then (once an EEPROM write cycle
-    // is over) the byte read back and the read displays. A mode switch sends nothing.
-    void selectionWritesThePosition_data()
-    {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<bool>("registerMode");
-        QTest::addColumn<QString>("hex");
-        QTest::addColumn<QString>("readHex");
-        QTest::addColumn<int>("bar");
-        QTest::newRow("1 Register") << 1 << true << "01"
-                                    << "00" << 128;
-        QTest::newRow("1 EEPROM") << 1 << false << "00"
-                                  << "00" << 128;
-        QTest::newRow("65 Register") << 65 << true << "81"
-                                     << "80" << 64;
-        QTest::newRow("65 EEPROM") << 65 << false << "80"
-                                   << "80" << 64;
-        QTest::newRow("128 Register") << 128 << true << "FF"
-                                      << "FE" << 1;
-        QTest::newRow("128 EEPROM") << 128 << false << "FE"
-                                    << "FE" << 1;
-    }
-    void selectionWritesThePosition()
-    {
-        QFETCH(int, position);
-        QFETCH(bool, registerMode);
-        QFETCH(QString, hex);
-        QFETCH(QString, readHex);
-        QFETCH(int, bar);
-        Panel p;
-        p.list()->setCurrentRow(1); // start elsewhere, so that every row is a change
-        p.f.board.clearTransferLog();
-        p.child<QRadioButton>(registerMode ? "Option1_1" : "Option1_0")->click();
-        p.list()->setCurrentRow(position - 1);
-        p.f.clock.advance(100);
-        p.click("cmdI2Read");
-        QCOMPARE(p.i2c(), (QStringList{"01 9E " + hex, "01 9F"}));
-        QCOMPARE(p.text("txtHexDataWrt"), hex);
-        QCOMPARE(p.text("txtHexDataRead"), readHex);
-        QCOMPARE(p.child<QListWidget>("List1_1")->currentRow(), position - 1);
-        QCOMPARE(p.child<QProgressBar>("ProgressBar1")->value(), bar);
-        QCOMPARE(p.lamp("Shape1_4"), kLightGreen);
-    }
-
-    // A failing transfer under a running timer. Reported: one message, the timer stopped, its box unchecked
-    // before the write message and after the read message. Ignored: no message, the timer goes on.
-    void failures_data()
-    {
-        QTest::addColumn<bool>("read");
-        QTest::addColumn<bool>("ignore");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("write reported") << false << false << " Error during Write to DCP ";
-        QTest::newRow("write ignored") << false << true << "";
-        QTest::newRow("read reported") << true << false << " Error during DCP Read ";
-        QTest::newRow("read ignored") << true << true << "";
-    }
-    void failures()
-    {
-        QFETCH(bool, read);
-        QFETCH(bool, ignore);
-        QFETCH(QString, caption);
-        Panel p;
-        p.click("cmdI2Read"); // a good read first, so the read displays hold a position
-        p.f.board.clearTransferLog();
-        QCheckBox* timerBox = p.box(read ? "chkReadTimer" : "chkWriteTimer");
-        bool checkedAtMessage = !read;
-        p.f.messages.onMessage = [&](const RecordedMessage&) { checkedAtMessage = timerBox->isChecked(); };
-        p.box("chkFailIgnore")->setChecked(ignore);
-        p.f.board.setDeviceAnswers(0x9E, false);
-        p.startTimers("5", {timerBox->objectName()});
-        QTRY_VERIFY(p.i2c().size() >= 3 || !timerBox->isChecked());
-        QCOMPARE(timerBox->isChecked(), ignore);
-        QCOMPARE(p.timed().readTimer().isEnabled(), ignore);
-        if (!ignore) {
-            QCOMPARE(p.i2c().size(), 1);
-            QCOMPARE(p.f.messages.texts(), QStringList{read ? kReadError : kWriteError});
-            QCOMPARE(p.f.messages.messages[0].caption, caption);
-            QCOMPARE(checkedAtMessage, read);
-        }
-        QCOMPARE(p.f.messages.messages.empty(), ignore);
-        QCOMPARE(p.lamp(read ? "Shape1_2" : "Shape1_1"), LampColor::LightRed);
-        QCOMPARE(p.lamp("Shape1_4"), LampColor::LightRed);
-        if (!ignore) // the timer stopped in this tick: its lamp stays dark
-            QCOMPARE(p.lamp("Shape1_3"), LampColor::Black);
-        if (read) { // nothing was read, so nothing pretends to be a position
-            QCOMPARE(p.text("txtHexDataRead"), QStringLiteral("--"));
-            QCOMPARE(p.child<QListWidget>("List1_1")->currentRow(), -1);
-            QCOMPARE(p.child<QProgressBar>("ProgressBar1")->value(), -1);
-        }
-    }
-
-    // A failure the module itself is behind gets one box: what is wrong with the module first, then the
-    // panel's words, then what the link said. After a transfer timed out nothing more of the same click is
-    // tried. With "Ignore Fails" no box at all: the status bar counts the failures.
-    void oneBoxNamesTheCause_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<bool>("ignore");
+        QTest::addColumn<QString>("script");
         QTest::addColumn<QStringList>("sent");
-        QTest::addColumn<QStringList>("boxStarts");
-        QTest::addColumn<QString>("statusLine");
-        const QString gone = "The USB control module is not connected (unplugged or without power).";
-        const QString late = "The USB control module did not answer in time.";
-        QTest::newRow("unplugged") << "unplug" << false << QStringList{}
-                                   << QStringList{gone, kWriteError,
-                                                  "WriteGPIOPipe: WDU_GetDeviceInfo() failed:"}
-                                   << "";
-        QTest::newRow("reply times out")
-            << "timeout" << false << QStringList{"01 9E 13"}
-            << QStringList{late, kWriteError, "ReadPipe: WDU_Transfer() failed"} << "";
-        // The link's own failure too: no box (later clicks send nothing, the module having gone).
-        QTest::newRow("unplugged, ignored") << "unplug" << true << QStringList{} << QStringList{}
-                                            << "Write DCP Error, Check VDD & AVDD Power and I2C Connections";
-        // Three writes to a device that does not answer, without "Auto Read": the same failure three times.
-        QTest::newRow("device silent, ignored")
-            << "mute" << true << QStringList{"01 9E 13", "01 9E 15", "01 9E 17"} << QStringList{}
-            << "Write DCP Error, Check VDD & AVDD Power and I2C Connections (3 times)";
-    }
-    void oneBoxNamesTheCause()
-    {
-        QFETCH(QString, fault);
-        QFETCH(bool, ignore);
-        QFETCH(QStringList, sent);
-        QFETCH(QStringList, boxStarts);
-        QFETCH(QString, statusLine);
-        Panel p;
-        p.box("ChkAutoRead")->setChecked(!ignore);
-        p.box("chkFailIgnore")->setChecked(ignore);
-        p.f.board.clearTransferLog();
-        p.f.messages.clear();
-        if (fault == QLatin1String("unplug"))
-            p.f.board.unplug();
-        else if (fault == QLatin1String("mute"))
-            p.f.board.setDeviceAnswers(0x9E, false);
-        else
-            p.f.board.failPipe(0x83, DriverStatus::Timeout);
-        // The write, and the read-back "Auto Read" asks for; ignored failures three times over, to count
-        // them.
-        for (int row = 9; row < (ignore ? 12 : 10); ++row)
-            p.list()->setCurrentRow(row);
-        QCOMPARE(p.i2c(), sent);
-        QCOMPARE(p.f.messages.messages.size(), std::size_t(boxStarts.isEmpty() ? 0 : 1));
-        if (!boxStarts.isEmpty()) {
-            const QStringList parts = p.f.messages.messages[0].text.split(QStringLiteral("\n\n"));
-            QCOMPARE(parts.size(), 3);
-            for (int i = 0; i < 3; ++i)
-                QVERIFY2(parts[i].startsWith(boxStarts[i]), qPrintable(parts[i]));
-            QCOMPARE(p.f.messages.messages[0].caption, QStringLiteral(" Error during Write to DCP "));
-        }
-        QCOMPARE(p.child<QLabel>("lblFailStatus")->text(), statusLine);
-        QCOMPARE(p.lamp("Shape1_1"), LampColor::LightRed);
-    }
-
-    // Unplugging the module pauses timed transfers: no box, nothing sent, the boxes stay checked and the
-    // status bar says so; plugged in again, the next tick goes on.
-    void unplugPausesTimedTransfers()
-    {
-        Panel p;
-        p.list()->setCurrentRow(9);
-        p.startTimers("0", {"chkWriteTimer", "chkReadTimer"});
-        p.f.board.unplug();
-        p.f.board.clearTransferLog();
-        for (int i = 0; i < 3; ++i)
-            p.timed().tick();
-        QVERIFY(p.f.messages.messages.empty());
-        QVERIFY(p.box("chkWriteTimer")->isChecked() && p.box("chkReadTimer")->isChecked());
-        QVERIFY(p.i2c().isEmpty());
-        QCOMPARE(p.child<QLabel>("lblFailStatus")->text(),
-                 QStringLiteral("USB control module unplugged: timed transfers paused until it is back"));
-        p.f.board.plug();
-        p.timed().tick();
-        QCOMPARE(p.i2c(), (QStringList{"01 9E 13", "01 9F"}));
-        QCOMPARE(p.child<QLabel>("lblFailStatus")->text(),
-                 QStringLiteral("USB control module back: timed transfers resumed"));
-        QVERIFY(p.f.messages.messages.empty());
-        QVERIFY(!p.f.link.UsbOpen);
-        p.click("cmdStopTimer");
-    }
-
-    void openUsb_data()
-    {
-        QTest::addColumn<bool>("module");
-        QTest::addColumn<bool>("dcp");
         QTest::addColumn<QStringList>("messages");
-        const QString noDcp = "DCP Device is not responding, check Eval board connections and Power";
-        const QString noModule = "USB Control Module is not responding  check USB Connection";
-        QTest::newRow("module and DCP") << true << true << QStringList{};
-        QTest::newRow("DCP absent") << true << false << QStringList{kReadError, noDcp};
-        QTest::newRow("module absent") << false << true << QStringList{kNoDriver, noModule};
+        QTest::addColumn<QStringList>("shows");
+        const QString title = "caption=" + kApplicationTitle;
+        const QString writeCaption = "caption= Error during Write to DCP ";
+        const QString failStatus = "lblFailStatus.text=" + kWriteError.trimmed();
+
+        // Positions 1, 65 and 128 in both modes: the byte written and shown, then (once an EEPROM write
+        // cycle is over) the byte read back and the read displays. A mode switch sends nothing.
+        const auto select = [](int position, const char* mode, const QString& hex, int bar,
+                               const QString& readHex) {
+            QTest::addRow("position %d, %s", position, mode)
+                << QStringLiteral("row 1; clear; mode %1; row %2; time 100; click cmdI2Read")
+                       .arg(mode)
+                       .arg(position - 1)
+                << QStringList{"01 9E " + hex, "01 9F"} << QStringList{}
+                << QStringList{"txtHexDataWrt.text=" + hex, "txtHexDataRead.text=" + readHex,
+                               QStringLiteral("List1_1.currentRow=%1").arg(position - 1),
+                               QStringLiteral("ProgressBar1.value=%1").arg(bar), "Shape1_4=LightGreen"};
+        };
+        select(1, "Register", "01", 128, "00");
+        select(1, "EEPROM", "00", 128, "00");
+        select(65, "Register", "81", 64, "80");
+        select(65, "EEPROM", "80", 64, "80");
+        select(128, "Register", "FF", 1, "FE");
+        select(128, "EEPROM", "FE", 1, "FE");
+
+        // A failing timed transfer. Reported: one box, the timer stopped, its box unchecked before the write
+        // box goes up and after the read box. Ignored: no box, the timer goes on.
+        const QString timed = "click cmdI2Read; clear; mute; delay 0; check %1; tick; tick; tick";
+        const QStringList readCleared{"txtHexDataRead.text=--", "List1_1.currentRow=-1",
+                                      "ProgressBar1.value=-1"};
+        QTest::newRow("timed write fails")
+            << timed.arg("chkWriteTimer") << QStringList{"01 9E 01"} << QStringList{kWriteError}
+            << QStringList{writeCaption,
+                           "boxesAtMessage=write off, read off",
+                           "chkWriteTimer.checked=false",
+                           "timer=off",
+                           "Shape1_1=LightRed",
+                           "Shape1_4=LightRed",
+                           "Shape1_3=Black"};
+        QTest::newRow("timed write fails, ignored") << "check chkFailIgnore; " + timed.arg("chkWriteTimer")
+                                                    << QStringList(3, "01 9E 01") << QStringList{}
+                                                    << QStringList{"chkWriteTimer.checked=true", "timer=on",
+                                                                   "Shape1_1=LightRed", "Shape1_4=LightRed"};
+        QTest::newRow("timed read fails")
+            << timed.arg("chkReadTimer") << QStringList{"01 9F"} << QStringList{kReadError}
+            << QStringList{"caption= Error during DCP Read ",
+                           "boxesAtMessage=write off, read on",
+                           "chkReadTimer.checked=false",
+                           "timer=off",
+                           "Shape1_2=LightRed",
+                           "Shape1_4=LightRed",
+                           "Shape1_3=Black"} +
+                   readCleared;
+        QTest::newRow("timed read fails, ignored")
+            << "check chkFailIgnore; " + timed.arg("chkReadTimer") << QStringList(3, "01 9F") << QStringList{}
+            << QStringList{"chkReadTimer.checked=true", "timer=on", "Shape1_2=LightRed",
+                           "Shape1_4=LightRed"} +
+                   readCleared;
+
+        // Each timed write takes the position selected when it runs.
+        QTest::newRow("timed write of a new position")
+            << "delay 0; check chkWriteTimer; tick; row 10; clear; tick" << QStringList{"01 9E 15"}
+            << QStringList{} << QStringList{};
+
+        // "Open USB " probes the module and the DCP, and tells which one is missing.
+        QTest::newRow("Open USB") << "click cmdOpen_USB" << QStringList{"01 9F"} << QStringList{}
+                                  << QStringList{"ShpAttach=LightGreen", "Shape1_4=LightGreen"};
+        QTest::newRow("Open USB, DCP absent")
+            << "mute; click cmdOpen_USB" << QStringList{"01 9F"}
+            << QStringList{kReadError, "DCP Device is not responding, check Eval board connections and Power"}
+            << QStringList{title, "ShpAttach=LightGreen", "Shape1_4=LightRed"};
+        QTest::newRow("Open USB, module absent")
+            << "unplug; click cmdOpen_USB" << QStringList{}
+            << QStringList{kNoDriver, "USB Control Module is not responding  check USB Connection"}
+            << QStringList{title, "ShpAttach=LightRed", "Shape1_4=Black"};
+
+        // A failure the module itself is behind gets one box: what is wrong with the module first, then the
+        // panel's words, then what the link said. After a transfer timed out nothing more of the same click
+        // is tried. With "Ignore Fails" no box at all: the status bar counts the failures, but not the link's
+        // own (later clicks send nothing, the module having gone).
+        QTest::newRow("write, module unplugged")
+            << "check ChkAutoRead; clear; unplug; row 9" << QStringList{}
+            << QStringList{"The USB control module is not connected (unplugged or without power).\n\n" +
+                           kWriteError + "\n\n" + kNoDriver +
+                           "Write GPIOPipe .. USB Not opened\nReadPipe .. USB Not opened"}
+            << QStringList{writeCaption, "lblFailStatus.text=", "Shape1_1=LightRed"};
+        QTest::newRow("write, reply times out")
+            << "check ChkAutoRead; clear; timeout; row 9" << QStringList{"01 9E 13"}
+            << QStringList{"The USB control module did not answer in time.\n\n" + kWriteError +
+                           "\n\nReadPipe: WDU_Transfer() failed: error &H6 (Operation timed out)"}
+            << QStringList{writeCaption, "lblFailStatus.text=", "Shape1_1=LightRed"};
+        QTest::newRow("writes, module unplugged, ignored")
+            << "check chkFailIgnore; unplug; row 9; row 10; row 11" << QStringList{} << QStringList{}
+            << QStringList{failStatus, "Shape1_1=LightRed"};
+        QTest::newRow("writes, DCP silent, ignored")
+            << "check chkFailIgnore; mute; row 9; row 10; row 11"
+            << QStringList{"01 9E 13", "01 9E 15", "01 9E 17"} << QStringList{}
+            << QStringList{failStatus + " (3 times)", "Shape1_1=LightRed"};
+
+        // Unplugging the module pauses timed transfers: no box, nothing sent, the boxes stay checked and the
+        // status bar says so; plugged in again, the next tick goes on.
+        const QString paused =
+            "row 9; delay 0; check chkWriteTimer; check chkReadTimer; unplug; clear; tick; tick; tick";
+        QTest::newRow("timed transfers, module unplugged")
+            << paused << QStringList{} << QStringList{}
+            << QStringList{"chkWriteTimer.checked=true", "chkReadTimer.checked=true",
+                           "lblFailStatus.text=USB control module unplugged: timed transfers paused until it "
+                           "is back"};
+        QTest::newRow("timed transfers, module back")
+            << paused + "; plug; tick" << QStringList{"01 9E 13", "01 9F"} << QStringList{}
+            << QStringList{"lblFailStatus.text=USB control module back: timed transfers resumed"};
+
+        // The last open failed (UsbOK false): a write sends nothing and changes no lamp while the module is
+        // away, and goes out again as soon as it is back, without a read or "Open USB " first.
+        const QString away = "unplug; click cmdI2Read; clear; row 20; click CMDxMIT";
+        QTest::newRow("write after a failed open") << away << QStringList{} << QStringList{}
+                                                   << QStringList{"txtHexDataWrt.text=29", "Shape1_1=Black"};
+        QTest::newRow("write once the module is back") << away + "; plug; row 21" << QStringList{"01 9E 2B"}
+                                                       << QStringList{} << QStringList{"Shape1_1=LightGreen"};
+
+        // After an EEPROM write the part acknowledges nothing until its write cycle is over; the read-back
+        // polls it (one-byte reads) until it answers, for up to 20 ms. Each transfer takes 1 ms here, so a
+        // poll is 2 ms. A Register write starts no cycle and sends no poll. The write and its read-back share
+        // one open. Checking "Auto Read" read once already: a second good read turns the lamp green.
+        const QString autoRead = "transfer 1000; check ChkAutoRead; ";
+        QTest::newRow("EEPROM write, cycle waited for")
+            << autoRead + "mode EEPROM; clear; row 64" << QStringList{"01 9E 80"} + QStringList(4, "01 9F")
+            << QStringList{} << QStringList{"opens=1/1", "Shape1_2=Green", "txtHexDataRead.text=80"};
+        QTest::newRow("EEPROM write, busy past the deadline")
+            << autoRead + "cycle 30; mode EEPROM; clear; row 64"
+            << QStringList{"01 9E 80"} + QStringList(11, "01 9F") << QStringList{kReadError}
+            << QStringList{"opens=1/1", "Shape1_2=LightRed", "txtHexDataRead.text=--"};
+        QTest::newRow("Register write, no poll")
+            << autoRead + "cycle 30; clear; row 64" << QStringList{"01 9E 81", "01 9F"} << QStringList{}
+            << QStringList{"opens=1/1", "Shape1_2=Green", "txtHexDataRead.text=80"};
+
+        // "Store && Verify" writes the EEPROM, polls its write cycle and reads the position back: the status
+        // line says what came of it, the session's EEPROM write count follows.
+        const QString store = "transfer 100; jitter 0; row 64; clear; ";
+        QTest::newRow("Store && Verify")
+            << store + "click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(26, "01 9F")
+            << QStringList{}
+            << QStringList{"lblStoreStatus.text=Stored position 65 in EEPROM, verified, write cycle 5.0 ms",
+                           "lblEepromWrites.text=EEPROM writes: 1"};
+        QTest::newRow("Store && Verify, stuck bit")
+            << store + "stuck 2; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(26, "01 9F")
+            << QStringList{}
+            << QStringList{"lblStoreStatus.text=Stored position 65 in EEPROM, but it reads back position 67 "
+                           "(byte 84): mismatch, write cycle 5.0 ms",
+                           "lblEepromWrites.text=EEPROM writes: 1"};
+        QTest::newRow("Store && Verify, write-cycle timeout")
+            << store + "cycle 40; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(100, "01 9F")
+            << QStringList{}
+            << QStringList{
+                   "lblStoreStatus.text=Stored position 65 in EEPROM, not verified: the part did not answer "
+                   "within 20 ms of the write (write-cycle timeout)",
+                   "lblEepromWrites.text=EEPROM writes: 1"};
+        QTest::newRow("Store && Verify, write refused")
+            << store + "mute; click cmdStoreVerify" << QStringList{"01 9E 80"} << QStringList{kWriteError}
+            << QStringList{"lblStoreStatus.text=Position 65 not stored in EEPROM: the write failed",
+                           "lblEepromWrites.text=EEPROM writes: 0"};
+
+        // Timed writes in EEPROM mode ask once per session, with the numbers of the interval; No leaves the
+        // timer off and asks again next time. Register mode asks nothing, until it becomes EEPROM under
+        // running timed writes: the same question, and No ends them.
+        const QString twice = "check chkWriteTimer; uncheck chkWriteTimer; check chkWriteTimer";
+        QTest::newRow("timed EEPROM writes, Yes: asked once")
+            << "mode EEPROM; delay 250; yes; " + twice << QStringList{} << QStringList{}
+            << QStringList{"asked=" + wearQuestionText(250, 240), "chkWriteTimer.checked=true", "timer=on"};
+        QTest::newRow("timed EEPROM writes, No: timer off, asked again")
+            << "mode EEPROM; delay 1000; " + twice << QStringList{} << QStringList{}
+            << QStringList{"asked=" + wearQuestionText(1000, 60) + "; " + wearQuestionText(1000, 60),
+                           "chkWriteTimer.checked=false", "timer=off"};
+        QTest::newRow("timed Register writes: not asked")
+            << "delay 250; " + twice << QStringList{} << QStringList{}
+            << QStringList{"asked=", "chkWriteTimer.checked=true", "timer=on"};
+        QTest::newRow("timed Register writes, then EEPROM: No ends them")
+            << "delay 250; " + twice + "; mode EEPROM" << QStringList{} << QStringList{}
+            << QStringList{"asked=" + wearQuestionText(250, 240), "chkWriteTimer.checked=false", "timer=off"};
+
+        // Every move writes exactly once: a click on another row or on the row already selected (after a
+        // mode switch the user stores it again), a key step or the wheel on the slider at once, a drag on
+        // release, the handle let go where it was. List and slider never disagree; the "Read Position" list
+        // takes no clicks.
+        const auto move = [](const char* name, const char* step, int row, const QStringList& written) {
+            QTest::newRow(name) << QStringLiteral("row 9; clear; ") + QLatin1String(step) << written
+                                << QStringList{}
+                                << QStringList{QStringLiteral("List1_0.currentRow=%1").arg(row),
+                                               QStringLiteral("Slider1_0.value=%1").arg(row + 1),
+                                               "List1_1.currentRow=-1"};
+        };
+        move("click on another row", "press List1_0 20", 20, {"01 9E 29"});
+        move("click on the selected row", "press List1_0 9", 9, {"01 9E 13"});
+        move("click on the read list", "press List1_1 3", 9, {});
+        move("slider key step", "slider 12", 11, {"01 9E 17"});
+        move("slider drag", "drag 20 21", 20, {"01 9E 29"});
+        move("slider handle let go", "drag", 9, {"01 9E 13"});
     }
-    void openUsb()
+    void scenarios()
     {
-        QFETCH(bool, module);
-        QFETCH(bool, dcp);
-        QFETCH(QStringList, messages);
+        QFETCH(QString, script);
+        QFETCH(QStringList, shows);
         Panel p;
-        p.f.board.setDeviceAnswers(0x9E, dcp);
-        if (!module)
-            p.f.board.unplug();
-        p.click("cmdOpen_USB");
-        QCOMPARE(p.f.messages.texts(), messages);
-        if (!messages.isEmpty())
-            QCOMPARE(p.f.messages.messages.back().caption, kApplicationTitle);
-        QCOMPARE(p.i2c(), module ? QStringList{"01 9F"} : QStringList{});
-        QCOMPARE(p.lamp("ShpAttach"), module ? kLightGreen : LampColor::LightRed);
-        QCOMPARE(p.lamp("Shape1_4"), !module ? LampColor::Black : dcp ? kLightGreen : LampColor::LightRed);
+        p.run(script);
+        QTEST(p.i2c(), "sent");
+        QTEST(p.f.messages.texts(), "messages");
+        QCOMPARE(p.shows(shows), shows);
         QVERIFY(!p.f.link.UsbOpen);
     }
 
-    // The slider and the list never disagree: keys and the wheel move the selection (and write) at once, a
-    // drag writes once, on release. The "Read Position" list takes no clicks.
-    void sliderFollowsEveryMoveAndTheReadListIgnoresClicks()
-    {
-        Panel p;
-        auto* slider = p.child<QSlider>("Slider1_0");
-        slider->setValue(10); // a key step or the wheel
-        QCOMPARE(p.list()->currentRow(), 9);
-        QCOMPARE(p.i2c(), QStringList{"01 9E 13"});
-        slider->setSliderDown(true);
-        slider->setValue(20);
-        slider->setValue(21);
-        QCOMPARE(p.i2c().size(), 1); // nothing while dragging
-        slider->setSliderDown(false);
-        QCOMPARE(p.list()->currentRow(), 20);
-        QCOMPARE(p.i2c(), (QStringList{"01 9E 13", "01 9E 29"}));
-
-        auto* readList = p.child<QListWidget>("List1_1");
-        const int before = readList->currentRow();
-        QTest::mouseClick(readList->viewport(), Qt::LeftButton, {},
-                          readList->visualItemRect(readList->item(3)).center());
-        QCOMPARE(readList->currentRow(), before);
-    }
-
-    // Every click writes exactly once: on another row, on the row already selected (after a mode switch the
-    // user stores it again), and on the slider's handle let go where it was.
-    void everyClickWritesOnce_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QStringList>("written");
-        QTest::newRow("another row") << "row 20" << QStringList{"01 9E 29"};
-        QTest::newRow("the selected row") << "row 9" << QStringList{"01 9E 13"};
-        QTest::newRow("the slider's handle") << "slider" << QStringList{"01 9E 13"};
-    }
-    void everyClickWritesOnce()
-    {
-        QFETCH(QString, target);
-        QFETCH(QStringList, written);
-        Panel p;
-        p.list()->setCurrentRow(9);
-        p.f.board.clearTransferLog();
-        if (target == QLatin1String("slider")) {
-            auto* slider = p.child<QSlider>("Slider1_0");
-            slider->setSliderDown(true);
-            slider->setSliderDown(false);
-        } else {
-            QListWidget* list = p.list();
-            QListWidgetItem* item = list->item(target.mid(4).toInt());
-            list->scrollToItem(item);
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-        }
-        QCOMPARE(p.i2c(), written);
-    }
-
-    // The last open failed (UsbOK false): a write sends nothing and changes no lamp while the module is
-    // away, and goes out again as soon as it is back, without a read or "Open USB " first.
-    void aWriteAfterAFailedOpenWaitsForTheModule()
-    {
-        Panel p;
-        p.f.board.unplug();
-        p.click("cmdI2Read"); // the open fails: UsbOK false
-        QVERIFY(!p.f.link.UsbOK);
-        p.f.messages.clear();
-        p.list()->setCurrentRow(20);
-        p.click("CMDxMIT");
-        QCOMPARE(p.text("txtHexDataWrt"), QStringLiteral("29"));
-        QVERIFY(p.i2c().isEmpty());
-        QVERIFY(p.f.messages.messages.empty());
-        p.f.board.plug();
-        p.list()->setCurrentRow(21);
-        QCOMPARE(p.i2c(), QStringList{"01 9E 2B"});
-        QCOMPARE(p.f.board.dcp().wiperCode(), 21);
-        QVERIFY(p.f.messages.messages.empty());
-        QVERIFY(!p.f.link.UsbOpen);
-    }
-
+    // A link opened by hand keeps the window open, and a transaction closes it. The link is shared with the
+    // register tool: whichever window opens or closes it, the other's "Exit" follows, and the panel's
+    // "USB Status" lamp and status caption too.
     void linkOpenedByHand()
     {
         Panel p;
+        RegisterToolWindow tool(p.f.context);
+        tool.show();
+        QWidget* toolExit = namedChild(&tool, "cmdexit");
         p.click("cmdUSBConnect");
-        QVERIFY(!p.child("cmdexit")->isVisible());
+        QVERIFY(!p.child("cmdexit")->isVisible() && !toolExit->isVisible());
         QVERIFY(!p.window.close());
-        QCOMPARE(p.f.messages.texts(),
-                 QStringList{"Form will not close until USB Connection is closed. Click USB Disconnect"});
+        QVERIFY(!tool.close()); // it refuses while the link is open, as when it opened the link itself
+        const QString refused = "Form will not close until USB Connection is closed. Click USB Disconnect";
+        QCOMPARE(p.f.messages.texts(), (QStringList{refused, refused}));
         QCOMPARE(p.f.messages.messages[0].caption, kApplicationTitle);
         p.click("CMDxMIT"); // a transaction closes a link opened by hand
+        QVERIFY(!p.f.link.UsbOpen && p.child("cmdexit")->isVisible() && toolExit->isVisible());
+        p.click("cmdUSBConnect");
+        namedChild<QPushButton>(&tool, "cmdRead")->click(); // and so does one of the tool
         QVERIFY(!p.f.link.UsbOpen && p.child("cmdexit")->isVisible());
-        // ... and the status caption says so where it can be seen.
-        QCOMPARE(p.child<QLabel>("cbNoc")->text(), QStringLiteral("USB Board Interface Closed"));
-        QVERIFY(p.child("cbNoc")->isVisible());
+        const QStringList closed{"ShpAttach=Black", "cbNoc.text=USB Board Interface Closed",
+                                 "cbNoc.visible=true"};
+        QCOMPARE(p.shows(closed), closed);
         QVERIFY(p.window.close());
         QCOMPARE(p.f.program.endRequests, 1);
+    }
+
+    // The register tool chose the register device at C0 and manual connection; the panel still writes its
+    // own device at 9E, in its own bracket (the link opened and closed around the write).
+    void panelKeepsItsOwnDeviceWhateverTheToolChose()
+    {
+        Panel p;
+        RegisterToolWindow tool(p.f.context);
+        tool.show();
+        tool.addressPanel().setAddressText(QStringLiteral("C0"));
+        tool.addressPanel().cmdTestComm_Click();
+        namedChild<QCheckBox>(&tool, "ChKManUsbConn")->click();
+        QCOMPARE(p.f.state.I2CWrtAdr, 0xC0);
+        QVERIFY(p.f.state.ManualUsbConn);
+        p.f.board.clearTransferLog();
+        p.box("ChkAutoRead")->setChecked(true);
+        p.list()->setCurrentRow(9);
+        QCOMPARE(p.i2c(), (QStringList{"01 9F", "01 9E 13", "01 9F"}));
+        QCOMPARE(p.text("txtActualWrtAddress"), QStringLiteral("9E"));
+        QVERIFY(!p.f.link.UsbOpen);
+        QVERIFY(p.f.messages.messages.empty());
     }
 
     // The transaction guard. Requests arrive inside a running transaction's yields, or while its error box
@@ -465,18 +512,18 @@ private slots:
         int inside = 0;
         const auto act = [&] {
             inside += p.f.link.guard().busy();
-            if (request == QLatin1String("tick"))
+            if (request == u"tick")
                 p.timed().tick();
-            else if (request == QLatin1String("exit"))
+            else if (request == u"exit")
                 p.window.cmdexit_Click();
-            else if (request == QLatin1String("buttons"))
+            else if (request == u"buttons")
                 for (const char* button : {"cmdI2Read", "cmdOpen_USB", "cmdUSBConnect", "CMDxMIT"})
                     p.click(button);
             else
-                for (const QString& row : request.split(QLatin1Char(' ')).mid(1))
+                for (const QString& row : request.split(u' ').mid(1))
                     p.list()->setCurrentRow(row.toInt());
         };
-        const bool error = request.startsWith(QLatin1String("error"));
+        const bool error = request.startsWith(u"error");
         p.f.board.setDeviceAnswers(0x9E, !error);
         p.f.messages.onMessage = [&](const RecordedMessage&) {
             p.f.board.setDeviceAnswers(0x9E, true);
@@ -486,28 +533,13 @@ private slots:
             QMetaObject::invokeMethod(&p.window, act, Qt::QueuedConnection);
         tick ? p.timed().tick() : p.click("CMDxMIT");
         QTRY_COMPARE(p.i2c(), commands);
-        QTRY_COMPARE(p.f.program.endRequests, int(request == QLatin1String("exit")));
+        QTRY_COMPARE(p.f.program.endRequests, int(request == u"exit"));
         QCOMPARE(inside, 1);
         QCOMPARE(p.f.link.guard().pendingCount(), 0);
-        QCOMPARE(p.timed().droppedTicks(), int(request == QLatin1String("tick")));
+        QCOMPARE(p.timed().droppedTicks(), int(request == u"tick"));
         QCOMPARE(p.lamp("Shape1_3"), tick ? LampColor::LightRed : LampColor::Black); // dropped: no blink
         QCOMPARE(p.f.messages.messages.size(), std::size_t(error));
         QVERIFY(!p.f.link.UsbOpen);
-    }
-
-    void timedWritesRepeatTheCurrentByte()
-    {
-        Panel p;
-        p.list()->setCurrentRow(9);
-        p.startTimers("5", {"chkWriteTimer"});
-        for (const QString& command : {QStringLiteral("01 9E 13"), QStringLiteral("01 9E 15")}) {
-            p.f.board.clearTransferLog();
-            QTRY_VERIFY(p.i2c().size() >= 2);
-            QCOMPARE(p.i2c().filter(command), p.i2c());
-            p.list()->setCurrentRow(10);
-        }
-        p.click("cmdStopTimer");
-        QVERIFY(!p.box("chkWriteTimer")->isChecked());
     }
 
     // Timed transfers: the timer lamp blinks, the write or read lamp alternates light green / green, the
@@ -532,12 +564,12 @@ private slots:
         p.box("ChkAutoRead")->setChecked(write);
         p.f.board.clearTransferLog();
         const LampColor blink[] = {LampColor::LightRed, LampColor::Black, LampColor::LightRed};
-        const LampColor greens[] = {kLightGreen, LampColor::Green, kLightGreen}; // one good transfer each
+        const LampColor greens[] = {LampColor::LightGreen, LampColor::Green, LampColor::LightGreen};
         QStringList expected;
         for (int i = 0; i < 3; ++i) {
             p.timed().tick();
             QCOMPARE(p.lamp("Shape1_3"), blink[i]);
-            QCOMPARE(p.lamp(write ? "Shape1_1" : "Shape1_2"), greens[i]);
+            QCOMPARE(p.lamp(write ? "Shape1_1" : "Shape1_2"), greens[i]); // one good transfer each
             expected += perTick;
         }
         QCOMPARE(p.i2c(), expected);
@@ -586,124 +618,17 @@ private slots:
         p.click("cmdStopTimer");
     }
 
-    // The register tool chose the register device at C0 and manual connection; the panel still writes its
-    // own device at 9E, in its own bracket (the link opened and closed around the write).
-    void panelKeepsItsOwnDeviceWhateverTheToolChose()
-    {
-        Panel p;
-        RegisterToolWindow tool(p.f.context);
-        tool.show();
-        tool.addressPanel().setAddressText(QStringLiteral("C0"));
-        tool.addressPanel().cmdTestComm_Click();
-        tool.findChild<QCheckBox*>(QStringLiteral("ChKManUsbConn"))->click();
-        QCOMPARE(p.f.state.I2CWrtAdr, 0xC0);
-        QVERIFY(p.f.state.ManualUsbConn);
-        p.f.board.clearTransferLog();
-        p.f.board.clearCallLog();
-        p.box("ChkAutoRead")->setChecked(true);
-        p.list()->setCurrentRow(9);
-        QCOMPARE(p.i2c(), (QStringList{"01 9F", "01 9E 13", "01 9F"}));
-        QCOMPARE(p.text("txtActualWrtAddress"), QStringLiteral("9E"));
-        QVERIFY(!p.f.link.UsbOpen);
-        QVERIFY(p.f.messages.messages.empty());
-    }
-
-    // The panel opened the link with "USB Connect"; a transaction of the register tool closed it. The panel's
-    // "Exit" and "USB Status" lamp follow.
-    void panelFollowsTheLinkAnotherWindowClosed()
-    {
-        Panel p;
-        p.click("cmdUSBConnect");
-        QVERIFY(!p.child("cmdexit")->isVisible());
-        RegisterToolWindow tool(p.f.context);
-        tool.show();
-        tool.findChild<QPushButton*>(QStringLiteral("cmdRead"))->click();
-        QVERIFY(!p.f.link.UsbOpen);
-        QVERIFY(p.child("cmdexit")->isVisible());
-        QCOMPARE(p.lamp("ShpAttach"), LampColor::Black);
-        QCOMPARE(p.child<QLabel>("cbNoc")->text(), QStringLiteral("USB Board Interface Closed"));
-    }
-
-    // And the other way round: the panel opens and closes the link, the register tool's "Exit" follows.
-    void toolFollowsTheLinkThePanelOpened()
-    {
-        Panel p;
-        RegisterToolWindow tool(p.f.context);
-        tool.show();
-        QWidget* exit = tool.findChild<QWidget*>(QStringLiteral("cmdexit"));
-        QVERIFY(exit->isVisible());
-        p.click("cmdUSBConnect");
-        QVERIFY(p.f.link.UsbOpen);
-        QVERIFY(!exit->isVisible());
-        QVERIFY(!tool.close()); // it refuses while the link is open, as when it opened the link itself
-        p.click("cmdUSBDisconnect");
-        QVERIFY(exit->isVisible());
-    }
-
-    // After an EEPROM write the part acknowledges nothing until its write cycle is over; the read-back polls
-    // it (one-byte reads) until it answers, for up to 20 ms. Each transfer takes 1 ms here, so a poll is
-    // 2 ms. A Register write starts no cycle and sends no poll. The write and its read-back share one open.
-    void eepromWriteCycleIsWaitedFor_data()
-    {
-        QTest::addColumn<bool>("registerMode");
-        QTest::addColumn<int>("cycleMs");
-        QTest::addColumn<int>("polls");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("EEPROM, ready within the deadline") << false << 5 << 3 << QStringList{};
-        QTest::newRow("EEPROM, busy past the deadline") << false << 30 << 10 << QStringList{kReadError};
-        QTest::newRow("Register") << true << 30 << 0 << QStringList{};
-    }
-    void eepromWriteCycleIsWaitedFor()
-    {
-        QFETCH(bool, registerMode);
-        QFETCH(int, cycleMs);
-        QFETCH(int, polls);
-        QFETCH(QStringList, messages);
-        Panel p;
-        p.child<QRadioButton>(registerMode ? "Option1_1" : "Option1_0")->click();
-        p.box("ChkAutoRead")->setChecked(true);
-        p.f.board.setTransferTimeMs(1);
-        p.f.board.dcp().setWriteCycleMs(cycleMs);
-        p.f.board.clearTransferLog();
-        p.f.board.clearCallLog();
-        p.list()->setCurrentRow(64);
-        const QStringList expected = QStringList{registerMode ? "01 9E 81" : "01 9E 80"} +
-                                     QStringList(polls, QStringLiteral("01 9F")) + QStringList{"01 9F"};
-        QCOMPARE(p.i2c(), expected);
-        QCOMPARE(p.f.messages.texts(), messages);
-        // Checking "Auto Read" read once already: a second good read turns the lamp green.
-        QCOMPARE(p.lamp("Shape1_2"), messages.isEmpty() ? LampColor::Green : LampColor::LightRed);
-        QCOMPARE(p.text("txtHexDataRead"), messages.isEmpty() ? QStringLiteral("80") : QStringLiteral("--"));
-        const auto calls = p.f.board.callLog();
-        QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("init")), 1);
-        QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("uninit")), 1);
-    }
-
-    // Timed writes and reads in EEPROM mode: every tick's transfers wait for the last write cycle.
-    void timedEepromWritesNeverFail()
-    {
-        Panel p;
-        p.child<QRadioButton>("Option1_0")->click();
-        p.list()->setCurrentRow(64);
-        p.f.board.setTransferTimeMs(1);
-        p.f.board.dcp().setWriteCycleMs(5);
-        p.startTimers("0", {"chkWriteTimer", "chkReadTimer"});
-        p.box("ChkAutoRead")->setChecked(true);
-        for (int i = 0; i < 50; ++i)
-            p.timed().tick();
-        QVERIFY(p.f.messages.messages.empty());
-        QCOMPARE(p.lamp("Shape1_4"), kLightGreen);
-        QVERIFY(p.box("chkWriteTimer")->isChecked());
-        QCOMPARE(p.f.board.dcp().eepromCode(), 64);
-        p.click("cmdStopTimer");
-    }
-
-    // Hours of timed transfers: nothing may pile up per tick. The timer runs from a real event loop, as in
-    // the program; the live objects are counted all along the run, not only at its end.
-    void timedRunKeepsObjectCountFlat()
+    // Hours of timed EEPROM writes with their read-backs: every tick's transfers wait for the last write
+    // cycle, so none fails, and nothing piles up per tick. The timer runs from a real event loop, as in the
+    // program; the live objects are counted all along the run, not only at its end.
+    void timedEepromRunNeverFailsAndKeepsObjectCountFlat()
     {
         Panel p;
         p.f.board.setRecording(false);
+        p.f.board.setTransferTimeMs(1);
+        p.f.questions.yes = true; // to the EEPROM wear question
+        p.chooseMode(false);
+        p.list()->setCurrentRow(64);
         p.box("ChkAutoRead")->setChecked(true);
         const auto liveObjects = [&p] {
             return p.window.findChildren<QObject*>().size() + QApplication::allWidgets().size() +
@@ -727,8 +652,11 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const auto before = liveObjects();
         runTicks(2000);
+        QVERIFY(p.box("chkWriteTimer")->isChecked());
         p.click("cmdStopTimer");
         QCOMPARE(p.f.messages.messages.size(), 0u);
+        QCOMPARE(p.lamp("Shape1_4"), LampColor::LightGreen);
+        QCOMPARE(p.f.board.dcp().eepromCode(), 64);
         QVERIFY2(peak <= before + 10,
                  qPrintable(QStringLiteral("%1 live objects at the start, up to %2 during the run")
                                 .arg(before)
