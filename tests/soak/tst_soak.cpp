@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dcp/dcppanelwindow.h"
+#include "namedchild.h"
 #include "regtool/registertoolwindow.h"
 #include "simfixture.h"
 
@@ -62,15 +63,11 @@ struct Soak {
         f.board.clearTransferLog();
     }
 
-    template <typename T = QWidget> static T* in(const QObject* window, const char* name)
+    template <typename T = QPushButton> T* p(const char* name) const { return namedChild<T>(&panel, name); }
+    template <typename T = QPushButton> T* t(const char* name) const
     {
-        T* const found = window->findChild<T*>(QLatin1String(name));
-        if (!found)
-            qFatal("no control named %s", name);
-        return found;
+        return namedChild<T>(tool.get(), name);
     }
-    template <typename T = QWidget> T* p(const char* name) const { return in<T>(&panel, name); }
-    template <typename T = QWidget> T* t(const char* name) const { return in<T>(tool.get(), name); }
 
     int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     bool chance(int percent) { return pick(0, 99) < percent; }
@@ -122,38 +119,34 @@ struct Soak {
             p<QLineEdit>("txtDelay")->setText(QStringLiteral("0"));
             toggle(name);
         };
+        const auto testAddress = [this](const char* address) {
+            t<QLineEdit>("txtI2CADR")->setText(QLatin1String(address));
+            t("cmdTestComm")->click();
+        };
         return {
             {"list position", [this] { p<QListWidget>("List1_0")->setCurrentRow(pick(0, 127)); }},
             {"slider position", [this] { p<QSlider>("Slider1_0")->setValue(pick(1, 128)); }},
             {"EEPROM mode", [this] { p<QRadioButton>("Option1_0")->click(); }},
             {"Register mode", [this] { p<QRadioButton>("Option1_1")->click(); }},
-            {"I2C-Write", [this] { p<QPushButton>("CMDxMIT")->click(); }},
-            {"I2C-Read", [this] { p<QPushButton>("cmdI2Read")->click(); }},
-            {"panel USB Connect", [this] { p<QPushButton>("cmdUSBConnect")->click(); }},
-            {"panel USB Disconnect", [this] { p<QPushButton>("cmdUSBDisconnect")->click(); }},
+            {"I2C-Write", [this] { p("CMDxMIT")->click(); }},
+            {"I2C-Read", [this] { p("cmdI2Read")->click(); }},
+            {"panel USB Connect", [this] { p("cmdUSBConnect")->click(); }},
+            {"panel USB Disconnect", [this] { p("cmdUSBDisconnect")->click(); }},
             {"Auto Read toggle", [toggle] { toggle("ChkAutoRead"); }},
             {"Ignore Fails toggle", [toggle] { toggle("chkFailIgnore"); }},
             {"write timer toggle", [timer] { timer("chkWriteTimer"); }},
             {"read timer toggle", [timer] { timer("chkReadTimer"); }},
             {"timer tick", [this] { panel.timedTransfers().tick(); }},
             {"timer tick", [this] { panel.timedTransfers().tick(); }},
-            {"Stop Timer", [this] { p<QPushButton>("cmdStopTimer")->click(); }},
-            {"tool single read", [this] { t<QPushButton>("cmdRead")->click(); }},
-            {"tool test C0",
-             [this] {
-                 t<QLineEdit>("txtI2CADR")->setText(QStringLiteral("C0"));
-                 t<QPushButton>("cmdTestComm")->click();
-             }},
-            {"tool test 9E",
-             [this] {
-                 t<QLineEdit>("txtI2CADR")->setText(QStringLiteral("9E"));
-                 t<QPushButton>("cmdTestComm")->click();
-             }},
-            {"tool read bank", [this] { t<QPushButton>("cmdReadRegs")->click(); }},
-            {"tool write all", [this] { t<QPushButton>("cmdwriteAll")->click(); }},
+            {"Stop Timer", [this] { p("cmdStopTimer")->click(); }},
+            {"tool single read", [this] { t("cmdRead")->click(); }},
+            {"tool test C0", [testAddress] { testAddress("C0"); }},
+            {"tool test 9E", [testAddress] { testAddress("9E"); }},
+            {"tool read bank", [this] { t("cmdReadRegs")->click(); }},
+            {"tool write all", [this] { t("cmdwriteAll")->click(); }},
             {"tool manual toggle", [this] { t<QCheckBox>("ChKManUsbConn")->click(); }},
-            {"tool USB Connect", [this] { t<QPushButton>("cmdUSBConnect")->click(); }},
-            {"tool USB Disconnect", [this] { t<QPushButton>("cmdUSBDisconnect")->click(); }},
+            {"tool USB Connect", [this] { t("cmdUSBConnect")->click(); }},
+            {"tool USB Disconnect", [this] { t("cmdUSBDisconnect")->click(); }},
         };
     }
 
@@ -210,13 +203,7 @@ struct Soak {
     // The program settles (faults cleared, module plugged, timers stopped, manual connection off, link
     // closed); then one position chosen in Register mode reaches the part and nothing overwrites it. Returns
     // what went wrong, or nothing.
-    QString checkpoint_error;
-    const QString& checkpoint()
-    {
-        checkpoint_error = settleAndChoose();
-        return checkpoint_error;
-    }
-    QString settleAndChoose()
+    QString checkpoint()
     {
         note(QStringLiteral("settle"));
         f.board.clearFaults();
@@ -225,18 +212,17 @@ struct Soak {
         f.board.dcp().setWriteCycleMs(SimVtx8303::kDefaultWriteCycleMs);
         if (!f.board.isPluggedIn())
             f.board.plug();
+        const QString neverRan = QStringLiteral("queued requests never ran");
         if (!settle())
-            return QStringLiteral("queued requests never ran");
-        p<QPushButton>("cmdStopTimer")->click();
-        p<QCheckBox>("chkWriteTimer")->setChecked(false);
-        p<QCheckBox>("chkReadTimer")->setChecked(false);
+            return neverRan;
+        p("cmdStopTimer")->click();
         if (f.state.ManualUsbConn)
             t<QCheckBox>("ChKManUsbConn")->click();
         if (f.link.UsbOpen)
-            p<QPushButton>("cmdUSBDisconnect")->click();
+            p("cmdUSBDisconnect")->click();
         f.clock.advance(100); // any EEPROM write cycle is over
         if (!settle())
-            return QStringLiteral("queued requests never ran");
+            return neverRan;
         if (f.link.UsbOpen)
             return QStringLiteral("the link stayed open after settling");
         if (p<QCheckBox>("chkWriteTimer")->isChecked() || p<QCheckBox>("chkReadTimer")->isChecked())
@@ -254,26 +240,24 @@ struct Soak {
         f.board.clearTransferLog();
         list->setCurrentRow(position - 1);
         if (!settle())
-            return QStringLiteral("queued requests never ran");
+            return neverRan;
         if (f.board.dcp().wiperCode() != position - 1)
-            return QStringLiteral("wiper code %1 after choosing position %2 (code %3)")
+            return QStringLiteral("wiper code %1 after choosing position %2")
                 .arg(f.board.dcp().wiperCode())
-                .arg(position)
-                .arg(position - 1);
-        const auto isDcpWrite = [](const TransferRecord& r) {
-            return r.pipe == kI2cOut && r.direction == TransferDirection::Write && r.bytes.size() == 3 &&
-                   r.bytes[0] == 0x01 && r.bytes[1] == 0x9E;
-        };
-        const auto expected = std::uint8_t(2 * (position - 1) + 1);
+                .arg(position);
+        // The DCP writes of this position (`same`) or of another one, the newest first.
         const auto log = f.board.transferLog();
+        const auto dcpWrite = [&](const TransferRecord& r, bool same) {
+            return r.pipe == kI2cOut && r.direction == TransferDirection::Write && r.bytes.size() == 3 &&
+                   r.bytes[0] == 0x01 && r.bytes[1] == 0x9E && (r.bytes[2] == 2 * (position - 1) + 1) == same;
+        };
         const auto last = std::find_if(log.rbegin(), log.rend(), [&](const TransferRecord& r) {
-            return isDcpWrite(r) && r.bytes[2] == expected && r.status == DriverStatus::Success;
+            return dcpWrite(r, true) && r.status == DriverStatus::Success;
         });
         if (last == log.rend())
             return QStringLiteral("position %1 was never written").arg(position);
-        const auto later = std::find_if(log.rbegin(), last, [&](const TransferRecord& r) {
-            return isDcpWrite(r) && r.bytes[2] != expected;
-        });
+        const auto later =
+            std::find_if(log.rbegin(), last, [&](const TransferRecord& r) { return dcpWrite(r, false); });
         if (later != last)
             return QStringLiteral("%1 written after position %2").arg(hexBytes(later->bytes)).arg(position);
         checkWire();
@@ -337,11 +321,11 @@ private slots:
             QVERIFY2(s.wireFault.isEmpty(), qPrintable(s.failure(s.wireFault)));
             messagesSeen += s.f.messages.messages.size();
             s.f.messages.clear();
-            if (s.step % kCheckpointEvery == kCheckpointEvery - 1 && s.step + 1 < steps)
-                QVERIFY2(s.checkpoint().isEmpty(), qPrintable(s.failure(s.checkpoint_error)));
+            if (s.step % kCheckpointEvery == kCheckpointEvery - 1 || s.step + 1 == steps) {
+                const QString error = s.checkpoint();
+                QVERIFY2(error.isEmpty(), qPrintable(s.failure(error)));
+            }
         }
-
-        QVERIFY2(s.checkpoint().isEmpty(), qPrintable(s.failure(s.checkpoint_error)));
         const qsizetype objectsAtEnd = s.liveObjects();
         QVERIFY2(objectsAtEnd <= objectsAtStart + kObjectSlack,
                  qPrintable(s.failure(QStringLiteral("%1 live objects after the warm-up, %2 at the end")
