@@ -42,16 +42,13 @@ struct Tool {
     }
     QTableWidget* grid() const { return inScan<QTableWidget>("grdAddresses"); }
     QTableWidgetItem* cell(int sevenBit) const { return grid()->item(sevenBit / 16, sevenBit % 16); }
-    // What each cell of the grid shows, "." for an empty one, a row of 16 per line.
-    QStringList gridTexts() const
+    // What each cell of the grid shows, by 7-bit address.
+    QStringList cellTexts() const
     {
-        QStringList rows;
-        for (int a = 0; a < 128; ++a) {
-            const QString text = cell(a)->text();
-            rows << (a % 16 ? rows.takeLast() + u' ' : QString()) +
-                        (text.isEmpty() ? QStringLiteral(".") : text);
-        }
-        return rows;
+        QStringList texts;
+        for (int a = 0; a < 128; ++a)
+            texts << cell(a)->text();
+        return texts;
     }
     QStringList i2c() const { return sim.hexWritesOn(3); }
 };
@@ -65,18 +62,16 @@ QStringList probes(int first, int last)
     return result;
 }
 
-// The grid after probing 0x08 to `last`: reserved and unprobed cells empty, "--" for silence, the
-// answering addresses by number.
-QStringList gridAfter(int last, const QList<int>& answering)
+// The cells after probing 0x08 to `last`: reserved and unprobed ones empty, "--" for silence, the answering
+// addresses by number.
+QStringList cellsAfter(int last, const QList<int>& answering)
 {
-    QStringList rows;
-    for (int a = 0; a < 128; ++a) {
-        const QString text = a < 0x08 || a > last    ? QStringLiteral(".")
-                             : answering.contains(a) ? hex2Text(std::uint32_t(a))
-                                                     : QStringLiteral("--");
-        rows << (a % 16 ? rows.takeLast() + u' ' : QString()) + text;
-    }
-    return rows;
+    QStringList texts;
+    for (int a = 0; a < 128; ++a)
+        texts << (a < 0x08 || a > last    ? QString()
+                  : answering.contains(a) ? hex2Text(std::uint32_t(a))
+                                          : QStringLiteral("--"));
+    return texts;
 }
 
 } // namespace
@@ -92,16 +87,16 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("stopAt"); // the progress value at which "Stop" is clicked; 0: never
         QTest::addColumn<QStringList>("sent");
-        QTest::addColumn<QStringList>("grid");
+        QTest::addColumn<QStringList>("cells");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QStringList>("messages");
         const QString failed = "The bus scan stopped: the USB link failed.";
-        QTest::newRow("whole bus") << "" << 0 << probes(0x08, 0x77) << gridAfter(0x77, {0x4F, 0x60})
+        QTest::newRow("whole bus") << "" << 0 << probes(0x08, 0x77) << cellsAfter(0x77, {0x4F, 0x60})
                                    << "Answering: 0x4F, 0x60" << QStringList{};
-        QTest::newRow("stopped") << "" << 0x50 - 0x07 << probes(0x08, 0x50) << gridAfter(0x50, {0x4F})
+        QTest::newRow("stopped") << "" << 0x50 - 0x07 << probes(0x08, 0x50) << cellsAfter(0x50, {0x4F})
                                  << "Answering: 0x4F (stopped after 73 of 112 addresses)" << QStringList{};
         QTest::newRow("module unplugged")
-            << "unplugged" << 0 << QStringList{} << gridAfter(0x07, {}) << failed
+            << "unplugged" << 0 << QStringList{} << cellsAfter(0x07, {}) << failed
             << QStringList{failed +
                            "\n\n"
                            "WriteGPIOPipe: WDU_GetDeviceInfo() failed:\nerror &H3 (Invalid device handle)\n\n"
@@ -111,7 +106,7 @@ private slots:
     {
         QFETCH(QString, fault);
         QFETCH(int, stopAt);
-        QFETCH(QStringList, grid);
+        QFETCH(QStringList, cells);
         Tool t;
         if (fault == u"unplugged")
             t.sim.board.unplug();
@@ -129,8 +124,8 @@ private slots:
         }
         QTEST(t.i2c(), "sent");
         QCOMPARE(int(std::ranges::count(t.sim.board.callLog(), QStringLiteral("init"))), 1);
-        QCOMPARE(t.gridTexts(), grid);
-        const bool found4F = grid[4].endsWith(u"4F");
+        QCOMPARE(t.cellTexts(), cells);
+        const bool found4F = cells[0x4F] == u"4F";
         QCOMPARE(t.cell(0x4F)->toolTip(), (found4F ? "" : "0x4F: ") + QStringLiteral("write 9E / read 9F"));
         QCOMPARE(t.cell(0x4F)->background().color() == QColor(0, 255, 0), found4F);
         QCOMPARE(t.cell(0x03)->toolTip(), QStringLiteral("0x03: reserved"));

@@ -68,20 +68,9 @@ struct Panel {
     }
     QListWidget* list() const { return child<QListWidget>("List1_0"); }
     LampColor lamp(const QString& name) const { return child<LampWidget>(name)->color(); }
-    QString text(const QString& name) const { return child<QLineEdit>(name)->text(); }
     void click(const QString& button) const { child<QPushButton>(button)->click(); }
     QCheckBox* box(const QString& name) const { return child<QCheckBox>(name); }
-    void chooseMode(bool registerMode) const
-    {
-        child<QRadioButton>(registerMode ? "Option1_1" : "Option1_0")->click();
-    }
     dcp::TimedTransfers& timed() { return window.timedTransfers(); }
-    void startTimers(const QString& delay, const QStringList& boxes)
-    {
-        child<QLineEdit>("txtDelay")->setText(delay);
-        for (const QString& name : boxes)
-            box(name)->setChecked(true);
-    }
     // The DCP commands on the I2C pipe of the simulated module (pipe 3).
     QStringList i2c() const { return f.hexWritesOn(3); }
 
@@ -90,42 +79,41 @@ struct Panel {
     {
         auto* slider = child<QSlider>("Slider1_0");
         const std::map<QString, std::function<void(const QStringList&)>> steps{
-            {"row", [&](const QStringList& w) { list()->setCurrentRow(w[1].toInt()); }},
-            {"click", [&](const QStringList& w) { click(w[1]); }},
-            {"check", [&](const QStringList& w) { box(w[1])->setChecked(true); }},
-            {"uncheck", [&](const QStringList& w) { box(w[1])->setChecked(false); }},
-            {"yes", [&](const QStringList&) { f.questions.yes = true; }}, // the answer to questions
-            {"mode", [&](const QStringList& w) { chooseMode(w[1] == u"Register"); }},
-            {"delay", [&](const QStringList& w) { child<QLineEdit>("txtDelay")->setText(w[1]); }},
-            {"tick", [&](const QStringList&) { timed().tick(); }},
-            {"time", [&](const QStringList& w) { f.clock.advance(w[1].toInt()); }}, // ms pass
-            {"press", // a mouse click on a row of a list
-             [&](const QStringList& w) {
+            {"row", [&](auto& w) { list()->setCurrentRow(w[1].toInt()); }},
+            {"click", [&](auto& w) { click(w[1]); }},
+            {"check", [&](auto& w) { box(w[1])->setChecked(true); }},
+            {"uncheck", [&](auto& w) { box(w[1])->setChecked(false); }},
+            {"yes", [&](auto&) { f.questions.yes = true; }}, // the answer to questions
+            {"mode",
+             [&](auto& w) { child<QRadioButton>(w[1] == u"Register" ? "Option1_1" : "Option1_0")->click(); }},
+            {"delay", [&](auto& w) { child<QLineEdit>("txtDelay")->setText(w[1]); }},
+            {"tick", [&](auto&) { timed().tick(); }},
+            {"time", [&](auto& w) { f.clock.advance(w[1].toInt()); }}, // ms pass
+            {"press",                                                  // a mouse click on a row of a list
+             [&](auto& w) {
                  auto* const list = child<QListWidget>(w[1]);
                  list->scrollToItem(list->item(w[2].toInt()));
                  const QPoint centre = list->visualItemRect(list->item(w[2].toInt())).center();
                  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
              }},
-            {"slider",
-             [&](const QStringList& w) { slider->setValue(w[1].toInt()); }}, // a key step or the wheel
+            {"slider", [&](auto& w) { slider->setValue(w[1].toInt()); }}, // a key step or the wheel
             {"drag", // the slider's handle, through these values
-             [&](const QStringList& w) {
+             [&](auto& w) {
                  slider->setSliderDown(true);
                  for (const QString& value : w.mid(1))
                      slider->setValue(value.toInt());
                  slider->setSliderDown(false);
              }},
-            {"unplug", [&](const QStringList&) { f.board.unplug(); }},
-            {"plug", [&](const QStringList&) { f.board.plug(); }},
-            {"mute", [&](const QStringList&) { f.board.setDeviceAnswers(0x9E, false); }}, // the DCP
-            {"timeout",
-             [&](const QStringList&) { f.board.failPipe(0x83, DriverStatus::Timeout); }}, // replies
-            {"transfer", [&](const QStringList& w) { f.board.setTransferTimeUs(w[1].toInt()); }},
-            {"cycle", [&](const QStringList& w) { f.board.dcp().setWriteCycleMs(w[1].toInt()); }}, // EEPROM
-            {"jitter", [&](const QStringList& w) { f.board.dcp().setWriteCycleJitterUs(w[1].toInt()); }},
-            {"stuck", [&](const QStringList& w) { f.board.dcp().setStuckReadBit(w[1].toInt(), true); }},
+            {"unplug", [&](auto&) { f.board.unplug(); }},
+            {"plug", [&](auto&) { f.board.plug(); }},
+            {"mute", [&](auto&) { f.board.setDeviceAnswers(0x9E, false); }},            // the DCP
+            {"timeout", [&](auto&) { f.board.failPipe(0x83, DriverStatus::Timeout); }}, // replies
+            {"transfer", [&](auto& w) { f.board.setTransferTimeUs(w[1].toInt()); }},
+            {"cycle", [&](auto& w) { f.board.dcp().setWriteCycleMs(w[1].toInt()); }}, // EEPROM
+            {"jitter", [&](auto& w) { f.board.dcp().setWriteCycleJitterUs(w[1].toInt()); }},
+            {"stuck", [&](auto& w) { f.board.dcp().setStuckReadBit(w[1].toInt(), true); }},
             {"clear", // the board's logs and the messages
-             [&](const QStringList&) {
+             [&](auto&) {
                  f.board.clearTransferLog();
                  f.board.clearCallLog();
                  f.messages.clear();
@@ -192,30 +180,28 @@ private slots:
         QVERIFY(p.f.messages.messages.empty());
         QCOMPARE(p.list()->item(127)->text(), QStringLiteral(" 128"));
         QCOMPARE(p.list()->currentItem()->text(), QStringLiteral(" 1"));
-        const QStringList expected{
-            "frmVTX8303.windowTitle=Veltrane's I2C DCP Product Demonstation",
-            "txtActualWrtAddress.text=9E",
-            "txtActualReadAddress.text=9F",
-            "txtHexDataWrt.text=01",
-            "cmdOpen_USB.text=Open USB ",
-            "CMDxMIT.text=I2C-Write",
-            "SSFrame3_0.title= Set  Position",
-            "SSFrame6.title= Wrt  -DATA-  Rd ",
-            "SSFrame1.title=VTX830x Digital Poteniometer Control",
-            "lblUSBChk_0.text=USB Status",
-            "lblUSBChk_4.text=DCP COMM",
-            "lblUSBChk_3.text=Timer Status",
-            "txtHexDataRead.toolTip=Actual Hex value read back from  the I2C Bus.",
-            "mnuJumperInfoOff.text=Jumper Ino Off",
-            "mnuJumperHelp.text=Display Jumper Info",
-            "mnuAbout.text=&About", // "About", with its mnemonic
-            "mnuRegisterTool.text=&I2C Register Tool",
-            "txtI2CADR.toolTip=9E = 0x4F: 7-bit address 0x4F, write 9E / read 9F",
-            "Shape1_1=Black",
-            "Shape1_2=Black",
-            "Shape1_3=Black",
-            "Shape1_4=Black",
-        };
+        const QStringList expected{"frmVTX8303.windowTitle=Veltrane's I2C DCP Product Demonstation",
+                                   "txtActualWrtAddress.text=9E",
+                                   "txtActualReadAddress.text=9F",
+                                   "txtHexDataWrt.text=01",
+                                   "cmdOpen_USB.text=Open USB ",
+                                   "CMDxMIT.text=I2C-Write",
+                                   "SSFrame3_0.title= Set  Position",
+                                   "SSFrame6.title= Wrt  -DATA-  Rd ",
+                                   "SSFrame1.title=VTX830x Digital Poteniometer Control",
+                                   "lblUSBChk_0.text=USB Status",
+                                   "lblUSBChk_4.text=DCP COMM",
+                                   "lblUSBChk_3.text=Timer Status",
+                                   "txtHexDataRead.toolTip=Actual Hex value read back from  the I2C Bus.",
+                                   "mnuJumperInfoOff.text=Jumper Ino Off",
+                                   "mnuJumperHelp.text=Display Jumper Info",
+                                   "mnuAbout.text=&About", // "About", with its mnemonic
+                                   "mnuRegisterTool.text=&I2C Register Tool",
+                                   "txtI2CADR.toolTip=9E = 0x4F: 7-bit address 0x4F, write 9E / read 9F",
+                                   "Shape1_1=Black",
+                                   "Shape1_2=Black",
+                                   "Shape1_3=Black",
+                                   "Shape1_4=Black"};
         QCOMPARE(p.shows(expected), expected);
     }
 
@@ -388,23 +374,23 @@ private slots:
             << QStringList{"lblStoreStatus.text=Position 65 not stored in EEPROM: the write failed",
                            "lblEepromWrites.text=EEPROM writes: 0"};
 
-        // Timed writes in EEPROM mode ask once per session, with the numbers of the interval; No leaves the
-        // timer off and asks again next time. Register mode asks nothing, until it becomes EEPROM under
-        // running timed writes: the same question, and No ends them.
+        // Timed writes in EEPROM mode ask once per session, with the numbers of the interval (long enough
+        // here that no tick comes); No leaves the timer off and asks again next time. Register mode asks
+        // nothing, until it becomes EEPROM under running timed writes: the same question, and No ends them.
         const QString twice = "check chkWriteTimer; uncheck chkWriteTimer; check chkWriteTimer";
         QTest::newRow("timed EEPROM writes, Yes: asked once")
-            << "mode EEPROM; delay 250; yes; " + twice << QStringList{} << QStringList{}
-            << QStringList{"asked=" + wearQuestionText(250, 240), "chkWriteTimer.checked=true", "timer=on"};
+            << "mode EEPROM; delay 1000; yes; " + twice << QStringList{} << QStringList{}
+            << QStringList{"asked=" + wearQuestionText(1000, 60), "chkWriteTimer.checked=true", "timer=on"};
         QTest::newRow("timed EEPROM writes, No: timer off, asked again")
-            << "mode EEPROM; delay 1000; " + twice << QStringList{} << QStringList{}
-            << QStringList{"asked=" + wearQuestionText(1000, 60) + "; " + wearQuestionText(1000, 60),
+            << "mode EEPROM; delay 10; " + twice << QStringList{} << QStringList{}
+            << QStringList{"asked=" + wearQuestionText(10, 6000) + "; " + wearQuestionText(10, 6000),
                            "chkWriteTimer.checked=false", "timer=off"};
         QTest::newRow("timed Register writes: not asked")
-            << "delay 250; " + twice << QStringList{} << QStringList{}
+            << "delay 1000; " + twice << QStringList{} << QStringList{}
             << QStringList{"asked=", "chkWriteTimer.checked=true", "timer=on"};
         QTest::newRow("timed Register writes, then EEPROM: No ends them")
-            << "delay 250; " + twice + "; mode EEPROM" << QStringList{} << QStringList{}
-            << QStringList{"asked=" + wearQuestionText(250, 240), "chkWriteTimer.checked=false", "timer=off"};
+            << "delay 1000; " + twice + "; mode EEPROM" << QStringList{} << QStringList{}
+            << QStringList{"asked=" + wearQuestionText(1000, 60), "chkWriteTimer.checked=false", "timer=off"};
 
         // Every move writes exactly once: a click on another row or on the row already selected (after a
         // mode switch the user stores it again), a key step or the wheel on the slider at once, a drag on
@@ -476,11 +462,9 @@ private slots:
         namedChild<QCheckBox>(&tool, "ChKManUsbConn")->click();
         QCOMPARE(p.f.state.I2CWrtAdr, 0xC0);
         QVERIFY(p.f.state.ManualUsbConn);
-        p.f.board.clearTransferLog();
-        p.box("ChkAutoRead")->setChecked(true);
-        p.list()->setCurrentRow(9);
+        p.run("clear; check ChkAutoRead; row 9");
         QCOMPARE(p.i2c(), (QStringList{"01 9F", "01 9E 13", "01 9F"}));
-        QCOMPARE(p.text("txtActualWrtAddress"), QStringLiteral("9E"));
+        QCOMPARE(p.child<QLineEdit>("txtActualWrtAddress")->text(), QStringLiteral("9E"));
         QVERIFY(!p.f.link.UsbOpen);
         QVERIFY(p.f.messages.messages.empty());
     }
@@ -508,7 +492,7 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QStringList, commands);
         Panel p;
-        p.startTimers("0", {"chkWriteTimer", "chkReadTimer"}); // enabled, ticked by hand
+        p.run("delay 0; check chkWriteTimer; check chkReadTimer"); // enabled, ticked by hand
         int inside = 0;
         const auto act = [&] {
             inside += p.f.link.guard().busy();
@@ -559,10 +543,9 @@ private slots:
         QFETCH(QStringList, perTick);
         QFETCH(QString, hidden);
         Panel p;
-        p.startTimers("0", {"chkWriteTimer", "chkReadTimer"});
-        p.box("chkWriteTimer")->setChecked(write);
-        p.box("ChkAutoRead")->setChecked(write);
-        p.f.board.clearTransferLog();
+        p.run(QStringLiteral(
+                  "delay 0; check chkWriteTimer; check chkReadTimer; %1 chkWriteTimer; %1 ChkAutoRead; clear")
+                  .arg(write ? "check" : "uncheck"));
         const LampColor blink[] = {LampColor::LightRed, LampColor::Black, LampColor::LightRed};
         const LampColor greens[] = {LampColor::LightGreen, LampColor::Green, LampColor::LightGreen};
         QStringList expected;
@@ -605,7 +588,7 @@ private slots:
         Panel p;
         const auto& timer = p.timed().readTimer();
         auto* delay = p.child<QLineEdit>("txtDelay");
-        p.startTimers(text, {"chkReadTimer"});
+        p.run("delay " + text + "; check chkReadTimer");
         QCOMPARE(timer.interval(), onCheck);
         QCOMPARE(delay->text(), onCheck == 1000 ? QStringLiteral("1000") : text);
         QCOMPARE(timer.isTicking(), onCheck > 0);
@@ -625,11 +608,7 @@ private slots:
     {
         Panel p;
         p.f.board.setRecording(false);
-        p.f.board.setTransferTimeMs(1);
-        p.f.questions.yes = true; // to the EEPROM wear question
-        p.chooseMode(false);
-        p.list()->setCurrentRow(64);
-        p.box("ChkAutoRead")->setChecked(true);
+        p.run("transfer 1000; yes; mode EEPROM; row 64; check ChkAutoRead"); // Yes to the wear question
         const auto liveObjects = [&p] {
             return p.window.findChildren<QObject*>().size() + QApplication::allWidgets().size() +
                    qApp->findChildren<QObject*>().size();
@@ -647,7 +626,7 @@ private slots:
             watch.start(1);
             loop.exec();
         };
-        p.startTimers("1", {"chkWriteTimer", "chkReadTimer"});
+        p.run("delay 1; check chkWriteTimer; check chkReadTimer");
         runTicks(50); // every lazily made object exists by now
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const auto before = liveObjects();
