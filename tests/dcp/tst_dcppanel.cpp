@@ -10,16 +10,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
+#include <map>
 
 using namespace vtx;
 using namespace vtx::test;
@@ -50,7 +50,7 @@ const QMap<LampColor, QString> kLampNames{{LampColor::Black, "Black"},
 struct Panel {
     SimFixture f;
     dcp::DcpPanelWindow window{f.context};
-    QStringList boxesAtMessage;
+    QStringList boxesAtMessage; // the timer boxes while each message box was up
     explicit Panel(bool load = true)
     {
         f.messages.onMessage = [this](const RecordedMessage&) {
