@@ -34,31 +34,33 @@ Q_DECLARE_METATYPE(vtx::Questions::SaveAnswer)
 
 namespace {
 
-// The program as main() builds it on the simulated board, started; the register tool opened from the DCP
-// panel's menu, or (`alone`) on its own as the only working window.
+// The program as main() builds it on the simulated board, started, while the DCP panel holds the link open;
+// the register tool opened from the panel's Tools menu or (not `fromMenu`) directly, as the command line
+// does. Or (`alone`) the register tool on its own as the only working window.
 struct Program {
-    explicit Program(bool alone)
+    explicit Program(bool alone, bool fromMenu = true)
     {
         registerTool.setTransferLogAction([this] { windows.showTransferLog(); });
-        if (!alone) {
-            registerTool.setHostWindow([this] { return windows.shownDcpPanel(); });
-            windows.setRegisterToolOpener([this] { registerTool.open(); });
-            if (!windows.start())
-                qFatal("start-up failed");
-            // The panel holds the link open; the tool's load closes it properly.
-            child<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
-            child<QAction>(windows.dcpPanel(), "mnuRegisterTool")->trigger();
-        } else {
+        if (alone) {
             registerTool.open();
+            return;
         }
-        sim.messages.clear();
+        registerTool.setHostWindow([this] { return windows.shownDcpPanel(); });
+        windows.setRegisterToolOpener([this] { registerTool.open(); });
+        if (!windows.start())
+            qFatal("start-up failed");
+        child<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
+        sim.board.clearCallLog();
+        fromMenu ? child<QAction>(windows.dcpPanel(), "mnuRegisterTool")->trigger() : registerTool.open();
+        openingCalls = sim.board.callLog();
     }
     RegisterToolWindow* tool() const { return registerTool.window(); }
     QLineEdit* box(const char* name) const { return child<QLineEdit>(tool(), name); }
 
     SimFixture sim;
     shell::ShellWindows windows{sim.context};
-    RegisterToolOpener registerTool{sim.context, [] {}};
+    RegisterToolOpener registerTool{sim.context, [this] { windows.showAbout(); }};
+    std::vector<QString> openingCalls; // the driver calls of opening the tool beside the panel
 };
 
 } // namespace
@@ -68,40 +70,31 @@ class TestRegisterToolEntry : public QObject {
 private slots:
     void openingWhileTheDcpPanelHoldsTheLinkOpen()
     {
-        for (const bool fromMenu : {true, false}) { // or directly, as the command line does
-            SimFixture sim;
-            shell::ShellWindows windows(sim.context);
-            RegisterToolOpener registerTool(sim.context, [&windows] { windows.showAbout(); });
-            windows.setRegisterToolOpener([&registerTool] { registerTool.open(); });
-            QVERIFY(windows.start());
-            child<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
-            QVERIFY(sim.link.UsbOpen && sim.board.isInitialised());
-            sim.board.clearCallLog();
-            QAction* entry = child<QAction>(windows.dcpPanel(), "mnuRegisterTool");
-            QCOMPARE(entry->text(), QStringLiteral("&I2C Register Tool"));
-            fromMenu ? entry->trigger() : registerTool.open();
-            RegisterToolWindow* const window = registerTool.window();
+        for (const bool fromMenu : {true, false}) {
+            Program p(false, fromMenu);
+            RegisterToolWindow* const window = p.tool();
             QVERIFY(window && window->isVisible());
             // The link is closed the proper way before the probe initialises the driver again, and every
             // initialisation is released: the DCP panel's and the probe's own.
-            const auto calls = sim.board.callLog();
+            const auto& calls = p.openingCalls;
             QCOMPARE(std::vector<QString>(calls.begin(),
                                           calls.begin() + std::min<std::ptrdiff_t>(4, std::ssize(calls))),
                      (std::vector<QString>{"resetDevice 0", "closeDriverHandle", "uninit", "init"}));
             QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("init")), 1);
             QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("uninit")), 2);
-            QVERIFY(!sim.link.UsbOpen && !sim.board.isInitialised() && sim.messages.messages.empty());
+            QVERIFY(!p.sim.link.UsbOpen && !p.sim.board.isInitialised() && p.sim.messages.messages.empty());
             // The register tool loaded last, so its lamp takes the attach notifications.
-            QCOMPARE(sim.link.AttachLampForm, static_cast<LinkView*>(window));
-            sim.board.clearCallLog();
-            entry->trigger(); // the same window, not loaded a second time
-            QCOMPARE(registerTool.window(), window);
-            QVERIFY(sim.board.callLog().empty());
+            QCOMPARE(p.sim.link.AttachLampForm, static_cast<LinkView*>(window));
+            p.sim.board.clearCallLog();
+            // The same window again, not loaded a second time.
+            child<QAction>(p.windows.dcpPanel(), "mnuRegisterTool")->trigger();
+            QCOMPARE(p.tool(), window);
+            QVERIFY(p.sim.board.callLog().empty());
             child<QAction>(window, "frmAbout")->trigger();
-            QVERIFY(windows.aboutBox() && windows.aboutBox()->isVisible());
-            sim.board.clearTransferLog();
+            QVERIFY(p.windows.aboutBox() && p.windows.aboutBox()->isVisible());
+            p.sim.board.clearTransferLog();
             child<QPushButton>(window, "cmdRead")->click(); // on the board it was opened on
-            QCOMPARE(hexBytes(sim.writesOn(sim.board.i2cOutPipe()).at(0).bytes), QStringLiteral("01 9F"));
+            QCOMPARE(p.sim.hexWritesOn(p.sim.board.i2cOutPipe()), QStringList{"01 9F"});
         }
     }
 
@@ -129,12 +122,10 @@ private slots:
         QTest::newRow("read results only") << false << "read" << false << A::Cancel << "" << false << true << 0 << false << none;
         QTest::newRow("typed, then saved") << false << "type, save" << false << A::Cancel << "" << false << true << 0 << true << none;
         QTest::newRow("typed: Save") << false << "type" << false << A::Save << "ok" << true << true << 0 << true << none;
-        QTest::newRow("typed: Save, alone") << true << "type" << false << A::Save << "ok" << true << true << 1 << true << none;
         QTest::newRow("typed: Save, dialog cancelled") << false << "type" << false << A::Save << "" << true << false << 0 << false << none;
         QTest::newRow("typed: Save fails") << false << "type" << false << A::Save << "bad" << true << false << 0 << false
             << QStringList{"The setup file \"%1\" could not be saved: %2. Any earlier file of that name is unchanged."};
         QTest::newRow("typed: Discard") << false << "type" << false << A::Discard << "ok" << true << true << 0 << false << none;
-        QTest::newRow("typed: Discard, alone") << true << "type" << false << A::Discard << "ok" << true << true << 1 << false << none;
         QTest::newRow("typed: Cancel") << false << "type" << false << A::Cancel << "ok" << true << false << 0 << false << none;
         QTest::newRow("typed: Cancel, alone") << true << "type" << false << A::Cancel << "ok" << true << false << 0 << false << none;
         QTest::newRow("typed, link open") << false << "type" << true << A::Discard << "ok" << false << false << 0 << false

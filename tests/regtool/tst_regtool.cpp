@@ -37,23 +37,19 @@ QString rowName(const char* base, int row)
     return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(row);
 }
 
-// The register tool loaded and shown on the simulated board; the logs and messages of the load are cleared.
+// The register tool loaded and shown on the simulated board, the transfers and driver calls of the load
+// cleared (its messages are kept: there should be none).
 struct RegToolHarness {
     SimFixture sim;
     std::unique_ptr<RegisterToolWindow> window;
-    QTemporaryDir dir;              // for setup files
-    std::vector<QString> loadCalls; // the driver calls of the load
-    std::vector<RecordedMessage> loadMessages;
+    QTemporaryDir dir; // for setup files
 
     RegToolHarness()
     {
         window = std::make_unique<RegisterToolWindow>(sim.context);
         window->show();
-        loadCalls = sim.board.callLog();
-        loadMessages = sim.messages.messages;
         sim.board.clearTransferLog();
         sim.board.clearCallLog();
-        sim.messages.clear();
     }
     template <typename T> T* child(const QString& name) const
     {
@@ -169,11 +165,8 @@ private slots:
         QCOMPARE(h.text("txthDriver"), QStringLiteral(" 1"));
         QCOMPARE(h.lamps(kLinkLamps + QStringList{"ShpAttach"}),
                  (QList{L::LightGreen, L::Black, L::LightGreen, L::Black}));
-        QVERIFY(!h.sim.link.UsbOpen && !h.sim.board.isInitialised() && h.loadMessages.empty());
-        QCOMPARE(h.loadCalls.front() + h.loadCalls.back(), QStringLiteral("inituninit"));
-        QCOMPARE(std::count(h.loadCalls.begin(), h.loadCalls.end(), QStringLiteral("init")), 1);
+        QVERIFY(!h.sim.link.UsbOpen && !h.sim.board.isInitialised() && h.messages().isEmpty());
         QVERIFY(!h.child<QPushButton>("cmdexit")->isHidden() && h.child<QPushButton>("cbNoc")->isHidden());
-        QCOMPARE(h.sim.link.I2COutPipe, 3u); // the bridge query of the probe chose the module's I2C pipe
         for (int r = 0; r < kRegisterRowCount; ++r) // rows in two frames of sixteen
             QCOMPARE(h.box(rowName("txtRdByte", r))->parentWidget()->objectName(), rowName("Frame1", r / 16));
         h.click("cmdRead"); // the automatic mode opens the link for each transaction and closes it again
@@ -205,19 +198,11 @@ private slots:
         QVERIFY(h.sim.link.UsbOpen);
         QCOMPARE(h.i2cCommands(), QStringList{"01 9F"});
         h.click("cmdUSBConnect");
-        QVERIFY(!h.window->close() && h.window->isVisible()); // refused while the link is open
-        QCOMPARE(h.sim.program.endRequests, 0);
-        QCOMPARE(h.messages(),
-                 (QStringList{"Already Opened",
-                              "Form will not close until USB Connection is closed. Click USB Disconnect"}));
-        QCOMPARE(h.sim.messages.messages.back().caption, kApplicationTitle);
+        QCOMPARE(h.messages(), QStringList{"Already Opened"}); // the register tool's word for it
         h.click("cmdUSBDisconnect");
         QVERIFY(!h.sim.link.UsbOpen && !h.sim.board.isInitialised() && !exitButton->isHidden());
         QCOMPARE(h.text("txthDriver"), QStringLiteral("Closed"));
         QCOMPARE(h.lamps(kLinkLamps), (QList{L::Black, L::Black, L::LightGreen}));
-        exitButton->click(); // closes the window and ends the program
-        QVERIFY(!h.window->isVisible());
-        QCOMPARE(h.sim.program.endRequests, 1);
         h.sim.board.failInit(DriverStatus::NoMemory);
         h.click("cmdUSBConnect");
         QCOMPARE(h.child<QPushButton>("cbNoc")->text(), QStringLiteral("USB Board won't intialize"));
@@ -226,18 +211,23 @@ private slots:
     void transactionsWaitForOneRunningElsewhere()
     {
         RegToolHarness h;
+        writeFile(h.sim.fileDialogs.nextOpenName = h.path("later.vtx"), defaultFile("I2C ADDRESS , C0"));
         std::optional<RegisterToolWindow> loading;
         {
             const auto otherTransaction = h.sim.link.guard().tryBegin();
             QVERIFY(otherTransaction.has_value());
             for (const char* button : {"cmdRead", "cmdReadRegs", "cmdTestComm", "cmdUSBConnect"})
-                h.click(button);            // dropped
-            QVERIFY(!h.window->close());    // closing waits
-            loading.emplace(h.sim.context); // so does the probe of a window loading now
+                h.click(button);             // dropped
+            h.window->mnuSetup_Open_Click(); // a load would change the address in use: it waits
+            QVERIFY(!h.window->close());     // closing waits
+            loading.emplace(h.sim.context);  // so does the probe of a window loading now
             QVERIFY(h.sim.board.transferLog().empty() && h.sim.board.callLog().empty());
+            QVERIFY(h.sim.fileDialogs.openRequests.empty());
             QCOMPARE(h.sim.program.endRequests, 0);
         }
         yieldEvents();
+        QCOMPARE(h.window->windowTitle() + h.text("txtActualWrtAddress"), "later.vtx - Veltrane R2IZOR"
+                                                                          "C0");
         QVERIFY(!h.window->isVisible()); // closed after all
         QCOMPARE(h.sim.program.endRequests, 1);
         const auto calls = h.sim.board.callLog(); // the waiting probe's, released
@@ -252,27 +242,14 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("data");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("a byte") << "15"
-                                << "a5"
-                                << "15 A5";
-        QTest::newRow("empty boxes are 00") << ""
-                                            << ""
-                                            << "00 00";
-        QTest::newRow("data over FF") << "05"
-                                      << "100"
-                                      << "";
-        QTest::newRow("data 1FF") << "05"
-                                  << "1FF"
-                                  << "";
-        QTest::newRow("data FFFF") << "05"
-                                   << "FFFF"
-                                   << "";
-        QTest::newRow("address with the read flag") << "85"
-                                                    << "01"
-                                                    << "";
-        QTest::newRow("address too long") << "123456"
-                                          << "01"
-                                          << "";
+        // clang-format off
+        QTest::newRow("a byte") << "15" << "a5" << "15 A5";
+        QTest::newRow("empty boxes are 00") << "" << "" << "00 00";
+        QTest::newRow("data over FF") << "05" << "100" << "";
+        QTest::newRow("data FFFF is negative") << "05" << "FFFF" << "";
+        QTest::newRow("address with the read flag") << "85" << "01" << "";
+        QTest::newRow("address too long") << "123456" << "01" << "";
+        // clang-format on
     }
     void directWrite()
     {
@@ -320,9 +297,6 @@ private slots:
         h.click("cmdRead");
         QCOMPARE(h.text("txtReadByte") + h.label("lblReadCount"), QStringLiteral("-- 0"));
         QCOMPARE(h.lamps({"Shape2_2", "Shape3"}), (QList{L::LightRed, L::LightRed}));
-        h.sim.board.setDeviceAnswers(0xC0, true);
-        h.click("cmdRead");
-        QCOMPARE(h.lamps({"Shape2_2", "Shape3"}), (QList{L::LightGreen, L::LightGreen}));
     }
 
     void writesThatAreNotAcknowledgedShowRed()
@@ -337,9 +311,6 @@ private slots:
                  (QList{L::LightRed, L::LightRed, L::LightGreen})); // READ's keeps
         QCOMPARE(h.text("txtReadByte") + h.text("txtsbwr_0"), QStringLiteral("--80"));
         QCOMPARE(h.i2cCommands(), (QStringList{"01 9F", "01 9E 80", "01 9E 80"}));
-        h.sim.board.setDeviceAnswers(0x9E, false);
-        h.click("cmdWrite1Byte_1");
-        QCOMPARE(h.lamp("Shape2_1"), L::LightRed);
     }
 
     // The I2C address entry and the communication test.
@@ -355,11 +326,9 @@ private slots:
         QTest::addColumn<QString>("outcome");
         // clang-format off
         QTest::newRow("9e") << "9e" << 0x9E << "9E 9F" << "01 9F" << "Good";
-        QTest::newRow("register device") << "C0" << 0xC0 << "C0 C1" << "01 C1" << "Good";
         QTest::newRow("highest") << "FE" << 0xFE << "FE FF" << "01 FF" << "Fail";
         QTest::newRow("no device") << "50" << 0x50 << "50 51" << "01 51" << "Fail";
         QTest::newRow("empty") << "" << 0x00 << "0 1" << "01 01" << "Fail";
-        QTest::newRow("one digit") << "5" << 0x05 << "5 6" << "01 06" << "Fail";
         for (const char* refused : {"FF", "100", "8000", "ffff", "12345"}) // the last three negative or too long
             QTest::addRow("refused %s", refused) << refused << -1 << "-- --" << "" << "Fail";
         // clang-format on
@@ -391,7 +360,7 @@ private slots:
         QCOMPARE(h.sim.state.I2CWrtAdr + (h.sim.state.I2CRdAdr << 8),
                  address < 0 ? 0x9F9E : (address + 1) << 8 | address);
         const int wiper = h.sim.board.dcp().wiperCode() << 1 & 0xFF;
-        if (address >= 0 && typed != u"C0") // the transfer count, then the byte read
+        if (address >= 0) // the transfer count, then the byte read
             QCOMPARE(h.texts({"txtTstReg_0", "txtTstReg_1"}),
                      good ? "1 " + QString::number(wiper, 16).toUpper() : "0 0");
     }
@@ -425,18 +394,12 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("data");
-        QTest::newRow("no address") << ""
-                                    << "11";
-        QTest::newRow("one-digit address") << "5"
-                                           << "11";
-        QTest::newRow("three-digit address") << "005"
-                                             << "11";
-        QTest::newRow("one-digit data") << "05"
-                                        << "5";
-        QTest::newRow("three-digit data") << "05"
-                                          << "005";
-        QTest::newRow("no data") << "05"
-                                 << "";
+        // clang-format off
+        QTest::newRow("no address") << "" << "11";
+        QTest::newRow("three-digit address") << "005" << "11";
+        QTest::newRow("one-digit data") << "05" << "5";
+        QTest::newRow("three-digit data") << "05" << "005";
+        // clang-format on
     }
 
     void rowsLeftOutByTheirTextLengths()
@@ -468,53 +431,49 @@ private slots:
         QCOMPARE(h.text("txtBWrite_5"), data);
     }
 
-    void aDeviceThatDoesNotAnswerFailsEveryRowWithoutAMessage()
+    // A device that does not answer fails every row on its own, without a message. A failure of the link
+    // itself ends a whole-bank read with its one message (the first thing the link said); the rows not
+    // reached keep their texts with dark lamps. No second timeout in the same click.
+    void aFailedBankRead_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("commands");
+        QTest::addColumn<QStringList>("messages");
+        // clang-format off
+        QTest::newRow("device silent") << "silent" << 32 << QStringList{};
+        QTest::newRow("a reply lost") << "timeout" << 1 << QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (Operation timed out)"};
+        QTest::newRow("link closed, manual mode") << "closed" << 0 << QStringList{"Write GPIOPipe .. USB Not opened"};
+        // clang-format on
+    }
+    void aFailedBankRead()
+    {
+        QFETCH(QString, fault);
         RegToolHarness h;
         h.useRegisterDevice();
-        h.sim.board.setDeviceAnswers(0xC0, false);
+        h.click("cmdReadRegs"); // every lamp lit once
+        const QStringList readBefore = h.texts(rowNames("txtRdByte")).split(u' ');
+        if (fault == u"silent")
+            h.sim.board.setDeviceAnswers(0xC0, false);
+        else if (fault == u"timeout")
+            h.sim.board.failPipe(0x83, DriverStatus::Timeout, 1);
+        else
+            h.manualMode();
+        h.sim.board.clearTransferLog();
         h.click("cmdReadRegs");
-        QCOMPARE(h.i2cCommands().size(), 32);
-        QCOMPARE(h.texts(rowNames("txtRdByte")), QStringList(32, "--").join(u' '));
-        QCOMPARE(h.lamps(rowNames("Shape1")), QList<L>(32, L::LightRed));
+        QTEST(int(h.i2cCommands().size()), "commands");
+        QTEST(h.messages(), "messages");
+        const bool silent = fault == u"silent";
+        QCOMPARE(h.lamps(rowNames("Shape1")),
+                 QList<L>{L::LightRed} + QList<L>(31, silent ? L::LightRed : L::Black));
+        QCOMPARE(h.texts(rowNames("txtRdByte")),
+                 (QStringList{"--"} + (silent ? QStringList(31, "--") : readBefore.mid(1))).join(u' '));
+        if (!silent)
+            return;
         QCOMPARE(h.label("lblReadCount"), QStringLiteral(" 0"));
-        QVERIFY(h.messages().isEmpty());
         h.setText("txtBWrite_4", "12");
         h.window->registerBank().txtBWrite_DblClick(4); // a write is not acknowledged either
         QCOMPARE(h.lamp("shpBwrite_4"), L::LightRed);
         QCOMPARE(h.text("txtBWrite_4") + h.label("lblReadCount"), QStringLiteral("12 0"));
-    }
-
-    // A failure of the link itself ends a whole-bank read with its one message (the first thing the link
-    // said); the rows not reached keep their texts with dark lamps. No second timeout in the same click.
-    void aLinkFailureEndsTheBankWithOneMessage_data()
-    {
-        QTest::addColumn<bool>("closedLink");
-        QTest::addColumn<int>("commands");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("a reply lost")
-            << false << 1 << "ReadPipe: WDU_Transfer() failed: error &H6 (Operation timed out)";
-        QTest::newRow("link closed, manual mode") << true << 0 << "Write GPIOPipe .. USB Not opened";
-    }
-    void aLinkFailureEndsTheBankWithOneMessage()
-    {
-        QFETCH(bool, closedLink);
-        QFETCH(int, commands);
-        QFETCH(QString, message);
-        RegToolHarness h;
-        h.useRegisterDevice();
-        h.click("cmdReadRegs"); // every lamp lit once
-        if (closedLink)
-            h.manualMode();
-        else
-            h.sim.board.failPipe(0x83, DriverStatus::Timeout, 1);
-        h.sim.board.clearTransferLog();
-        h.click("cmdReadRegs");
-        QCOMPARE(h.i2cCommands().size(), commands);
-        QCOMPARE(h.messages(), QStringList{message});
-        QCOMPARE(h.lamps(rowNames("Shape1")), QList<L>{L::LightRed} + QList<L>(31, L::Black));
-        QCOMPARE(h.text("txtRdByte_0"), QStringLiteral("--"));
-        QCOMPARE(h.text("txtRdByte_1"), QStringLiteral("21")); // from the first read, left as it was
     }
 
     // "Write All" sends no failure marker: a row whose data or address is not a two-digit hex byte sends
@@ -551,15 +510,12 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("sent");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("two digits") << "0C"
-                                    << "01 C1 0C"
-                                    << "0C";
-        QTest::newRow("low 8 bits of 1FF") << "1FF"
-                                           << "01 C1 FF"
-                                           << "3C";
-        QTest::newRow("too long for a number") << "12345"
-                                               << ""
-                                               << "--";
+        // clang-format off
+        QTest::newRow("two digits") << "0C" << "01 C1 0C" << "0C";
+        QTest::newRow("low 8 bits of 1FF") << "1FF" << "01 C1 FF" << "3C";
+        QTest::newRow("no hex digit: register 00") << "ZZ" << "01 C1 00" << "83"; // the product ID
+        QTest::newRow("too long for a number") << "12345" << "" << "--";
+        // clang-format on
     }
 
     void clickingAReadBoxReadsThatRow()
@@ -591,15 +547,11 @@ private slots:
         QTest::newRow("AA") << "AA" << false << "AA" << 0xAA;
         QTest::newRow("lower case, Enter") << "aa" << true << "AA" << 0xAA;
         QTest::newRow("empty") << "" << false << "00" << 0x00;
-        QTest::newRow("zero, Enter") << "0" << true << "00" << 0x00;
-        QTest::newRow("no hex digit") << "xy" << false << "00" << 0x00;
-        QTest::newRow("no value, Enter") << "--" << true << "00" << 0x00;
+        QTest::newRow("no value or hex digit, Enter") << "--" << true << "00" << 0x00;
         QTest::newRow("one digit") << "5" << false << "5" << 0x05;
         QTest::newRow("digit then letter") << "1g" << false << "1G" << 0x01;
         QTest::newRow("leading zeros, Enter") << "00FF" << true << "00FF" << 0xFF;
         QTest::newRow("100") << "100" << false << "--" << -1;
-        QTest::newRow("1FF, Enter") << "1ff" << true << "--" << -1;
-        QTest::newRow("8000 is negative") << "8000" << false << "--" << -1;
         QTest::newRow("FFFF is negative, Enter") << "FFFF" << true << "--" << -1;
         QTest::newRow("too long for a number") << "12345" << false << "--" << -1;
         // clang-format on
@@ -673,8 +625,6 @@ private slots:
         h.sim.fileDialogs.nextSaveName = path;
         h.window->mnuSetup_Save_Click();
         QVERIFY(h.messages().isEmpty());
-        QVERIFY(
-            readAll(path).contains("\r\n02,\"RX, TX gain\",,\r\n03,\"  indented \",,\r\n04,5\" panel,,\r\n"));
         h.setText("txtI2CADR", "50");
         for (int r = 0; r < kRegisterRowCount; ++r)
             for (const char* base : kRowBoxes)
@@ -692,38 +642,13 @@ private slots:
                  QStringLiteral("Select Setup File to Open|I2C_General Setup Files (*.vtx)"));
     }
 
-    void theHeaderAddressAndAZZRegisterAddress_data()
+    void aFileAddressTooLongForANumberShowsButLeaves9EInForce()
     {
-        QTest::addColumn<QByteArray>("header");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("address");
-        QTest::newRow("foreign header") << QByteArray("ADDR , 50") << "50 50 51" << 0x50;
-        QTest::newRow("address too long") << QByteArray("I2C ADDRESS , 12345") << "12345 -- --" << 0x9E;
-    }
-
-    void theHeaderAddressAndAZZRegisterAddress()
-    {
-        // A foreign header's address is taken; one too long for a number shows but leaves 9E in force.
-        QFETCH(QByteArray, header);
-        QFETCH(QString, shown);
-        QFETCH(int, address);
-
         RegToolHarness h;
-        writeFile(h.path("other.vtx"), defaultFile(header).replace("\r\n14,,,\r\n", "\r\nZZ,,,\r\n"));
+        writeFile(h.path("other.vtx"), defaultFile("I2C ADDRESS , 12345"));
         h.window->Read_Param_File(h.path("other.vtx"));
-        QCOMPARE(h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"}), shown);
-        QCOMPARE(int(h.sim.state.I2CWrtAdr), address);
-        QCOMPARE(h.text("Reg_Adr_20"), QStringLiteral("ZZ"));
-    }
-
-    void aZZRegisterAddressReadsRegister0()
-    {
-        RegToolHarness h;
-        h.useRegisterDevice();
-        h.setText("Reg_Adr_20", "ZZ");
-        h.click("cmdReadRegs");
-        QCOMPARE(h.i2cCommands().value(20), QStringLiteral("01 C1 00"));
-        QCOMPARE(h.text("txtRdByte_20"), QStringLiteral("83"));
+        QCOMPARE(h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"}), "12345 -- --");
+        QCOMPARE(h.sim.state.I2CWrtAdr, 0x9E);
     }
 
     void textsNoFileCanCarryAreRefusedBeforeAnythingIsWritten_data()
@@ -731,16 +656,11 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("what");
-        QTest::newRow("comma and quote") << "Reg_Desc_3"
-                                         << "5\", wide"
-                                         << "the description of row 3 holds both a comma and a double quote";
-        QTest::newRow("leading quote") << "txtI2CADR"
-                                       << "\"9E"
-                                       << "the I2C address holds a double quote at its start";
-        QTest::newRow("quote and edge blank")
-            << "txtBWrite_31"
-            << " 1\""
-            << "the write data of row 31 holds a double quote and a blank at its start or end";
+        // clang-format off
+        QTest::newRow("comma and quote") << "Reg_Desc_3" << "5\", wide" << "the description of row 3 holds both a comma and a double quote";
+        QTest::newRow("leading quote") << "txtI2CADR" << "\"9E" << "the I2C address holds a double quote at its start";
+        QTest::newRow("quote and edge blank") << "txtBWrite_31" << " 1\"" << "the write data of row 31 holds a double quote and a blank at its start or end";
+        // clang-format on
     }
 
     void textsNoFileCanCarryAreRefusedBeforeAnythingIsWritten()
@@ -788,20 +708,6 @@ private slots:
         QCOMPARE(h.sim.state.I2CWrtAdr, 0x9E);
     }
 
-    void openWaitsForARunningTransaction()
-    {
-        RegToolHarness h;
-        writeFile(h.sim.fileDialogs.nextOpenName = h.path("later.vtx"), defaultFile("I2C ADDRESS , C0"));
-        {
-            const auto transaction = h.sim.link.guard().tryBegin();
-            h.window->mnuSetup_Open_Click();
-            QVERIFY(h.sim.fileDialogs.openRequests.empty()); // no dialog yet
-        }
-        yieldEvents();
-        QCOMPARE(h.sim.state.I2CWrtAdr, 0xC0);
-        QCOMPARE(h.window->windowTitle(), QStringLiteral("later.vtx - Veltrane R2IZOR"));
-    }
-
     void aFailedSaveIsToldAndTheEarlierFileKept()
     {
         RegToolHarness h;
@@ -809,12 +715,7 @@ private slots:
         const QString path = h.path(QByteArray(250, 's').append(".vtx").constData());
         writeFile(h.sim.fileDialogs.nextSaveName = path, "I2C ADDRESS , 50\r\n");
         h.window->mnuSetup_Save_Click();
-        const QString told = h.messages().join(u'|');
-        QVERIFY2(told.startsWith(QStringLiteral("The setup file \"%1\" could not be saved: ")
-                                     .arg(QDir::toNativeSeparators(path))) &&
-                     told.endsWith(QStringLiteral(". Any earlier file of that name is unchanged.")) &&
-                     !told.contains(u'|'),
-                 qPrintable(told));
+        QCOMPARE(h.messages().size(), 1); // its words: tst_registertoolentry's failed save on closing
         QCOMPARE(readAll(path), QByteArray("I2C ADDRESS , 50\r\n"));
         QCOMPARE(QDir(h.dir.path()).entryList(QDir::Files).size(), 1);
     }

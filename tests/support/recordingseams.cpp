@@ -64,10 +64,8 @@ StartupChoice ScriptedStartupFailureDialogs::ask(QWidget* parent, const StartupF
 
 bool FakeSystemServices::startProgram(const QString& path)
 {
-    if (!startablePrograms.contains(path))
-        return false;
-    startedPrograms << path;
-    return true;
+    startAttempts << path;
+    return startablePrograms.contains(path);
 }
 
 } // namespace vtx::test

@@ -79,15 +79,19 @@ public:
     std::function<void()> onAsk;
 };
 
-// A file system and program starter of the test's making.
+// A file system, program starter and system-information settings of the test's making.
 class FakeSystemServices final : public SystemServices {
 public:
     bool startProgram(const QString& path) override;
     bool fileExists(const QString& path) const override { return existingFiles.contains(path); }
+    QString namedSystemInfoProgram() const override { return namedProgram; }
+    QStringList programSearchPath() const override { return searchPath; }
 
     QSet<QString> existingFiles;
     QSet<QString> startablePrograms; // startProgram succeeds for these
-    QStringList startedPrograms;
+    QString namedProgram;
+    QStringList searchPath;
+    QStringList startAttempts; // every program startProgram was asked for, whether it started or not
 };
 
 } // namespace vtx::test
