@@ -367,18 +367,22 @@ private slots:
 
     // The active register bank against the register device at 0xC0.
 
-    void readAllReadsRegisters00To1FInOrder()
+    // "Read All" reads registers 00 to 1F in order; "Set Write Data = Read Data" and "Write All" write them
+    // back in the same order.
+    void readAllAndWriteAllGoThrough00To1FInOrder()
     {
         RegToolHarness h;
         h.useRegisterDevice();
-        QStringList commands, shown;
+        auto& device = h.sim.board.registerDevice();
+        QStringList reads, shown, writes;
         for (int r = 0; r < 32; ++r) {
-            h.sim.board.registerDevice().setReg(std::uint8_t(r), std::uint8_t(0xA0 + r));
-            commands << QStringLiteral("01 C1 ") + twoDigits(r);
+            device.setReg(std::uint8_t(r), std::uint8_t(0xA0 + r));
+            reads << QStringLiteral("01 C1 ") + twoDigits(r);
             shown << twoDigits(0xA0 + r);
+            writes << QStringLiteral("01 C0 %1 %2").arg(twoDigits(r), shown.last());
         }
         h.click("cmdReadRegs");
-        QCOMPARE(h.i2cCommands(), commands);
+        QCOMPARE(h.i2cCommands(), reads);
         QCOMPARE(h.readCount(), 32);
         QCOMPARE(h.texts(rowNames("txtRdByte")), shown.join(u' '));
         QCOMPARE(h.label("lblReadCount") + h.text("txthDriver"), QStringLiteral(" 1Closed"));
@@ -388,27 +392,43 @@ private slots:
             QCOMPARE(h.lamps(rowNames("Shape1")), QList<L>(32, colour));
             h.click("cmdReadRegs");
         }
+        h.click("Command7");
+        QCOMPARE(h.texts(rowNames("txtBWrite")), shown.join(u' '));
+        device.setReg(0x03, 0x00);
+        h.sim.board.clearTransferLog();
+        h.click("cmdwriteAll");
+        QCOMPARE(h.i2cCommands(), writes);
+        QCOMPARE(device.reg(0x03), 0xA3);
+        QCOMPARE(h.lamps(rowNames("shpBwrite")), QList<L>(32, L::LightGreen));
+        QVERIFY(h.messages().isEmpty());
     }
 
-    void rowsLeftOutByTheirTextLengths_data()
+    // Whole-bank reads leave out a row whose address is not two characters long, writes also one whose data
+    // is not; such a row's read box and lamps are hidden until it takes part again. "Write All" sends no
+    // failure marker: a row whose address or data is two characters but no hex byte sends nothing and lights
+    // its lamp red.
+    void bankRowsTakePartByTheirTexts_data()
     {
-        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("address"); // of row 5
         QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("read");  // the command that reads row 5, none: left out
+        QTest::addColumn<QString>("write"); // "sent", "refused" or "left out"
         // clang-format off
-        QTest::newRow("no address") << "" << "11";
-        QTest::newRow("three-digit address") << "005" << "11";
-        QTest::newRow("one-digit data") << "05" << "5";
-        QTest::newRow("three-digit data") << "05" << "005";
+        QTest::newRow("written") << "05" << "5A" << "01 C1 05" << "sent";
+        QTest::newRow("no address") << "" << "11" << "" << "left out";
+        QTest::newRow("three-digit address") << "005" << "11" << "" << "left out";
+        QTest::newRow("one-digit data") << "05" << "5" << "01 C1 05" << "left out";
+        QTest::newRow("three-digit data") << "05" << "005" << "01 C1 05" << "left out";
+        QTest::newRow("data after a failed read") << "05" << "--" << "01 C1 05" << "refused";
+        QTest::newRow("address after a failed read") << "--" << "11" << "01 C1 00" << "refused";
         // clang-format on
     }
-
-    void rowsLeftOutByTheirTextLengths()
+    void bankRowsTakePartByTheirTexts()
     {
-        // Whole-bank reads leave out a row whose address is not two characters long; writes also one whose
-        // data is not. Such a row's read box and lamps are hidden until it takes part again.
         QFETCH(QString, address);
         QFETCH(QString, data);
-
+        QFETCH(QString, read);
+        QFETCH(QString, write);
         RegToolHarness h;
         h.useRegisterDevice();
         h.click("cmdReadRegs"); // row 5 read once: lamp lit, box shown
@@ -417,18 +437,23 @@ private slots:
         h.setText("txtBWrite_5", data);
         h.setText("txtBWrite_7", "77"); // the other write boxes are empty after load
         h.click("cmdReadRegs");
-        const bool readable = address.size() == 2;
+        const bool readable = !read.isEmpty();
         QCOMPARE(h.i2cCommands().size(), readable ? 32 : 31);
-        QCOMPARE(h.i2cCommands().contains("01 C1 05"), readable);
+        QCOMPARE(h.i2cCommands().value(5), readable ? read : QStringLiteral("01 C1 06"));
         QCOMPARE(h.box("txtRdByte_5")->isHidden() && h.child<LampWidget>("Shape1_5")->isHidden(), !readable);
         QCOMPARE(h.lamp("Shape1_5"), readable ? L::Green : L::Black);
         h.sim.board.clearTransferLog();
         h.click("cmdwriteAll");
-        QCOMPARE(h.i2cCommands(), QStringList{"01 C0 07 77"});
-        QVERIFY(h.child<LampWidget>("shpBwrite_5")->isHidden() &&
-                h.child<LampWidget>("shpBwrite_0")->isHidden());
-        QCOMPARE(h.lamps({"shpBwrite_5", "shpBwrite_7"}), (QList{L::Black, L::LightGreen}));
+        const bool sent = write == u"sent";
+        QCOMPARE(h.i2cCommands(), (sent ? QStringList{"01 C0 05 5A"} : QStringList{}) << "01 C0 07 77");
+        QCOMPARE(h.lamps({"shpBwrite_5", "shpBwrite_7"}), (QList{sent                  ? L::LightGreen
+                                                                 : write == u"refused" ? L::LightRed
+                                                                                       : L::Black,
+                                                                 L::LightGreen}));
+        QCOMPARE(h.child<LampWidget>("shpBwrite_5")->isHidden(), write == u"left out");
+        QVERIFY(h.child<LampWidget>("shpBwrite_0")->isHidden()); // no data
         QCOMPARE(h.text("txtBWrite_5"), data);
+        QVERIFY(h.messages().isEmpty());
     }
 
     // A device that does not answer fails every row on its own, without a message. A failure of the link
@@ -474,35 +499,6 @@ private slots:
         h.window->registerBank().txtBWrite_DblClick(4); // a write is not acknowledged either
         QCOMPARE(h.lamp("shpBwrite_4"), L::LightRed);
         QCOMPARE(h.text("txtBWrite_4") + h.label("lblReadCount"), QStringLiteral("12 0"));
-    }
-
-    // "Write All" sends no failure marker: a row whose data or address is not a two-digit hex byte sends
-    // nothing and lights its lamp red; the others are written.
-    void writeAllSkipsRowsThatAreNotBytes()
-    {
-        RegToolHarness h;
-        h.useRegisterDevice();
-        auto& device = h.sim.board.registerDevice();
-        device.setReg(0x03, 0x55);
-        h.click("cmdReadRegs");
-        h.click("Command7");
-        h.setText("txtBWrite_0", "--"); // after a failed read
-        h.setText("txtBWrite_7", "ZZ");
-        h.setText("Reg_Adr_9", "--");
-        device.setReg(0x03, 0x00);
-        h.sim.board.clearTransferLog();
-        h.click("cmdwriteAll");
-        QStringList expected;
-        for (int r = 1; r < 32; ++r)
-            if (r != 7 && r != 9)
-                expected << QStringLiteral("01 C0 %1 %2").arg(twoDigits(r), h.text(rowName("txtRdByte", r)));
-        QCOMPARE(h.i2cCommands(), expected);
-        QCOMPARE(device.reg(0x03), 0x55);
-        QCOMPARE(device.reg(0x00), SimRegisterDevice::kProductId);
-        for (const int r : {0, 7, 9})
-            QCOMPARE(h.lamp(rowName("shpBwrite", r)), L::LightRed);
-        QCOMPARE(h.lamp("shpBwrite_3"), L::LightGreen);
-        QVERIFY(h.messages().isEmpty());
     }
 
     void clickingAReadBoxReadsThatRow_data()
