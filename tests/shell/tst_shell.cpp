@@ -127,8 +127,8 @@ private slots:
     void startupFailure_data()
     {
         using C = StartupChoice;
-        QTest::addColumn<int>(
-            "fault"); // 0 unplugged, NoMemory the driver's init, else the device information
+        // The fault: 0 unplugged, NoMemory from the driver's init, else from the device information.
+        QTest::addColumn<int>("fault");
         QTest::addColumn<QList<C>>("choices");
         QTest::addColumn<bool>("plugInAtRetry");
         QTest::addColumn<bool>("restartStarts");
