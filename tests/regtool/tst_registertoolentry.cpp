@@ -4,6 +4,7 @@
 // About menu. How it closes: alone or beside the DCP panel, and the question about unsaved edits. The keys
 // of both working windows, and the one transfer log both open.
 #include "dcp/dcppanelwindow.h"
+#include "namedchild.h"
 #include "regtool/registertoolopener.h"
 #include "regtool/registertoolwindow.h"
 #include "shell/aboutbox.h"
@@ -19,13 +20,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-template <typename T> T* child(QWidget* window, const char* name)
-{
-    return window->findChild<T*>(QLatin1String(name));
-}
-} // namespace
 
 using namespace vtx;
 using namespace vtx::test;
@@ -49,13 +43,14 @@ struct Program {
         windows.setRegisterToolOpener([this] { registerTool.open(); });
         if (!windows.start())
             qFatal("start-up failed");
-        child<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
+        namedChild<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
         sim.board.clearCallLog();
-        fromMenu ? child<QAction>(windows.dcpPanel(), "mnuRegisterTool")->trigger() : registerTool.open();
+        fromMenu ? namedChild<QAction>(windows.dcpPanel(), "mnuRegisterTool")->trigger()
+                 : registerTool.open();
         openingCalls = sim.board.callLog();
     }
     RegisterToolWindow* tool() const { return registerTool.window(); }
-    QLineEdit* box(const char* name) const { return child<QLineEdit>(tool(), name); }
+    QLineEdit* box(const char* name) const { return namedChild<QLineEdit>(tool(), name); }
 
     SimFixture sim;
     shell::ShellWindows windows{sim.context};
@@ -87,13 +82,13 @@ private slots:
             QCOMPARE(p.sim.link.AttachLampForm, static_cast<LinkView*>(window));
             p.sim.board.clearCallLog();
             // The same window again, not loaded a second time.
-            child<QAction>(p.windows.dcpPanel(), "mnuRegisterTool")->trigger();
+            namedChild<QAction>(p.windows.dcpPanel(), "mnuRegisterTool")->trigger();
             QCOMPARE(p.tool(), window);
             QVERIFY(p.sim.board.callLog().empty());
-            child<QAction>(window, "frmAbout")->trigger();
+            namedChild<QAction>(window, "frmAbout")->trigger();
             QVERIFY(p.windows.aboutBox() && p.windows.aboutBox()->isVisible());
             p.sim.board.clearTransferLog();
-            child<QPushButton>(window, "cmdRead")->click(); // on the board it was opened on
+            namedChild<QPushButton>(window, "cmdRead")->click(); // on the board it was opened on
             QCOMPARE(p.sim.hexWritesOn(p.sim.board.i2cOutPipe()), QStringList{"01 9F"});
         }
     }
@@ -152,18 +147,18 @@ private slots:
             QTest::mouseClick(p.box("txtRdByte_4"), Qt::LeftButton);
         if (change.contains(u"save")) {
             p.sim.fileDialogs.nextSaveName = dir.filePath("earlier.vtx");
-            child<QAction>(tool, "mnuSetup_Save")->trigger();
+            namedChild<QAction>(tool, "mnuSetup_Save")->trigger();
         }
         if (change == u"read") // the read did change a box
             QVERIFY(!p.box("txtRdByte_4")->text().isEmpty());
         if (linkOpen)
-            child<QPushButton>(tool, "cmdUSBConnect")->click();
+            namedChild<QPushButton>(tool, "cmdUSBConnect")->click();
         p.sim.messages.clear();
         p.sim.fileDialogs.nextSaveName = saveAs.isEmpty() ? QString() : path;
         p.sim.questions.answer = answer;
         const int saveDialogsBefore = int(p.sim.fileDialogs.saveRequests.size());
 
-        alone ? child<QPushButton>(tool, "cmdexit")->click() : void(tool->close());
+        alone ? namedChild<QPushButton>(tool, "cmdexit")->click() : void(tool->close());
 
         QTEST(!p.sim.questions.asked.empty(), "asked");
         if (!p.sim.questions.asked.empty()) {
@@ -190,12 +185,12 @@ private slots:
         dcp::DcpPanelWindow* const panel = p.windows.dcpPanel();
         QVERIFY(panel->isVisible());
         QCOMPARE(p.sim.link.AttachLampForm, static_cast<LinkView*>(panel));
-        QCOMPARE(child<LampWidget>(panel, "ShpAttach")->color(),
+        QCOMPARE(namedChild<LampWidget>(panel, "ShpAttach")->color(),
                  LampColor::Black); // green while it held the link
         p.sim.board.clearCallLog();
-        child<QAction>(panel, "mnuRegisterTool")->trigger();
+        namedChild<QAction>(panel, "mnuRegisterTool")->trigger();
         QVERIFY(p.tool()->isVisible() && !p.tool()->hasUnsavedEdits());
-        QCOMPARE(p.tool()->findChild<QLineEdit*>("Reg_Desc_3")->text(), QStringLiteral("Control"));
+        QCOMPARE(p.box("Reg_Desc_3")->text(), QStringLiteral("Control"));
         QCOMPARE(p.sim.board.callLog().front(), QStringLiteral("init")); // loaded, and so probed, again
     }
 
@@ -272,11 +267,11 @@ private slots:
     void bothWindowsOpenTheOneTransferLog()
     {
         Program p(false);
-        child<QAction>(p.windows.dcpPanel(), "mnuTransferLog")->trigger();
+        namedChild<QAction>(p.windows.dcpPanel(), "mnuTransferLog")->trigger();
         TransferLogWindow* const log = p.windows.transferLog();
         QVERIFY(log && log->isVisible());
         log->close();
-        child<QAction>(p.tool(), "mnuTransferLog")->trigger();
+        namedChild<QAction>(p.tool(), "mnuTransferLog")->trigger();
         QCOMPARE(p.windows.transferLog(), log);
         QVERIFY(log->isVisible());
     }

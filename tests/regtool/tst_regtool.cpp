@@ -4,6 +4,7 @@
 // the window. Bytes on the wire, boxes, lamps and messages are checked as the user sees them.
 #include "common/appinfo.h"
 #include "common/yield.h"
+#include "namedchild.h"
 #include "regtool/addresstestpanel.h"
 #include "regtool/registerbank.h"
 #include "regtool/registertoolwindow.h"
@@ -51,13 +52,7 @@ struct RegToolHarness {
         sim.board.clearTransferLog();
         sim.board.clearCallLog();
     }
-    template <typename T> T* child(const QString& name) const
-    {
-        T* const found = window->findChild<T*>(name);
-        if (!found)
-            qFatal("no child %s", qPrintable(name));
-        return found;
-    }
+    template <typename T> T* child(const QString& name) const { return namedChild<T>(window.get(), name); }
     QLineEdit* box(const QString& name) const { return child<QLineEdit>(name); }
     QString text(const QString& name) const { return box(name)->text(); }
     void setText(const QString& name, const QString& text) const { box(name)->setText(text); }
@@ -233,7 +228,7 @@ private slots:
         const auto calls = h.sim.board.callLog(); // the waiting probe's, released
         QCOMPARE(std::count(calls.begin(), calls.end(), "init"), 1);
         QCOMPARE(std::count(calls.begin(), calls.end(), "uninit"), 1);
-        QCOMPARE(loading->findChild<QLineEdit*>(QStringLiteral("txthDriver"))->text(), QStringLiteral(" 2"));
+        QCOMPARE(namedChild<QLineEdit>(&*loading, "txthDriver")->text(), QStringLiteral(" 2"));
     }
 
     // The bytes sent on pipe 4; none: refused with "Invalid Write Value".
@@ -741,8 +736,7 @@ private slots:
         }
         const auto entries = [](const RegisterToolWindow& window) {
             QStringList texts;
-            for (const QAction* action :
-                 window.findChild<QMenu*>(QStringLiteral("mnuRecentFiles"))->actions())
+            for (const QAction* action : namedChild<QMenu>(&window, "mnuRecentFiles")->actions())
                 texts << action->text();
             return texts;
         };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/appinfo.h"
 #include "dcp/dcppanelwindow.h"
+#include "namedchild.h"
 #include "shell/aboutbox.h"
 #include "shell/boardpicture.h"
 #include "shell/evalpicture.h"
@@ -32,14 +33,8 @@ struct Shell {
         if (!windows.start())
             qFatal("start-up failed");
         if (linkOpen)
-            windows.dcpPanel()->findChild<QPushButton*>(QStringLiteral("cmdUSBConnect"))->click();
+            namedChild<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
         f.board.clearTransferLog();
-    }
-    QAction* entry(QWidget* window, const QString& name) const
-    {
-        if (auto* action = window->findChild<QAction*>(name))
-            return action;
-        qFatal("no menu entry %s", qPrintable(name));
     }
 };
 
@@ -68,25 +63,25 @@ private slots:
         QVERIFY2(!startup->frameGeometry().intersects(panel->frameGeometry()), qPrintable(frames));
         QCOMPARE(startup->objectName(), QStringLiteral("frmStartup"));
         QCOMPARE(startup->windowTitle(), QStringLiteral("Veltrane I2C Video Mux Control Software"));
-        s.entry(startup, "mnuAbout")->trigger();
+        namedChild<QAction>(startup, "mnuAbout")->trigger();
         QWidget* about = s.windows.aboutBox();
         about->close();
-        s.entry(panel, "mnuAbout")->trigger();
+        namedChild<QAction>(panel, "mnuAbout")->trigger();
         QVERIFY(s.windows.aboutBox() == about && about->isVisible());
-        panel->findChild<QPushButton*>(QStringLiteral("SSCommand1"))->click();
+        namedChild<QPushButton>(panel, "SSCommand1")->click();
         QWidget* picture = s.windows.jumperPicture();
         picture->close();
-        s.entry(panel, "mnuJumperHelp")->trigger();
+        namedChild<QAction>(panel, "mnuJumperHelp")->trigger();
         QVERIFY(s.windows.jumperPicture() == picture && picture->isVisible());
         QCOMPARE(picture->windowTitle(), QStringLiteral("Jumper Orientation Information"));
-        QCOMPARE(picture->findChild<QLabel*>(QStringLiteral("lblUpper"))->text(),
+        QCOMPARE(namedChild<QLabel>(picture, "lblUpper")->text(),
                  QStringLiteral("To Write to the part, J3 Must be in Pos 2-3."));
-        QCOMPARE(picture->findChild<QLabel*>(QStringLiteral("lblLower"))->text(),
+        QCOMPARE(namedChild<QLabel>(picture, "lblLower")->text(),
                  QStringLiteral("To Utilize SCL_S,  J3 Must be in Pos 2-3 and J16 must be 2 to 3."));
         for (QWidget* window : {static_cast<QWidget*>(startup), static_cast<QWidget*>(panel), about, picture})
-            QCOMPARE(window->findChild<QLabel*>(QStringLiteral("lblBanner"))->text(),
+            QCOMPARE(namedChild<QLabel>(window, "lblBanner")->text(),
                      QStringLiteral("Simulated evaluation board"));
-        QAction* tool = s.entry(panel, "mnuRegisterTool");
+        QAction* tool = namedChild<QAction>(panel, "mnuRegisterTool");
         QVERIFY(!tool->isEnabled());
         int opened = 0;
         s.windows.setRegisterToolOpener([&opened] { ++opened; });
@@ -232,7 +227,7 @@ private slots:
         QFETCH(bool, staysIfClosed);
         for (const bool linkOpen : {true, false}) {
             Shell s(linkOpen);
-            auto* menu = s.windows.startupWindow()->findChild<QMenu*>(QStringLiteral("MnuDevSel1"));
+            auto* menu = namedChild<QMenu>(s.windows.startupWindow(), "MnuDevSel1");
             QCOMPARE(menu->title(), QStringLiteral("&Device Select")); // with its mnemonic
             QTEST(menu->actions().at(index)->objectName(), "name");
             QTEST(menu->actions().at(index)->text(), "caption");
@@ -278,15 +273,15 @@ private slots:
         FakeSystemServices system;
         RecordingMessageBoxes messages;
         shell::AboutBox box(system, messages, QString{});
-        const auto label = [&box](const char* name) { return box.findChild<QLabel*>(name)->text(); };
+        const auto label = [&box](const char* name) { return namedChild<QLabel>(&box, name)->text(); };
         QCOMPARE(box.objectName(), QStringLiteral("frmAbout2"));
         QCOMPARE(box.windowTitle(), QStringLiteral("About VTX830X I2C DCP EVALUATION SOFTWARE"));
         QCOMPARE(label("lblTitle"), kApplicationTitle);
         QCOMPARE(label("lblVersion"), QStringLiteral("Version 2.0.2"));
         QCOMPARE(label("lblDisclaimer_0"), QStringLiteral("ACCURACY OF INFORMATION"));
         QVERIFY(!label("lblDisclaimer_1").isEmpty());
-        QCOMPARE(box.findChild<QPushButton*>("cmdSysInfo")->text(), QStringLiteral("&System Info..."));
-        QVERIFY(box.findChild<QWidget*>("picHalvoraLogo"));
+        QCOMPARE(namedChild<QPushButton>(&box, "cmdSysInfo")->text(), QStringLiteral("&System Info..."));
+        namedChild(&box, "picHalvoraLogo"); // the logo is there, under its name
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QTest::keyClick(&box, Qt::Key(key));
@@ -325,7 +320,7 @@ private slots:
         RecordingMessageBoxes messages;
         shell::AboutBox box(system, messages, QString{});
         box.show();
-        box.findChild<QPushButton*>("cmdSysInfo")->click();
+        namedChild<QPushButton>(&box, "cmdSysInfo")->click();
         QCOMPARE(system.startAttempts, attempts);
         const bool started = !attempts.isEmpty() && startable.contains(attempts.last());
         QCOMPARE(messages.texts(),
