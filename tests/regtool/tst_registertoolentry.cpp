@@ -103,8 +103,7 @@ private slots:
         QTest::addColumn<QString>("change"); // "type", "read", "type, save" or ""
         QTest::addColumn<bool>("linkOpen");
         QTest::addColumn<A>("answer");
-        QTest::addColumn<QString>(
-            "saveAs"); // what the Save dialog gives: "" cancelled, "bad" a missing folder
+        QTest::addColumn<QString>("saveAs"); // the Save dialog's name: "" cancelled, "bad" a missing folder
         QTest::addColumn<bool>("asked");
         QTest::addColumn<bool>("closes");
         QTest::addColumn<int>("endRequests");
