@@ -83,8 +83,9 @@ run timed_reads_1ms bench_timed_reads --interval 1 --seconds "$timed_seconds" --
 echo
 echo "== Goals (figures are min / median / max; load average $(cut -d' ' -f1-3 /proc/loadavg) at the end)"
 cat "$RESULTS"/*.txt | grep $'^GOAL\t' | LC_ALL=C sort -t $'\t' -k2,2 | tee "$RESULTS/summary.tsv" |
-  awk -F'\t' '{ printf "%-7s %-8s %s\n        %s\n        %s: %s\n", $2, $6, $3, $4,
-                 ($6 == "FOR REFERENCE" ? "compare" : "goal"), $5 }'
+  awk -F'\t' '{ reference = $6 == "FOR REFERENCE"
+                 printf "%-7s %-8s %s\n        %s\n        %s: %s\n", $2, (reference ? "(ref.)" : $6), $3, $4,
+                        (reference ? "not a goal; compare" : "goal"), $5 }'
 met=$(grep -c $'\tMET$' "$RESULTS/summary.tsv" || true)
 total=$(grep -vc $'\tFOR REFERENCE$' "$RESULTS/summary.tsv" || true)
 echo

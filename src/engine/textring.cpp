@@ -26,7 +26,8 @@ void TextRing::writeHeader(std::uint64_t position, Header header)
 
 void TextRing::freeUpTo(std::uint64_t end, const Overwritten& overwritten)
 {
-    while (end - m_tail > m_bytes.size()) {
+    // Never past the newest text: an empty ring has nothing more to give.
+    while (m_tail < m_head && end - m_tail > m_bytes.size()) {
         if (m_bytes.size() - place(m_tail) < kHeaderBytes) {
             m_tail = nextLap(m_tail);
             continue;

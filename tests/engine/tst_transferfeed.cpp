@@ -2,7 +2,9 @@
 #include "engine/linkclient.h"
 #include "simfixture.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+#include <map>
 
 using namespace vtx;
 using namespace vtx::test;
@@ -92,6 +94,26 @@ private slots:
         QCOMPARE(ringTexts(feed), kept);
         QCOMPARE(int(feed.droppedCount()), dropped);
         QCOMPARE(feed.publishedCount(), std::uint64_t(published.size()));
+    }
+
+    // Thousands of lines of every length, round the text room many times: every entry the ring still holds
+    // reads back exactly the line it was published with, and the ring is never emptied to make room.
+    void everyKeptEntryKeepsItsOwnText()
+    {
+        TransferFeed feed(50); // 2,000 bytes of text room
+        QRandomGenerator random(8303);
+        std::map<std::uint64_t, QString> published;
+        for (int i = 0; i < 5000; ++i) {
+            const QString text = QString::number(i) + QString(random.bounded(1200), QChar(u'a' + i % 26));
+            published[feed.publishedCount()] = text;
+            publishTrace(feed, text);
+            const RingView<FeedEntry> ring = feed.entries();
+            QVERIFY(!ring.empty());
+            const std::uint64_t first = feed.publishedCount() - ring.size();
+            // A line is cut at half the room less its header: 988 bytes.
+            for (std::size_t k = 0; k < ring.size(); ++k)
+                QCOMPARE(feed.text(ring[k]), published[first + k].left(988));
+        }
     }
 
     // Cleared, the ring forgets its texts; what is published next does not bring an old line back.
