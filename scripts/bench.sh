@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Measures the performance goals on the simulated board and prints each figure next to its goal.
+# Measures the performance goals on the simulated board and prints each figure next to its goal, and for
+# reference the timed reads at 10 ms again with the transfer log window open.
 #
 #   scripts/bench.sh                      all goals; timed reads at 10 ms for 1 minute (the goal is 10 minutes)
 #   scripts/bench.sh --long               the same with the 10-minute run of timed reads at 10 ms
-#   scripts/bench.sh --timed-seconds N    timed reads (both intervals) for N seconds instead
+#   scripts/bench.sh --timed-seconds N    every run of timed reads for N seconds instead
 #   scripts/bench.sh --reps N             repetitions of each timed click (default 500)
 #
 # Builds only the benchmark programs (bench/goals.cmake), Release, in build-bench/ (BENCH_BUILD_DIR), one
@@ -79,6 +80,8 @@ if [ "$slow_seconds" -lt 600 ]; then
 fi
 run timed_reads_10ms bench_timed_reads --interval 10 --seconds "$slow_seconds" --goal 99 --id 3a
 run timed_reads_1ms bench_timed_reads --interval 1 --seconds "$timed_seconds" --goal 500 --id 3b
+run timed_reads_10ms_log bench_timed_reads --interval 10 --seconds "$timed_seconds" --goal 99 --id 3c \
+  --with-log
 
 echo
 echo "== Goals (figures are min / median / max; load average $(cut -d' ' -f1-3 /proc/loadavg) at the end)"

@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vtx {
@@ -27,8 +28,12 @@ TransferLogWindow::TransferLogWindow(Link& link, MessageBoxes& messages, FileDia
     : QWidget(parent, Qt::Window), m_link(link), m_messages(messages), m_fileDialogs(fileDialogs),
       m_model(new TransferLogModel(link, this)), m_filtered(new QSortFilterProxyModel(this)),
       m_view(new QTableView(this)), m_filter(new QLineEdit(this)),
-      m_pause(new QPushButton(QStringLiteral("Pause"), this)), m_dropped(new QLabel(this))
+      m_pause(new QPushButton(QStringLiteral("Pause"), this)), m_dropped(new QLabel(this)),
+      m_refreshTimer(new QTimer(this))
 {
+    m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(kRefreshIntervalMs);
+    connect(m_refreshTimer, &QTimer::timeout, this, &TransferLogWindow::refresh);
     setObjectName(QStringLiteral("frmTransferLog"));
     setWindowTitle(QStringLiteral("Transfer Log"));
     m_filtered->setSourceModel(m_model);
@@ -105,21 +110,25 @@ void TransferLogWindow::hideEvent(QHideEvent* event)
     if (m_subscription)
         m_link.feed().unsubscribe(m_subscription);
     m_subscription = 0;
+    m_refreshTimer->stop();
     QWidget::hideEvent(event);
 }
 
 void TransferLogWindow::scheduleRefresh()
 {
-    // Told inside the link's transfer: the rows follow once the event loop runs, once for a burst.
-    if (m_refreshScheduled)
-        return;
-    m_refreshScheduled = true;
-    QMetaObject::invokeMethod(this, &TransferLogWindow::refresh, Qt::QueuedConnection);
+    // Told inside the link's transfer: the rows follow once the timer fires, once for everything since.
+    if (!m_refreshTimer->isActive())
+        m_refreshTimer->start();
+}
+
+bool TransferLogWindow::refreshPending() const
+{
+    return m_refreshTimer->isActive();
 }
 
 void TransferLogWindow::refresh()
 {
-    m_refreshScheduled = false;
+    m_refreshTimer->stop();
     const QScrollBar* const scroll = m_view->verticalScrollBar();
     const bool atBottom = scroll->value() >= scroll->maximum();
     const bool follow = !m_pause->isChecked();

@@ -8,6 +8,7 @@ class QLineEdit;
 class QPushButton;
 class QSortFilterProxyModel;
 class QTableView;
+class QTimer;
 
 namespace vtx {
 
@@ -35,8 +36,14 @@ public:
     void cmdPause_Click(bool paused);
     void cmdClear_Click();
     void cmdSaveAs_Click();
-    // Brings the rows in line with the ring now rather than at the next pass of the event loop.
+    // Brings the rows in line with the ring now rather than when the refresh timer fires.
     void refresh();
+    // Whether entries have come that the rows will follow when the refresh timer fires.
+    bool refreshPending() const;
+
+    // New entries are shown at most this often: a person cannot read faster, and a table repainted at
+    // every transfer would take the time of the transfers themselves.
+    static constexpr int kRefreshIntervalMs = 100;
 
     // The rows as shown (filtered), with the column titles first, as "Save As..." writes them.
     QList<QStringList> shownRows() const;
@@ -58,8 +65,8 @@ private:
     QLineEdit* m_filter;
     QPushButton* m_pause;
     QLabel* m_dropped;
+    QTimer* m_refreshTimer;
     int m_subscription = 0;
-    bool m_refreshScheduled = false;
 };
 
 } // namespace vtx

@@ -40,10 +40,17 @@ struct Log {
     }
     void exchanges(int count, const QString& owner = QStringLiteral("frmVTX8303"))
     {
-        const auto scope = sim.link.guard().tryBegin(owner);
-        for (int i = 0; i < count; ++i)
-            bus.write(0xC0, std::uint8_t(i)); // the register device: its pointer
-        QCoreApplication::processEvents();    // the window follows at the next pass of the event loop
+        const int before = model()->rowCount();
+        {
+            const auto scope = sim.link.guard().tryBegin(owner);
+            for (int i = 0; i < count; ++i)
+                bus.write(0xC0, std::uint8_t(i)); // the register device: its pointer
+        }
+        // An open window follows when its refresh timer fires, for all of them at once.
+        QCoreApplication::processEvents();
+        QCOMPARE(model()->rowCount(), before);
+        QCOMPARE(window.refreshPending(), window.isVisible());
+        QVERIFY(QTest::qWaitFor([this] { return !window.refreshPending(); }));
     }
     QAbstractItemModel* model() const
     {
