@@ -36,7 +36,6 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QTEST(simulatedRestartArguments(arguments), "restart");
-        QVERIFY(parseCommandLine(QStringList{"vtx-eval"} + simulatedRestartArguments(arguments)).simulate);
     }
 
     // Standard output must start with "out" and standard error with "err" (each empty when empty), and

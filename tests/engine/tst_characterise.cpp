@@ -17,14 +17,6 @@ struct Engine : EngineFixture {
     Engine() { sim.board.setTransferTimeUs(100); }
 };
 
-QStringList repeated(const QString& command, int times)
-{
-    QStringList list;
-    for (int i = 0; i < times; ++i)
-        list << command;
-    return list;
-}
-
 } // namespace
 
 class TestCharacterise : public QObject {
@@ -64,8 +56,8 @@ private slots:
         // 1 ms a transfer, a 5 ms cycle: three polls after each write, then the read-back.
         QTest::newRow("EEPROM, write cycle polled, never restored")
             << 1 << 2 << 1 << true << true << -1 << 0
-            << (QStringList{"01 9E 00"} + repeated("01 9F", 4) + QStringList{"01 9E 02"} +
-                repeated("01 9F", 4))
+            << QStringList{"01 9E 00", "01 9F", "01 9F", "01 9F", "01 9F",
+                           "01 9E 02", "01 9F", "01 9F", "01 9F", "01 9F"}
             << QStringList{"OK", "OK"} << 0 << 2;
     }
     void sweep()
@@ -77,10 +69,6 @@ private slots:
         QFETCH(bool, restore);
         QFETCH(int, stuckBit);
         QFETCH(int, stopAfter);
-        QFETCH(QStringList, sent);
-        QFETCH(QStringList, outcomes);
-        QFETCH(int, mismatches);
-        QFETCH(int, wiperAfter);
         Engine e;
         if (eeprom) {
             e.sim.board.setTransferTimeMs(1);
@@ -88,70 +76,45 @@ private slots:
         }
         if (stuckBit >= 0)
             e.sim.board.dcp().setStuckReadBit(stuckBit, true);
-        SweepSettings settings;
-        settings.from = from;
-        settings.to = to;
-        settings.step = step;
-        settings.mode = eeprom ? ProgrammingMode::Eeprom : ProgrammingMode::Register;
-        settings.restoreWiper = restore;
+        const SweepSettings settings{from, to, step,
+                                     eeprom ? ProgrammingMode::Eeprom : ProgrammingMode::Register, restore};
         const auto report = runSweep(e.dcp, settings, [stopAfter](const SweepRow&, int done, int) {
             return stopAfter == 0 || done < stopAfter;
         });
         QVERIFY(report.ok());
-        QCOMPARE(e.i2c(), sent);
+        QTEST(e.i2c(), "sent");
         QStringList got;
         for (const SweepRow& row : report.value().rows)
             got << sweepOutcomeText(row.outcome);
-        QCOMPARE(got, outcomes);
-        QCOMPARE(report.value().mismatches, mismatches);
+        QTEST(got, "outcomes");
+        QTEST(report.value().mismatches, "mismatches");
         QCOMPARE(report.value().end, stopAfter ? SweepReport::End::Stopped : SweepReport::End::Completed);
-        QCOMPARE(int(e.sim.board.dcp().wiperCode()) + 1, wiperAfter);
+        QTEST(int(e.sim.board.dcp().wiperCode()) + 1, "wiperAfter");
         if (eeprom)
             QCOMPARE(sweepCsvLine(report.value().rows.back()), QStringLiteral("2,02,02,2,OK,6.0"));
         QVERIFY(e.sim.messages.messages.empty());
     }
 
-    void sweepRowOfAMismatch()
-    {
-        Engine e;
-        e.sim.board.dcp().setStuckReadBit(7, false);
-        SweepSettings settings;
-        settings.from = settings.to = 100;
-        settings.restoreWiper = false;
-        DcpSweep sweep(e.dcp, settings);
-        QVERIFY(sweep.begin().ok());
-        const auto row = sweep.step();
-        QVERIFY(row.ok());
-        QVERIFY(sweep.atEnd());
-        QCOMPARE(sweepCsvLine(row.value()), QStringLiteral("100,C7,46,36,mismatch,"));
-    }
-
     void storeVerified_data()
     {
+        using V = StoreVerification::Verdict;
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("verdict"); // -1: the write failed
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("sentFirst");
-        const int verified = int(StoreVerification::Verdict::Verified);
-        QTest::newRow("verified") << "" << verified << "" << QStringList{"01 9E 80", "01 9F"};
-        QTest::newRow("stuck bit: mismatch") << "stuck" << int(StoreVerification::Verdict::Mismatch)
-                                             << "Stored position 65 in EEPROM, but it reads back position 67 "
-                                                "(byte 84): mismatch, write cycle %1"
-                                             << QStringList{"01 9E 80", "01 9F"};
-        QTest::newRow("write cycle past the deadline")
-            << "slow" << int(StoreVerification::Verdict::WriteCycleTimedOut)
-            << "Stored position 65 in EEPROM, not verified: the part did not answer within 20 ms of the "
-               "write "
-               "(write-cycle timeout)"
-            << QStringList{"01 9E 80", "01 9F"};
-        QTest::newRow("write not acknowledged") << "mute" << -1 << "" << QStringList{"01 9E 80"};
+        QTest::addColumn<int>("verdict");  // -1: the write failed
+        QTest::addColumn<QString>("text"); // %1: the measured write cycle
+        // clang-format off
+        QTest::newRow("verified") << "" << int(V::Verified) << "Stored position 65 in EEPROM, verified, write cycle %1";
+        QTest::newRow("stuck bit: mismatch") << "stuck" << int(V::Mismatch)
+            << "Stored position 65 in EEPROM, but it reads back position 67 (byte 84): mismatch, write cycle %1";
+        QTest::newRow("write cycle past the deadline") << "slow" << int(V::WriteCycleTimedOut)
+            << "Stored position 65 in EEPROM, not verified: the part did not answer within 20 ms of the write (write-cycle timeout)";
+        QTest::newRow("write not acknowledged") << "mute" << -1 << "";
+        // clang-format on
     }
     void storeVerified()
     {
         QFETCH(QString, fault);
         QFETCH(int, verdict);
         QFETCH(QString, text);
-        QFETCH(QStringList, sentFirst);
         Engine e;
         SimVtx8303& part = e.sim.board.dcp();
         if (fault == QLatin1String("stuck"))
@@ -160,11 +123,12 @@ private slots:
             part.setWriteCycleMs(40);
         if (fault == QLatin1String("mute"))
             e.sim.board.setDeviceAnswers(0x9E, false);
-        const std::uint64_t writesBefore = e.sim.link.dcpSession().eepromWrites();
         const auto store = vtx::storeVerified(e.dcp, 0x9E, 65);
-        QCOMPARE(e.i2c().mid(0, sentFirst.size()), sentFirst);
+        // The write, then (once it went through) the first poll of its cycle.
+        const QStringList sentFirst{"01 9E 80", "01 9F"};
+        QCOMPARE(e.i2c().mid(0, verdict < 0 ? 1 : 2), sentFirst.mid(0, verdict < 0 ? 1 : 2));
         QCOMPARE(store.ok(), verdict >= 0);
-        QCOMPARE(e.sim.link.dcpSession().eepromWrites(), writesBefore + (verdict >= 0 ? 1 : 0));
+        QCOMPARE(e.sim.link.dcpSession().eepromWrites(), std::uint64_t(verdict >= 0 ? 1 : 0));
         if (verdict < 0)
             return;
         QCOMPARE(int(store.value().verdict), verdict);
@@ -173,21 +137,14 @@ private slots:
             QCOMPARE(cycle.state, WriteCycle::State::TimedOut);
             QCOMPARE(e.i2c().size(), 1 + cycle.polls); // nothing read back
         } else {
-            // At least the part's cycle, and less than one poll (two 100 us transfers) more.
             QCOMPARE(cycle.state, WriteCycle::State::Finished);
-            QVERIFY2(cycle.elapsedUs >= part.lastWriteCycleUs() &&
-                         cycle.elapsedUs < part.lastWriteCycleUs() + 200,
-                     qPrintable(QString::number(cycle.elapsedUs)));
         }
-        const QString expected =
-            verdict == verified() ? QStringLiteral("Stored position 65 in EEPROM, verified, write cycle %1")
-                                  : text;
-        QCOMPARE(storeVerificationText(store.value()), expected.contains(QLatin1String("%1"))
-                                                           ? expected.arg(writeCycleText(cycle.elapsedUs))
-                                                           : expected);
+        QCOMPARE(storeVerificationText(store.value()),
+                 text.contains(QLatin1String("%1")) ? text.arg(writeCycleText(cycle.elapsedUs)) : text);
     }
 
-    // The part's cycle varies around its nominal 5 ms, and every measurement follows it.
+    // The part's cycle varies around its nominal 5 ms, and every measurement follows it: at least the part's
+    // cycle, and less than one poll (two 100 us transfers) more.
     void measuredWriteCycleFollowsThePart()
     {
         Engine e;
@@ -196,8 +153,8 @@ private slots:
             const auto store = vtx::storeVerified(e.dcp, 0x9E, 1 + i);
             QVERIFY(store.ok());
             const std::int64_t actual = e.sim.board.dcp().lastWriteCycleUs();
-            QVERIFY(actual >= 4700 && actual <= 5300);
-            QVERIFY(store.value().cycle.elapsedUs >= actual && store.value().cycle.elapsedUs < actual + 200);
+            QVERIFY2(store.value().cycle.elapsedUs >= actual && store.value().cycle.elapsedUs < actual + 200,
+                     qPrintable(QString::number(store.value().cycle.elapsedUs)));
             cycles.insert(actual);
         }
         QVERIFY(cycles.size() > 5);
@@ -226,17 +183,14 @@ private slots:
         QVERIFY(!e.dcp.read(0x9F).ok());
         e.sim.board.setDeviceAnswers(0x9E, true);
         QVERIFY(e.dcp.read(0x9F).ok());
-        QCOMPARE(samples.entries().size(), std::size_t(3));
-        const auto describe = [](const WiperSample& s) {
-            return QStringLiteral("%1 %2 %3 %4")
-                .arg(s.kind == WiperSample::Kind::Write ? "write" : "read")
-                .arg(s.writtenPosition.value_or(0))
-                .arg(s.readPosition.value_or(0))
-                .arg(s.ok ? "ok" : "failed");
-        };
-        QCOMPARE(describe(samples.entries()[0]), QStringLiteral("write 65 0 ok"));
-        QCOMPARE(describe(samples.entries()[1]), QStringLiteral("read 65 0 failed"));
-        QCOMPARE(describe(samples.entries()[2]), QStringLiteral("read 65 65 ok"));
+        QStringList described;
+        for (const WiperSample& s : samples.entries())
+            described << QStringLiteral("%1 %2 %3 %4")
+                             .arg(s.kind == WiperSample::Kind::Write ? "write" : "read")
+                             .arg(s.writtenPosition.value_or(0))
+                             .arg(s.readPosition.value_or(0))
+                             .arg(s.ok ? "ok" : "failed");
+        QCOMPARE(described, (QStringList{"write 65 0 ok", "read 65 0 failed", "read 65 65 ok"}));
 
         for (int i = 0; i < int(DcpSession::kHistoryCapacity); ++i)
             samples.publish({WiperSample::Kind::Read, i, 1, 1, true});
@@ -244,9 +198,6 @@ private slots:
         QCOMPARE(samples.droppedCount(), std::uint64_t(3));
         QCOMPARE(samples.entries().front().timeMs, 0);
     }
-
-private:
-    static int verified() { return int(StoreVerification::Verdict::Verified); }
 };
 
 QTEST_MAIN(TestCharacterise)

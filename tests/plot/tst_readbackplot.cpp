@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "plot/readbackcsv.h"
 #include "plot/readbackplotwindow.h"
 #include "simfixture.h"
 
@@ -19,19 +18,14 @@ namespace {
 using Kind = WiperSample::Kind;
 
 // A write of 65, its read-back, a failed read, a failed write of 70, then a read of 66.
-RingView<WiperSample> session()
+void publishSession(BoundedFeed<WiperSample>& samples)
 {
-    static BoundedFeed<WiperSample> history(8);
-    if (!history.entries().empty())
-        return history.entries();
     for (const WiperSample& sample :
-         std::initializer_list<WiperSample>{{Kind::Write, 1000, 65, std::nullopt, true},
-                                            {Kind::Read, 1250, 65, 65, true},
-                                            {Kind::Read, 2500, 65, std::nullopt, false},
-                                            {Kind::Write, 3000, 70, std::nullopt, false},
-                                            {Kind::Read, 61004, 65, 66, true}})
-        history.publish(sample);
-    return history.entries();
+         {WiperSample{Kind::Write, 1000, 65, std::nullopt, true}, WiperSample{Kind::Read, 1250, 65, 65, true},
+          WiperSample{Kind::Read, 2500, 65, std::nullopt, false},
+          WiperSample{Kind::Write, 3000, 70, std::nullopt, false},
+          WiperSample{Kind::Read, 61004, 65, 66, true}})
+        samples.publish(sample);
 }
 
 } // namespace
@@ -39,24 +33,13 @@ RingView<WiperSample> session()
 class TestReadbackPlot : public QObject {
     Q_OBJECT
 private slots:
-    void csv()
-    {
-        QCOMPARE(plot::readbackCsv(session()), QStringLiteral("time,written,read,outcome\n"
-                                                              "1.000,65,,written\n"
-                                                              "1.250,65,65,read\n"
-                                                              "2.500,65,,read failed\n"
-                                                              "3.000,70,,write failed\n"
-                                                              "61.004,65,66,read\n"));
-    }
-
     // The chart follows the last 60 s of the history: reads as points, failed reads on the time axis, the
     // position written as a step line; it listens only while shown.
     void chartFollowsTheHistoryWhileShown()
     {
         SimFixture f;
         BoundedFeed<WiperSample>& samples = f.link.dcpSession().samples();
-        for (const WiperSample& s : session())
-            samples.publish(s);
+        publishSession(samples);
         f.clock.advance(62000);
         plot::ReadbackPlotWindow window(f.context);
         QVERIFY(!samples.hasSubscribers());
@@ -83,15 +66,21 @@ private slots:
     void saveAs_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("CSV") << "history.csv";
-        QTest::newRow("PNG") << "chart.png";
+        QTest::addColumn<QByteArray>("content"); // of a PNG, its signature
+        QTest::newRow("CSV") << "history.csv"
+                             << QByteArray("time,written,read,outcome\n"
+                                           "1.000,65,,written\n"
+                                           "1.250,65,65,read\n"
+                                           "2.500,65,,read failed\n"
+                                           "3.000,70,,write failed\n"
+                                           "61.004,65,66,read\n");
+        QTest::newRow("PNG") << "chart.png" << QByteArray("\x89PNG");
     }
     void saveAs()
     {
         QFETCH(QString, name);
         SimFixture f;
-        for (const WiperSample& s : session())
-            f.link.dcpSession().samples().publish(s);
+        publishSession(f.link.dcpSession().samples());
         plot::ReadbackPlotWindow window(f.context);
         window.show();
         QTemporaryDir dir;
@@ -100,10 +89,7 @@ private slots:
         QFile file(dir.filePath(name));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
-        if (name.endsWith(QLatin1String(".csv")))
-            QCOMPARE(bytes, plot::readbackCsv(session()).toUtf8());
-        else
-            QVERIFY(bytes.startsWith("\x89PNG"));
+        QTEST(name.endsWith(QLatin1String(".png")) ? bytes.left(4) : bytes, "content");
         QVERIFY(f.messages.messages.empty());
     }
 };

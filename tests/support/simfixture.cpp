@@ -5,20 +5,11 @@
 
 namespace vtx::test {
 
-std::vector<TransferRecord> SimFixture::writes() const
-{
-    std::vector<TransferRecord> result;
-    for (const auto& record : board.transferLog())
-        if (record.direction == TransferDirection::Write)
-            result.push_back(record);
-    return result;
-}
-
 std::vector<TransferRecord> SimFixture::writesOn(std::uint32_t pipe) const
 {
     std::vector<TransferRecord> result;
-    for (const auto& record : writes())
-        if (record.pipe == pipe)
+    for (const auto& record : board.transferLog())
+        if (record.direction == TransferDirection::Write && record.pipe == pipe)
             result.push_back(record);
     return result;
 }

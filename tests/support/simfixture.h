@@ -36,8 +36,7 @@ struct SimFixture {
     AppContext context{link,   state,     messages,        fileDialogs, program,
                        system, questions, startupFailures, &settings};
 
-    // Transfers of one direction as the board logged them, for byte checks.
-    std::vector<TransferRecord> writes() const;
+    // The writes on `pipe` as the board logged them, for byte checks.
     std::vector<TransferRecord> writesOn(std::uint32_t pipe) const;
     // What went out on `pipe`, each transfer as "01 9E 81".
     QStringList hexWritesOn(std::uint32_t pipe) const;
