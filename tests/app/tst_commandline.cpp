@@ -19,7 +19,6 @@ private slots:
         QVERIFY(all.action == Action::Run && all.simulate && all.trace && all.registerTool);
         const CommandLine simulate = parseCommandLine({"vtx-eval", "--simulate"});
         QVERIFY(simulate.simulate && !simulate.trace && !simulate.registerTool);
-        QVERIFY(parseCommandLine({"vtx-eval", "--register-tools"}).action == Action::Error);
     }
 
     // "Use simulated board" in the start-up failure dialog starts the program again with the same options and

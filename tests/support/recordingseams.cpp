@@ -3,9 +3,8 @@
 
 namespace vtx::test {
 
-void RecordingMessageBoxes::showMessage(QWidget* parent, const QString& text, const QString& caption)
+void RecordingMessageBoxes::showMessage(QWidget* /*parent*/, const QString& text, const QString& caption)
 {
-    Q_UNUSED(parent);
     messages.push_back({text, caption});
     if (onMessage)
         onMessage(messages.back());
@@ -19,42 +18,27 @@ QStringList RecordingMessageBoxes::texts() const
     return result;
 }
 
-QString ScriptedFileDialogs::openFileName(QWidget* parent, const FileDialogRequest& request)
+QString ScriptedFileDialogs::openFileName(QWidget* /*parent*/, const FileDialogRequest& request)
 {
-    Q_UNUSED(parent);
     openRequests.push_back(request);
     return nextOpenName;
 }
 
-QString ScriptedFileDialogs::saveFileName(QWidget* parent, const FileDialogRequest& request)
+QString ScriptedFileDialogs::saveFileName(QWidget* /*parent*/, const FileDialogRequest& request)
 {
-    Q_UNUSED(parent);
     saveRequests.push_back(request);
     return nextSaveName;
 }
 
-Questions::SaveAnswer ScriptedQuestions::askToSave(QWidget* parent, const QString& text,
-                                                   const QString& caption)
+void ScriptedQuestions::record(const QString& text, const QString& caption)
 {
-    Q_UNUSED(parent);
     asked.push_back({text, caption});
     if (onAsk)
         onAsk();
-    return answer;
 }
 
-bool ScriptedQuestions::askYesNo(QWidget* parent, const QString& text, const QString& caption)
+StartupChoice ScriptedStartupFailureDialogs::ask(QWidget* /*parent*/, const StartupFailure& failure)
 {
-    Q_UNUSED(parent);
-    asked.push_back({text, caption});
-    if (onAsk)
-        onAsk();
-    return yes;
-}
-
-StartupChoice ScriptedStartupFailureDialogs::ask(QWidget* parent, const StartupFailure& failure)
-{
-    Q_UNUSED(parent);
     const std::size_t index = shown.size();
     shown.push_back(failure);
     if (onAsk)

@@ -59,13 +59,24 @@ public:
 // reaction runs while the question is up.
 class ScriptedQuestions final : public Questions {
 public:
-    SaveAnswer askToSave(QWidget* parent, const QString& text, const QString& caption) override;
-    bool askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
+    SaveAnswer askToSave(QWidget*, const QString& text, const QString& caption) override
+    {
+        record(text, caption);
+        return answer;
+    }
+    bool askYesNo(QWidget*, const QString& text, const QString& caption) override
+    {
+        record(text, caption);
+        return yes;
+    }
 
     SaveAnswer answer = SaveAnswer::Discard;
     bool yes = false; // the answer to Yes-or-No questions
     std::vector<RecordedMessage> asked;
     std::function<void()> onAsk;
+
+private:
+    void record(const QString& text, const QString& caption);
 };
 
 // Records every start-up failure dialog and answers with the test's choices in turn; once they run out, Quit.

@@ -46,9 +46,8 @@ void TraceRecorder::clear()
     recorded().clear();
 }
 
-void TraceRecorder::record(QtMsgType type, const QMessageLogContext& context, const QString& message)
+void TraceRecorder::record(QtMsgType /*type*/, const QMessageLogContext& context, const QString& message)
 {
-    Q_UNUSED(type);
     recorded().emplace_back(QString::fromLatin1(context.category ? context.category : "default"), message);
 }
 
