@@ -30,6 +30,8 @@ private slots:
         QTest::newRow("no options") << QStringList{"/usr/bin/vtx-eval"} << QStringList{"--simulate"};
         QTest::newRow("options kept") << QStringList{"vtx-eval", "--trace", "--register-tool"}
                                       << QStringList{"--trace", "--register-tool", "--simulate"};
+        QTest::newRow("already simulated") << QStringList{"vtx-eval", "--simulate", "--trace"}
+                                           << QStringList{"--simulate", "--trace"};
     }
     void restartOnTheSimulatedBoard()
     {
