@@ -19,23 +19,6 @@
 
 namespace {
 
-QString textFromInput(const std::uint8_t* data, std::size_t size)
-{
-    if (size == 0)
-        return {};
-    const std::uint8_t* rest = data + 1;
-    const std::size_t restSize = size - 1;
-    QString text;
-    if ((data[0] & 1) == 0) {
-        for (std::size_t i = 0; i < restSize; ++i)
-            text.append(QChar(static_cast<char16_t>(rest[i])));
-    } else {
-        for (std::size_t i = 0; i + 1 < restSize; i += 2)
-            text.append(QChar(static_cast<char16_t>(rest[i] | (rest[i + 1] << 8))));
-    }
-    return text;
-}
-
 // The reference: collect the significant digits as a string first, then decide.
 std::optional<int> referenceValue(const QString& text)
 {
@@ -63,20 +46,22 @@ std::optional<int> referenceValue(const QString& text)
     return value >= 0x8000 ? value - 0x10000 : value;
 }
 
-std::string show(const std::optional<int>& value)
-{
-    return value ? std::to_string(*value) : std::string("nothing");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString text = textFromInput(data, size);
+    QString text;
+    if (size > 0 && (data[0] & 1) == 0)
+        text = QString::fromLatin1(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    else if (size > 0)
+        text = vtx::fuzz::utf16FromInput(data + 1, size - 1);
+
     const std::optional<std::int16_t> actual = vtx::HexToInt(text);
     const std::optional<int> expected = referenceValue(text);
-    const std::optional<int> actualInt = actual ? std::optional<int>(*actual) : std::nullopt;
-    FUZZ_CHECK(actualInt == expected, "text " + vtx::fuzz::describe(text) + ": HexToInt gives " + show(actualInt) +
-                                          ", the contract says " + show(expected));
+    const auto show = [](const auto& value) {
+        return value ? std::to_string(*value) : std::string("nothing");
+    };
+    FUZZ_CHECK(actual == expected, "text " + vtx::fuzz::describe(text) + ": HexToInt gives " + show(actual) +
+                                       ", the contract says " + show(expected));
     return 0;
 }

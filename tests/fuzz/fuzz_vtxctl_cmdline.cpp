@@ -21,7 +21,6 @@
 #include "cli/vtxctl.h"
 #include "fuzzcheck.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
@@ -38,42 +37,6 @@ using vtx::cli::ParsedNumber;
 
 namespace {
 
-struct Reading {
-    Invocation::Action action = Invocation::Action::Run;
-    bool simulate = false;
-    bool json = false;
-    bool trace = false;
-    QStringList words;
-};
-
-Reading readArguments(const QStringList& arguments)
-{
-    Reading r;
-    bool help = false;
-    bool version = false;
-    for (const QString& word : arguments) {
-        if (word == u"--simulate")
-            r.simulate = true;
-        else if (word == u"--json")
-            r.json = true;
-        else if (word == u"--trace")
-            r.trace = true;
-        else if (word == u"--help" || word == u"-h")
-            help = true;
-        else if (word == u"--version")
-            version = true;
-        else
-            r.words << word;
-    }
-    if (help)
-        r.action = Invocation::Action::ShowHelp;
-    else if (version)
-        r.action = Invocation::Action::ShowVersion;
-    else if (r.words.isEmpty())
-        r.action = Invocation::Action::Error;
-    return r;
-}
-
 // A number as the documentation describes it, whatever its size: its value (saturated far above every range
 // an argument has), or nothing when the text is not a number.
 std::optional<long long> readNumber(const QString& text)
@@ -86,14 +49,11 @@ std::optional<long long> readNumber(const QString& text)
     long long value = 0;
     for (const QChar c : digits) {
         const char16_t u = c.unicode();
-        int digit = -1;
-        if (u >= u'0' && u <= u'9')
-            digit = u - u'0';
-        else if (hex && u >= u'a' && u <= u'f')
-            digit = u - u'a' + 10;
-        else if (hex && u >= u'A' && u <= u'F')
-            digit = u - u'A' + 10;
-        if (digit < 0)
+        const char16_t lower = u | 0x20; // 'A' to 'F' as 'a' to 'f'; no other code unit lands there
+        const int digit = u >= u'0' && u <= u'9'           ? u - u'0'
+                          : lower >= u'a' && lower <= u'f' ? lower - u'a' + 10
+                                                           : -1;
+        if (digit < 0 || digit >= base)
             return std::nullopt;
         value = std::min(value * base + digit, 1LL << 40);
     }
@@ -115,31 +75,24 @@ const std::array kArguments{
 void checkNumber(const QString& text)
 {
     const std::optional<long long> expected = readNumber(text);
-    const std::optional<int> number = vtx::cli::parseNumber(text);
     const std::string where = "number " + vtx::fuzz::describe(text);
     // Its value, or INT_MAX for a number too large for an int.
-    FUZZ_CHECK(number.has_value() == expected.has_value(), where + (number ? " is read" : " is not read"));
-    if (number)
-        FUZZ_CHECK(*number == std::min<long long>(*expected, INT_MAX),
-                   where + " -> " + std::to_string(*number));
+    const std::optional<int> number = vtx::cli::parseNumber(text);
+    FUZZ_CHECK(number.has_value() == expected.has_value() &&
+                   (!number || *number == std::min<long long>(*expected, INT_MAX)),
+               where + " -> " + (number ? std::to_string(*number) : "nothing"));
 
-    for (const Argument& argument : kArguments) {
-        const QString name = QLatin1String(argument.name);
-        const NumberKind& kind = argument.kind;
-        const ParsedNumber parsed = vtx::cli::parseArgument(name, text, kind);
+    for (const auto& [name, kind] : kArguments) {
+        const ParsedNumber parsed = vtx::cli::parseArgument(QLatin1String(name), text, kind);
         const bool inRange = expected && *expected >= kind.minimum && *expected <= kind.maximum;
-        const std::string as = where + " as " + argument.name + " -> " + vtx::fuzz::describe(parsed.error);
-        FUZZ_CHECK(parsed.value.has_value() == inRange, as);
-        if (inRange) {
-            FUZZ_CHECK(*parsed.value == *expected && parsed.error.isEmpty(), as);
-            continue;
-        }
         const QString why = expected ? QStringLiteral("out of range") : QStringLiteral("not a number");
-        const QString message = name + QStringLiteral(": '") + text + QStringLiteral("' is ") + why +
-                                QStringLiteral(" for ") + QLatin1String(kind.what) +
-                                QStringLiteral(": give ") + QLatin1String(kind.range) +
-                                QStringLiteral(", in hex with 0x or in decimal");
-        FUZZ_CHECK(parsed.error == message, as);
+        const QString error =
+            inRange ? QString()
+                    : QStringLiteral("%1: '%2' is %3 for %4: give %5, in hex with 0x or in decimal")
+                          .arg(QLatin1String(name), text, why, QLatin1String(kind.what),
+                               QLatin1String(kind.range));
+        FUZZ_CHECK(parsed.value == (inRange ? expected : std::nullopt) && parsed.error == error,
+                   where + " as " + name + " -> " + vtx::fuzz::describe(parsed.error));
     }
 }
 
@@ -156,61 +109,47 @@ void checkCommandWords(const QStringList& words)
 
     QStringList rest = words;
     const bool expectedFlag = rest.removeAll(QStringLiteral("--eeprom")) > 0;
-    std::optional<QString> expectedValue;
-    bool expectedOptionError = false;
-    if (const qsizetype at = rest.indexOf(QStringLiteral("--from")); at >= 0) {
-        expectedOptionError = at + 1 == rest.size();
-        if (!expectedOptionError)
-            expectedValue = rest[at + 1];
+    const qsizetype at = rest.indexOf(QStringLiteral("--from"));
+    const bool expectedOptionError = at >= 0 && at + 1 == rest.size();
+    const std::optional<QString> expectedValue =
+        at >= 0 && !expectedOptionError ? std::optional<QString>(rest[at + 1]) : std::nullopt;
+    if (at >= 0)
         rest.remove(at, expectedOptionError ? 1 : 2);
-    }
-    bool looksLikeOption = false;
-    for (const QString& word : rest)
-        looksLikeOption = looksLikeOption || word.startsWith(QStringLiteral("--"));
-    const bool expectedPositional = !looksLikeOption && rest.size() >= 1 && rest.size() <= 2;
+    const bool expectedPositional =
+        rest.size() >= 1 && rest.size() <= 2 &&
+        std::none_of(rest.cbegin(), rest.cend(), [](const QString& word) { return word.startsWith(u"--"); });
 
     const std::string where =
-        "command words " + std::to_string(words.size()) + " -> " + vtx::fuzz::describe(command.error());
+        "command words " + vtx::fuzz::describe(words) + "-> " + vtx::fuzz::describe(command.error());
     FUZZ_CHECK(flag == expectedFlag && value == expectedValue && optionFailed == expectedOptionError, where);
-    FUZZ_CHECK(positional.has_value() == expectedPositional, where);
-    if (positional)
-        FUZZ_CHECK(*positional == rest && command.error().isEmpty() == !expectedOptionError, where);
-    else
-        FUZZ_CHECK(command.failed(), where);
+    FUZZ_CHECK(positional == (expectedPositional ? std::optional<QStringList>(rest) : std::nullopt), where);
+    FUZZ_CHECK(command.failed() == (!positional || expectedOptionError), where);
     if (optionFailed)
         FUZZ_CHECK(command.error() == u"--from needs a value", where);
-}
-
-std::string describeArguments(const QStringList& arguments)
-{
-    std::string out;
-    for (const QString& a : arguments)
-        out += vtx::fuzz::describe(a) + " ";
-    return out;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    QStringList arguments;
-    if (size > 0) {
-        for (const QByteArray& piece :
-             QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)).split('\0'))
-            arguments << QString::fromLocal8Bit(piece);
-    }
-
+    const QStringList arguments = vtx::fuzz::argumentsFromInput(data, size);
     const Invocation invocation = vtx::cli::parseInvocation(arguments);
-    const Reading expected = readArguments(arguments);
-    const std::string where = "arguments " + describeArguments(arguments);
 
-    FUZZ_CHECK(invocation.action == expected.action, where + ": action differs");
-    FUZZ_CHECK(invocation.simulate == expected.simulate && invocation.json == expected.json &&
-                   invocation.trace == expected.trace,
-               where + ": flags differ");
-    FUZZ_CHECK(invocation.words == expected.words, where + ": words differ");
-    FUZZ_CHECK(invocation.error.isEmpty() == (invocation.action != Invocation::Action::Error),
-               where + "-> " + vtx::fuzz::describe(invocation.error));
+    const auto given = [&](const char* option) { return arguments.contains(QLatin1String(option)); };
+    QStringList words = arguments;
+    words.removeIf([](const QString& word) {
+        return QStringList{"--simulate", "--json", "--trace", "--help", "-h", "--version"}.contains(word);
+    });
+    using Action = Invocation::Action;
+    const Action action = given("--help") || given("-h") ? Action::ShowHelp
+                          : given("--version")           ? Action::ShowVersion
+                          : words.isEmpty()              ? Action::Error
+                                                         : Action::Run;
+    FUZZ_CHECK(invocation.action == action && invocation.words == words &&
+                   invocation.simulate == given("--simulate") && invocation.json == given("--json") &&
+                   invocation.trace == given("--trace") &&
+                   invocation.error.isEmpty() == (action != Action::Error),
+               "arguments " + vtx::fuzz::describe(arguments) + "-> " + vtx::fuzz::describe(invocation.error));
 
     for (const QString& word : arguments)
         checkNumber(word);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// A second reading of the setup-file format, written from its description in regtool/setupfile.h, for the
+// A second reading of the setup-file format, written from its description in setupfile/setupfile.h, for the
 // setup-file fuzz targets to compare the real reader with:
 //
 //   - the bytes are UTF-8 when they are valid UTF-8 (a byte order mark at the start is dropped), otherwise
@@ -15,55 +15,56 @@
 // It works character by character with an explicit state, unlike the reader, so the two are not one
 // algorithm written twice.
 
+#include "setupfile/setupfile.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <utility>
 
 namespace vtx::fuzz {
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no cut-off sequence.
-inline bool isValidUtf8(std::span<const std::uint8_t> bytes)
+// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF, no cut-off sequence) as UTF-16,
+// every character kept, a byte order mark too; nothing when the bytes are not valid UTF-8.
+inline std::optional<QString> strictUtf8(std::span<const std::uint8_t> bytes)
 {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000}; // by sequence length
+    QString text;
+    for (std::size_t i = 0; i < bytes.size();) {
         const std::uint8_t b = bytes[i];
-        int length = 0;
-        std::uint32_t cp = 0;
-        std::uint32_t minimum = 0;
-        if (b < 0x80) {
-            ++i;
-            continue;
-        } else if ((b & 0xE0) == 0xC0) {
-            length = 2, cp = b & 0x1F, minimum = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3, cp = b & 0x0F, minimum = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            length = 4, cp = b & 0x07, minimum = 0x10000;
-        } else {
-            return false;
+        const std::size_t length = b < 0x80             ? 1
+                                   : (b & 0xE0) == 0xC0 ? 2
+                                   : (b & 0xF0) == 0xE0 ? 3
+                                   : (b & 0xF8) == 0xF0 ? 4
+                                                        : 0;
+        if (length == 0 || i + length > bytes.size())
+            return std::nullopt;
+        char32_t cp = length == 1 ? b : b & (0x7F >> length); // the lead byte's payload bits
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80)
+                return std::nullopt;
+            cp = (cp << 6) | (bytes[i + k] & 0x3F);
         }
-        if (i + static_cast<std::size_t>(length) > bytes.size())
-            return false;
-        for (int k = 1; k < length; ++k) {
-            const std::uint8_t c = bytes[i + static_cast<std::size_t>(k)];
-            if ((c & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += static_cast<std::size_t>(length);
+        if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return std::nullopt;
+        if (QChar::requiresSurrogates(cp))
+            text.append(QChar(QChar::highSurrogate(cp))).append(QChar(QChar::lowSurrogate(cp)));
+        else
+            text.append(QChar(static_cast<char16_t>(cp)));
+        i += length;
     }
-    return true;
+    return text;
 }
 
 // Windows-1252; the five codes it leaves unassigned (81, 8D, 8F, 90, 9D) stay the C1 controls of Latin-1.
 inline QString windows1252(std::span<const std::uint8_t> bytes)
 {
     static constexpr char16_t high[32] = {
-        u'€',    0x0081, u'‚', u'ƒ', u'„', u'…', u'†', u'‡', u'ˆ', u'‰', u'Š', u'‹', u'Œ',    0x008D, u'Ž', 0x008F,
-        0x0090, u'‘',    u'’', u'“', u'”', u'•', u'–', u'—', u'˜', u'™', u'š', u'›', u'œ', 0x009D, u'ž', u'Ÿ',
+        u'€', 0x0081, u'‚',   u'ƒ', u'„',   u'…',   u'†', u'‡',   u'ˆ', u'‰', u'Š',
+        u'‹', u'Œ',   0x008D, u'Ž', 0x008F, 0x0090, u'‘', u'’',   u'“', u'”', u'•',
+        u'–', u'—',   u'˜',   u'™', u'š',   u'›',   u'œ', 0x009D, u'ž', u'Ÿ',
     };
     QString text;
     for (const std::uint8_t b : bytes)
@@ -71,34 +72,12 @@ inline QString windows1252(std::span<const std::uint8_t> bytes)
     return text;
 }
 
-// Valid UTF-8 as UTF-16, every character kept (a byte order mark too).
-inline QString fromValidUtf8(std::span<const std::uint8_t> bytes)
-{
-    QString text;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const std::uint8_t b = bytes[i];
-        const std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        char32_t cp = length == 1 ? b : length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
-        for (std::size_t k = 1; k < length; ++k)
-            cp = (cp << 6) | (bytes[i + k] & 0x3F);
-        if (cp >= 0x10000) {
-            text += QChar(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            text += QChar(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-        } else {
-            text += QChar(static_cast<char16_t>(cp));
-        }
-        i += length;
-    }
-    return text;
-}
-
 inline QString referenceText(std::span<const std::uint8_t> bytes)
 {
-    if (!isValidUtf8(bytes))
-        return windows1252(bytes);
-    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
-        return fromValidUtf8(bytes.subspan(3));
-    return fromValidUtf8(bytes);
+    const bool bom = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+    if (const std::optional<QString> text = strictUtf8(bytes))
+        return bom ? text->mid(1) : *text;
+    return windows1252(bytes);
 }
 
 // Every field of the text, in order.
@@ -111,72 +90,61 @@ inline QStringList referenceFields(const QString& text)
         AfterQuote,  // past the closing quote: dropped up to the delimiter
     };
     QStringList fields;
+    QString field;
     State state = State::BeforeField;
     bool promised = false; // the last delimiter was a comma
-    bool skipLf = false;   // the last character was a CR, so an LF now belongs to it
-    QString field;
-    const auto finish = [&](bool trim) {
-        if (trim) {
-            qsizetype end = field.size();
-            while (end > 0 && (field[end - 1] == u' ' || field[end - 1] == u'\t'))
-                --end;
-            field.truncate(end);
-        }
-        fields << field;
-        field.clear();
+    bool afterCr = false;  // the last character was a CR, so an LF now may belong to it
+    const auto finish = [&] {
+        while (state == State::Plain && (field.endsWith(u' ') || field.endsWith(u'\t')))
+            field.chop(1);
+        fields << std::exchange(field, QString());
     };
 
     for (const QChar c : text) {
-        const bool wasCr = skipLf;
-        skipLf = false;
+        const bool wasCr = std::exchange(afterCr, c == u'\r');
         if (state == State::Quoted) {
             if (c == u'"')
                 state = State::AfterQuote;
             else
                 field += c;
-            continue;
-        }
-        const bool comma = c == u',';
-        const bool lineEnd = c == u'\r' || c == u'\n';
-        if (state == State::BeforeField && c == u'\n' && wasCr)
-            continue; // the LF of a CR LF that ended the previous field
-        if (comma || lineEnd) {
-            finish(state == State::Plain);
+        } else if (c == u',' || c == u'\r' || c == u'\n') {
+            if (state == State::BeforeField && c == u'\n' && wasCr)
+                continue; // the LF of a CR LF that ended the previous field
+            finish();
             state = State::BeforeField;
-            promised = comma;
-            skipLf = c == u'\r';
-            continue;
-        }
-        switch (state) {
-        case State::BeforeField:
+            promised = c == u',';
+        } else if (state == State::BeforeField) {
             if (c == u'"')
                 state = State::Quoted;
             else if (c != u' ' && c != u'\t')
                 field += c, state = State::Plain;
-            break;
-        case State::Plain:
+        } else if (state == State::Plain) {
             field += c;
-            break;
-        case State::AfterQuote:
-            break;
-        case State::Quoted:
-            break;
         }
     }
-    switch (state) {
-    case State::BeforeField:
-        if (promised)
-            finish(false);
-        break;
-    case State::Plain:
-        finish(true);
-        break;
-    case State::Quoted:
-    case State::AfterQuote:
-        finish(false);
-        break;
-    }
+    if (state != State::BeforeField || promised)
+        finish();
     return fields;
+}
+
+// A setup's texts in file order: the address, then each row's four texts.
+inline QStringList textsOf(const setupfile::Setup& setup)
+{
+    QStringList texts{setup.i2cAddress};
+    for (const setupfile::Row& row : setup.rows)
+        texts << row.address << row.description << row.writeData << row.readData;
+    return texts;
+}
+
+// The setup that holds the first kFieldCount - 1 texts, in file order.
+inline setupfile::Setup setupOf(const QStringList& texts)
+{
+    setupfile::Setup setup{texts[0], {}};
+    for (std::size_t r = 0; r < setup.rows.size(); ++r) {
+        const qsizetype first = 1 + 4 * static_cast<qsizetype>(r);
+        setup.rows[r] = setupfile::Row{texts[first], texts[first + 1], texts[first + 2], texts[first + 3]};
+    }
+    return setup;
 }
 
 } // namespace vtx::fuzz
