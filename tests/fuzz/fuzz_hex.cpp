@@ -40,9 +40,7 @@ std::optional<int> referenceValue(const QString& text)
     }
     if (significant.size() > 4)
         return std::nullopt;
-    int value = 0;
-    for (const char c : significant)
-        value = value * 16 + static_cast<int>(digits.find(c));
+    const int value = significant.empty() ? 0 : std::stoi(significant, nullptr, 16);
     return value >= 0x8000 ? value - 0x10000 : value;
 }
 
