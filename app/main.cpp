@@ -7,7 +7,7 @@
 #include "common/programstate.h"
 #include "drivers/driverchoice.h"
 #include "endrequestcontrol.h"
-#include "engine/link.h"
+#include "engine/session.h"
 #include "platform/libusbstatus.h"
 #include "regtool/registertoolopener.h"
 #include "shell/artwork.h"
@@ -17,6 +17,7 @@
 #include "ui/appcontext.h"
 #include "ui/filedialogs.h"
 #include "ui/messageboxes.h"
+#include "ui/windowreporter.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -62,14 +63,15 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(vtx::shell::applicationIcon());
 
     // Declared in the order they are needed, so they are torn down in reverse: windows first, then the
-    // link (which releases the driver), then the driver itself.
-    vtx::DriverChoice drivers = vtx::chooseDriver(options.simulate);
+    // session (its link releases the driver, then the driver itself goes).
     vtx::QtMessageBoxes messages;
     vtx::QtFileDialogs fileDialogs;
     vtx::app::EndRequestControl program;
     vtx::shell::DesktopSystemServices system;
     vtx::ProgramState state;
-    vtx::Link link(*drivers.driver, drivers.match, *drivers.clock);
+    vtx::WindowReporter reporter(messages, nullptr);
+    vtx::Session session(vtx::chooseDriver(options.simulate), vtx::kDcpPanelLink, reporter);
+    vtx::Link& link = session.link();
     // Recent files and the last folder, in the user's configuration directory.
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("vtx-eval"),
                        QStringLiteral("vtx-eval"));

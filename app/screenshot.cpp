@@ -11,9 +11,7 @@
 #include "common/clock.h"
 #include "common/programstate.h"
 #include "dcp/dcppanelwindow.h"
-#include "engine/dcpdevice.h"
-#include "engine/link.h"
-#include "engine/linkclient.h"
+#include "engine/session.h"
 #include "platform/simulatedboard.h"
 #include "plot/readbackplotwindow.h"
 #include "regtool/registertoolwindow.h"
@@ -88,15 +86,11 @@ bool saveSweep(vtx::AppContext& context, const QString& path)
 
 // A minute of a lab session: a staircase written every 5 s, read back every 100 ms, with a bit of the wiper
 // stuck for a few seconds and the part gone silent for two reads.
-bool savePlot(vtx::AppContext& context, vtx::ManualClock& clock, vtx::SimulatedBoard& board,
-              const QString& path)
+bool savePlot(vtx::AppContext& context, vtx::Session& session, vtx::ManualClock& clock,
+              vtx::SimulatedBoard& board, const QString& path)
 {
-    vtx::NullLinkView view;
-    vtx::WindowReporter reporter(context.messages, nullptr);
-    vtx::LinkClient client(context.link, vtx::kDcpPanelLink, view, reporter);
-    vtx::I2cBus bus(client);
-    vtx::DcpDevice dcp(bus, clock);
-    client.Connect_Usb();
+    vtx::DcpDevice& dcp = session.dcp();
+    session.open();
     for (int tick = 0; tick < 700; ++tick) {
         clock.advance(100);
         if (tick % 50 == 0) {
@@ -110,7 +104,7 @@ bool savePlot(vtx::AppContext& context, vtx::ManualClock& clock, vtx::SimulatedB
             board.dcp().clearStuckReadBit();
         dcp.read(0x9F);
     }
-    client.Disconnect_USB();
+    session.close();
     vtx::plot::ReadbackPlotWindow plot(context);
     plot.show();
     QApplication::processEvents();
@@ -134,15 +128,19 @@ int main(int argc, char* argv[])
     };
     const QString output = arguments.size() > 1 ? arguments.at(1) : QStringLiteral("dcp-panel.png");
 
-    vtx::ManualClock clock;
-    vtx::SimulatedBoard board(clock);
+    auto manualClock = std::make_unique<vtx::ManualClock>();
+    vtx::ManualClock& clock = *manualClock;
+    vtx::DriverChoice drivers = vtx::simulatedBoardOn(std::move(manualClock));
+    vtx::SimulatedBoard& board = *drivers.board;
     board.setTransferTimeUs(500);
     PrintedMessages messages;
     vtx::QtFileDialogs fileDialogs;
     NoEnd program;
     vtx::shell::DesktopSystemServices system;
     vtx::ProgramState state;
-    vtx::Link link(board, {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId}, clock);
+    vtx::WindowReporter reporter(messages, nullptr);
+    vtx::Session session(std::move(drivers), vtx::kDcpPanelLink, reporter);
+    vtx::Link& link = session.link();
     YesQuestions questions;
     vtx::AppContext context{link, state, messages, fileDialogs, program, system, questions};
 
@@ -173,7 +171,7 @@ int main(int argc, char* argv[])
     if (!sweepOutput.isEmpty())
         saved = saveSweep(context, sweepOutput) && saved;
     if (!plotOutput.isEmpty())
-        saved = savePlot(context, clock, board, plotOutput) && saved;
+        saved = savePlot(context, session, clock, board, plotOutput) && saved;
     if (!busScanOutput.isEmpty()) {
         vtx::RegisterToolWindow tool(context);
         tool.show();

@@ -15,9 +15,7 @@
 // --case runs one case only (for a profiler); its verdict line is printed all the same.
 #include "benchprogram.h"
 #include "benchstats.h"
-#include "engine/dcpdevice.h"
-#include "engine/i2cbus.h"
-#include "engine/linkclient.h"
+#include "engine/session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,17 +32,14 @@ struct HeldLink {
         void report(const QString&, const QString&) override {}
     };
 
-    explicit HeldLink(Program& program) : client(program.link, vtx::kDcpPanelLink, view, reporter)
+    explicit HeldLink(Program& program) : session(program.link, vtx::kDcpPanelLink, reporter)
     {
-        client.Connect_Usb();
+        session.open();
     }
-    ~HeldLink() { client.Disconnect_USB(); }
 
-    vtx::NullLinkView view;
     NoReports reporter;
-    vtx::LinkClient client;
-    vtx::I2cBus bus{client};
-    vtx::DcpDevice dcp{bus, client.link().clock()};
+    vtx::Session session; // closes the link it holds when it goes
+    vtx::DcpDevice& dcp = session.dcp();
 };
 
 constexpr double kAutoGoalUs = 300;

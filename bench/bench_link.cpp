@@ -4,8 +4,7 @@
 // with its reply, and a whole bracketed transaction. Run: build/bench/bench_link [-iterations N]
 #include "common/clock.h"
 #include "common/yield.h"
-#include "engine/linkclient.h"
-#include "platform/simulatedboard.h"
+#include "engine/session.h"
 
 #include <QtTest>
 
@@ -19,12 +18,9 @@ public:
 };
 
 struct Bench {
-    SteadyClock clock;
-    SimulatedBoard board{clock};
     QuietMessages messages;
-    Link link{board, {SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
-    NullLinkView view;
-    LinkClient client{link, kDcpPanelLink, view, messages};
+    Session session{simulatedBoardOn(std::make_unique<SteadyClock>()), kDcpPanelLink, messages};
+    LinkClient& client = session.client();
 };
 
 } // namespace

@@ -9,10 +9,10 @@
 #include "common/clock.h"
 #include "common/programstate.h"
 #include "dcp/dcppanelwindow.h"
-#include "engine/link.h"
-#include "platform/simulatedboard.h"
+#include "engine/session.h"
 #include "regtool/registertoolwindow.h"
 #include "ui/appcontext.h"
+#include "ui/windowreporter.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -56,14 +56,15 @@ public:
 
 // The whole program on the simulated board, as app/main.cpp builds it with --simulate.
 struct Program {
-    vtx::SteadyClock clock;
-    vtx::SimulatedBoard board{clock};
     CountingMessages messages;
     NoFileDialogs fileDialogs;
     NoProgramEnd program;
     NoSystemServices system;
     vtx::ProgramState state;
-    vtx::Link link{board, vtx::UsbMatch{vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId}, clock};
+    vtx::WindowReporter reporter{messages, nullptr};
+    // The simulated board on a steady clock; the windows join this session's link.
+    vtx::Session session{vtx::simulatedBoardOn(std::make_unique<vtx::SteadyClock>()), vtx::kDcpPanelLink, reporter};
+    vtx::Link& link = session.link();
     vtx::AppContext context{link, state, messages, fileDialogs, program, system};
 
     bool linkOpen() const { return link.UsbOpen; }

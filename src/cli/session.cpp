@@ -22,30 +22,28 @@ constexpr LinkFlavour kCommandLineLink{
 
 } // namespace
 
-Session::Session(bool simulate, ErrorStream& err)
-    : m_err(err), m_drivers(chooseDriver(simulate, SimulatedTime::Traffic)),
-      m_link(*m_drivers.driver, m_drivers.match, *m_drivers.clock), m_view(err),
-      m_client(m_link, kCommandLineLink, m_view, err), m_bus(m_client), m_dcp(m_bus, *m_drivers.clock)
+CommandSession::CommandSession(bool simulate, ErrorStream& err)
+    : m_err(err), m_view(err),
+      m_session(chooseDriver(simulate, SimulatedTime::Traffic), kCommandLineLink, err, &m_view)
 {
 }
 
-Session::~Session()
+CommandSession::~CommandSession()
 {
-    m_client.Disconnect_USB();
-    // An open that stopped after the driver started leaves nothing for Disconnect_USB to close.
-    m_client.releaseFailedOpen();
+    if (m_session.holdsLink())
+        m_session.close();
 }
 
-int Session::open()
+int CommandSession::open()
 {
     // Nothing else runs in this program, so the transaction is always free; taking it keeps the rule that
     // every entry point holds it.
-    if (auto scope = m_link.guard().tryBegin(QStringLiteral("vtxctl")))
+    if (auto scope = m_session.guard().tryBegin(QStringLiteral("vtxctl")))
         m_transaction.emplace(std::move(*scope));
-    m_client.Connect_Usb();
-    if (m_link.UsbOpen)
+    const Result<Done> opened = m_session.open();
+    if (opened)
         return kSuccess;
-    if (const QString cause = moduleCause(m_link.UsbStatus); !cause.isEmpty())
+    if (const QString cause = moduleCause(opened.failure().status); !cause.isEmpty())
         m_err.line(cause);
     return kNoModule;
 }

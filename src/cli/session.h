@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "drivers/driverchoice.h"
-#include "engine/dcpdevice.h"
-#include "engine/i2cbus.h"
-#include "engine/link.h"
-#include "engine/linkclient.h"
+#include "engine/session.h"
 #include "output.h"
 
 #include <optional>
@@ -27,36 +23,30 @@ private:
     ErrorStream& m_err;
 };
 
-// One command's use of the module: the driver, the link opened for the command and closed after it, and the
-// engine's operations on the bus. The link's messages go to standard error.
-class Session {
+// One command's use of the module: the engine's session on the chosen driver, its link held for the command
+// and closed after it. The link's messages go to standard error.
+class CommandSession {
 public:
-    Session(bool simulate, ErrorStream& err);
-    ~Session();
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
+    CommandSession(bool simulate, ErrorStream& err);
+    // Closes the link while the command's transaction still runs.
+    ~CommandSession();
+    CommandSession(const CommandSession&) = delete;
+    CommandSession& operator=(const CommandSession&) = delete;
 
     // Opens the link and holds the program-wide transaction for the command. On failure it has said why on
     // standard error (the link's words, then the cause in plain words) and returns kNoModule.
     int open();
 
-    bool simulated() const { return m_drivers.simulated; }
-    UsbDriver& driver() { return *m_drivers.driver; }
-    Link& link() { return m_link; }
-    LinkClient& client() { return m_client; }
-    I2cBus& bus() { return m_bus; }
-    DcpDevice& dcp() { return m_dcp; }
-    const Clock& clock() const { return *m_drivers.clock; }
+    Session& engine() { return m_session; }
+    I2cBus& bus() { return m_session.bus(); }
+    DcpDevice& dcp() { return m_session.dcp(); }
+    const Clock& clock() const { return m_session.clock(); }
     ErrorStream& err() { return m_err; }
 
 private:
     ErrorStream& m_err;
-    DriverChoice m_drivers;
-    Link m_link;
     CommandLineLinkView m_view;
-    LinkClient m_client;
-    I2cBus m_bus;
-    DcpDevice m_dcp;
+    Session m_session;
     std::optional<TransactionGuard::Scope> m_transaction;
 };
 

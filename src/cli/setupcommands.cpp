@@ -29,7 +29,7 @@ int runApply(CommandContext& context, CommandWords& words)
                 .arg(path, loaded.setup->i2cAddress));
         return kUsageError;
     }
-    Session session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err);
     if (const int status = session.open(); status != kSuccess)
         return status;
 

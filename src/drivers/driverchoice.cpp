@@ -21,12 +21,25 @@ DriverChoice chooseDriver(bool simulate, SimulatedTime time)
         board->setStore(choice.boardState.get());
         if (trafficTime)
             board->setTransferTimeUs(kSimulatedTransferUs);
+        choice.board = board.get();
         choice.driver = std::move(board);
         choice.match = {SimulatedBoard::kVendorId, SimulatedBoard::kProductId};
     } else {
         choice.driver = std::make_unique<LibusbDriver>();
         choice.match = LibusbDriver::moduleMatch();
     }
+    return choice;
+}
+
+DriverChoice simulatedBoardOn(std::unique_ptr<Clock> clock)
+{
+    DriverChoice choice;
+    choice.simulated = true;
+    choice.clock = std::move(clock);
+    auto board = std::make_unique<SimulatedBoard>(*choice.clock);
+    choice.board = board.get();
+    choice.driver = std::move(board);
+    choice.match = {SimulatedBoard::kVendorId, SimulatedBoard::kProductId};
     return choice;
 }
 

@@ -9,6 +9,8 @@
 
 namespace vtx {
 
+class SimulatedBoard;
+
 // The one place that knows which driver is in use. Members are declared in the order they are needed, so
 // they go in reverse: the driver before the state file it saves to, the clock last.
 struct DriverChoice {
@@ -18,6 +20,9 @@ struct DriverChoice {
     std::unique_ptr<UsbDriver> driver;
     UsbMatch match;
     bool simulated = false;
+    // The driver as the simulated board, for what only it does (faults, its record of transfers); null for
+    // the libusb driver.
+    SimulatedBoard* board = nullptr;
 };
 
 // How time passes for the program and the simulated board.
@@ -33,5 +38,9 @@ inline constexpr std::int64_t kSimulatedTransferUs = 500;
 // The simulated board (its state in SimBoardStateFile::defaultPath()) or the libusb driver, which always
 // runs on wall time.
 DriverChoice chooseDriver(bool simulate, SimulatedTime time = SimulatedTime::Wall);
+
+// The simulated board on `clock`, freshly powered and with no state file: for the tests, the benchmarks and
+// the pictures, which each start from the same board.
+DriverChoice simulatedBoardOn(std::unique_ptr<Clock> clock);
 
 } // namespace vtx

@@ -1,26 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/dcpdevice.h"
-#include "engine/i2cbus.h"
-#include "engine/linkclient.h"
 #include "simfixture.h"
 
 namespace vtx::test {
 
-// The engine without any window: a link for the DCP panel's flavour on the simulated board, opened unless
-// a test wants it closed, with the board's record of the opening cleared.
+// The engine without any window: the session of the simulated board (the DCP panel's flavour), opened
+// unless a test wants it closed, with the board's record of the opening cleared.
 struct EngineFixture {
     SimFixture sim;
-    NullLinkView view;
-    LinkClient client{sim.link, kDcpPanelLink, view, sim.messages};
-    I2cBus bus{client};
-    DcpDevice dcp{bus, sim.clock};
+    LinkClient& client = sim.session.client();
+    I2cBus& bus = sim.session.bus();
+    DcpDevice& dcp = sim.session.dcp();
 
     explicit EngineFixture(bool open = true)
     {
         if (open)
-            client.Connect_Usb();
+            sim.session.open();
         sim.board.clearTransferLog();
     }
     // The commands sent on the module's I2C pipe.

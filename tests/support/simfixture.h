@@ -4,7 +4,7 @@
 #include "common/clock.h"
 #include "common/programstate.h"
 #include "common/textformat.h"
-#include "engine/link.h"
+#include "engine/session.h"
 #include "platform/simulatedboard.h"
 #include "recordingseams.h"
 #include "ui/appcontext.h"
@@ -20,8 +20,10 @@ namespace vtx::test {
 struct SimFixture {
     SimFixture() { board.setRecording(true); }
 
-    ManualClock clock;
-    SimulatedBoard board{clock};
+    // The board on a manual clock; the session below owns both.
+    DriverChoice drivers = simulatedBoardOn(std::make_unique<ManualClock>());
+    ManualClock& clock = static_cast<ManualClock&>(*drivers.clock);
+    SimulatedBoard& board = *drivers.board;
     RecordingMessageBoxes messages;
     ScriptedFileDialogs fileDialogs;
     RecordingProgramControl program;
@@ -29,7 +31,9 @@ struct SimFixture {
     ScriptedQuestions questions;
     ScriptedStartupFailureDialogs startupFailures;
     ProgramState state;
-    Link link{board, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock};
+    // The engine with the DCP panel's flavour of the link; the windows join its link.
+    Session session{std::move(drivers), kDcpPanelLink, messages};
+    Link& link = session.link();
     // The user's settings, in a file of this test's own.
     QTemporaryDir settingsDir;
     QSettings settings{settingsDir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
