@@ -131,7 +131,7 @@ void BusScanWindow::showProbe(std::uint8_t sevenBit, bool answered)
 
 bool BusScanWindow::cmdScan_Click()
 {
-    const auto run = BracketedRun::tryStart(m_access, kTransactionOwner);
+    const auto run = m_access.session().tryRun(kTransactionOwner);
     if (!run)
         return false;
     m_scanning = true;

@@ -37,8 +37,8 @@ const QString kExitRequestKey = QStringLiteral("dcp-exit");
 
 DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_ui(buildDcpPanelUi(*this)),
-      m_reporter(context.messages, this), m_client(context.link, kDcpPanelLink, *this, m_reporter),
-      m_transactions(m_client, m_program, m_ui, m_state), m_timed(new TimedTransfers(
+      m_reporter(context.messages, this), m_session(context.link, kDcpPanelLink, m_reporter, this),
+      m_client(m_session.client()), m_transactions(m_session, m_program, m_ui, m_state), m_timed(new TimedTransfers(
                                                               m_ui, m_state, context.link.guard(),
                                                               [this] {
                                                                   if (m_transactions.timedTransfersMayRun())
@@ -279,6 +279,7 @@ void DcpPanelWindow::Slider1_MouseUp(int index)
     list->setCurrentRow(row);
     list->scrollToItem(list->currentItem(), QAbstractItemView::PositionAtCenter);
     computeDataByte();
+    // Two passes: the list's new selection and its scroll paint before the slider takes the next event.
     yieldEvents(2);
 }
 
@@ -330,7 +331,8 @@ bool DcpPanelWindow::Form_Load()
     m_client.Disconnect_USB();
     yieldEvents();
     m_ui.cmdexit->show();
-    // Settling time for the module after its first close.
+    // Settling time for the module after its first close, counted in passes as every wait of ours is: 2000
+    // cover the module's own restart after the reset that closing sends.
     yieldEvents(2000);
     m_ui.Option1[1]->setChecked(true);
     yieldEvents();

@@ -4,7 +4,7 @@
 #include "dcppanelui.h"
 #include "dcpstate.h"
 #include "dcptransactions.h"
-#include "engine/linkclient.h"
+#include "engine/session.h"
 #include "engine/linkview.h"
 #include "timedtransfers.h"
 #include "ui/appcontext.h"
@@ -97,7 +97,8 @@ private:
     ProgramState m_program; // this panel's device address and connection mode
     bool m_loaded = false;  // the load found the module
     WindowReporter m_reporter;
-    LinkClient m_client;
+    Session m_session;    // this window's side of the shared link
+    LinkClient& m_client; // the session's
     DcpTransactions m_transactions;
     TimedTransfers* m_timed; // child QObject
     DcpPanelHooks m_hooks;

@@ -6,8 +6,8 @@
 #include "common/textformat.h"
 #include "common/yield.h"
 #include "dcpmessages.h"
-#include "engine/linkclient.h"
-#include "engine/modulecause.h"
+#include "engine/failurereport.h"
+#include "engine/session.h"
 #include "engine/verifiedstore.h"
 #include "protocol/bridgecommands.h"
 #include "ui/lampwidget.h"
@@ -32,47 +32,30 @@ void paintSuccess(LampWidget* lamp)
 
 } // namespace
 
-DcpTransactions::DcpTransactions(LinkClient& client, ProgramState& program, DcpPanelUi& ui, DcpState& state)
-    : m_client(client), m_program(program), m_reporter(client.reporter()), m_ui(ui), m_state(state),
-      m_bus(client), m_device(m_bus, client.link().clock())
+DcpTransactions::DcpTransactions(Session& session, ProgramState& program, DcpPanelUi& ui, DcpState& state)
+    : m_session(session), m_client(session.client()), m_program(program), m_reporter(session.client().reporter()),
+      m_ui(ui), m_state(state), m_device(session.dcp())
 {
+    m_session.setBracketPolicy(BracketPolicy{
+        .userHoldsLink = [this] { return m_program.ManualUsbConn; },
+        .leavesOpenLink = false,
+        .open = [this] { cmdUSBConnect_Click(); },
+        .close = [this] { cmdUSBDisconnect_Click(); },
+    });
 }
 
-void DcpTransactions::openBracket()
+bool DcpTransactions::timersRun() const
 {
-    if (m_program.ManualUsbConn)
-        return;
-    cmdUSBConnect_Click();
-    yieldEvents();
-}
-
-void DcpTransactions::closeBracket()
-{
-    if (m_program.ManualUsbConn)
-        return;
-    if (m_bracketHolds > 0) {
-        m_closePending = true;
-        return;
-    }
-    cmdUSBDisconnect_Click();
-    m_client.releaseFailedOpen();
-    yieldEvents();
-}
-
-DcpTransactions::BracketHold::~BracketHold()
-{
-    if (--m_owner.m_bracketHolds > 0 || !std::exchange(m_owner.m_closePending, false))
-        return;
-    m_owner.closeBracket();
+    return m_ui.chkWriteTimer->isChecked() || m_ui.chkReadTimer->isChecked();
 }
 
 bool DcpTransactions::tellFailure(const QString& text, const QString& caption, const Failure& failure,
                                   const QStringList& openMessages)
 {
-    if (failure.kind == Failure::Kind::Link)
-        m_linkFailed = true;
-    if (pauseIfUnplugged(failure))
+    if (m_followUp.note(failure, timersRun())) {
+        m_ui.lblFailStatus->setText(kTimedTransfersPausedText);
         return false;
+    }
     if (m_ui.chkFailIgnore->isChecked()) {
         // No box at all, however often it fails: the lamps and this line say it.
         m_ignoredInARow = text == m_lastIgnoredFailure ? m_ignoredInARow + 1 : 1;
@@ -82,72 +65,22 @@ bool DcpTransactions::tellFailure(const QString& text, const QString& caption, c
                                  : QStringLiteral("%1 (%2 times)").arg(text.trimmed()).arg(m_ignoredInARow));
         return false;
     }
-    QStringList parts;
-    const QStringList linkMessages = openMessages + failure.linkMessages;
-    if (failure.kind == Failure::Kind::Link) {
-        if (const QString cause = moduleCause(failure.status); !cause.isEmpty())
-            parts << cause;
-    }
-    parts << text;
-    if (!linkMessages.isEmpty()) {
-        QStringList lines;
-        for (const QString& message : linkMessages)
-            lines << message.trimmed();
-        parts << lines.join(QLatin1Char('\n'));
-    }
-    m_reporter.report(parts.join(QStringLiteral("\n\n")), caption);
-    return true;
-}
-
-bool DcpTransactions::willPause(const Failure& failure) const
-{
-    const bool moduleMissing =
-        failure.kind == Failure::Kind::Link &&
-        (failure.status == DriverStatus::DeviceGone || failure.status == DriverStatus::InvalidHandle);
-    const bool timersRun = m_ui.chkWriteTimer->isChecked() || m_ui.chkReadTimer->isChecked();
-    return moduleMissing && timersRun;
-}
-
-bool DcpTransactions::pauseIfUnplugged(const Failure& failure)
-{
-    if (!willPause(failure))
-        return false;
-    m_pausedForUnplug = true;
-    m_ui.lblFailStatus->setText(kTimedTransfersPausedText);
+    m_reporter.report(describeFailure(text, failure, openMessages).boxText(), caption);
     return true;
 }
 
 bool DcpTransactions::timedTransfersMayRun()
 {
-    if (!m_pausedForUnplug)
+    switch (m_followUp.timedTick([this] { return m_session.probeModule(); })) {
+    case FailureFollowUp::Tick::Runs:
         return true;
-    if (m_linkFailed)
-        return false; // looked already in this tick
-    if (!moduleIsBack()) {
-        m_linkFailed = true;
-        return false;
-    }
-    m_pausedForUnplug = false;
-    m_ui.lblFailStatus->setText(kTimedTransfersResumedText);
-    return true;
-}
-
-bool DcpTransactions::moduleIsBack()
-{
-    Link& link = m_client.link();
-    {
-        const Link::QuietScope quiet(link);
-        m_client.Connect_Usb();
-    }
-    if (link.UsbOpen)
+    case FailureFollowUp::Tick::Resumed:
+        m_ui.lblFailStatus->setText(kTimedTransfersResumedText);
         return true;
-    m_client.releaseFailedOpen();
+    case FailureFollowUp::Tick::Paused:
+        break;
+    }
     return false;
-}
-
-bool DcpTransactions::openTimedOut(const Link::MessageCapture& opening) const
-{
-    return !opening.messages().isEmpty() && m_client.link().UsbStatus == DriverStatus::Timeout;
 }
 
 bool DcpTransactions::Wrt_DCP()
@@ -157,16 +90,15 @@ bool DcpTransactions::Wrt_DCP()
     yieldEvents();
     // The last open failed (the module was unplugged): there is nobody to write to unless it is back, which
     // only opening the link can tell. Without it nothing is sent and no lamp changes.
-    if (!m_client.link().UsbOK && !moduleIsBack())
+    if (!m_client.link().UsbOK && !m_session.probeModule())
         return false;
-    if (m_linkFailed)
+    if (m_followUp.skipsRest())
         return false;
-    Link::MessageCapture opening(m_client.link());
-    openBracket();
+    BracketedTransfers transfers(m_session.bracket(), m_client.link());
     yieldEvents();
 
     const Result<Done> result =
-        openTimedOut(opening) ? timedOutResult<Done>() : m_device.write(m_program.I2CWrtAdr, data);
+        transfers.openTimedOut() ? timedOutResult<Done>() : m_device.write(m_program.I2CWrtAdr, data);
     m_ui.lblReadCount->setText(decimalText(result.reply().count));
     if (result) {
         m_ui.lampComm->setColor(LampColor::LightGreen);
@@ -177,25 +109,24 @@ bool DcpTransactions::Wrt_DCP()
         yieldEvents();
         // Timed writes end before the box goes up, so no further tick runs into the same fault (an unplugged
         // module only pauses them).
-        if (!m_ui.chkFailIgnore->isChecked() && !willPause(result.failure()))
+        if (!m_ui.chkFailIgnore->isChecked() && !FailureFollowUp::pauses(result.failure(), timersRun()))
             m_ui.chkWriteTimer->setChecked(false);
-        tellFailure(kWriteErrorText, kWriteErrorCaption, result.failure(), opening.messages());
+        tellFailure(kWriteErrorText, kWriteErrorCaption, result.failure(), transfers.openMessages());
     }
-    closeBracket();
+    transfers.finish();
     yieldEvents();
     return result.ok();
 }
 
 bool DcpTransactions::Read_DCP()
 {
-    if (m_linkFailed)
+    if (m_followUp.skipsRest())
         return false;
-    Link::MessageCapture opening(m_client.link());
-    openBracket();
+    BracketedTransfers transfers(m_session.bracket(), m_client.link());
     yieldEvents();
 
     const Result<std::uint8_t> result =
-        openTimedOut(opening) ? timedOutResult<std::uint8_t>() : m_device.read(m_program.I2CRdAdr);
+        transfers.openTimedOut() ? timedOutResult<std::uint8_t>() : m_device.read(m_program.I2CRdAdr);
     m_ui.lblReadCount->setText(decimalText(result.reply().count));
     if (result) {
         paintSuccess(m_ui.lampRead);
@@ -204,10 +135,10 @@ bool DcpTransactions::Read_DCP()
         m_ui.lampRead->setColor(LampColor::LightRed);
         m_ui.lampComm->setColor(LampColor::LightRed);
         yieldEvents();
-        if (tellFailure(kReadErrorText, kReadErrorCaption, result.failure(), opening.messages()))
+        if (tellFailure(kReadErrorText, kReadErrorCaption, result.failure(), transfers.openMessages()))
             m_ui.chkReadTimer->setChecked(false);
     }
-    closeBracket();
+    transfers.finish();
 
     // A read that failed has no byte to show: the cleared reply buffer would pass for position 1.
     if (result) {
@@ -248,7 +179,7 @@ void DcpTransactions::cmdI2Read_Click()
 void DcpTransactions::CMDxMIT_Click()
 {
     // One open and one close for the write and its read-back.
-    const BracketHold hold(*this);
+    const LinkBracket::Hold hold(m_session.bracket());
     Wrt_DCP();
     m_ui.CMDxMIT->hide();
     m_ui.cmdI2Read->hide();
@@ -268,12 +199,11 @@ void DcpTransactions::cmdStoreVerify_Click()
 {
     const int position = positionFromWrite(m_state.DcpWrData);
     yieldEvents();
-    if (!m_client.link().UsbOK && !moduleIsBack())
+    if (!m_client.link().UsbOK && !m_session.probeModule())
         return;
-    Link::MessageCapture opening(m_client.link());
-    openBracket();
+    BracketedTransfers transfers(m_session.bracket(), m_client.link());
     yieldEvents();
-    const Result<StoreVerification> result = openTimedOut(opening)
+    const Result<StoreVerification> result = transfers.openTimedOut()
                                                  ? timedOutResult<StoreVerification>()
                                                  : storeVerified(m_device, m_program.I2CWrtAdr, position);
     m_ui.lblReadCount->setText(decimalText(result.reply().count));
@@ -282,8 +212,7 @@ void DcpTransactions::cmdStoreVerify_Click()
         m_ui.lampWrite->setColor(LampColor::LightRed);
         m_ui.lblStoreStatus->setText(kStoreFailedText.arg(position));
         yieldEvents();
-        tellFailure(kWriteErrorText, kWriteErrorCaption, result.failure(), opening.messages());
-        closeBracket();
+        tellFailure(kWriteErrorText, kWriteErrorCaption, result.failure(), transfers.openMessages());
         return;
     }
     const StoreVerification& store = result.value();
@@ -302,7 +231,7 @@ void DcpTransactions::cmdStoreVerify_Click()
         yieldEvents();
         tellFailure(kReadErrorText, kReadErrorCaption, *store.readFailure, {});
     }
-    closeBracket();
+    transfers.finish();
     yieldEvents();
 }
 

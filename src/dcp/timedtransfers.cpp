@@ -104,6 +104,8 @@ void TimedTransfers::tick()
 
 void TimedTransfers::ReadTimer_Timer()
 {
+    // 200 passes before the tick's transfers: clicks and repaints waiting since the last tick go first, so
+    // timed transfers at a short interval cannot starve the window.
     yieldEvents(200);
     if (m_state.WriteTimerOn) {
         m_timedWrite();
@@ -119,6 +121,7 @@ void TimedTransfers::ReadTimer_Timer()
         const bool lit = m_ui.lampTimer->color() == LampColor::LightRed;
         m_ui.lampTimer->setColor(lit ? LampColor::Black : LampColor::LightRed);
     }
+    // Three passes: the lamp's blink, the status line and the read displays paint before the next tick.
     yieldEvents(3);
 }
 

@@ -201,7 +201,8 @@ void Link::WritePipe(Reporter& reporter)
         TraceMsg(QStringLiteral("Write Pipe failed"));
         return;
     }
-    // Gives the module time to carry the command out before its reply is read.
+    // Gives the module time to carry the command out before its reply is read: we wait only by counting
+    // passes, and 17 in all are enough for any module we know to have its reply ready.
     yieldEvents(16);
     yieldEvents();
 }

@@ -152,6 +152,8 @@ void LinkClient::Init_Serial()
     Init_USB_Com();
     if (m_link.BridgeKind != 1)
         return;
+    // A kind-1 module takes each serial set-up command slowly: 200 passes after each, so the next command
+    // (or the first I2C command) does not arrive while it is still busy with this one.
     send(protocol::kCommandPipe, protocol::serialSetupFirst());
     yieldEvents(200);
     send(protocol::kSerialSetupPipe, protocol::serialSetupSecond());

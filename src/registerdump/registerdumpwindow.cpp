@@ -68,7 +68,7 @@ void RegisterDumpWindow::showValue(std::uint8_t registerAddress, const std::opti
 
 bool RegisterDumpWindow::dump(std::uint8_t sevenBit)
 {
-    const auto run = BracketedRun::tryStart(m_access, kTransactionOwner);
+    const auto run = m_access.session().tryRun(kTransactionOwner);
     if (!run)
         return false;
     setWindowTitle(QStringLiteral("Register Dump ") + sevenBitText(sevenBit) + QStringLiteral(" (") +

@@ -61,9 +61,9 @@ const QString RegisterToolWindow::kSaveQuestion = QStringLiteral("Save changes t
 
 RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_reporter(context.messages, this),
-      m_client(context.link, kRegisterToolLink, *this, m_reporter),
+      m_engine(context.link, kRegisterToolLink, m_reporter, this), m_client(m_engine.client()),
       m_session(
-          m_client, context.state,
+          m_engine, context.state,
           ToolSession::Hooks{
               .connect = [this] { cmdUSBConnect_Click(); },
               .disconnect = [this] { cmdUSBDisconnect_Click(); },
@@ -255,6 +255,8 @@ void RegisterToolWindow::Form_Load()
     m_bank->loadDefaults();
     markSaved();
     m_loaded = true;
+    // Enough passes for what the load queued (the probe's notifications, the bank's first paint) to be done
+    // before the window counts as shown and the user's first click is handled.
     yieldEvents(19);
 }
 

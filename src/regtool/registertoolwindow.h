@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/linkclient.h"
+#include "engine/session.h"
 #include "engine/linkview.h"
 #include "setupfile/setupfile.h"
 #include "toolsession.h"
@@ -117,7 +118,8 @@ private:
     AppContext& m_context;
     WindowReporter m_reporter;
     bool m_loaded = false;
-    LinkClient m_client;
+    Session m_engine;     // this window's side of the shared link
+    LinkClient& m_client; // the session's
     ToolSession m_session;
     ConnectionPanel* m_connection;
     AddressTestPanel* m_address;

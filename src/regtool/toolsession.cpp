@@ -5,9 +5,15 @@
 
 namespace vtx {
 
-ToolSession::ToolSession(LinkClient& client, ProgramState& state, Hooks hooks)
-    : m_client(client), m_bus(client), m_module(client), m_state(state), m_hooks(std::move(hooks))
+ToolSession::ToolSession(Session& session, ProgramState& state, Hooks hooks)
+    : m_session(session), m_module(session.client()), m_state(state), m_hooks(std::move(hooks))
 {
+    m_session.setBracketPolicy(BracketPolicy{
+        .userHoldsLink = [this] { return m_state.ManualUsbConn; },
+        .leavesOpenLink = false,
+        .open = [this] { m_hooks.connect(); },
+        .close = [this] { m_hooks.disconnect(); },
+    });
 }
 
 void ToolSession::showTransferCount(std::uint8_t count) const
@@ -18,21 +24,14 @@ void ToolSession::showTransferCount(std::uint8_t count) const
 
 void ToolSession::openBracket(Opening opening)
 {
-    if (!m_state.ManualUsbConn) {
-        m_hooks.connect();
-        yieldEvents();
-    }
+    m_session.bracket().open();
     if (opening == Opening::Full)
         yieldEvents();
 }
 
 void ToolSession::closeBracket()
 {
-    // The mode is read again here: the user may have changed it while the transfers ran.
-    if (!m_state.ManualUsbConn) {
-        m_hooks.disconnect();
-        yieldEvents();
-    }
+    m_session.bracket().close();
 }
 
 ConnectionBracket::ConnectionBracket(ToolSession& session, ToolSession::Opening opening) : m_session(session)

@@ -5,6 +5,7 @@
 #include "common/programstate.h"
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
+#include "engine/session.h"
 #include "engine/modulecontrol.h"
 #include "engine/transactionguard.h"
 #include "protocol/bridgecommands.h"
@@ -28,7 +29,9 @@ public:
         std::function<void(std::uint8_t)> showTransferCount;
     };
 
-    ToolSession(LinkClient& client, ProgramState& state, Hooks hooks);
+    // Sets the session's bracket: the USB Connect and USB Disconnect actions unless the user connects by
+    // hand.
+    ToolSession(Session& session, ProgramState& state, Hooks hooks);
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
 
@@ -37,19 +40,17 @@ public:
     // object name unless a window of its own (the bus scan) runs it.
     [[nodiscard]] std::optional<TransactionGuard::Scope> tryBegin(const QString& owner = kTransactionOwner)
     {
-        return m_client.link().guard().tryBegin(owner);
+        return m_session.guard().tryBegin(owner);
     }
     static inline const QString kTransactionOwner = QStringLiteral("frmI2C_General");
 
     ProgramState& state() { return m_state; }
-    LinkClient& client() { return m_client; }
+    LinkClient& client() { return m_session.client(); }
+    Link& link() { return m_session.link(); }
 
-    // The bus this window's transactions use.
-    I2cBus& bus() override { return m_bus; }
-    // BusAccess: the shared link, and the bracket with its opening in full.
-    Link& link() override { return m_client.link(); }
-    void openConnection() override { openBracket(Opening::Full); }
-    void closeConnection() override { closeBracket(); }
+    // BusAccess: this window's session and the bus its transactions use.
+    Session& session() override { return m_session; }
+    I2cBus& bus() override { return m_session.bus(); }
     // Tells the user what the link said during an operation, in its words and order, and hands the result
     // on.
     template <typename T> Result<T> reported(Result<T> result)
@@ -60,7 +61,7 @@ public:
     void reportAll(const QStringList& linkMessages)
     {
         for (const QString& message : linkMessages)
-            m_client.reporter().report(message, kApplicationTitle);
+            m_session.client().reporter().report(message, kApplicationTitle);
     }
     // The module itself: the communication test's outcome, direct register writes.
     ModuleControl& module() { return m_module; }
@@ -76,8 +77,7 @@ public:
     void closeBracket();
 
 private:
-    LinkClient& m_client;
-    I2cBus m_bus;
+    Session& m_session;
     ModuleControl m_module;
     ProgramState& m_state;
     Hooks m_hooks;

@@ -2,6 +2,7 @@
 #include "sweepwindow.h"
 
 #include "common/appinfo.h"
+#include "engine/failurereport.h"
 #include "engine/eepromwear.h"
 #include "ui/eepromwearguard.h"
 #include "ui/objectname.h"
@@ -60,8 +61,7 @@ QValueAxis* positionAxis(const QString& title)
 
 SweepWindow::SweepWindow(AppContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), m_context(context), m_reporter(context.messages, this),
-      m_client(context.link, kDcpPanelLink, m_linkView, m_reporter), m_bus(m_client),
-      m_device(m_bus, context.link.clock())
+      m_session(context.link, kDcpPanelLink, m_reporter)
 {
     setObjectName(QStringLiteral("frmSweep"));
     setWindowTitle(QStringLiteral("Sweep and Verify"));
@@ -216,7 +216,7 @@ void SweepWindow::cmdStart_Click()
         !confirmEepromWear(m_context.questions, m_context.link.dcpSession(), this,
                            eepromSweepQuestion(writes)))
         return;
-    m_sweep = std::make_unique<DcpSweep>(m_device, settings);
+    m_sweep = std::make_unique<DcpSweep>(m_session.dcp(), settings);
     m_phase = Phase::Begin;
     m_stopRequested = false;
     m_rows.clear();
@@ -247,31 +247,19 @@ void SweepWindow::runNext()
 {
     if (!isRunning())
         return;
-    TransactionGuard& guard = m_context.link.guard();
-    auto scope = guard.tryBegin();
-    if (!scope) {
-        guard.whenIdle(kNextStepKey, [self = QPointer(this)] {
+    // The link is opened around this piece unless someone keeps it open.
+    bool goOn = false;
+    const bool ran = m_session.transaction(QString(), [this, &goOn](BracketedTransfers& transfers) {
+        m_openMessages = transfers.openMessages();
+        goOn = runPhase();
+    });
+    if (!ran) {
+        m_session.guard().whenIdle(kNextStepKey, [self = QPointer(this)] {
             if (self)
                 self->runNext();
         });
         return;
     }
-    Link& link = m_context.link;
-    // The link is opened around this piece unless someone keeps it open.
-    const bool bracket = !link.UsbOpen;
-    bool goOn = false;
-    {
-        Link::MessageCapture opening(link);
-        if (bracket)
-            m_client.Connect_Usb();
-        m_openMessages = opening.messages();
-    }
-    goOn = runPhase();
-    if (bracket) {
-        m_client.Disconnect_USB();
-        m_client.releaseFailedOpen();
-    }
-    scope.reset();
     if (goOn)
         scheduleNext();
     else
@@ -322,10 +310,8 @@ bool SweepWindow::runPhase()
 
 void SweepWindow::stopForFailure(const QString& what, const Failure& failure)
 {
-    QStringList lines = m_openMessages + failure.linkMessages;
-    for (QString& line : lines)
-        line = line.trimmed();
-    m_reporter.report(lines.isEmpty() ? what : what + QStringLiteral("\n\n") + lines.join(u'\n'),
+    // The status line names the position; the box adds the link's words, not the module's cause.
+    m_reporter.report(describeFailure(what, failure, m_openMessages, ModuleCause::Left).boxText(),
                       kApplicationTitle);
     m_status->setText(what);
 }

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/dcpdevice.h"
 #include "engine/dcpsweep.h"
-#include "engine/i2cbus.h"
-#include "engine/linkclient.h"
+#include "engine/session.h"
 #include "ui/appcontext.h"
 #include "ui/windowreporter.h"
 
@@ -64,10 +62,8 @@ private:
 
     AppContext& m_context;
     WindowReporter m_reporter;
-    NullLinkView m_linkView;
-    LinkClient m_client;
-    I2cBus m_bus;
-    DcpDevice m_device;
+    Session m_session; // this window's side of the shared link
+
     std::unique_ptr<DcpSweep> m_sweep;
     Phase m_phase = Phase::Begin;
     bool m_stopRequested = false;
