@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweepwindow.h"
 
+#include "sweeplayout.h"
+
 #include "common/appinfo.h"
-#include "engine/failurereport.h"
 #include "engine/eepromwear.h"
+#include "engine/failurereport.h"
 #include "ui/eepromwearguard.h"
 #include "ui/objectname.h"
 #include "ui/savedfile.h"
@@ -39,24 +41,6 @@ namespace {
 const QString kNextStepKey = QStringLiteral("sweep-step");
 constexpr int kListedMismatches = 10;
 
-QSpinBox* positionBox(const char* objectName, int value)
-{
-    auto* box = named(new QSpinBox, objectName);
-    box->setRange(kFirstPosition, kLastPosition);
-    box->setValue(value);
-    return box;
-}
-
-QValueAxis* positionAxis(const QString& title)
-{
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setRange(0, 130);
-    axis->setTickCount(6);
-    axis->setLabelFormat(QStringLiteral("%d"));
-    return axis;
-}
-
 } // namespace
 
 SweepWindow::SweepWindow(AppContext& context, QWidget* parent)
@@ -66,114 +50,23 @@ SweepWindow::SweepWindow(AppContext& context, QWidget* parent)
     setObjectName(QStringLiteral("frmSweep"));
     setWindowTitle(QStringLiteral("Sweep and Verify"));
 
-    auto* range = named(new QGroupBox(QStringLiteral("Positions")), "grpRange");
-    m_from = positionBox("spnFrom", kFirstPosition);
-    m_to = positionBox("spnTo", kLastPosition);
-    m_step = named(new QSpinBox, "spnStep");
-    m_step->setRange(1, kPositionCount - 1);
-    m_step->setValue(1);
-    auto* rangeLayout = new QFormLayout(range);
-    rangeLayout->addRow(QStringLiteral("From"), m_from);
-    rangeLayout->addRow(QStringLiteral("To"), m_to);
-    rangeLayout->addRow(QStringLiteral("Step"), m_step);
-
-    auto* mode = named(new QGroupBox(QStringLiteral("Programming Mode")), "grpMode");
-    m_register = named(new QRadioButton(QStringLiteral("Register")), "optRegister");
-    m_eeprom = named(new QRadioButton(QStringLiteral("EEPROM")), "optEeprom",
-                     QStringLiteral("Writes every position to the EEPROM: each one wears its cells"));
-    m_register->setChecked(true);
-    m_restore = named(new QCheckBox(QStringLiteral("Put the wiper back afterwards")), "chkRestore",
-                      QStringLiteral("In Register mode, writes the position the wiper had before the sweep "
-                                     "once it is over"));
-    m_restore->setChecked(true);
-    auto* modeLayout = new QVBoxLayout(mode);
-    modeLayout->addWidget(m_register);
-    modeLayout->addWidget(m_eeprom);
-    modeLayout->addWidget(m_restore);
-    connect(m_register, &QRadioButton::toggled, m_restore, &QCheckBox::setEnabled);
-
-    m_start = named(new QPushButton(QStringLiteral("Start")), "cmdStart");
-    m_stop = named(new QPushButton(QStringLiteral("Stop")), "cmdStop");
-    m_saveAs = named(new QPushButton(QStringLiteral("Save As...")), "cmdSaveAs",
-                     QStringLiteral("Saves the table as comma-separated values"));
-    m_progress = named(new QProgressBar, "prgSweep");
-    m_progress->setRange(0, 1);
-    m_progress->setValue(0);
-
-    auto* settings = new QVBoxLayout;
-    settings->addWidget(range);
-    settings->addWidget(mode);
-    settings->addWidget(m_start);
-    settings->addWidget(m_stop);
-    settings->addWidget(m_saveAs);
-    settings->addStretch(1);
-
-    m_mismatches = named(new QLabel(QStringLiteral("Mismatches: 0")), "lblMismatches");
-    m_mismatches->setWordWrap(true);
-    QFont bold = m_mismatches->font();
-    bold.setBold(true);
-    m_mismatches->setFont(bold);
-    m_status = named(new QLabel, "lblSweepStatus");
-
-    m_table = named(new QTableWidget(0, 6), "tblSweep");
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Position"), QStringLiteral("Written"),
-                                        QStringLiteral("Read"), QStringLiteral("Read position"),
-                                        QStringLiteral("Result"), QStringLiteral("Write cycle (ms)")});
-    m_table->verticalHeader()->setVisible(false);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    // Every column in view, with room for the scroll bar.
-    m_table->setMinimumWidth(m_table->horizontalHeader()->length() + 2 * m_table->frameWidth() +
-                             m_table->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
-
-    m_chart = new QChart;
-    m_chart->setTitle(QStringLiteral("Read position against written position"));
-    auto* ideal = new QLineSeries;
-    ideal->setName(QStringLiteral("Ideal"));
-    ideal->append(kFirstPosition, kFirstPosition);
-    ideal->append(kLastPosition, kLastPosition);
-    QPen idealPen(Qt::gray);
-    idealPen.setStyle(Qt::DashLine);
-    ideal->setPen(idealPen);
-    m_matched = new QScatterSeries;
-    m_matched->setName(QStringLiteral("OK"));
-    m_matched->setMarkerSize(6);
-    m_matched->setColor(QColor(0, 128, 0));
-    m_mismatched = new QScatterSeries;
-    m_mismatched->setName(QStringLiteral("Mismatch"));
-    m_mismatched->setMarkerSize(9);
-    m_mismatched->setColor(QColor(255, 0, 0));
-    m_chart->addSeries(ideal);
-    m_chart->addSeries(m_matched);
-    m_chart->addSeries(m_mismatched);
-    QValueAxis* written = positionAxis(QStringLiteral("Written position"));
-    QValueAxis* read = positionAxis(QStringLiteral("Read position"));
-    m_chart->addAxis(written, Qt::AlignBottom);
-    m_chart->addAxis(read, Qt::AlignLeft);
-    for (QAbstractSeries* series : m_chart->series()) {
-        series->attachAxis(written);
-        series->attachAxis(read);
-    }
-    auto* chartView = named(new QChartView(m_chart), "chvSweep");
-    chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumSize(380, 300);
-
-    auto* results = new QSplitter(Qt::Horizontal);
-    results->addWidget(m_table);
-    results->addWidget(chartView);
-    results->setStretchFactor(1, 1);
-    results->setChildrenCollapsible(false);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(m_mismatches);
-    right->addWidget(m_progress);
-    right->addWidget(results, 1);
-    right->addWidget(m_status);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(settings);
-    layout->addLayout(right, 1);
+    const SweepLayout ui = buildSweepLayout(*this);
+    m_from = ui.from;
+    m_to = ui.to;
+    m_step = ui.step;
+    m_register = ui.registerMode;
+    m_eeprom = ui.eepromMode;
+    m_restore = ui.restore;
+    m_start = ui.start;
+    m_stop = ui.stop;
+    m_saveAs = ui.saveAs;
+    m_progress = ui.progress;
+    m_mismatches = ui.mismatches;
+    m_status = ui.status;
+    m_table = ui.table;
+    m_chart = ui.chart;
+    m_matched = ui.matched;
+    m_mismatched = ui.mismatched;
 
     connect(m_start, &QPushButton::clicked, this, &SweepWindow::cmdStart_Click);
     connect(m_stop, &QPushButton::clicked, this, &SweepWindow::cmdStop_Click);
