@@ -23,8 +23,8 @@ constexpr LinkFlavour kCommandLineLink{
 } // namespace
 
 CommandSession::CommandSession(bool simulate, ErrorStream& err)
-    : m_err(err), m_view(err),
-      m_session(chooseDriver(simulate, SimulatedTime::Traffic), kCommandLineLink, err, &m_view)
+    : m_err(err), m_observer(err),
+      m_session(chooseDriver(simulate, SimulatedTime::Traffic), kCommandLineLink, err, &m_observer)
 {
 }
 

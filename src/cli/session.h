@@ -10,14 +10,14 @@ namespace vtx::cli {
 
 // What a link-status caption says on the command line: the windows show it in their status label, we put it
 // on standard error. Lamps have nothing to show.
-class CommandLineLinkView final : public LinkView {
+class CommandLineLinkObserver final : public LinkObserver {
 public:
-    explicit CommandLineLinkView(ErrorStream& err) : m_err(err) {}
-    void setNocCaption(const QString& caption) override { m_err.line(caption); }
-    void hideNoc() override {}
-    void paintLinkOpening() override {}
-    void paintLinkClosed() override {}
-    void paintAttachLamp(LampColor) override {}
+    explicit CommandLineLinkObserver(ErrorStream& err) : m_err(err) {}
+    void linkChanged(const LinkState& state) override
+    {
+        if (state.phase == LinkState::Phase::Failed)
+            m_err.line(state.caption);
+    }
 
 private:
     ErrorStream& m_err;
@@ -45,7 +45,7 @@ public:
 
 private:
     ErrorStream& m_err;
-    CommandLineLinkView m_view;
+    CommandLineLinkObserver m_observer;
     Session m_session;
     std::optional<TransactionGuard::Scope> m_transaction;
 };

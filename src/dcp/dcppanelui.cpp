@@ -197,15 +197,15 @@ QWidget* buildSettingsColumn(DcpPanelUi& ui)
         frame("SSFrame2", QStringLiteral("Programming Mode"),
               QStringLiteral("Determines if writes to the DCP device are to the temporary register or "
                              "the EEPROM. "));
-    ui.Option1[1] = named(new QRadioButton(QStringLiteral("Register")), "Option1_1",
+    ui.registerMode = named(new QRadioButton(QStringLiteral("Register")), "Option1_1",
                           QStringLiteral("Sets LSB of the Data byte to a 1. Writes to the DCP will be to the "
                                          "temporary register."));
-    ui.Option1[0] = named(new QRadioButton(QStringLiteral("EEPROM")), "Option1_0",
+    ui.eepromMode = named(new QRadioButton(QStringLiteral("EEPROM")), "Option1_0",
                           QStringLiteral("Sets LSB of the Data byte to a 0. Writes to the DCP will be to the "
                                          "permanent EEPROM."));
     auto* modeLayout = new QVBoxLayout(ui.SSFrame2);
-    modeLayout->addWidget(ui.Option1[1]);
-    modeLayout->addWidget(ui.Option1[0]);
+    modeLayout->addWidget(ui.registerMode);
+    modeLayout->addWidget(ui.eepromMode);
     layout->addWidget(ui.SSFrame2);
 
     ui.SSFrame6 = frame("SSFrame6", QStringLiteral(" Wrt  -DATA-  Rd "));

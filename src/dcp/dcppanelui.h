@@ -34,7 +34,9 @@ struct DcpPanelUi {
     QGroupBox* SSFrame6 = nullptr;        // the hex data boxes
     std::array<QListWidget*, 2> List1{};  // set position, read position
     QSlider* Slider1_0 = nullptr;
-    std::array<QRadioButton*, 2> Option1{}; // EEPROM, Register
+    // "Programming Mode" (`Option1_0`, `Option1_1`).
+    QRadioButton* eepromMode = nullptr;
+    QRadioButton* registerMode = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QLineEdit* txtHexDataWrt = nullptr;
     QLineEdit* txtHexDataRead = nullptr;

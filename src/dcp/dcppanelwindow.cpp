@@ -94,8 +94,9 @@ void DcpPanelWindow::connectControls()
     });
     connect(m_ui.List1[0], &QListWidget::itemClicked, this, [this] { List1_Click(0); });
     connect(m_ui.List1[1], &QListWidget::currentRowChanged, this, [this] { List1_Click(1); });
+    const std::array<QRadioButton*, 2> modes{m_ui.eepromMode, m_ui.registerMode}; // Option1_Click's index
     for (int i = 0; i < 2; ++i) {
-        connect(m_ui.Option1[static_cast<std::size_t>(i)], &QRadioButton::toggled, this,
+        connect(modes[static_cast<std::size_t>(i)], &QRadioButton::toggled, this,
                 [this, i](bool checked) {
                     if (checked)
                         Option1_Click(i);
@@ -334,7 +335,7 @@ bool DcpPanelWindow::Form_Load()
     // Settling time for the module after its first close, counted in passes as every wait of ours is: 2000
     // cover the module's own restart after the reset that closing sends.
     yieldEvents(2000);
-    m_ui.Option1[1]->setChecked(true);
+    m_ui.registerMode->setChecked(true);
     yieldEvents();
     m_loaded = true;
     return true;
@@ -406,24 +407,28 @@ void DcpPanelWindow::setNocCaption(const QString& caption)
     m_ui.cbNoc->show();
 }
 
-void DcpPanelWindow::hideNoc()
+void DcpPanelWindow::linkChanged(const LinkState& state)
 {
-    m_ui.cbNoc->hide();
-}
-
-void DcpPanelWindow::paintLinkOpening()
-{
-    m_ui.ShpAttach->setColor(LampColor::LightGreen);
-}
-
-void DcpPanelWindow::paintLinkClosed()
-{
-    m_ui.ShpAttach->setColor(LampColor::Black);
-}
-
-void DcpPanelWindow::paintAttachLamp(LampColor color)
-{
-    m_ui.ShpAttach->setColor(color);
+    switch (state.phase) {
+    case LinkState::Phase::DriverStarted:
+        break; // the panel does not show the driver handle
+    case LinkState::Phase::Failed:
+        setNocCaption(state.caption);
+        break;
+    case LinkState::Phase::Opening:
+    case LinkState::Phase::ModuleAttached:
+        m_ui.ShpAttach->setColor(LampColor::LightGreen);
+        break;
+    case LinkState::Phase::Open:
+        m_ui.cbNoc->hide();
+        break;
+    case LinkState::Phase::Closed:
+        m_ui.ShpAttach->setColor(LampColor::Black);
+        break;
+    case LinkState::Phase::ModuleGone:
+        m_ui.ShpAttach->setColor(LampColor::LightRed);
+        break;
+    }
 }
 
 } // namespace vtx::dcp

@@ -5,7 +5,7 @@
 #include "dcpstate.h"
 #include "dcptransactions.h"
 #include "engine/session.h"
-#include "engine/linkview.h"
+#include "engine/linkobserver.h"
 #include "timedtransfers.h"
 #include "ui/appcontext.h"
 #include "ui/windowreporter.h"
@@ -38,7 +38,7 @@ struct DcpPanelHooks {
 // Every entry point that talks to the module takes the program's transaction guard first. A button, a check
 // box or a tick that finds a transaction running is dropped; a wiper position chosen meanwhile is queued,
 // the latest replacing any earlier one, so the last position the user chose reaches the device.
-class DcpPanelWindow final : public QMainWindow, public LinkView {
+class DcpPanelWindow final : public QMainWindow, public LinkObserver {
     Q_OBJECT
 public:
     explicit DcpPanelWindow(AppContext& context, QWidget* parent = nullptr);
@@ -64,17 +64,14 @@ public:
     const DcpState& state() const { return m_state; }
     TimedTransfers& timedTransfers() { return *m_timed; }
 
-    // LinkView
-    void setNocCaption(const QString& caption) override;
-    void hideNoc() override;
-    void paintLinkOpening() override;
-    void paintLinkClosed() override;
-    void paintAttachLamp(LampColor color) override;
+    // The link's state as this panel shows it: the "USB Status" lamp and the status caption.
+    void linkChanged(const LinkState& state) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void setNocCaption(const QString& caption);
     void connectControls();
     void connectMenus();
     // Recomputes DcpWrData from the selected position and the mode, and shows it.

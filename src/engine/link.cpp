@@ -125,7 +125,7 @@ bool Link::DeviceAttach(DeviceHandle device, const DeviceInfo& info)
                  QStringLiteral(" product ID &H") + hexText(info.descriptor.idProduct) + kNewLine +
                  QStringLiteral("device handle &H") + hexText(device));
         if (m_state.AttachLampForm)
-            m_state.AttachLampForm->paintAttachLamp(LampColor::LightGreen);
+            m_state.AttachLampForm->linkChanged({.phase = LinkState::Phase::ModuleAttached});
         accepted = true;
     }
     TracePair(QString(), kNewLine);
@@ -136,7 +136,7 @@ void Link::DeviceDetach(DeviceHandle device)
 {
     // The link still counts as open until it is closed; the next transfer finds the module gone.
     if (m_state.AttachLampForm)
-        m_state.AttachLampForm->paintAttachLamp(LampColor::LightRed);
+        m_state.AttachLampForm->linkChanged({.phase = LinkState::Phase::ModuleGone});
     m_state.UsbDevCtx.deviceHandle = 0;
     TraceMsg(QStringLiteral("DeviceDetach: Received detach for device handle &H") + hexText(device));
 }

@@ -4,7 +4,7 @@
 #include "common/clock.h"
 #include "dcpsession.h"
 #include "linkflavour.h"
-#include "linkview.h"
+#include "linkobserver.h"
 #include "platform/usbdriver.h"
 #include "protocol/bridgecommands.h"
 #include "reporter.h"
@@ -38,7 +38,7 @@ class Link {
         UsbDeviceContext UsbDevCtx;
         DeviceHandle hActiveDevice = 0;
         DriverStatus UsbStatus = DriverStatus::Success;
-        LinkView* AttachLampForm = nullptr;
+        LinkObserver* AttachLampForm = nullptr;
         int BridgeKind = 0;
         std::uint32_t I2COutPipe = 0;
         bool UsbOK = false;
@@ -61,10 +61,10 @@ public:
     const UsbDeviceContext& UsbDevCtx = m_state.UsbDevCtx;
     const DeviceHandle& hActiveDevice = m_state.hActiveDevice;
     const DriverStatus& UsbStatus = m_state.UsbStatus;
-    const LinkView* const& AttachLampForm = m_state.AttachLampForm;
+    const LinkObserver* const& AttachLampForm = m_state.AttachLampForm; // told of attach and detach
     const int& BridgeKind = m_state.BridgeKind;         // 0 not recognised, 1 or 2
     const std::uint32_t& I2COutPipe = m_state.I2COutPipe; // 0 until a bridge query recognised a module
-    const bool& UsbOK = m_state.UsbOK;                  // the DCP panel's view of whether its last open succeeded
+    const bool& UsbOK = m_state.UsbOK;                  // the last open succeeded (flavours that track it)
 
     // Transfer state. Callers set PipeNum and PipeLen and size PipeBuf (zero-filled) before a transfer.
     std::uint32_t PipeNum = 0;
@@ -85,8 +85,8 @@ public:
     const UsbMatch& match() const { return m_match; }
     const Clock& clock() const { return m_clock; }
 
-    // The window whose "USB Status" lamp the attach and detach notifications paint from now on (none: 0).
-    void setAttachLampForm(LinkView* view) { m_state.AttachLampForm = view; }
+    // Who is told of the attach and detach notifications from now on (nobody: nullptr).
+    void setAttachLampForm(LinkObserver* observer) { m_state.AttachLampForm = observer; }
 
     // The driver's notifications.
     bool DeviceAttach(DeviceHandle device, const DeviceInfo& info);

@@ -18,21 +18,26 @@ QString statusHex(DriverStatus status)
 
 } // namespace
 
-LinkClient::LinkClient(Link& link, const LinkFlavour& flavour, LinkView& view, Reporter& reporter)
-    : m_link(link), m_flavour(flavour), m_view(view), m_reporter(reporter)
+LinkClient::LinkClient(Link& link, const LinkFlavour& flavour, LinkObserver& observer, Reporter& reporter)
+    : m_link(link), m_flavour(flavour), m_observer(observer), m_reporter(reporter)
 {
 }
 
 LinkClient::~LinkClient()
 {
-    // The notifications must not paint a window that is gone.
-    if (m_link.AttachLampForm == &m_view)
+    // The notifications must not reach an observer that is gone.
+    if (m_link.AttachLampForm == &m_observer)
         m_link.m_state.AttachLampForm = nullptr;
 }
 
 void LinkClient::becomeAttachLampForm()
 {
-    m_link.setAttachLampForm(&m_view);
+    m_link.setAttachLampForm(&m_observer);
+}
+
+void LinkClient::tell(LinkState::Phase phase, const QString& caption)
+{
+    m_observer.linkChanged({.phase = phase, .driverHandle = m_link.hDriver, .caption = caption});
 }
 
 void LinkClient::Connect_Usb()
@@ -51,11 +56,11 @@ void LinkClient::Connect_Usb()
 
     const DriverStatus initStatus = l.initialiseDriver();
     if (m_flavour.showsDriverHandle)
-        m_view.showDriverHandle(decimalText(l.hDriver));
+        tell(LinkState::Phase::DriverStarted);
     if (!succeeded(initStatus)) {
         if (m_flavour.tracksUsbOK)
             l.m_state.UsbOK = false;
-        m_view.setNocCaption(QStringLiteral("USB Board won't intialize"));
+        tell(LinkState::Phase::Failed, QStringLiteral("USB Board won't intialize"));
         l.TraceMsg(QStringLiteral("Form_Activate(): Failed to initialize USB driver: error ") +
                    statusHex(initStatus) + kNewLine + QStringLiteral("(") + l.UsbStatusText(initStatus) +
                    QStringLiteral(")"));
@@ -80,15 +85,14 @@ void LinkClient::Connect_Usb()
             return;
     }
 
-    m_view.paintLinkOpening();
+    tell(LinkState::Phase::Opening);
     yieldEvents();
     if (m_flavour.tracksUsbOK)
         l.m_state.UsbOK = true;
     l.m_state.UsbOpen = true;
     Init_Serial();
     yieldEvents();
-    m_view.hideNoc();
-    m_view.paintLinkOpened();
+    tell(LinkState::Phase::Open);
 }
 
 void LinkClient::Disconnect_USB()
@@ -104,7 +108,7 @@ void LinkClient::Disconnect_USB()
     yieldEvents();
     l.m_state.UsbOpen = false;
     yieldEvents();
-    m_view.paintLinkClosed();
+    tell(LinkState::Phase::Closed);
     yieldEvents();
 }
 

@@ -3,17 +3,17 @@
 
 #include "link.h"
 #include "linkflavour.h"
-#include "linkview.h"
+#include "linkobserver.h"
 #include "protocol/bridgecommands.h"
 
 namespace vtx {
 
 // One window's side of the shared link: opening and closing it, preparing the module and moving commands,
-// parameterised by the window's LinkFlavour and painted through its LinkView.
+// parameterised by the window's LinkFlavour; every change of the link's state goes to its LinkObserver.
 class LinkClient {
 public:
     // The window's (or tool's) messages go to `reporter`.
-    LinkClient(Link& link, const LinkFlavour& flavour, LinkView& view, Reporter& reporter);
+    LinkClient(Link& link, const LinkFlavour& flavour, LinkObserver& observer, Reporter& reporter);
     ~LinkClient();
     LinkClient(const LinkClient&) = delete;
     LinkClient& operator=(const LinkClient&) = delete;
@@ -22,7 +22,7 @@ public:
     const LinkFlavour& flavour() const { return m_flavour; }
     Reporter& reporter() { return m_reporter; }
 
-    // This window's "USB Attach" lamp takes the attach and detach notifications from now on.
+    // This client's observer is told of the attach and detach notifications from now on.
     void becomeAttachLampForm();
 
     void Connect_Usb();
@@ -52,7 +52,9 @@ public:
 private:
     Link& m_link;
     const LinkFlavour m_flavour;
-    LinkView& m_view;
+    void tell(LinkState::Phase phase, const QString& caption = {});
+
+    LinkObserver& m_observer;
     Reporter& m_reporter;
 };
 

@@ -5,16 +5,16 @@
 
 namespace vtx {
 
-Session::Session(DriverChoice drivers, const LinkFlavour& flavour, Reporter& reporter, LinkView* view)
+Session::Session(DriverChoice drivers, const LinkFlavour& flavour, Reporter& reporter, LinkObserver* observer)
     : m_drivers(std::move(drivers)),
       m_ownLink(std::make_unique<Link>(*m_drivers.driver, m_drivers.match, *m_drivers.clock)), m_link(*m_ownLink),
-      m_client(m_link, flavour, view ? *view : m_noView, reporter), m_bus(m_client), m_dcp(m_bus, m_link.clock()),
+      m_client(m_link, flavour, observer ? *observer : m_noObserver, reporter), m_bus(m_client), m_dcp(m_bus, m_link.clock()),
       m_bracket(m_client, defaultBracket())
 {
 }
 
-Session::Session(Link& link, const LinkFlavour& flavour, Reporter& reporter, LinkView* view)
-    : m_link(link), m_client(m_link, flavour, view ? *view : m_noView, reporter), m_bus(m_client),
+Session::Session(Link& link, const LinkFlavour& flavour, Reporter& reporter, LinkObserver* observer)
+    : m_link(link), m_client(m_link, flavour, observer ? *observer : m_noObserver, reporter), m_bus(m_client),
       m_dcp(m_bus, m_link.clock()), m_bracket(m_client, defaultBracket())
 {
 }

@@ -8,7 +8,7 @@
 #include "linkbracket.h"
 #include "linkclient.h"
 #include "linkflavour.h"
-#include "linkview.h"
+#include "linkobserver.h"
 #include "result.h"
 
 #include <QString>
@@ -55,9 +55,10 @@ private:
 class Session {
 public:
     // Owns `drivers` and a link on them.
-    Session(DriverChoice drivers, const LinkFlavour& flavour, Reporter& reporter, LinkView* view = nullptr);
+    Session(DriverChoice drivers, const LinkFlavour& flavour, Reporter& reporter,
+            LinkObserver* observer = nullptr);
     // A further front end on `link`, which must outlive the session.
-    Session(Link& link, const LinkFlavour& flavour, Reporter& reporter, LinkView* view = nullptr);
+    Session(Link& link, const LinkFlavour& flavour, Reporter& reporter, LinkObserver* observer = nullptr);
     // Closes a link this session holds, and lets the driver go after an open that stopped half-way.
     ~Session();
     Session(const Session&) = delete;
@@ -110,7 +111,7 @@ private:
     DriverChoice m_drivers; // empty when the link belongs to another session
     std::unique_ptr<Link> m_ownLink;
     Link& m_link;
-    NullLinkView m_noView;
+    NullLinkObserver m_noObserver;
     LinkClient m_client;
     I2cBus m_bus;
     DcpDevice m_dcp;

@@ -12,7 +12,7 @@ RegisterToolOpener::RegisterToolOpener(AppContext& context, std::function<void()
 
 RegisterToolOpener::~RegisterToolOpener() = default;
 
-void RegisterToolOpener::setHostWindow(std::function<LinkView*()> openHost)
+void RegisterToolOpener::setHostWindow(std::function<LinkObserver*()> openHost)
 {
     m_host = std::move(openHost);
 }
@@ -43,12 +43,12 @@ void RegisterToolOpener::toolClosed()
 {
     // Kept, hidden, until the next open(): we are inside its close.
     m_windowClosed = true;
-    LinkView* const host = m_host ? m_host() : nullptr;
-    if (host && m_context.link.AttachLampForm == static_cast<LinkView*>(m_window.get())) {
+    LinkObserver* const host = m_host ? m_host() : nullptr;
+    if (host && m_context.link.AttachLampForm == static_cast<LinkObserver*>(m_window.get())) {
         // The tool took the lamp when it loaded. The link is closed now (the tool does not close while it is
         // open), so the host's lamp shows a closed link and takes the notifications again.
         m_context.link.setAttachLampForm(host);
-        host->paintLinkClosed();
+        host->linkChanged({.phase = LinkState::Phase::Closed});
     }
 }
 

@@ -8,7 +8,7 @@
 
 namespace vtx {
 
-class LinkView;
+class LinkObserver;
 class RegisterToolWindow;
 
 // How the program reaches the register tool: the DCP panel's Tools menu and the --register-tool option both
@@ -25,7 +25,7 @@ public:
     // The working window that keeps the program running (the DCP panel), or nullptr while none is open. While
     // one is, closing the tool closes only the tool and hands the attach lamp back to that window. Without
     // this, the tool is the program's only working window and closing it ends the program.
-    void setHostWindow(std::function<LinkView*()> openHost);
+    void setHostWindow(std::function<LinkObserver*()> openHost);
     // What the tool's Tools > Transfer Log does.
     void setTransferLogAction(std::function<void()> action) { m_showTransferLog = std::move(action); }
 
@@ -39,7 +39,7 @@ private:
     AppContext& m_context;
     std::function<void()> m_showAbout;
     std::function<void()> m_showTransferLog;
-    std::function<LinkView*()> m_host;
+    std::function<LinkObserver*()> m_host;
     std::unique_ptr<RegisterToolWindow> m_window;
     bool m_windowClosed = false;
 };

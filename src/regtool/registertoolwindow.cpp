@@ -271,7 +271,6 @@ void RegisterToolWindow::followLink()
         return;
     m_exit->setVisible(!open);
     if (open) {
-        paintLinkOpening();
         paintLinkOpened();
     } else {
         // The caption stays: it may say why the link did not open.
@@ -481,39 +480,43 @@ setupfile::Setup RegisterToolWindow::currentSetup() const
     return setup;
 }
 
-void RegisterToolWindow::showDriverHandle(const QString& text)
+void RegisterToolWindow::linkChanged(const LinkState& state)
 {
-    m_connection->showDriverHandle(text);
-}
-
-void RegisterToolWindow::setNocCaption(const QString& caption)
-{
-    m_connection->setNocCaption(caption);
-}
-
-void RegisterToolWindow::hideNoc()
-{
-    m_connection->hideNoc();
-}
-
-void RegisterToolWindow::paintLinkOpening()
-{
-    m_connection->paintLinkBars(LampColor::LightGreen, LampColor::Black);
+    switch (state.phase) {
+    case LinkState::Phase::DriverStarted:
+        m_connection->showDriverHandle(decimalText(state.driverHandle));
+        break;
+    case LinkState::Phase::Failed:
+        m_connection->setNocCaption(state.caption);
+        break;
+    case LinkState::Phase::Opening:
+        m_connection->paintLinkBars(LampColor::LightGreen, LampColor::Black);
+        break;
+    case LinkState::Phase::Open:
+        m_connection->hideNoc();
+        m_connection->paintHandle(LampColor::LightGreen);
+        break;
+    case LinkState::Phase::Closed:
+        paintLinkClosed();
+        break;
+    case LinkState::Phase::ModuleAttached:
+        m_connection->paintAttach(LampColor::LightGreen);
+        break;
+    case LinkState::Phase::ModuleGone:
+        m_connection->paintAttach(LampColor::LightRed);
+        break;
+    }
 }
 
 void RegisterToolWindow::paintLinkOpened()
 {
+    m_connection->paintLinkBars(LampColor::LightGreen, LampColor::Black);
     m_connection->paintHandle(LampColor::LightGreen);
 }
 
 void RegisterToolWindow::paintLinkClosed()
 {
     m_connection->paintLinkBars(LampColor::Black, LampColor::LightGreen);
-}
-
-void RegisterToolWindow::paintAttachLamp(LampColor color)
-{
-    m_connection->paintAttach(color);
 }
 
 } // namespace vtx

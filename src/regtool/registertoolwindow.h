@@ -3,7 +3,7 @@
 
 #include "engine/linkclient.h"
 #include "engine/session.h"
-#include "engine/linkview.h"
+#include "engine/linkobserver.h"
 #include "setupfile/setupfile.h"
 #include "toolsession.h"
 #include "ui/appcontext.h"
@@ -32,7 +32,7 @@ class SingleBytePanel;
 // the window's lifetime. It will not close while the link is open, and asks before edited texts are lost.
 // Closing it ends the program unless another working window keeps the program running (see
 // setOtherWorkingWindow).
-class RegisterToolWindow : public QMainWindow, public LinkView {
+class RegisterToolWindow : public QMainWindow, public LinkObserver {
     Q_OBJECT
 public:
     // Loads the window: takes the attach lamp, sets the addresses, probes the module, fills the register map.
@@ -82,19 +82,16 @@ public:
     RegisterBank& registerBank() { return *m_bank; }
     DirectWritePanel& directWritePanel() { return *m_directWrite; }
 
-    // LinkView
-    void showDriverHandle(const QString& text) override;
-    void setNocCaption(const QString& caption) override;
-    void hideNoc() override;
-    void paintLinkOpening() override;
-    void paintLinkOpened() override;
-    void paintLinkClosed() override;
-    void paintAttachLamp(LampColor color) override;
+    // The link's state as this tool shows it: its link bars, handle and attach lamps, the driver handle
+    // and the status caption.
+    void linkChanged(const LinkState& state) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void paintLinkOpened();
+    void paintLinkClosed();
     // "Exit" and the link lamps show the link as it is, whichever window opened or closed it.
     void followLink();
 

@@ -108,7 +108,7 @@ void ShellWindows::placeStartupWindow()
     m_startup->move(placed.startup.topLeft());
 }
 
-LinkView* ShellWindows::shownDcpPanel() const
+LinkObserver* ShellWindows::shownDcpPanel() const
 {
     return m_dcpPanel && m_dcpPanel->isVisible() ? m_dcpPanel.get() : nullptr;
 }

@@ -10,7 +10,7 @@
 class QWidget;
 
 namespace vtx {
-class LinkView;
+class LinkObserver;
 class TransferLogWindow;
 } // namespace vtx
 
@@ -64,7 +64,7 @@ public:
     StartupWindow* startupWindow() const { return m_startup.get(); }
     dcp::DcpPanelWindow* dcpPanel() const { return m_dcpPanel.get(); }
     // The DCP panel while it is shown, as the link's view; nullptr otherwise.
-    LinkView* shownDcpPanel() const;
+    LinkObserver* shownDcpPanel() const;
     EvalPicture* jumperPicture() const { return m_jumperPicture.get(); }
     AboutBox* aboutBox() const { return m_about.get(); }
     TransferLogWindow* transferLog() const { return m_transferLog.get(); }

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/palette.h"
+#include "common/textformat.h"
 #include "common/yield.h"
 #include "engine/linkclient.h"
 #include "simfixture.h"
@@ -11,16 +13,36 @@ using namespace vtx::test;
 
 namespace {
 
-// Records what the link paints and writes on a window.
-class RecordingView final : public LinkView {
+// Records what the link tells a window, as the windows turn it into lamps and captions.
+class RecordingView final : public LinkObserver {
 public:
-    void showDriverHandle(const QString& text) override { driverHandleText = text; }
-    void setNocCaption(const QString& caption) override { nocCaption = caption; }
-    void hideNoc() override { nocHidden = true; }
-    void paintLinkOpening() override { events << QStringLiteral("opening"); }
-    void paintLinkOpened() override { events << QStringLiteral("opened"); }
-    void paintLinkClosed() override { events << QStringLiteral("closed"); }
-    void paintAttachLamp(LampColor color) override { attachLamp = color; }
+    void linkChanged(const LinkState& state) override
+    {
+        switch (state.phase) {
+        case LinkState::Phase::DriverStarted:
+            driverHandleText = decimalText(state.driverHandle); // as the register tool shows it
+            break;
+        case LinkState::Phase::Failed:
+            nocCaption = state.caption;
+            break;
+        case LinkState::Phase::Opening:
+            events << QStringLiteral("opening");
+            break;
+        case LinkState::Phase::Open:
+            nocHidden = true;
+            events << QStringLiteral("opened");
+            break;
+        case LinkState::Phase::Closed:
+            events << QStringLiteral("closed");
+            break;
+        case LinkState::Phase::ModuleAttached:
+            attachLamp = LampColor::LightGreen;
+            break;
+        case LinkState::Phase::ModuleGone:
+            attachLamp = LampColor::LightRed;
+            break;
+        }
+    }
 
     QString driverHandleText = QStringLiteral("Not Initialized");
     QString nocCaption;

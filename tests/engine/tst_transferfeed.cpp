@@ -147,7 +147,7 @@ private slots:
     void linkPublishesEveryTransfer()
     {
         SimFixture sim;
-        NullLinkView view;
+        NullLinkObserver view;
         LinkClient client(sim.link, kDcpPanelLink, view, sim.messages);
         std::vector<TransferRecord> published;
         QSet<QString> owners;

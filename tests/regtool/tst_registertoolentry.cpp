@@ -79,7 +79,7 @@ private slots:
             QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("uninit")), 2);
             QVERIFY(!p.sim.link.UsbOpen && !p.sim.board.isInitialised() && p.sim.messages.messages.empty());
             // The register tool loaded last, so its lamp takes the attach notifications.
-            QCOMPARE(p.sim.link.AttachLampForm, static_cast<LinkView*>(window));
+            QCOMPARE(p.sim.link.AttachLampForm, static_cast<LinkObserver*>(window));
             p.sim.board.clearCallLog();
             // The same window again, not loaded a second time.
             namedChild<QAction>(p.windows.dcpPanel(), "mnuRegisterTool")->trigger();
@@ -183,7 +183,7 @@ private slots:
         // next open loads a new tool.
         dcp::DcpPanelWindow* const panel = p.windows.dcpPanel();
         QVERIFY(panel->isVisible());
-        QCOMPARE(p.sim.link.AttachLampForm, static_cast<LinkView*>(panel));
+        QCOMPARE(p.sim.link.AttachLampForm, static_cast<LinkObserver*>(panel));
         QCOMPARE(namedChild<LampWidget>(panel, "ShpAttach")->color(),
                  LampColor::Black); // green while it held the link
         p.sim.board.clearCallLog();

@@ -27,7 +27,7 @@ namespace {
 // write on pipe 3 and its reply on 0x83, one millisecond each on the board's clock.
 struct Log {
     SimFixture sim;
-    NullLinkView view;
+    NullLinkObserver view;
     LinkClient client{sim.link, kDcpPanelLink, view, sim.messages};
     I2cBus bus{client};
     TransferLogWindow window{sim.link, sim.messages, sim.fileDialogs};

@@ -9,6 +9,7 @@
 #include <umockdev.h>
 // clang-format on
 
+#include "common/palette.h"
 #include "common/yield.h"
 #include "engine/linkclient.h"
 #include "platform/libusbdriver.h"
@@ -182,13 +183,19 @@ struct DriverBench {
     DeviceInfo attachInfo;
 };
 
-class RecordingView final : public LinkView {
+class RecordingView final : public LinkObserver {
 public:
-    void setNocCaption(const QString&) override {}
-    void hideNoc() override { nocHidden = true; }
-    void paintLinkOpening() override {}
-    void paintLinkClosed() override { ++closedPaints; }
-    void paintAttachLamp(LampColor color) override { attachLamps << color; }
+    void linkChanged(const LinkState& state) override
+    {
+        if (state.phase == LinkState::Phase::Open)
+            nocHidden = true;
+        else if (state.phase == LinkState::Phase::Closed)
+            ++closedPaints;
+        else if (state.phase == LinkState::Phase::ModuleAttached)
+            attachLamps << LampColor::LightGreen;
+        else if (state.phase == LinkState::Phase::ModuleGone)
+            attachLamps << LampColor::LightRed;
+    }
     LampColor attachLamp() const { return attachLamps.value(attachLamps.size() - 1, LampColor::Black); }
 
     bool nocHidden = false;
