@@ -63,7 +63,8 @@ struct Program {
     vtx::ProgramState state;
     vtx::WindowReporter reporter{messages, nullptr};
     // The simulated board on a steady clock; the windows join this session's link.
-    vtx::Session session{vtx::simulatedBoardOn(std::make_unique<vtx::SteadyClock>()), vtx::kDcpPanelLink, reporter};
+    vtx::Session session{vtx::simulatedBoardOn(std::make_unique<vtx::SteadyClock>()), vtx::kDcpPanelLink,
+                         reporter};
     vtx::Link& link = session.link();
     vtx::AppContext context{link, state, messages, fileDialogs, program, system};
 

@@ -30,13 +30,12 @@ int runInfo(CommandContext& context, CommandWords& words)
                 .arg(hexText(module.vendorId).rightJustified(4, QLatin1Char('0')),
                      hexText(module.productId).rightJustified(4, QLatin1Char('0')));
     text << QStringLiteral("kind:     %1")
-                .arg(module.kind == 0 ? QStringLiteral("not recognised")
-                                          : QString::number(module.kind));
-    text
-        << (module.i2cOutPipe == 0
-                ? QStringLiteral("I2C pipe: none")
-                : QStringLiteral("I2C pipe: out %1, in %2").arg(hex2Text(module.i2cOutPipe), hex2Text(module.i2cInPipe)));
-    text << QStringLiteral("driver:   %1").arg(module.banner.isEmpty() ? QStringLiteral("USB (libusb)") : module.banner);
+                .arg(module.kind == 0 ? QStringLiteral("not recognised") : QString::number(module.kind));
+    text << (module.i2cOutPipe == 0 ? QStringLiteral("I2C pipe: none")
+                                    : QStringLiteral("I2C pipe: out %1, in %2")
+                                          .arg(hex2Text(module.i2cOutPipe), hex2Text(module.i2cInPipe)));
+    text << QStringLiteral("driver:   %1")
+                .arg(module.banner.isEmpty() ? QStringLiteral("USB (libusb)") : module.banner);
 
     context.out.result(text.join(QLatin1Char('\n')),
                        QJsonObject{{QStringLiteral("command"), QStringLiteral("info")},

@@ -197,9 +197,10 @@ QWidget* buildSettingsColumn(DcpPanelUi& ui)
         frame("SSFrame2", QStringLiteral("Programming Mode"),
               QStringLiteral("Determines if writes to the DCP device are to the temporary register or "
                              "the EEPROM. "));
-    ui.registerMode = named(new QRadioButton(QStringLiteral("Register")), "Option1_1",
-                          QStringLiteral("Sets LSB of the Data byte to a 1. Writes to the DCP will be to the "
-                                         "temporary register."));
+    ui.registerMode =
+        named(new QRadioButton(QStringLiteral("Register")), "Option1_1",
+              QStringLiteral("Sets LSB of the Data byte to a 1. Writes to the DCP will be to the "
+                             "temporary register."));
     ui.eepromMode = named(new QRadioButton(QStringLiteral("EEPROM")), "Option1_0",
                           QStringLiteral("Sets LSB of the Data byte to a 0. Writes to the DCP will be to the "
                                          "permanent EEPROM."));

@@ -38,17 +38,18 @@ const QString kExitRequestKey = QStringLiteral("dcp-exit");
 DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_ui(buildDcpPanelUi(*this)),
       m_reporter(context.messages, this), m_session(context.link, kDcpPanelLink, m_reporter, this),
-      m_client(m_session.client()), m_transactions(m_session, m_program, m_ui, m_state), m_timed(new TimedTransfers(
-                                                              m_ui, m_state, context.link.guard(),
-                                                              [this] {
-                                                                  if (m_transactions.timedTransfersMayRun())
-                                                                      m_transactions.CMDxMIT_Click();
-                                                              },
-                                                              [this] {
-                                                                  if (m_transactions.timedTransfersMayRun())
-                                                                      m_transactions.cmdI2Read_Click();
-                                                              },
-                                                              this))
+      m_client(m_session.client()), m_transactions(m_session, m_program, m_ui, m_state),
+      m_timed(new TimedTransfers(
+          m_ui, m_state, context.link.guard(),
+          [this] {
+              if (m_transactions.timedTransfersMayRun())
+                  m_transactions.CMDxMIT_Click();
+          },
+          [this] {
+              if (m_transactions.timedTransfersMayRun())
+                  m_transactions.cmdI2Read_Click();
+          },
+          this))
 {
     setObjectName(QStringLiteral("frmVTX8303"));
     setWindowTitle(kPanelCaption);
@@ -96,11 +97,10 @@ void DcpPanelWindow::connectControls()
     connect(m_ui.List1[1], &QListWidget::currentRowChanged, this, [this] { List1_Click(1); });
     const std::array<QRadioButton*, 2> modes{m_ui.eepromMode, m_ui.registerMode}; // Option1_Click's index
     for (int i = 0; i < 2; ++i) {
-        connect(modes[static_cast<std::size_t>(i)], &QRadioButton::toggled, this,
-                [this, i](bool checked) {
-                    if (checked)
-                        Option1_Click(i);
-                });
+        connect(modes[static_cast<std::size_t>(i)], &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                Option1_Click(i);
+        });
         connect(m_ui.SSOption1[static_cast<std::size_t>(i)], &QRadioButton::clicked, this,
                 &DcpPanelWindow::showJumperPicture);
     }

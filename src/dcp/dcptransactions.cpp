@@ -33,8 +33,8 @@ void paintSuccess(LampWidget* lamp)
 } // namespace
 
 DcpTransactions::DcpTransactions(Session& session, ProgramState& program, DcpPanelUi& ui, DcpState& state)
-    : m_session(session), m_client(session.client()), m_program(program), m_reporter(session.client().reporter()),
-      m_ui(ui), m_state(state), m_device(session.dcp())
+    : m_session(session), m_client(session.client()), m_program(program),
+      m_reporter(session.client().reporter()), m_ui(ui), m_state(state), m_device(session.dcp())
 {
     m_session.setBracketPolicy(BracketPolicy{
         .userHoldsLink = [this] { return m_program.ManualUsbConn; },

@@ -64,7 +64,7 @@ public:
     const LinkObserver* const& AttachLampForm = m_state.AttachLampForm; // told of attach and detach
     const int& BridgeKind = m_state.BridgeKind;         // 0 not recognised, 1 or 2
     const std::uint32_t& I2COutPipe = m_state.I2COutPipe; // 0 until a bridge query recognised a module
-    const bool& UsbOK = m_state.UsbOK;                  // the last open succeeded (flavours that track it)
+    const bool& UsbOK = m_state.UsbOK;                    // the last open succeeded (flavours that track it)
 
     // Transfer state. Callers set PipeNum and PipeLen and size PipeBuf (zero-filled) before a transfer.
     std::uint32_t PipeNum = 0;

@@ -7,7 +7,8 @@
 
 namespace vtx {
 
-LinkBracket::LinkBracket(LinkClient& client, BracketPolicy policy) : m_client(client), m_policy(std::move(policy))
+LinkBracket::LinkBracket(LinkClient& client, BracketPolicy policy)
+    : m_client(client), m_policy(std::move(policy))
 {
 }
 

@@ -72,7 +72,10 @@ public:
     const QStringList& openMessages() const { return m_openMessages; }
     // The opening already waited for a module that did not answer: nothing is to be sent, so the user does
     // not wait a second time.
-    bool openTimedOut() const { return !m_openMessages.isEmpty() && m_link.UsbStatus == DriverStatus::Timeout; }
+    bool openTimedOut() const
+    {
+        return !m_openMessages.isEmpty() && m_link.UsbStatus == DriverStatus::Timeout;
+    }
     // Closes the link (once) and returns what it said from the opening to the closing.
     QStringList finish();
 

@@ -18,7 +18,7 @@ struct LinkFlavour {
 inline constexpr LinkFlavour kRegisterToolLink{
     .announcesAlreadyOpened = true,
     .showsDriverHandle = true,
-    .attachWaitYields = 10,
+    .attachWaitYields = 10, // the tool is opened with the module long in place: its attach comes at once
     .opensWithoutDeviceInfo = true,
     .tracksUsbOK = false,
     .resetOption = 0,
@@ -27,7 +27,7 @@ inline constexpr LinkFlavour kRegisterToolLink{
 inline constexpr LinkFlavour kDcpPanelLink{
     .announcesAlreadyOpened = false,
     .showsDriverHandle = false,
-    .attachWaitYields = 1000,
+    .attachWaitYields = 1000, // the panel probes at start, perhaps right after the module was plugged in
     .opensWithoutDeviceInfo = false,
     .tracksUsbOK = true,
     .resetOption = 1,

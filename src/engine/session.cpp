@@ -7,9 +7,9 @@ namespace vtx {
 
 Session::Session(DriverChoice drivers, const LinkFlavour& flavour, Reporter& reporter, LinkObserver* observer)
     : m_drivers(std::move(drivers)),
-      m_ownLink(std::make_unique<Link>(*m_drivers.driver, m_drivers.match, *m_drivers.clock)), m_link(*m_ownLink),
-      m_client(m_link, flavour, observer ? *observer : m_noObserver, reporter), m_bus(m_client), m_dcp(m_bus, m_link.clock()),
-      m_bracket(m_client, defaultBracket())
+      m_ownLink(std::make_unique<Link>(*m_drivers.driver, m_drivers.match, *m_drivers.clock)),
+      m_link(*m_ownLink), m_client(m_link, flavour, observer ? *observer : m_noObserver, reporter),
+      m_bus(m_client), m_dcp(m_bus, m_link.clock()), m_bracket(m_client, defaultBracket())
 {
 }
 
@@ -77,8 +77,10 @@ bool Session::probeModule()
 Result<ModuleInfo> Session::moduleInfo()
 {
     DeviceInfo info;
-    if (const DriverStatus status = m_link.driver().getDeviceInfo(m_link.hActiveDevice, info); !succeeded(status))
-        return Result<ModuleInfo>::failure({}, Failure{Failure::Kind::Link, status, {m_link.UsbStatusText(status)}});
+    if (const DriverStatus status = m_link.driver().getDeviceInfo(m_link.hActiveDevice, info);
+        !succeeded(status))
+        return Result<ModuleInfo>::failure(
+            {}, Failure{Failure::Kind::Link, status, {m_link.UsbStatusText(status)}});
     ModuleInfo module;
     module.vendorId = info.descriptor.idVendor;
     module.productId = info.descriptor.idProduct;

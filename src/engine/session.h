@@ -22,10 +22,10 @@ namespace vtx {
 struct ModuleInfo {
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
-    int kind = 0;                // 0: not recognised
+    int kind = 0;                 // 0: not recognised
     std::uint32_t i2cOutPipe = 0; // 0: none
     std::uint32_t i2cInPipe = 0;  // 0: none
-    QString banner;              // the driver's own words for itself; empty for the libusb driver
+    QString banner;               // the driver's own words for itself; empty for the libusb driver
     bool simulated = false;
 };
 

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The faults tests inject into the simulated board: an unplugged module, failing pipes, short replies,
 // silent devices.
-#include "simulatedboard.h"
-
 #include "common/logging.h"
+#include "simulatedboard.h"
 
 namespace vtx {
 

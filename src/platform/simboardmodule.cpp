@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The module behind the simulated driver: the bridge query, the serial set-up, the module's own registers
 // and the I2C commands it carries out on the board's devices.
-#include "simulatedboard.h"
-
 #include "common/logging.h"
 #include "common/textformat.h"
+#include "simulatedboard.h"
 
 #include <algorithm>
 #include <utility>

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "engine/linkclient.h"
-#include "engine/session.h"
 #include "engine/linkobserver.h"
+#include "engine/session.h"
 #include "setupfile/setupfile.h"
 #include "toolsession.h"
 #include "ui/appcontext.h"

@@ -65,11 +65,11 @@ SweepLayout buildSweepLayout(QWidget& window)
     auto* mode = named(new QGroupBox(QStringLiteral("Programming Mode")), "grpMode");
     ui.registerMode = named(new QRadioButton(QStringLiteral("Register")), "optRegister");
     ui.eepromMode = named(new QRadioButton(QStringLiteral("EEPROM")), "optEeprom",
-                     QStringLiteral("Writes every position to the EEPROM: each one wears its cells"));
+                          QStringLiteral("Writes every position to the EEPROM: each one wears its cells"));
     ui.registerMode->setChecked(true);
     ui.restore = named(new QCheckBox(QStringLiteral("Put the wiper back afterwards")), "chkRestore",
-                      QStringLiteral("In Register mode, writes the position the wiper had before the sweep "
-                                     "once it is over"));
+                       QStringLiteral("In Register mode, writes the position the wiper had before the sweep "
+                                      "once it is over"));
     ui.restore->setChecked(true);
     auto* modeLayout = new QVBoxLayout(mode);
     modeLayout->addWidget(ui.registerMode);
@@ -80,7 +80,7 @@ SweepLayout buildSweepLayout(QWidget& window)
     ui.start = named(new QPushButton(QStringLiteral("Start")), "cmdStart");
     ui.stop = named(new QPushButton(QStringLiteral("Stop")), "cmdStop");
     ui.saveAs = named(new QPushButton(QStringLiteral("Save As...")), "cmdSaveAs",
-                     QStringLiteral("Saves the table as comma-separated values"));
+                      QStringLiteral("Saves the table as comma-separated values"));
     ui.progress = named(new QProgressBar, "prgSweep");
     ui.progress->setRange(0, 1);
     ui.progress->setValue(0);
@@ -102,15 +102,15 @@ SweepLayout buildSweepLayout(QWidget& window)
 
     ui.table = named(new QTableWidget(0, 6), "tblSweep");
     ui.table->setHorizontalHeaderLabels({QStringLiteral("Position"), QStringLiteral("Written"),
-                                        QStringLiteral("Read"), QStringLiteral("Read position"),
-                                        QStringLiteral("Result"), QStringLiteral("Write cycle (ms)")});
+                                         QStringLiteral("Read"), QStringLiteral("Read position"),
+                                         QStringLiteral("Result"), QStringLiteral("Write cycle (ms)")});
     ui.table->verticalHeader()->setVisible(false);
     ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui.table->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // Every column in view, with room for the scroll bar.
     ui.table->setMinimumWidth(ui.table->horizontalHeader()->length() + 2 * ui.table->frameWidth() +
-                             ui.table->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
+                              ui.table->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
 
     ui.chart = new QChart;
     ui.chart->setTitle(QStringLiteral("Read position against written position"));

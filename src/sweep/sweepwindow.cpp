@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweepwindow.h"
 
-#include "sweeplayout.h"
-
 #include "common/appinfo.h"
 #include "engine/eepromwear.h"
 #include "engine/failurereport.h"
+#include "sweeplayout.h"
 #include "ui/eepromwearguard.h"
 #include "ui/objectname.h"
 #include "ui/savedfile.h"

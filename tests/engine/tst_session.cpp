@@ -117,14 +117,15 @@ private slots:
         QTest::addColumn<QStringList>("opening");
         QTest::addColumn<bool>("causeNamed");
         QTest::addColumn<QString>("box");
-        const QString gone = QStringLiteral("The USB control module is not connected (unplugged or without power).");
+        const QString gone =
+            QStringLiteral("The USB control module is not connected (unplugged or without power).");
         QTest::newRow("not acknowledged") << Failure{} << QStringList{} << true << kText;
         QTest::newRow("module gone, words of opening and transfer")
             << linkFailure(DriverStatus::DeviceGone, {QStringLiteral("ReadPipe .. USB Not opened")})
             << QStringList{QStringLiteral("Write GPIOPipe .. USB Not opened\n")} << true
             << gone + "\n\n" + kText + "\n\nWrite GPIOPipe .. USB Not opened\nReadPipe .. USB Not opened";
-        QTest::newRow("module gone, cause left") << linkFailure(DriverStatus::DeviceGone) << QStringList{} << false
-                                                 << kText;
+        QTest::newRow("module gone, cause left")
+            << linkFailure(DriverStatus::DeviceGone) << QStringList{} << false << kText;
         QTest::newRow("link failure, no cause for the status")
             << linkFailure(DriverStatus::Other, {QStringLiteral(" x ")}) << QStringList{} << true
             << kText + "\n\nx";
@@ -149,9 +150,11 @@ private slots:
         QTest::addColumn<bool>("paused");
         QTest::newRow("not acknowledged") << Failure{} << true << false << false;
         QTest::newRow("timed out") << linkFailure(DriverStatus::Timeout) << true << true << false;
-        QTest::newRow("module gone, no timers") << linkFailure(DriverStatus::DeviceGone) << false << true << false;
+        QTest::newRow("module gone, no timers")
+            << linkFailure(DriverStatus::DeviceGone) << false << true << false;
         QTest::newRow("module gone, timers") << linkFailure(DriverStatus::DeviceGone) << true << true << true;
-        QTest::newRow("handle gone, timers") << linkFailure(DriverStatus::InvalidHandle) << true << true << true;
+        QTest::newRow("handle gone, timers")
+            << linkFailure(DriverStatus::InvalidHandle) << true << true << true;
     }
     void followUp()
     {
@@ -200,7 +203,6 @@ private slots:
         QCOMPARE(sim.session.open().failure().status, DriverStatus::InvalidHandle);
     }
 };
-
 
 QTEST_GUILESS_MAIN(TestSession)
 #include "tst_session.moc"
