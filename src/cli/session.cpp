@@ -9,15 +9,16 @@ namespace vtx::cli {
 
 namespace {
 
-// Opens like the DCP panel: waits as long for the module, stops when its device information is missing
-// (there is nothing a command could do without it), and resets it on closing.
+// Opens like the DCP panel: waits as long for the module and stops when its device information is missing
+// (there is nothing a command could do without it). It closes with the soft reset: the port is reset only
+// when a transfer left the module unusable, so a working module is not enumerated again after every run.
 constexpr LinkFlavour kCommandLineLink{
     .announcesAlreadyOpened = false,
     .showsDriverHandle = false,
     .attachWaitYields = kDcpPanelLink.attachWaitYields,
     .opensWithoutDeviceInfo = false,
     .tracksUsbOK = false,
-    .resetOption = kDcpPanelLink.resetOption,
+    .resetOption = UsbDriver::kSoftReset,
 };
 
 } // namespace

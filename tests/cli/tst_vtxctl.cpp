@@ -338,15 +338,50 @@ private slots:
         if (QStringLiteral(VTX_UMOCKDEV_RUN).isEmpty())
             QSKIP("umockdev-run is not installed");
         QFETCH(QString, command);
-        const Run run = vtxctl(
-            words(command),
-            QStringList{QStringLiteral(VTX_UMOCKDEV_RUN), QStringLiteral("-d"),
-                        QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"), QStringLiteral("-i"),
-                        QStringLiteral("/dev/bus/usb/001/002=" VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl"),
-                        QStringLiteral("--")});
+        const Run run = vtxctl(words(command), umockdevRun());
         QCOMPARE(run.err, QString());
         QTEST(run.out, "out");
         QCOMPARE(run.exitCode, 0);
+    }
+
+    // What a command costs the module through the real driver, counted from the driver's log: transfers out
+    // and in, and port resets. vtxctl closes with the soft reset, so only a module that a failed transfer left
+    // unusable is reset.
+    void realDriverCounts_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("fault"); // the module's script after opening; empty: its usual answers
+        QTest::addColumn<QList<int>>("counts"); // out, in, port resets
+        QTest::newRow("dcp set") << "dcp set 65" << QByteArray() << QList<int>{4, 2, 0};
+        QTest::newRow("stalled reply, then the close")
+            << "dcp get"
+            << QByteArray("USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+                          " USBDEVFS_REAPURBNDELAY 0 3 131 -32 0 2 0 0 \n")
+            << QList<int>{4, 2, 1};
+    }
+    void realDriverCounts()
+    {
+        if (QStringLiteral(VTX_UMOCKDEV_RUN).isEmpty())
+            QSKIP("umockdev-run is not installed");
+        QFETCH(QString, command);
+        QFETCH(QByteArray, fault);
+        QFETCH(QList<int>, counts);
+        QString script = QStringLiteral(VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl");
+        if (!fault.isEmpty()) {
+            QFile usual(script);
+            QVERIFY(usual.open(QIODevice::ReadOnly));
+            const QByteArrayList opening = usual.readAll().split('\n').mid(0, 5); // the bridge and serial set-up
+            script = stateFile(QStringLiteral("faulted.ioctl"), opening.join('\n') + '\n' + fault);
+        }
+        qputenv("QT_LOGGING_RULES", "vtx.usb.debug=true");
+        const Run run = vtxctl(words(command), umockdevRun(script));
+        qunsetenv("QT_LOGGING_RULES");
+        const QList<int> counted{int(run.err.count(QStringLiteral(" write "))),
+                                 int(run.err.count(QStringLiteral(" read "))),
+                                 int(run.err.count(QStringLiteral("port reset of handle")))};
+        if (counted != counts)
+            qInfo().noquote() << run.err;
+        QCOMPARE(counted, counts);
     }
 
     // vtxctl stays off the window system: it must link neither Qt Gui nor Qt Widgets.
@@ -362,6 +397,14 @@ private slots:
     }
 
 private:
+    // The wrapper that runs vtxctl with the emulated module on its bus, answering from `script`.
+    static QStringList umockdevRun(const QString& script = QStringLiteral(VTX_CLI_TESTDATA_DIR
+                                                                          "/vtxctl-module.ioctl"))
+    {
+        return {QStringLiteral(VTX_UMOCKDEV_RUN), QStringLiteral("-d"),
+                QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"), QStringLiteral("-i"),
+                QStringLiteral("/dev/bus/usb/001/002=") + script, QStringLiteral("--")};
+    }
     // A file in this test's state directory holding `bytes`: its path.
     QString stateFile(const QString& name, const QByteArray& bytes)
     {

@@ -213,9 +213,10 @@ private slots:
         QTest::addColumn<bool>("registerTool");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("reset");
+        QTest::addColumn<int>("portResets"); // the soft reset leaves a working module alone
         QTest::newRow("register tool says so, resets with 0")
-            << true << QStringList{"Already Opened"} << "resetDevice 0";
-        QTest::newRow("DCP panel is silent, resets with 1") << false << QStringList{} << "resetDevice 1";
+            << true << QStringList{"Already Opened"} << "resetDevice 0" << 0;
+        QTest::newRow("DCP panel is silent, resets with 1") << false << QStringList{} << "resetDevice 1" << 1;
     }
 
     void secondOpenCloseAndReopen()
@@ -240,6 +241,7 @@ private slots:
 
         p.client.Disconnect_USB();
         QCOMPARE(p.sim.board.callLog(), std::vector<QString>({reset, "closeDriverHandle", "uninit"}));
+        QTEST(int(p.sim.board.portResetCount()), "portResets");
         QVERIFY(!p.sim.link.UsbOpen);
         QCOMPARE(p.view.events, QStringList({"closed"}));
         // The handles keep their values; only a detach clears the device handle.
