@@ -194,6 +194,7 @@ void Link::WritePipe(Reporter& reporter)
                                        PipeBuf.begin() + static_cast<std::ptrdiff_t>(length));
     m_state.UsbStatus = m_driver.transfer(m_state.hActiveDevice, PipeNum, TransferDirection::Write, 0,
                                           outgoing, bytesTransferred, UsbDriver::kTransferTimeoutMs);
+    m_lastWriteUs = m_clock.nowUs();
     traceTransfer(TransferDirection::Write, outgoing, m_state.UsbStatus);
     if (!succeeded(m_state.UsbStatus)) {
         TraceMsg(QStringLiteral("WritePipe: WDU_Transfer() failed: error ") + statusHex(m_state.UsbStatus) +

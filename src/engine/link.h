@@ -132,6 +132,9 @@ public:
     // The pipe transfers, shared by both windows. Their messages go to `reporter`.
     void WritePipe(Reporter& reporter);
     void ReadPipe(Reporter& reporter);
+    // When the last write transfer ended, on the link's clock in microseconds: the moment its command reached
+    // the module, before anything the program did afterwards.
+    std::int64_t lastWriteUs() const { return m_lastWriteUs; }
     bool SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo>& pipesInfo);
 
     struct PipeOperation {
@@ -169,6 +172,7 @@ private:
     bool m_driverInitialised = false;
     std::uint64_t m_attachNotifications = 0;
     int m_quietDepth = 0;
+    std::int64_t m_lastWriteUs = 0;
     MessageCapture* m_capture = nullptr;
 };
 

@@ -334,7 +334,8 @@ private slots:
 
         // After an EEPROM write the part acknowledges nothing until its write cycle is over; the read-back
         // polls it (one-byte reads) until it answers, for up to 20 ms. Each transfer takes 1 ms here, so a
-        // poll is 2 ms. A Register write starts no cycle and sends no poll. The write and its read-back share
+        // poll is 2 ms, and the last one goes out after the deadline. A Register write starts no cycle and sends
+        // no poll. The write and its read-back share
         // one open. Checking "Auto Read" read once already: a second good read turns the lamp green.
         const QString autoRead = "transfer 1000; check ChkAutoRead; ";
         QTest::newRow("EEPROM write, cycle waited for")
@@ -342,28 +343,28 @@ private slots:
             << QStringList{} << QStringList{"opens=1/1", "Shape1_2=Green", "txtHexDataRead.text=80"};
         QTest::newRow("EEPROM write, busy past the deadline")
             << autoRead + "cycle 30; mode EEPROM; clear; row 64"
-            << QStringList{"01 9E 80"} + QStringList(11, "01 9F") << QStringList{kReadError}
+            << QStringList{"01 9E 80"} + QStringList(12, "01 9F") << QStringList{kReadError}
             << QStringList{"opens=1/1", "Shape1_2=LightRed", "txtHexDataRead.text=--"};
         QTest::newRow("Register write, no poll")
             << autoRead + "cycle 30; clear; row 64" << QStringList{"01 9E 81", "01 9F"} << QStringList{}
             << QStringList{"opens=1/1", "Shape1_2=Green", "txtHexDataRead.text=80"};
 
-        // "Store && Verify" writes the EEPROM, polls its write cycle and reads the position back: the status
-        // line says what came of it, the session's EEPROM write count follows.
+        // "Store && Verify" writes the EEPROM and polls its write cycle; the poll the part answers is the
+        // read-back. The status line says what came of it, the session's EEPROM write count follows.
         const QString store = "transfer 100; jitter 0; row 64; clear; ";
         QTest::newRow("Store && Verify")
-            << store + "click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(26, "01 9F")
+            << store + "click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(25, "01 9F")
             << QStringList{}
             << QStringList{"lblStoreStatus.text=Stored position 65 in EEPROM, verified, write cycle 5.0 ms",
                            "lblEepromWrites.text=EEPROM writes: 1"};
         QTest::newRow("Store && Verify, stuck bit")
-            << store + "stuck 2; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(26, "01 9F")
+            << store + "stuck 2; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(25, "01 9F")
             << QStringList{}
             << QStringList{"lblStoreStatus.text=Stored position 65 in EEPROM, but it reads back position 67 "
                            "(byte 84): mismatch, write cycle 5.0 ms",
                            "lblEepromWrites.text=EEPROM writes: 1"};
         QTest::newRow("Store && Verify, write-cycle timeout")
-            << store + "cycle 40; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(100, "01 9F")
+            << store + "cycle 40; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(101, "01 9F")
             << QStringList{}
             << QStringList{
                    "lblStoreStatus.text=Stored position 65 in EEPROM, not verified: the part did not answer "
