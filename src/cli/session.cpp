@@ -21,11 +21,15 @@ constexpr LinkFlavour kCommandLineLink{
     .resetOption = UsbDriver::kSoftReset,
 };
 
+// Nothing in vtxctl reads the link's rings (--trace prints each entry as it is published), so they stay
+// small: the windows' 100,000-entry rings would cost every run its largest allocation.
+constexpr LinkRecordSizes kCommandLineRecords{.feedEntries = 16, .wiperSamples = 16};
+
 } // namespace
 
 Session::Session(bool simulate, ErrorStream& err)
     : m_err(err), m_drivers(chooseDriver(simulate, SimulatedTime::Traffic)),
-      m_link(*m_drivers.driver, m_drivers.match, *m_drivers.clock), m_view(err),
+      m_link(*m_drivers.driver, m_drivers.match, *m_drivers.clock, kCommandLineRecords), m_view(err),
       m_client(m_link, kCommandLineLink, m_view, err), m_bus(m_client), m_dcp(m_bus, *m_drivers.clock)
 {
 }

@@ -30,8 +30,9 @@ const Link::PipeOperation kReadOperation{QStringLiteral("ReadPipe"), QStringLite
 
 } // namespace
 
-Link::Link(UsbDriver& driver, UsbMatch match, const Clock& clock)
-    : m_driver(driver), m_match(match), m_clock(clock)
+Link::Link(UsbDriver& driver, UsbMatch match, const Clock& clock, LinkRecordSizes sizes)
+    : m_driver(driver), m_feed(sizes.feedEntries), m_dcpSession(sizes.wiperSamples), m_match(match),
+      m_clock(clock)
 {
 }
 

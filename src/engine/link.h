@@ -27,6 +27,14 @@ struct UsbDeviceContext {
     DriverStatus interfaceStatus = DriverStatus::Success; // of the last interface selection
 };
 
+// How much of its past the link keeps for watchers opened later: the transfers and trace lines
+// (TransferFeed) and the wiper samples (DcpSession). Each ring takes its room when the link is made, so a
+// program with no window to show them (vtxctl) asks for small ones.
+struct LinkRecordSizes {
+    std::size_t feedEntries = TransferFeed::kDefaultCapacity;
+    std::size_t wiperSamples = DcpSession::kHistoryCapacity;
+};
+
 // The link to the USB control module. One instance for the whole program, shared by both working windows,
 // so only one link exists at a time whichever window opened it. It owns the link state and the transfer
 // state (PipeNum, PipeLen, PipeBuf) and the procedures that are the same for every window; the procedures
@@ -50,7 +58,7 @@ class Link {
 public:
     // `clock` measures the link's deadlines (the wait for a part's EEPROM write cycle); it must outlive the
     // link.
-    Link(UsbDriver& driver, UsbMatch match, const Clock& clock);
+    Link(UsbDriver& driver, UsbMatch match, const Clock& clock, LinkRecordSizes sizes = {});
     ~Link();
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;

@@ -208,6 +208,17 @@ private slots:
         }
     }
 
+    // Each ring of the link takes the room it was made with: the windows' defaults, or a front end's own.
+    void recordSizes()
+    {
+        SimFixture sim;
+        QCOMPARE(sim.link.feed().capacity(), TransferFeed::kDefaultCapacity);
+        QCOMPARE(sim.link.dcpSession().samples().capacity(), DcpSession::kHistoryCapacity);
+        Link small(sim.board, sim.link.match(), sim.clock, LinkRecordSizes{16, 8});
+        QCOMPARE(small.feed().capacity(), std::size_t{16});
+        QCOMPARE(small.dcpSession().samples().capacity(), std::size_t{8});
+    }
+
     void secondOpenCloseAndReopen_data()
     {
         QTest::addColumn<bool>("registerTool");
