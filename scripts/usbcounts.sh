@@ -86,7 +86,7 @@ run() {
   opens=$(grep -c 'opened the module as handle' "$log" || true)
   claims=$(grep -c 'claimed interface' "$log" || true)
   resets=$(grep -c 'port reset of handle' "$log" || true)
-  printf '%-44s %5d %5d %6d %7d %7d  ~%d ms\n' "vtxctl $*" "$out" "$in" "$opens" "$claims" "$resets" \
+  printf '%-44s %5d %5d %6d %7d %7d  ~%d ms\n' "vtxctl $*${note:-}" "$out" "$in" "$opens" "$claims" "$resets" \
     $(((out + in) * TRANSFER_MS + resets * RESET_MS))
 }
 run info info
@@ -95,7 +95,7 @@ run dcp-set dcp set 65
 run dcp-set-verify dcp set 65 --verify
 run dcp-store dcp store 70
 run dcp-sweep dcp sweep --from 1 --to 128
-run failed-transfer dcp get
+note=" (reply stalled)" run failed-transfer dcp get
 echo
 echo "Counted through the libusb driver under umockdev. The estimate assumes $TRANSFER_MS ms per transfer" \
      "(a full-speed frame) and $RESET_MS ms per port reset (reset and enumeration); it is not a measurement."
