@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -257,25 +258,35 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QStringList>("writes"); // write texts of rows 0, 1, 2, ... ("" leaves a row out)
+        QTest::addColumn<bool>("utf16");          // saved as Windows editors save "Unicode" text
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QStringList>("sent");
-        QTest::newRow("two rows") << "C0" << QStringList{"", "", "", "55", "", "0f"} << 0
-                                  << "row 3: 0x60 (write C0) register 0x03 <- 0x55: acknowledged\n"
-                                     "row 5: 0x60 (write C0) register 0x05 <- 0x0F: acknowledged\n"
+        const QString twoRows = "row 3: 0x60 (write C0) register 0x03 <- 0x55: acknowledged\n"
+                                "row 5: 0x60 (write C0) register 0x05 <- 0x0F: acknowledged\n";
+        const QStringList twoWrites{"", "", "", "55", "", "0f"};
+        QTest::newRow("two rows") << "C0" << twoWrites << false << 0 << twoRows
                                   << QStringList{"01 C0 03 55", "01 C0 05 0F"};
+        QTest::newRow("UTF-16 copy") << "C0" << twoWrites << true << 0 << twoRows
+                                     << QStringList{"01 C0 03 55", "01 C0 05 0F"};
         QTest::newRow("refused row goes on")
-            << "C0" << QStringList{"--", "1", "7E"} << 1
+            << "C0" << QStringList{"--", "1", "7E"} << false << 1
             << "row 0: refused: register \"00\" data \"--\" (two hex digits each)\n"
                "row 2: 0x60 (write C0) register 0x02 <- 0x7E: acknowledged\n"
             << QStringList{"01 C0 02 7E"};
-        QTest::newRow("nak") << "A0" << QStringList{"12", "34"} << 1 << ""
+        QTest::newRow("nak") << "A0" << QStringList{"12", "34"} << false << 1 << ""
                              << QStringList{"01 A0 00 12", "01 A0 01 34"};
+        // Nothing goes to the general-call address 00 that a text without digits, or 100, would read as.
+        for (const char* address : {"ZZ", "", "FF", "100"})
+            QTest::addRow("address \"%s\" refused", address)
+                << address << twoWrites << false << 2 << "" << QStringList{};
+        QTest::newRow("nothing to write") << "C0" << QStringList{} << false << 2 << "" << QStringList{};
     }
     void apply()
     {
         QFETCH(QString, address);
         QFETCH(QStringList, writes);
+        QFETCH(bool, utf16);
         vtx::setupfile::Setup setup;
         setup.i2cAddress = address;
         for (int r = 0; r < vtx::kRegisterRowCount; ++r) {
@@ -283,7 +294,13 @@ private slots:
             row.address = QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper();
             row.writeData = writes.value(r);
         }
-        const QString path = stateFile(QStringLiteral("setup.vtx"), vtx::setupfile::encode(setup));
+        QByteArray bytes = vtx::setupfile::encode(setup);
+        if (utf16) {
+            const QString text = QString::fromUtf8(bytes);
+            bytes = QByteArray("\xFF\xFE") +
+                    QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        }
+        const QString path = stateFile(QStringLiteral("setup.vtx"), bytes);
         const Run run =
             vtxctl({QStringLiteral("--simulate"), QStringLiteral("--trace"), QStringLiteral("apply"), path});
         QTEST(run.out, "out");
@@ -291,14 +308,43 @@ private slots:
         QTEST(run.exitCode, "exitCode");
     }
 
-    void applyRefusesAnUnreadableFile()
+    // A file apply cannot use is named with the reason, and nothing is sent.
+    void applyRefusesAnUnusableFile_data()
     {
-        const QString path = stateFile(QStringLiteral("short.vtx"), "I2C ADDRESS , C0\r\n00,a,11,\r\n");
-        const Run run = vtxctl({QStringLiteral("--simulate"), QStringLiteral("apply"), path});
-        QCOMPARE(run.err,
-                 QStringLiteral("vtxctl: The setup file \"%1\" is incomplete: it holds 6 of the 130 fields "
-                                "a setup needs. Nothing was changed.\n")
-                     .arg(path));
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("err");
+        vtx::setupfile::Setup setup;
+        setup.i2cAddress = QStringLiteral("ZZ");
+        const QString setupFile = QStringLiteral("The setup file \"%1\" ");
+        const QString notSetupFile = QStringLiteral("The file \"%1\" is not a setup file: ");
+        QTest::newRow("incomplete") << QByteArray("I2C ADDRESS , C0\r\n00,a,11,\r\n")
+                                    << setupFile + "is incomplete: it holds 6 of the 130 fields a setup needs. Nothing "
+                                       "was changed.";
+        QTest::newRow("junk") << QByteArray("\x7F" "ELF\x02\x01\x00,,\n", 10).repeated(40)
+                              << notSetupFile + "it holds binary data, not text. Nothing was changed.";
+        QTest::newRow("over 1 MB") << QByteArray(1024 * 1024 + 1, ',')
+                                   << notSetupFile + "it is larger than 1024 KB. Nothing was changed.";
+        QTest::newRow("FIFO") << QByteArray()
+                              << setupFile + "could not be opened: it is not a regular file. Nothing was changed.";
+        QTest::newRow("no address") << vtx::setupfile::encode(setup)
+                                    << setupFile + "names the I2C address \"ZZ\", which is not a device address (a hex "
+                                       "byte from 00 to FE). Nothing was written.";
+        setup.i2cAddress = QStringLiteral("C0");
+        QTest::newRow("no write data") << vtx::setupfile::encode(setup)
+                                       << setupFile + "has no row with write data. Nothing was written.";
+    }
+    void applyRefusesAnUnusableFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QString path = m_state->filePath(QStringLiteral("setup.vtx"));
+        if (bytes.isEmpty())
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            path = stateFile(QStringLiteral("setup.vtx"), bytes);
+        const Run run = vtxctl({QStringLiteral("--simulate"), QStringLiteral("--trace"), QStringLiteral("apply"), path});
+        QFETCH(QString, err);
+        QCOMPARE(run.err.section(u'\n', -2, -2), QStringLiteral("vtxctl: ") + err.arg(path));
+        QCOMPARE(i2cCommandsSent(run.err), QStringList{});
         QCOMPARE(run.exitCode, 2);
     }
 
