@@ -22,14 +22,14 @@ int main(int argc, char* argv[])
         return vtx::cli::kUsageError;
     case vtx::cli::Invocation::Action::ShowHelp:
         out << vtx::cli::helpText();
-        return vtx::cli::kSuccess;
+        return vtx::cli::finishOutput(out, err, vtx::cli::kSuccess);
     case vtx::cli::Invocation::Action::ShowVersion:
         out << vtx::cli::versionText();
-        return vtx::cli::kSuccess;
+        return vtx::cli::finishOutput(out, err, vtx::cli::kSuccess);
     case vtx::cli::Invocation::Action::Run:
         break;
     }
     if (invocation.trace)
         vtx::app::enableTracing();
-    return vtx::cli::run(invocation, out, err);
+    return vtx::cli::finishOutput(out, err, vtx::cli::run(invocation, out, err));
 }

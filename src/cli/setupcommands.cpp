@@ -26,8 +26,9 @@ int runApply(CommandContext& context, CommandWords& words)
     const auto writeAddress = setupfile::writeAddressOf(loaded.setup->i2cAddress);
     if (!writeAddress) {
         context.err.line(
-            QStringLiteral("The setup file \"%1\" names the I2C address \"%2\", which is not a device address "
-                           "(a hex byte from 00 to FE). Nothing was written.")
+            QStringLiteral(
+                "The setup file \"%1\" names the I2C address \"%2\", which is not a device address "
+                "(a hex byte from 00 to FE). Nothing was written.")
                 .arg(path, loaded.setup->i2cAddress));
         return kUsageError;
     }
@@ -36,7 +37,8 @@ int runApply(CommandContext& context, CommandWords& words)
             return setupfile::rowWrite(row).kind != setupfile::RowWrite::Kind::Skipped;
         })) {
         context.err.line(
-            QStringLiteral("The setup file \"%1\" has no row with write data. Nothing was written.").arg(path));
+            QStringLiteral("The setup file \"%1\" has no row with write data. Nothing was written.")
+                .arg(path));
         return kUsageError;
     }
     Session session(context.simulate, context.err);

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 #include <algorithm>
+#include <utility>
 
 namespace vtx {
 
@@ -94,11 +95,22 @@ std::optional<SimBoardState> SimBoardStateFile::load()
 {
     if (m_inMemoryOnly)
         return std::nullopt;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    const WholeFileRead read = readWholeFile(m_path);
+    if (read.problem == WholeFileRead::Problem::Missing)
         return std::nullopt; // never saved: a board fresh from the factory
+    if (!read.error.isEmpty()) {
+        // Saving over a file we could not read (a permission, a link to a device) could destroy it; the
+        // board lives in memory for this run instead, as where no state can be kept.
+        if (!std::exchange(m_unreadableReported, true))
+            qCWarning(lcSim).noquote()
+                << QStringLiteral("cannot read the simulated board's state \"%1\": %2: "
+                                  "the board lives in memory for this run")
+                       .arg(m_path, read.error);
+        m_inMemoryOnly = true;
+        return std::nullopt;
+    }
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(read.bytes, &error);
     const QJsonObject root = document.object();
     const QJsonObject dcp = root.value(QLatin1String("vtx8303")).toObject();
     const QJsonObject device = root.value(QLatin1String("registerDevice")).toObject();

@@ -36,7 +36,9 @@ public:
 private:
     const QString m_path;
     QLockFile m_lock;
-    bool m_inMemoryOnly = false; // claimed without a lock file: the state cannot be kept
+    bool m_inMemoryOnly =
+        false; // claimed without a lock file, or the file unreadable: the state cannot be kept
+    bool m_unreadableReported = false; // an unreadable state file is told once, not at every open
 };
 
 } // namespace vtx

@@ -161,10 +161,9 @@ void AddressTestPanel::runTest()
     const bool hasDigit = hasHexDigit(m_address->text());
     if (!hasDigit || !value || *value < 0 || *value > kHighestTestAddress) {
         // The last accepted address stays in force.
-        m_messages.showMessage(window(),
-                               hasDigit ? QStringLiteral("Address value to large")
-                                        : QStringLiteral("Invalid Address"),
-                               kApplicationTitle);
+        m_messages.showMessage(
+            window(), hasDigit ? QStringLiteral("Address value to large") : QStringLiteral("Invalid Address"),
+            kApplicationTitle);
         showNoAddress();
         showFail();
         m_session.module().signalTestResult(false);

@@ -6,7 +6,9 @@
 #include "setupfile/registermap.h"
 #include "setupfile/setupfile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -226,18 +228,63 @@ private slots:
         QCOMPARE(vtxctl(words(command)).exitCode, 0);
     }
 
-    // Where the state cannot be kept (the state directory cannot be made), the simulated board still works,
-    // fresh from the factory, and says why it forgets.
-    void boardWithoutAStateDirectory()
+    // Where the state cannot be kept (the state directory cannot be made, the state file cannot be read),
+    // the simulated board still works, fresh from the factory, says once why it forgets, and leaves
+    // whatever stands in the state file's place as it was. Nothing blocks on a FIFO.
+    void boardWithoutAState_data()
     {
-        const QString stateHome = stateFile(QStringLiteral("not-a-directory"), {}) + QStringLiteral("/state");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("warning");
+        const auto unreadable = [](const char* reason) {
+            return QStringLiteral("cannot read the simulated board's state \"%1\": ") +
+                   QLatin1String(reason) + QStringLiteral(": ");
+        };
+        const char* notRegular = "it is not a regular file";
+        QTest::newRow("no state directory")
+            << "no directory" << QStringLiteral("cannot keep the simulated board's state in \"%1\"");
+        QTest::newRow("a directory") << "directory" << unreadable(notRegular);
+        QTest::newRow("a FIFO") << "fifo" << unreadable(notRegular);
+        QTest::newRow("a link to a device") << "device" << unreadable(notRegular);
+        QTest::newRow("a dangling link") << "dangling" << unreadable("No such file or directory");
+    }
+    void boardWithoutAState()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, warning);
+        const QString stateHome = kind == u"no directory" ? stateFile(QStringLiteral("not-a-directory"), {}) +
+                                                                QStringLiteral("/state")
+                                                          : m_state->path();
+        const QString path = stateHome + QStringLiteral("/vtx-eval/simulated-board.json");
+        QDir().mkpath(QFileInfo(path).path());
+        if (kind == u"directory")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == u"fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind != u"no directory")
+            QVERIFY(QFile::link(
+                kind == u"device" ? QStringLiteral("/dev/zero") : path + QStringLiteral(".gone"), path));
         const auto run = [&stateHome](const QString& command) { return vtxctlIn(stateHome, words(command)); };
         QCOMPARE(run(QStringLiteral("--simulate dcp set 3")).exitCode, 0);
         const Run get = run(QStringLiteral("--simulate dcp get"));
         QCOMPARE(get.out, QStringLiteral("position 64 (read 0x7E)\n"));
+        QCOMPARE(get.err.count(warning.arg(path)), 1);
         QVERIFY2(get.err.contains(QStringLiteral("the board lives in memory for this run")),
                  qPrintable(get.err));
         QCOMPARE(get.exitCode, 0);
+        const QFileInfo after(path);
+        QCOMPARE(after.isFile(), false);
+        QCOMPARE(after.isSymLink() || after.isDir() || kind == u"no directory" || kind == u"fifo", true);
+    }
+
+    // Output that cannot be written fails the command, whatever it did, as coreutils' programs fail.
+    void outputThatIsLostFails()
+    {
+        for (const QString& command :
+             {QStringLiteral("--version"), QStringLiteral("--simulate --json dcp get")}) {
+            const Run run = vtxctlIn(m_state->path(), words(command), {}, QStringLiteral("/dev/full"));
+            QCOMPARE(run.err, QStringLiteral("vtxctl: write error: No space left on device\n"));
+            QCOMPARE(run.exitCode, 1);
+        }
     }
 
     // Without --simulate on a machine without the module: the link's words and the cause, exit status 3.
@@ -258,7 +305,7 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QStringList>("writes"); // write texts of rows 0, 1, 2, ... ("" leaves a row out)
-        QTest::addColumn<bool>("utf16");          // saved as Windows editors save "Unicode" text
+        QTest::addColumn<bool>("utf16");         // saved as Windows editors save "Unicode" text
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QStringList>("sent");
@@ -317,18 +364,24 @@ private slots:
         setup.i2cAddress = QStringLiteral("ZZ");
         const QString setupFile = QStringLiteral("The setup file \"%1\" ");
         const QString notSetupFile = QStringLiteral("The file \"%1\" is not a setup file: ");
-        QTest::newRow("incomplete") << QByteArray("I2C ADDRESS , C0\r\n00,a,11,\r\n")
-                                    << setupFile + "is incomplete: it holds 6 of the 130 fields a setup needs. Nothing "
-                                       "was changed.";
-        QTest::newRow("junk") << QByteArray("\x7F" "ELF\x02\x01\x00,,\n", 10).repeated(40)
+        QTest::newRow("incomplete")
+            << QByteArray("I2C ADDRESS , C0\r\n00,a,11,\r\n")
+            << setupFile + "is incomplete: it holds 6 of the 130 fields a setup needs. Nothing "
+                           "was changed.";
+        QTest::newRow("junk") << QByteArray("\x7F"
+                                            "ELF\x02\x01\x00,,\n",
+                                            10)
+                                     .repeated(40)
                               << notSetupFile + "it holds binary data, not text. Nothing was changed.";
         QTest::newRow("over 1 MB") << QByteArray(1024 * 1024 + 1, ',')
                                    << notSetupFile + "it is larger than 1024 KB. Nothing was changed.";
         QTest::newRow("FIFO") << QByteArray()
-                              << setupFile + "could not be opened: it is not a regular file. Nothing was changed.";
-        QTest::newRow("no address") << vtx::setupfile::encode(setup)
-                                    << setupFile + "names the I2C address \"ZZ\", which is not a device address (a hex "
-                                       "byte from 00 to FE). Nothing was written.";
+                              << setupFile +
+                                     "could not be opened: it is not a regular file. Nothing was changed.";
+        QTest::newRow("no address")
+            << vtx::setupfile::encode(setup)
+            << setupFile + "names the I2C address \"ZZ\", which is not a device address (a hex "
+                           "byte from 00 to FE). Nothing was written.";
         setup.i2cAddress = QStringLiteral("C0");
         QTest::newRow("no write data") << vtx::setupfile::encode(setup)
                                        << setupFile + "has no row with write data. Nothing was written.";
@@ -341,7 +394,8 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else
             path = stateFile(QStringLiteral("setup.vtx"), bytes);
-        const Run run = vtxctl({QStringLiteral("--simulate"), QStringLiteral("--trace"), QStringLiteral("apply"), path});
+        const Run run =
+            vtxctl({QStringLiteral("--simulate"), QStringLiteral("--trace"), QStringLiteral("apply"), path});
         QFETCH(QString, err);
         QCOMPARE(run.err.section(u'\n', -2, -2), QStringLiteral("vtxctl: ") + err.arg(path));
         QCOMPARE(i2cCommandsSent(run.err), QStringList{});
@@ -423,7 +477,8 @@ private:
     {
         return vtxctlIn(m_state->path(), arguments, wrapper);
     }
-    static Run vtxctlIn(const QString& stateHome, const QStringList& arguments, QStringList wrapper = {})
+    static Run vtxctlIn(const QString& stateHome, const QStringList& arguments, QStringList wrapper = {},
+                        const QString& standardOutput = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), stateHome);
@@ -445,6 +500,8 @@ private:
         }
         QProcess process;
         process.setProcessEnvironment(environment);
+        if (!standardOutput.isEmpty())
+            process.setStandardOutputFile(standardOutput);
         wrapper << QStringLiteral(VTXCTL_PATH) << arguments;
         process.start(wrapper.takeFirst(), wrapper);
         if (!process.waitForFinished(60000))

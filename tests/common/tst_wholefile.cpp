@@ -74,10 +74,14 @@ private slots:
         QTest::newRow("FIFO") << "fifo" << notRegular;
         QTest::newRow("directory") << "dir" << notRegular;
         QTest::newRow("link to a device") << "device" << notRegular;
-        QTest::newRow("over 1 MB") << "large" << "it is larger than 1024 KB";
-        QTest::newRow("1 MB") << "limit" << "";
-        QTest::newRow("link to a file") << "link" << "";
-        QTest::newRow("dangling link") << "dangling" << "No such file or directory";
+        QTest::newRow("over 1 MB") << "large"
+                                   << "it is larger than 1024 KB";
+        QTest::newRow("1 MB") << "limit"
+                              << "";
+        QTest::newRow("link to a file") << "link"
+                                        << "";
+        QTest::newRow("dangling link") << "dangling"
+                                       << "No such file or directory";
     }
     void refusesWhatIsNotASmallRegularFile()
     {
