@@ -4,10 +4,12 @@
 
 #include "cli/exitcodes.h"
 #include "cli/vtxctl.h"
+#include "common/stopsignals.h"
 #include "tracing.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -31,5 +33,13 @@ int main(int argc, char* argv[])
     }
     if (invocation.trace)
         vtx::app::enableTracing();
-    return vtx::cli::finishOutput(out, err, vtx::cli::run(invocation, out, err));
+    // A signal ends a sweep as "Stop" does (the wiper put back) and the board is released on the way out;
+    // the status is then the one the shell expects of a program that the signal ended.
+    const vtx::StopSignals stop({SIGINT, SIGTERM, SIGPIPE});
+    const int status = vtx::cli::run(invocation, out, err);
+    if (const int signalNumber = vtx::StopSignals::received()) {
+        out.flush();
+        return 128 + signalNumber;
+    }
+    return vtx::cli::finishOutput(out, err, status);
 }

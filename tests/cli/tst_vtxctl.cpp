@@ -6,6 +6,7 @@
 #include "setupfile/registermap.h"
 #include "setupfile/setupfile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -202,30 +203,99 @@ private slots:
         QTEST(run.exitCode, "exitCode");
     }
 
-    // A second program cannot have the board while one holds it, as with a module claimed by another program.
+    // A second program cannot have the board while one holds it, as with a module claimed by another program;
+    // it is told who holds it and the lock file to delete if that program is gone.
     void boardInUse_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("err");
+        const QString holder = QStringLiteral("by tst_vtxctl (process %1); its lock file is \"%2\": end that "
+                                              "program, or delete the lock file if it is gone")
+                                   .arg(QCoreApplication::applicationPid())
+                                   .arg(QStringLiteral("%1"));
         QTest::newRow("dcp get")
             << "--simulate dcp get"
             << "vtxctl: WriteGPIOPipe: WDU_GetDeviceInfo() failed: error &H8 (Resource busy: "
-               "the simulated board is in use by another program)\n"
-               "vtxctl: The USB control module is in use by another program.\n";
+               "the simulated board is in use " +
+                   holder +
+                   ")\n"
+                   "vtxctl: The USB control module is in use by another program.\n";
         QTest::newRow("board reset") << "--simulate board reset"
-                                     << "vtxctl: The simulated board is in use by another program.\n";
+                                     << "vtxctl: The simulated board is in use " + holder + ".\n";
     }
     void boardInUse()
     {
         QFETCH(QString, command);
+        QFETCH(QString, err);
         vtx::SimBoardStateFile held(m_state->path() + QStringLiteral("/vtx-eval/simulated-board.json"));
         QVERIFY(held.claim());
         const Run run = vtxctl(words(command));
-        QTEST(run.err, "err");
+        QCOMPARE(run.err, err.arg(held.path() + QStringLiteral(".lock")));
         QCOMPARE(run.out, QString());
         QCOMPARE(run.exitCode, 3);
         held.release();
         QCOMPARE(vtxctl(words(command)).exitCode, 0);
+    }
+
+    // A lock that nobody can hold the board through is taken over, with a warning naming it; the board's
+    // state is kept.
+    void staleLockTakenOver_data()
+    {
+        QTest::addColumn<QByteArray>("lock"); // its contents; "dir" and "fifo" for those
+        QTest::addColumn<QString>("why");
+        QTest::newRow("empty") << QByteArray() << "it cannot be read";
+        QTest::newRow("another host")
+            << QByteArray("4242\nvtxctl\nsome-other-host\n")
+            << "it was written by process 4242 on the host \"some-other-host\", not this one";
+        QTest::newRow("directory") << QByteArray("dir") << "it is not a regular file";
+        QTest::newRow("FIFO") << QByteArray("fifo") << "it is not a regular file";
+    }
+    void staleLockTakenOver()
+    {
+        QFETCH(QByteArray, lock);
+        QFETCH(QString, why);
+        QCOMPARE(vtxctl(words(QStringLiteral("--simulate dcp set 30"))).exitCode, 0);
+        const QString lockPath = m_state->filePath(QStringLiteral("vtx-eval/simulated-board.json.lock"));
+        if (lock == "dir")
+            QVERIFY(QDir().mkdir(lockPath));
+        else if (lock == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+        else {
+            // Older than the few seconds a starting program takes to write its lock file.
+            QFile file(stateFile(QStringLiteral("vtx-eval/simulated-board.json.lock"), lock));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                     QFileDevice::FileModificationTime));
+        }
+        const Run run = vtxctl(words(QStringLiteral("--simulate dcp get")));
+        QCOMPARE(run.out, QStringLiteral("position 30 (read 0x3A)\n"));
+        QVERIFY2(
+            run.err.contains(
+                QStringLiteral("taking over the simulated board's lock file \"%1\": %2").arg(lockPath, why)),
+            qPrintable(run.err));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QFileInfo::exists(lockPath), false); // released at the end
+    }
+
+    // The temporary files that programs killed in the middle of a save left beside the state file go once
+    // they are a day old; nothing else in the folder is touched.
+    void oldTemporaryFilesRemoved()
+    {
+        QVERIFY(QDir().mkpath(m_state->filePath(QStringLiteral("vtx-eval"))));
+        const QStringList names{"simulated-board.json.a1B2c3", "simulated-board.json.Zz9Yy8",
+                                "notes.json.a1B2c3"};
+        for (const QString& name : names) {
+            QFile file(stateFile(QStringLiteral("vtx-eval/") + name, "{"));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (name != names[1]) // the second is fresh
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-2),
+                                         QFileDevice::FileModificationTime));
+        }
+        vtx::SimBoardStateFile file(m_state->filePath(QStringLiteral("vtx-eval/simulated-board.json")));
+        QVERIFY(file.claim());
+        file.release();
+        QStringList left = QDir(m_state->filePath(QStringLiteral("vtx-eval"))).entryList(QDir::Files);
+        QCOMPARE(left, (QStringList{"notes.json.a1B2c3", "simulated-board.json.Zz9Yy8"}));
     }
 
     // Where the state cannot be kept (the state directory cannot be made, the state file cannot be read),
@@ -274,6 +344,38 @@ private slots:
         const QFileInfo after(path);
         QCOMPARE(after.isFile(), false);
         QCOMPARE(after.isSymLink() || after.isDir() || kind == u"no directory" || kind == u"fifo", true);
+    }
+
+    // A signal ends a sweep as "Stop" does: the wiper is put back and the board released, and the status is
+    // 128 + the signal. The signal comes once the first position is out, with most of the sweep still to go.
+    void signalStopsASweep_data()
+    {
+        QTest::addColumn<QString>(
+            "script"); // bash; "$0" "$@" is the vtxctl command, %1 a file for its output
+        QTest::addColumn<QString>("status");
+        const QString signalled = QStringLiteral("set -m; \"$0\" \"$@\" > '%1' & pid=$!; for i in $(seq "
+                                                 "1000); do [ -s '%1' ] && break; sleep 0.01; "
+                                                 "done; kill -s %2 $pid; wait $pid; echo \"status $?\"");
+        QTest::newRow("SIGINT") << signalled.arg(QStringLiteral("%1"), QStringLiteral("INT"))
+                                << "status 130\n";
+        QTest::newRow("SIGTERM") << signalled.arg(QStringLiteral("%1"), QStringLiteral("TERM"))
+                                 << "status 143\n";
+        QTest::newRow("SIGPIPE, a reader gone") << QStringLiteral("\"$0\" \"$@\" | head -1 > '%1'; "
+                                                                  "echo \"status ${PIPESTATUS[0]}\"")
+                                                << "status 141\n";
+    }
+    void signalStopsASweep()
+    {
+        QFETCH(QString, script);
+        const QString output = m_state->filePath(QStringLiteral("sweep.out"));
+        const Run run = vtxctlIn(m_state->path(), words(QStringLiteral("--simulate dcp sweep")),
+                                 {QStringLiteral("bash"), QStringLiteral("-c"), script.arg(output)});
+        QTEST(run.out, "status");
+        QFile lines(output);
+        QVERIFY(lines.open(QIODevice::ReadOnly));
+        QVERIFY(lines.readAll().startsWith("position 1: wrote 0x01, read 0x00 (position 1), OK\n"));
+        QCOMPARE(vtxctl(words(QStringLiteral("--simulate dcp get"))).out,
+                 QStringLiteral("position 64 (read 0x7E)\n"));
     }
 
     // Output that cannot be written fails the command, whatever it did, as coreutils' programs fail.
