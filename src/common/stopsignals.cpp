@@ -26,8 +26,11 @@ extern "C" void noteStopSignal(int signalNumber)
     int expected = 0;
     g_received.compare_exchange_strong(expected, signalNumber);
     const char byte = static_cast<char>(signalNumber);
-    if (const int fd = g_writeEnd.load(); fd >= 0) [[maybe_unused]]
-        const auto written = ::write(fd, &byte, 1);
+    if (const int fd = g_writeEnd.load(); fd >= 0) {
+        // A full pipe already holds a byte that wakes the loop; the flag is set either way.
+        const ssize_t written = ::write(fd, &byte, 1);
+        static_cast<void>(written);
+    }
     errno = savedErrno;
 }
 
