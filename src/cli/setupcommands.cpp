@@ -8,6 +8,8 @@
 #include "setupfile/bankwrite.h"
 #include "setupfile/setupfilestore.h"
 
+#include <algorithm>
+
 namespace vtx::cli {
 
 int runApply(CommandContext& context, CommandWords& words)
@@ -24,9 +26,19 @@ int runApply(CommandContext& context, CommandWords& words)
     const auto writeAddress = setupfile::writeAddressOf(loaded.setup->i2cAddress);
     if (!writeAddress) {
         context.err.line(
-            QStringLiteral("The setup file \"%1\" names the I2C address \"%2\", which is not a byte. "
-                           "Nothing was written.")
+            QStringLiteral(
+                "The setup file \"%1\" names the I2C address \"%2\", which is not a device address "
+                "(a hex byte from 00 to FE). Nothing was written.")
                 .arg(path, loaded.setup->i2cAddress));
+        return kUsageError;
+    }
+    const auto& rows = loaded.setup->rows;
+    if (std::none_of(rows.begin(), rows.end(), [](const setupfile::Row& row) {
+            return setupfile::rowWrite(row).kind != setupfile::RowWrite::Kind::Skipped;
+        })) {
+        context.err.line(
+            QStringLiteral("The setup file \"%1\" has no row with write data. Nothing was written.")
+                .arg(path));
         return kUsageError;
     }
     Session session(context.simulate, context.err);

@@ -38,6 +38,7 @@ void LinkClient::becomeAttachLampForm()
 void LinkClient::Connect_Usb()
 {
     Link& l = m_link;
+    m_openTimedOut = false;
     if (l.UsbOpen) {
         if (m_flavour.announcesAlreadyOpened)
             l.report(m_reporter, QStringLiteral("Already Opened"));
@@ -85,7 +86,15 @@ void LinkClient::Connect_Usb()
     if (m_flavour.tracksUsbOK)
         l.m_state.UsbOK = true;
     l.m_state.UsbOpen = true;
-    Init_Serial();
+    if (!Init_Serial()) {
+        // The module is there but silent: opening on would only cost every transfer of the click a timeout
+        // of its own. The read already said so, once.
+        if (m_flavour.tracksUsbOK)
+            l.m_state.UsbOK = false;
+        l.m_state.UsbOpen = false;
+        m_openTimedOut = true;
+        return;
+    }
     yieldEvents();
     m_view.hideNoc();
     m_view.paintLinkOpened();
@@ -94,6 +103,7 @@ void LinkClient::Connect_Usb()
 void LinkClient::Disconnect_USB()
 {
     Link& l = m_link;
+    m_openTimedOut = false;
     if (!l.UsbOpen || l.hDriver <= 0)
         return;
     l.driver().resetDevice(l.hActiveDevice, m_flavour.resetOption);
@@ -131,7 +141,7 @@ void LinkClient::shutDownDriver()
     l.releaseDriver();
 }
 
-void LinkClient::Init_USB_Com()
+bool LinkClient::Init_USB_Com()
 {
     Link& l = m_link;
     l.m_state.BridgeKind = 0;
@@ -140,22 +150,28 @@ void LinkClient::Init_USB_Com()
     l.PipeNum = protocol::kBridgeReplyPipe;
     l.PipeBuf.assign(protocol::kBridgeReplyLength, 0);
     ReadPipe();
+    // A reply that failed reads as a kind-1 module; one that never came means nobody answers.
+    if (l.UsbStatus == DriverStatus::Timeout)
+        return false;
     // An unknown kind keeps the pipe of the last module we recognised.
     if (const auto kind = protocol::decodeBridgeReply(l.PipeBuf)) {
         l.m_state.BridgeKind = kind->kind;
         l.m_state.I2COutPipe = kind->i2cOutPipe;
     }
+    return true;
 }
 
-void LinkClient::Init_Serial()
+bool LinkClient::Init_Serial()
 {
-    Init_USB_Com();
+    if (!Init_USB_Com())
+        return false;
     if (m_link.BridgeKind != 1)
-        return;
+        return true;
     send(protocol::kCommandPipe, protocol::serialSetupFirst());
     yieldEvents(200);
     send(protocol::kSerialSetupPipe, protocol::serialSetupSecond());
     yieldEvents(200);
+    return true;
 }
 
 void LinkClient::send(std::uint32_t pipe, const protocol::Bytes& bytes)

@@ -244,9 +244,11 @@ void SimulatedBoard::resetDevice(DeviceHandle device, std::uint32_t options)
 
 QString SimulatedBoard::statusText(DriverStatus status) const
 {
-    if (status == DriverStatus::Busy && m_claimedElsewhere)
-        return genericStatusText(status) +
-               QStringLiteral(": the simulated board is in use by another program");
+    if (status == DriverStatus::Busy && m_claimedElsewhere) {
+        const QString holder = m_store ? m_store->holder() : QString();
+        return genericStatusText(status) + QStringLiteral(": the simulated board is in use ") +
+               (holder.isEmpty() ? QStringLiteral("by another program") : holder);
+    }
     return genericStatusText(status);
 }
 

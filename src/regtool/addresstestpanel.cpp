@@ -157,9 +157,13 @@ void AddressTestPanel::runTest()
 {
     ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
     const auto value = HexToInt(m_address->text());
-    if (!value || *value < 0 || *value > kHighestTestAddress) {
+    // A text without a digit would read as 00, the general-call address every device may answer.
+    const bool hasDigit = hasHexDigit(m_address->text());
+    if (!hasDigit || !value || *value < 0 || *value > kHighestTestAddress) {
         // The last accepted address stays in force.
-        m_messages.showMessage(window(), QStringLiteral("Address value to large"), kApplicationTitle);
+        m_messages.showMessage(
+            window(), hasDigit ? QStringLiteral("Address value to large") : QStringLiteral("Invalid Address"),
+            kApplicationTitle);
         showNoAddress();
         showFail();
         m_session.module().signalTestResult(false);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/yield.h"
+#include "engine/i2cbus.h"
 #include "engine/linkclient.h"
 #include "simfixture.h"
 #include "tracerecorder.h"
@@ -311,6 +312,27 @@ private slots:
         QVERIFY(calls.size() >= 2);
         QCOMPARE(calls[0], QStringLiteral("uninit"));
         QCOMPARE(calls[1], QStringLiteral("init"));
+    }
+
+    // A module that does not answer the bridge query fails the open there, with one message and one timeout:
+    // the transfers of the same click are not tried. The next open that is answered works again.
+    void bridgeQueryTimeoutFailsTheOpen_data() { flavourRows("register tool", "DCP panel"); }
+    void bridgeQueryTimeoutFailsTheOpen()
+    {
+        QFETCH(bool, registerTool);
+        Pipeline p(registerTool ? kRegisterToolLink : kDcpPanelLink);
+        p.sim.board.failPipe(protocol::kBridgeReplyPipe, DriverStatus::Timeout, 1);
+        p.client.Connect_Usb();
+        QCOMPARE(p.sim.link.UsbOpen, false);
+        I2cBus bus(p.client);
+        const Result<std::uint8_t> read = bus.read(0x9F);
+        QCOMPARE(read.failure().status, DriverStatus::Timeout);
+        QCOMPARE(p.sim.messages.texts(), QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (" +
+                                                     genericStatusText(DriverStatus::Timeout) + ")"});
+        QCOMPARE(int(p.sim.board.transferLog().size()), 2); // the query and its reply that never came
+        p.client.Connect_Usb();
+        QVERIFY(p.sim.link.UsbOpen);
+        QVERIFY(bus.read(0x9F).ok());
     }
 
     // A faulty transfer, named by the row: a reply that did not come leaves the cleared buffer, a failed read

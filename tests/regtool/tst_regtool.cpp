@@ -310,8 +310,8 @@ private slots:
 
     void communicationTest_data()
     {
-        // The typed address, the write address in force (-1: refused, 9E stays), the write and read address
-        // displays, the read command sent, the outcome.
+        // The typed address, the write address in force (refused, 9E stays: -1 too large, -2 no digit), the
+        // write and read address displays, the read command sent, the outcome.
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("address");
         QTest::addColumn<QString>("shown");
@@ -321,9 +321,10 @@ private slots:
         QTest::newRow("9e") << "9e" << 0x9E << "9E 9F" << "01 9F" << "Good";
         QTest::newRow("highest") << "FE" << 0xFE << "FE FF" << "01 FF" << "Fail";
         QTest::newRow("no device") << "50" << 0x50 << "50 51" << "01 51" << "Fail";
-        QTest::newRow("empty") << "" << 0x00 << "0 1" << "01 01" << "Fail";
         for (const char* refused : {"FF", "100", "8000", "ffff", "12345"}) // the last three negative or too long
             QTest::addRow("refused %s", refused) << refused << -1 << "-- --" << "" << "Fail";
+        for (const char* invalid : {"", "ZZ", " -5"}) // never the general-call address 00
+            QTest::addRow("invalid \"%s\"", invalid) << invalid << -2 << "-- --" << "" << "Fail";
         // clang-format on
     }
     void communicationTest()
@@ -349,7 +350,9 @@ private slots:
         QCOMPARE(h.text("txthDriver"), QStringLiteral("Closed"));
         QCOMPARE(h.i2cCommands(), sent.isEmpty() ? QStringList{} : QStringList{sent});
         QCOMPARE(h.readCount(), sent.isEmpty() ? 0 : 1);
-        QCOMPARE(h.messages(), address < 0 ? QStringList{"Address value to large"} : QStringList{});
+        QCOMPARE(h.messages(), address == -1   ? QStringList{"Address value to large"}
+                               : address == -2 ? QStringList{"Invalid Address"}
+                                               : QStringList{});
         QCOMPARE(h.sim.state.I2CWrtAdr + (h.sim.state.I2CRdAdr << 8),
                  address < 0 ? 0x9F9E : (address + 1) << 8 | address);
         const int wiper = h.sim.board.dcp().wiperCode() << 1 & 0xFF;
