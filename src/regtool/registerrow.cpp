@@ -63,6 +63,8 @@ RegisterRow::RegisterRow(int index, QGridLayout& grid, int gridRow, QWidget* fra
     m_read->installEventFilter(this);
     m_write->installEventFilter(this);
     connect(m_write, &QLineEdit::returnPressed, this, [this] { emit writeRequested(m_index); });
+    for (QLineEdit* const box : {m_address, m_description, m_write})
+        connect(box, &QLineEdit::textChanged, this, &RegisterRow::editableTextChanged);
 }
 
 void RegisterRow::paintOwnBackgrounds(MatchedBackground& matched)
@@ -174,6 +176,16 @@ void RegisterRow::showWriteRefused()
 {
     m_writeLamp->show();
     m_writeLamp->setColor(LampColor::LightRed);
+}
+
+bool RegisterRow::hasRegisterByte() const
+{
+    return twoDigitHexByte(m_address->text()).has_value();
+}
+
+void RegisterRow::showReadRefused()
+{
+    m_readLamp->setColor(LampColor::LightRed);
 }
 
 void RegisterRow::clearLamps()
