@@ -96,6 +96,20 @@ struct Panel {
                  const QPoint centre = list->visualItemRect(list->item(w[2].toInt())).center();
                  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
              }},
+            {"pressto", // a press on one row of a list, let go on another
+             [&](auto& w) {
+                 auto* const list = child<QListWidget>(w[1]);
+                 const auto centre = [list](const QString& row) {
+                     return list->visualItemRect(list->item(row.toInt())).center();
+                 };
+                 QTest::mousePress(list->viewport(), Qt::LeftButton, {}, centre(w[2]));
+                 QTest::mouseMove(list->viewport(), centre(w[3]));
+                 QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centre(w[3]));
+             }},
+            {"groove", // a click on the slider's groove near its end for position 128
+             [&](auto&) {
+                 QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() / 2, slider->height() - 4));
+             }},
             {"slider", [&](auto& w) { slider->setValue(w[1].toInt()); }}, // a key step or the wheel
             {"drag", // the slider's handle, through these values
              [&](auto& w) {
@@ -406,6 +420,8 @@ private slots:
         move("click on another row", "press List1_0 20", 20, {"01 9E 29"});
         move("click on the selected row", "press List1_0 9", 9, {"01 9E 13"});
         move("click on the read list", "press List1_1 3", 9, {});
+        move("press on one row, let go on another", "pressto List1_0 9 11", 11, {"01 9E 17"});
+        move("slider groove click", "groove", 14, {"01 9E 1D"}); // one page step of 5
         move("slider key step", "slider 12", 11, {"01 9E 17"});
         move("slider drag", "drag 20 21", 20, {"01 9E 29"});
         move("slider handle let go", "drag", 9, {"01 9E 13"});
