@@ -17,6 +17,11 @@ int runApply(CommandContext& context, CommandWords& words)
         return kUsageError;
     const QString path = arguments->constFirst();
     const setupfile::LoadResult loaded = setupfile::loadFile(path);
+    if (loaded.read && !loaded.setupShaped) {
+        // A CSV or an image can still yield the fields a setup needs; its "rows" must not reach a device.
+        context.err.line(QStringLiteral("\"%1\" is not a setup file. Nothing was written.").arg(path));
+        return kUsageError;
+    }
     if (!loaded.setup) {
         context.err.line(loaded.error);
         return kUsageError;

@@ -48,6 +48,9 @@ Invocation parseInvocation(const QStringList& arguments)
             help = true;
         else if (word == QLatin1String("--version"))
             version = true;
+        else if (invocation.words.isEmpty() && word.startsWith(u'-') && invocation.error.isEmpty())
+            // Before the command only our options stand: "--simulat" is a misspelt option, not a command.
+            invocation.error = QStringLiteral("unknown option '%1'").arg(word);
         else
             invocation.words << word;
     }
@@ -56,6 +59,8 @@ Invocation parseInvocation(const QStringList& arguments)
         invocation.action = Invocation::Action::ShowHelp;
     } else if (version) {
         invocation.action = Invocation::Action::ShowVersion;
+    } else if (!invocation.error.isEmpty()) {
+        invocation.action = Invocation::Action::Error;
     } else if (invocation.words.isEmpty()) {
         invocation.action = Invocation::Action::Error;
         invocation.error = QStringLiteral("no command given");

@@ -31,6 +31,7 @@ LoadResult loadFile(const QString& path)
                 QStringLiteral("The setup file \"%1\" could not be read: %2. Nothing was changed.")
                     .arg(shownPath(path), file.errorString())};
     }
+    const bool setupShaped = looksLikeSetupFile(bytes);
     Decoded decoded = decode(bytes);
     if (!decoded.setup) {
         return {
@@ -39,9 +40,10 @@ LoadResult loadFile(const QString& path)
                            "Nothing was changed.")
                 .arg(shownPath(path))
                 .arg(decoded.fieldsFound)
-                .arg(kFieldCount)};
+                .arg(kFieldCount),
+            true, setupShaped};
     }
-    return {std::move(decoded.setup), {}};
+    return {std::move(decoded.setup), {}, true, setupShaped};
 }
 
 std::optional<QString> saveFile(const QString& path, const Setup& setup)

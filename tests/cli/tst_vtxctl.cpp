@@ -178,6 +178,7 @@ private slots:
         usage("unknown option", "--simulate dcp set 5 --fast",
               "dcp: unknown option '--fast' for this command");
         usage("unknown command", "--simulate frob", "unknown command 'frob'");
+        usage("misspelt option", "--simulat dcp get", "unknown option '--simulat'");
         usage("dump past 0xFF", "--simulate dump 0x60 0xF0 17",
               "dump: COUNT: 17 registers from 0xF0 run past register 0xFF");
         usage("dump too many for a setup file", "--simulate dump 0x60 0 33 --vtx x.vtx",
@@ -291,14 +292,28 @@ private slots:
         QTEST(run.exitCode, "exitCode");
     }
 
+    // A file that is no setup, or not a whole one, writes nothing.
+    void applyRefusesAnUnreadableFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        const QString notSetup = QStringLiteral("\"%1\" is not a setup file. Nothing was written.");
+        QByteArray csv = "Time,ms since start,Direction,Pipe,Bytes / trace,Status,Transaction\r\n";
+        for (int i = 0; i < 40; ++i)
+            csv += "12:00:00.000,5,OUT,03,01 C0 00 11,OK,vtxctl\r\n"; // 130 fields and more
+        QTest::newRow("incomplete") << QByteArray("I2C ADDRESS , C0\r\n00,a,11,\r\n")
+                                    << QStringLiteral("The setup file \"%1\" is incomplete: it holds 6 of the 130 "
+                                                      "fields a setup needs. Nothing was changed.");
+        QTest::newRow("a CSV") << csv << notSetup;
+        QTest::newRow("an image") << QByteArrayLiteral("\x89PNG\r\n\x1a\n\0\0\0\rIHDR,,,,").repeated(40) << notSetup;
+    }
     void applyRefusesAnUnreadableFile()
     {
-        const QString path = stateFile(QStringLiteral("short.vtx"), "I2C ADDRESS , C0\r\n00,a,11,\r\n");
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        const QString path = stateFile(QStringLiteral("file"), bytes);
         const Run run = vtxctl({QStringLiteral("--simulate"), QStringLiteral("apply"), path});
-        QCOMPARE(run.err,
-                 QStringLiteral("vtxctl: The setup file \"%1\" is incomplete: it holds 6 of the 130 fields "
-                                "a setup needs. Nothing was changed.\n")
-                     .arg(path));
+        QCOMPARE(run.err, QStringLiteral("vtxctl: ") + error.arg(path) + u'\n');
         QCOMPARE(run.exitCode, 2);
     }
 
