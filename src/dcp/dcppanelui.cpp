@@ -61,6 +61,17 @@ QLineEdit* textBox(const char* objectName, const QString& text, int characters, 
     return box;
 }
 
+// A box the user reads but never types into: read-only, drawn on the window's colour rather than as an entry
+// field, and reached by a click (to copy its text) but not by Tab.
+void showAsReadOnly(QLineEdit* box)
+{
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::ClickFocus);
+    QPalette palette = box->palette();
+    palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
+    box->setPalette(palette);
+}
+
 QListWidget* positionList(const char* objectName, const QString& toolTip)
 {
     auto* list = named(new QListWidget, objectName, toolTip);
@@ -71,6 +82,8 @@ QListWidget* positionList(const char* objectName, const QString& toolTip)
                       list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 12;
     list->setFixedWidth(width);
     list->setMinimumHeight(list->fontMetrics().height() * 12);
+    // Fusion draws a focused list like an unfocused one; the highlight frame shows where the keys go.
+    list->setStyleSheet(QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
     return list;
 }
 
@@ -129,9 +142,9 @@ void buildMenus(QMainWindow& window, DcpPanelUi& ui)
     tools->setObjectName(QStringLiteral("mnuTools"));
     ui.mnuRegisterTool = tools->addAction(QStringLiteral("&I2C Register Tool"));
     ui.mnuRegisterTool->setObjectName(QStringLiteral("mnuRegisterTool"));
-    ui.mnuReadbackPlot = tools->addAction(QStringLiteral("Read-back Plot"));
+    ui.mnuReadbackPlot = tools->addAction(QStringLiteral("&Read-back Plot"));
     ui.mnuReadbackPlot->setObjectName(QStringLiteral("mnuReadbackPlot"));
-    ui.mnuSweep = tools->addAction(QStringLiteral("Sweep..."));
+    ui.mnuSweep = tools->addAction(QStringLiteral("&Sweep..."));
     ui.mnuSweep->setObjectName(QStringLiteral("mnuSweep"));
     ui.mnuTransferLog = tools->addAction(QStringLiteral("&Transfer Log"));
     ui.mnuTransferLog->setObjectName(QStringLiteral("mnuTransferLog"));
@@ -213,8 +226,8 @@ QWidget* buildSettingsColumn(DcpPanelUi& ui)
                                QStringLiteral("Actual Hex value written over the I2C Bus."));
     ui.txtHexDataRead = textBox("txtHexDataRead", QStringLiteral("00"), 2,
                                 QStringLiteral("Actual Hex value read back from  the I2C Bus."));
-    ui.txtHexDataWrt->setReadOnly(true);
-    ui.txtHexDataRead->setReadOnly(true);
+    showAsReadOnly(ui.txtHexDataWrt);
+    showAsReadOnly(ui.txtHexDataRead);
     ui.Label2 = named(new QLabel(QStringLiteral("HEX")), "Label2");
     auto* dataLayout = new QHBoxLayout(ui.SSFrame6);
     dataLayout->addWidget(ui.txtHexDataWrt);
@@ -228,7 +241,7 @@ QWidget* buildSettingsColumn(DcpPanelUi& ui)
                              "shifted left one bit (hence 9E). The LSB is used to specify whether the "
                              "transaction is a Read or a Write."));
     ui.Text1 = textBox("Text1", QStringLiteral("9E"), 2);
-    ui.Text1->setReadOnly(true);
+    showAsReadOnly(ui.Text1);
     ui.cmdSlave = named(new QPushButton(QStringLiteral("Default")), "cmdSlave");
     auto* slaveLayout = new QHBoxLayout(ui.SSFrame5);
     slaveLayout->addWidget(ui.Text1);
@@ -388,11 +401,11 @@ QWidget* buildConnectionRow(DcpPanelUi& ui)
 
     auto* addresses = new QGridLayout;
     ui.txtI2CADR = textBox("txtI2CADR", QStringLiteral("9E"), 2);
-    ui.txtI2CADR->setReadOnly(true);
+    showAsReadOnly(ui.txtI2CADR);
     ui.txtActualWrtAddress = textBox("txtActualWrtAddress", QStringLiteral("00"), 2);
     ui.txtActualReadAddress = textBox("txtActualReadAddress", QStringLiteral("00"), 2);
-    ui.txtActualWrtAddress->setReadOnly(true);
-    ui.txtActualReadAddress->setReadOnly(true);
+    showAsReadOnly(ui.txtActualWrtAddress);
+    showAsReadOnly(ui.txtActualReadAddress);
     addresses->addWidget(new QLabel(QStringLiteral("I2C address")), 0, 0);
     addresses->addWidget(ui.txtI2CADR, 0, 1);
     addresses->addWidget(new QLabel(QStringLiteral("Write / Read")), 1, 0);

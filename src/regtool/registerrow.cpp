@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace vtx {
@@ -27,6 +28,11 @@ QLineEdit* rowBox(QWidget* frame, const char* name, int index, int width)
     if (width > 0)
         box->setFixedWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('W')) * width);
     return box;
+}
+
+bool isReadKey(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter || key.key() == Qt::Key_Space;
 }
 
 LampWidget* rowLamp(QWidget* frame, const char* name, int index)
@@ -79,6 +85,10 @@ bool RegisterRow::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_read && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         emit readClicked(m_index);
+    } else if (watched == m_read && event->type() == QEvent::KeyPress && isReadKey(*static_cast<QKeyEvent*>(event))) {
+        // From the keyboard as with the mouse: the read box reads its row.
+        emit readClicked(m_index);
+        return true;
     } else if (watched == m_write && event->type() == QEvent::MouseButtonDblClick) {
         emit writeRequested(m_index);
     }

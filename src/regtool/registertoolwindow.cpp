@@ -215,7 +215,7 @@ void RegisterToolWindow::buildLayout()
     auto* left = new QVBoxLayout;
     left->addWidget(m_connection);
     left->addWidget(m_address);
-    auto* const scanBus = new QPushButton(QStringLiteral("Scan Bus"), this);
+    auto* const scanBus = new QPushButton(QStringLiteral("Scan &Bus"), this);
     scanBus->setObjectName(QStringLiteral("cmdScanBus"));
     scanBus->setToolTip(QStringLiteral("Finds the addresses that answer on the I2C bus"));
     connect(scanBus, &QPushButton::clicked, this, &RegisterToolWindow::cmdScanBus_Click);

@@ -12,6 +12,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -436,6 +437,45 @@ private slots:
         QTEST(p.f.messages.texts(), "messages");
         QCOMPARE(p.shows(shows), shows);
         QVERIFY(!p.f.link.UsbOpen);
+    }
+
+    // The keyboard: Tab never stops at a box that cannot be edited (each drawn on the window's colour), the
+    // Tools entries have mnemonics, and the position list shows when it has the focus.
+    void keyboard()
+    {
+        Panel p;
+        const QStringList readOnly{"txtHexDataWrt", "txtHexDataRead", "Text1",
+                                   "txtI2CADR",     "txtActualWrtAddress", "txtActualReadAddress"};
+        for (const QString& name : readOnly) {
+            const auto* box = p.child<QLineEdit>(name);
+            QVERIFY2(box->isReadOnly(), qPrintable(name));
+            QCOMPARE(box->palette().color(QPalette::Base), p.window.palette().color(QPalette::Window));
+        }
+        p.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p.window));
+        p.child("txtDelay")->setFocus();
+        const QImage unfocused = p.list()->grab().toImage();
+        p.list()->setFocus();
+        QVERIFY(p.list()->hasFocus());
+        const QImage focused = p.list()->grab().toImage();
+        const QPoint edge(0, focused.height() / 2); // the list's frame, beside its rows
+        QCOMPARE(focused.pixelColor(edge), p.list()->palette().color(QPalette::Highlight));
+        QVERIFY(unfocused.pixelColor(edge) != focused.pixelColor(edge));
+        QStringList chain;
+        while (chain.size() < 60) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            chain << QApplication::focusWidget()->objectName();
+            if (chain.back() == u"List1_0")
+                break;
+        }
+        QCOMPARE(chain.back(), QStringLiteral("List1_0")); // round once
+        QVERIFY(chain.contains(u"txtDelay"));
+        for (const QString& name : readOnly)
+            QVERIFY2(!chain.contains(name), qPrintable(name));
+        QStringList tools;
+        for (const QAction* entry : p.child<QMenu>("mnuTools")->actions())
+            tools << entry->text();
+        QCOMPARE(tools, (QStringList{"&I2C Register Tool", "&Read-back Plot", "&Sweep...", "&Transfer Log"}));
     }
 
     // A link opened by hand keeps the window open, and a transaction closes it. The link is shared with the

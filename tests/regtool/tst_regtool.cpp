@@ -533,6 +533,26 @@ private slots:
         QCOMPARE(h.lamp("Shape1_12"), sent.isEmpty() ? L::LightRed : L::LightGreen);
     }
 
+    // Return, Enter and Space on a read box read its row as a click does; other keys do nothing.
+    void keysOnAReadBoxReadThatRow_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("Return") << int(Qt::Key_Return) << QStringList{"01 C1 0C"};
+        QTest::newRow("Enter") << int(Qt::Key_Enter) << QStringList{"01 C1 0C"};
+        QTest::newRow("Space") << int(Qt::Key_Space) << QStringList{"01 C1 0C"};
+        QTest::newRow("a letter") << int(Qt::Key_A) << QStringList{};
+    }
+    void keysOnAReadBoxReadThatRow()
+    {
+        QFETCH(int, key);
+        RegToolHarness h;
+        h.useRegisterDevice();
+        QTest::keyClick(h.box("txtRdByte_12"), Qt::Key(key));
+        QTEST(h.i2cCommands(), "sent");
+        QCOMPARE(h.child<QPushButton>("cmdScanBus")->text(), QStringLiteral("Scan &Bus"));
+    }
+
     void writeOneByte_data()
     {
         QTest::addColumn<QString>("typed");
