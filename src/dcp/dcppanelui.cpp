@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dcppanelui.h"
 
+#include "dcpmessages.h"
 #include "ui/lampwidget.h"
 #include "ui/matchedbackground.h"
 #include "ui/objectname.h"
@@ -71,6 +72,9 @@ void showAsReadOnly(QLineEdit* box)
     palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
     box->setPalette(palette);
 }
+
+// How long the outcome of one action stays in the status bar.
+constexpr int kTransientStatusMs = 15000;
 
 QListWidget* positionList(const char* objectName, const QString& toolTip)
 {
@@ -453,16 +457,19 @@ DcpPanelUi buildDcpPanelUi(QMainWindow& window)
     layout->addWidget(buildConnectionRow(ui));
     window.setCentralWidget(central);
 
-    ui.cbNoc = named(new QLabel, "cbNoc");
-    ui.lblFailStatus =
-        named(new QLabel, "lblFailStatus",
-              QStringLiteral("With \"Ignore Fails\" checked, the last failure and how often it "
-                             "came in a row"));
+    ui.cbNoc = named(new StatusText, "cbNoc");
+    ui.cbNoc->setRoomFor(kInterfaceClosedText);
+    ui.lblFailStatus = named(new StatusText, "lblFailStatus");
+    ui.lblFailStatus->setPlainToolTip(QStringLiteral("With \"Ignore Fails\" checked, the last failure and how "
+                                                     "often it came in a row"));
     ui.banner = named(new QLabel, "lblBanner");
-    // Shown and hidden by every transaction, like "Exit".
-    window.statusBar()->addWidget(new StableSlot(ui.cbNoc, QSizePolicy::Expanding), 1);
-    window.statusBar()->addWidget(new StableSlot(ui.lblFailStatus, QSizePolicy::Expanding), 2);
-    ui.lblStoreStatus = named(new QLabel, "lblStoreStatus");
+    // Shown and hidden by every transaction, like "Exit". The link's caption gets the room of its whole
+    // text first; the failure text takes what is left. Short of room, each ends in "..." (StatusText).
+    window.statusBar()->addWidget(new StableSlot(ui.cbNoc, QSizePolicy::Preferred), 0);
+    window.statusBar()->addWidget(new StableSlot(ui.lblFailStatus, QSizePolicy::Expanding), 1);
+    ui.lblStoreStatus = named(new StatusText, "lblStoreStatus");
+    // The outcome of one "Store && Verify": it goes after a while.
+    ui.lblStoreStatus->setLifetime(kTransientStatusMs);
     ui.lblEepromWrites = named(new QLabel(QStringLiteral("EEPROM writes: 0")), "lblEepromWrites",
                                QStringLiteral("EEPROM writes made in this session; each one wears the part's "
                                               "EEPROM cells (on the order of 100,000 writes per cell)"));

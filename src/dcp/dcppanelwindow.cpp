@@ -28,12 +28,15 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStatusBar>
 
 namespace vtx::dcp {
 
 namespace {
 const QString kWriteRequestKey = QStringLiteral("dcp-write");
 const QString kExitRequestKey = QStringLiteral("dcp-exit");
+// Long enough to read why the timer does not tick as typed.
+constexpr int kIntervalNoticeMs = 10000;
 } // namespace
 
 DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
@@ -143,6 +146,8 @@ void DcpPanelWindow::connectControls()
     connect(m_ui.chkReadTimer, &QCheckBox::toggled, m_timed, &TimedTransfers::chkReadTimer_Click);
     connect(m_ui.cmdStopTimer, &QPushButton::clicked, m_timed, &TimedTransfers::cmdStopTimer_Click);
     connect(m_ui.txtDelay, &QLineEdit::editingFinished, m_timed, &TimedTransfers::txtDelay_LostFocus);
+    connect(m_timed, &TimedTransfers::intervalNotice, this,
+            [this](const QString& text) { statusBar()->showMessage(text, kIntervalNoticeMs); });
     connect(m_ui.SSCommand1, &QPushButton::clicked, this, &DcpPanelWindow::showJumperPicture);
 }
 

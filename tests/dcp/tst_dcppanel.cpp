@@ -6,6 +6,7 @@
 #include "regtool/registertoolwindow.h"
 #include "simfixture.h"
 #include "ui/lampwidget.h"
+#include "ui/statustext.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -476,6 +478,49 @@ private slots:
         for (const QAction* entry : p.child<QMenu>("mnuTools")->actions())
             tools << entry->text();
         QCOMPARE(tools, (QStringList{"&I2C Register Tool", "&Read-back Plot", "&Sweep...", "&Transfer Log"}));
+    }
+
+    // The interval box keeps its behaviour, and the status bar says why a timer does not tick as typed.
+    void intervalFeedback_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("box"); // afterwards
+        QTest::addColumn<QString>("status");
+        QTest::newRow("too long") << "70000" << "1000"
+                                  << "Interval \"70000\" not taken: the timer runs at 0 to 65535 ms; it stays at 1000 ms";
+        QTest::newRow("no number") << "abc" << "abc"
+                                   << "Interval \"abc\" is 0 ms: the timer gives no ticks until a number from 1 to "
+                                      "65535 is typed";
+        QTest::newRow("taken") << "250" << "250" << "";
+    }
+    void intervalFeedback()
+    {
+        QFETCH(QString, typed);
+        Panel p;
+        p.run("delay " + typed + "; check chkReadTimer");
+        QTEST(p.child<QLineEdit>("txtDelay")->text(), "box");
+        QTEST(p.window.statusBar()->currentMessage(), "status");
+    }
+
+    // The status texts: the link's caption has the room of its whole text at the window's first size; a
+    // text with too little room ends in "..." with the whole text as its tool tip; the outcome of "Store &&
+    // Verify" goes after a while.
+    void statusTexts()
+    {
+        Panel p;
+        p.run("row 5"); // a write: the bracket closes the link
+        auto* const caption = p.child<StatusText>("cbNoc");
+        QCOMPARE(caption->text(), QStringLiteral("USB Board Interface Closed"));
+        QVERIFY(caption->width() >= caption->fontMetrics().horizontalAdvance(caption->text()));
+        QCOMPARE(caption->toolTip(), QString());
+        auto* const store = p.child<StatusText>("lblStoreStatus");
+        const QString longText = QString(u'x').repeated(400);
+        store->setText(longText);
+        QCOMPARE(store->toolTip(), longText);
+        store->setLifetime(300);
+        p.run("transfer 100; jitter 0; row 64; click cmdStoreVerify");
+        QVERIFY(store->text().startsWith(u"Stored position 65"));
+        QTRY_COMPARE(store->text(), QString());
     }
 
     // A link opened by hand keeps the window open, and a transaction closes it. The link is shared with the
