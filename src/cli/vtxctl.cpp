@@ -48,9 +48,6 @@ Invocation parseInvocation(const QStringList& arguments)
             help = true;
         else if (word == QLatin1String("--version"))
             version = true;
-        else if (invocation.words.isEmpty() && word.startsWith(u'-') && invocation.error.isEmpty())
-            // Before the command only our options stand: "--simulat" is a misspelt option, not a command.
-            invocation.error = QStringLiteral("unknown option '%1'").arg(word);
         else
             invocation.words << word;
     }
@@ -59,11 +56,13 @@ Invocation parseInvocation(const QStringList& arguments)
         invocation.action = Invocation::Action::ShowHelp;
     } else if (version) {
         invocation.action = Invocation::Action::ShowVersion;
-    } else if (!invocation.error.isEmpty()) {
-        invocation.action = Invocation::Action::Error;
     } else if (invocation.words.isEmpty()) {
         invocation.action = Invocation::Action::Error;
         invocation.error = QStringLiteral("no command given");
+    } else if (invocation.words.constFirst().startsWith(u'-')) {
+        // No command starts with '-': "--simulat" is a misspelt option, not a command.
+        invocation.action = Invocation::Action::Error;
+        invocation.error = QStringLiteral("unknown option '%1'").arg(invocation.words.constFirst());
     }
     return invocation;
 }

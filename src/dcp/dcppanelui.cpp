@@ -465,7 +465,10 @@ DcpPanelUi buildDcpPanelUi(QMainWindow& window)
     ui.banner = named(new QLabel, "lblBanner");
     // Shown and hidden by every transaction, like "Exit". The link's caption gets the room of its whole
     // text first; the failure text takes what is left. Short of room, each ends in "..." (StatusText).
-    window.statusBar()->addWidget(new StableSlot(ui.cbNoc, QSizePolicy::Preferred), 0);
+    auto* const captionSlot = new StableSlot(ui.cbNoc, QSizePolicy::Preferred);
+    // In the status bar's own font, with a little to spare for the frame.
+    captionSlot->setMinimumWidth(window.statusBar()->fontMetrics().horizontalAdvance(kInterfaceClosedText) * 11 / 10);
+    window.statusBar()->addWidget(captionSlot, 0);
     window.statusBar()->addWidget(new StableSlot(ui.lblFailStatus, QSizePolicy::Expanding), 1);
     ui.lblStoreStatus = named(new StatusText, "lblStoreStatus");
     // The outcome of one "Store && Verify": it goes after a while.

@@ -3,6 +3,7 @@
 
 #include "common/appinfo.h"
 #include "readbackcsv.h"
+#include "ui/darkpalette.h"
 #include "ui/objectname.h"
 #include "ui/savedfile.h"
 
@@ -68,6 +69,8 @@ ReadbackPlotWindow::ReadbackPlotWindow(AppContext& context, QWidget* parent)
     m_points = named(new QLabel, "lblPoints");
 
     m_chart = new QChart;
+    // Before the series: Qt Charts' dark theme on a dark desktop, the series keeping their own pens.
+    m_chart->setTheme(isDark(palette()) ? QChart::ChartThemeDark : QChart::ChartThemeLight);
     m_chart->setObjectName(QStringLiteral("chartReadback"));
     m_written = new QLineSeries;
     m_written->setName(QStringLiteral("Written"));
