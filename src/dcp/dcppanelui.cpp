@@ -2,6 +2,7 @@
 #include "dcppanelui.h"
 
 #include "dcpmessages.h"
+#include "ui/darkpalette.h"
 #include "ui/lampwidget.h"
 #include "ui/matchedbackground.h"
 #include "ui/objectname.h"
@@ -172,6 +173,13 @@ QWidget* buildSetPositionFrame(DcpPanelUi& ui)
     ui.Slider1_0->setPageStep(5);
     ui.Slider1_0->setTickPosition(QSlider::TicksBothSides);
     ui.Slider1_0->setTickInterval(8);
+    if (isDark(ui.Slider1_0->palette())) {
+        // Fusion draws the ticks a shade darker than the window: on a dark window they vanish. A lighter
+        // window colour for the slider alone (it fills no background) brings them back.
+        QPalette palette = ui.Slider1_0->palette();
+        palette.setColor(QPalette::Window, palette.color(QPalette::Window).lighter(250));
+        ui.Slider1_0->setPalette(palette);
+    }
     ui.Slider1_0->setValue(1);
     // Position 1 at the top, as on the board's silk screen.
     ui.Slider1_0->setInvertedAppearance(true);

@@ -480,6 +480,27 @@ private slots:
         QCOMPARE(tools, (QStringList{"&I2C Register Tool", "&Read-back Plot", "&Sweep...", "&Transfer Log"}));
     }
 
+    // On a dark window the slider's ticks stay visible: some pixels of the slider stand out from the window.
+    void sliderTicksOnADarkWindow()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Window, QColor(53, 53, 53));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        QApplication::setPalette(dark);
+        {
+            Panel p;
+            auto* const slider = p.child<QSlider>("Slider1_0");
+            const QImage look = slider->grab().toImage();
+            int ticks = 0; // pixels in the leftmost columns, where the ticks are, well lighter than the window
+            for (int y = 0; y < look.height(); ++y)
+                for (int x = 0; x < 4; ++x)
+                    ticks += look.pixelColor(x, y).lightness() > 53 + 30;
+            QVERIFY2(ticks > 10, qPrintable(QString::number(ticks)));
+        }
+        QApplication::setPalette(light);
+    }
+
     // The interval box keeps its behaviour, and the status bar says why a timer does not tick as typed.
     void intervalFeedback_data()
     {
