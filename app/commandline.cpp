@@ -18,15 +18,27 @@ QString versionString()
 // The options QApplication takes for itself (with one dash or two), those with a value first. They are
 // Qt's to read: we pass the whole command line on to QApplication and parse only what is left, so that
 // --help and --version still work without a display, before QApplication exists.
-const QStringList kQtOptionsWithValue{
-    QStringLiteral("platform"),   QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
-    QStringLiteral("plugin"),     QStringLiteral("qwindowgeometry"),    QStringLiteral("geometry"),
-    QStringLiteral("qwindowtitle"), QStringLiteral("title"),            QStringLiteral("qwindowicon"),
-    QStringLiteral("icon"),       QStringLiteral("style"),              QStringLiteral("stylesheet"),
-    QStringLiteral("session"),    QStringLiteral("display"),            QStringLiteral("name"),
-    QStringLiteral("qmljsdebugger"), QStringLiteral("fontengine"),      QStringLiteral("dialogs")};
-const QStringList kQtFlags{QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
-                           QStringLiteral("dograb"),  QStringLiteral("sync"),        QStringLiteral("testability")};
+const QStringList kQtOptionsWithValue{QStringLiteral("platform"),
+                                      QStringLiteral("platformpluginpath"),
+                                      QStringLiteral("platformtheme"),
+                                      QStringLiteral("plugin"),
+                                      QStringLiteral("qwindowgeometry"),
+                                      QStringLiteral("geometry"),
+                                      QStringLiteral("qwindowtitle"),
+                                      QStringLiteral("title"),
+                                      QStringLiteral("qwindowicon"),
+                                      QStringLiteral("icon"),
+                                      QStringLiteral("style"),
+                                      QStringLiteral("stylesheet"),
+                                      QStringLiteral("session"),
+                                      QStringLiteral("display"),
+                                      QStringLiteral("name"),
+                                      QStringLiteral("qmljsdebugger"),
+                                      QStringLiteral("fontengine"),
+                                      QStringLiteral("dialogs")};
+const QStringList kQtFlags{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                           QStringLiteral("nograb"),  QStringLiteral("dograb"),
+                           QStringLiteral("sync"),    QStringLiteral("testability")};
 
 QStringList withoutQtOptions(const QStringList& arguments)
 {

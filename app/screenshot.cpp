@@ -36,11 +36,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QStyleFactory>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyleFactory>
 #include <cmath>
 #include <cstdio>
 

@@ -31,8 +31,8 @@ inline const QString kStoreFailedText = QStringLiteral("Position %1 not stored i
 // interval kept.
 inline const QString kIntervalRefusedText =
     QStringLiteral("Interval \"%1\" not taken: the timer runs at 0 to 65535 ms; it stays at %2 ms");
-inline const QString kIntervalNoTicksText =
-    QStringLiteral("Interval \"%1\" is 0 ms: the timer gives no ticks until a number from 1 to 65535 is typed");
+inline const QString kIntervalNoTicksText = QStringLiteral(
+    "Interval \"%1\" is 0 ms: the timer gives no ticks until a number from 1 to 65535 is typed");
 inline const QString kPanelCaption = QStringLiteral("Veltrane's I2C DCP Product Demonstation");
 // Whose transactions the transfer log says the panel's are: the window's object name.
 inline const QString kTransactionOwner = QStringLiteral("frmVTX8303");

@@ -468,14 +468,16 @@ DcpPanelUi buildDcpPanelUi(QMainWindow& window)
     ui.cbNoc = named(new StatusText, "cbNoc");
     ui.cbNoc->setRoomFor(kInterfaceClosedText);
     ui.lblFailStatus = named(new StatusText, "lblFailStatus");
-    ui.lblFailStatus->setPlainToolTip(QStringLiteral("With \"Ignore Fails\" checked, the last failure and how "
-                                                     "often it came in a row"));
+    ui.lblFailStatus->setPlainToolTip(
+        QStringLiteral("With \"Ignore Fails\" checked, the last failure and how "
+                       "often it came in a row"));
     ui.banner = named(new QLabel, "lblBanner");
     // Shown and hidden by every transaction, like "Exit". The link's caption gets the room of its whole
     // text first; the failure text takes what is left. Short of room, each ends in "..." (StatusText).
     auto* const captionSlot = new StableSlot(ui.cbNoc, QSizePolicy::Preferred);
     // In the status bar's own font, with a little to spare for the frame.
-    captionSlot->setMinimumWidth(window.statusBar()->fontMetrics().horizontalAdvance(kInterfaceClosedText) * 11 / 10);
+    captionSlot->setMinimumWidth(window.statusBar()->fontMetrics().horizontalAdvance(kInterfaceClosedText) *
+                                 11 / 10);
     window.statusBar()->addWidget(captionSlot, 0);
     window.statusBar()->addWidget(new StableSlot(ui.lblFailStatus, QSizePolicy::Expanding), 1);
     ui.lblStoreStatus = named(new StatusText, "lblStoreStatus");

@@ -84,9 +84,9 @@ struct DcpPanelUi {
     QAction* mnuSweep = nullptr;
     QAction* mnuTransferLog = nullptr;
 
-    StatusText* lblFailStatus = nullptr;   // failures while "Ignore Fails" is checked, with their count
+    StatusText* lblFailStatus = nullptr; // failures while "Ignore Fails" is checked, with their count
     QLabel* banner = nullptr;          // status-bar text naming a simulated board; empty for hardware
-    StatusText* lblStoreStatus = nullptr;  // the outcome of the last "Store && Verify"
+    StatusText* lblStoreStatus = nullptr; // the outcome of the last "Store && Verify"
     QLabel* lblEepromWrites = nullptr; // EEPROM writes in this session
 };
 

@@ -11,8 +11,8 @@
 
 #include <QEvent>
 #include <QGridLayout>
-#include <QLineEdit>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 
 namespace vtx {
@@ -85,7 +85,8 @@ bool RegisterRow::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_read && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         emit readClicked(m_index);
-    } else if (watched == m_read && event->type() == QEvent::KeyPress && isReadKey(*static_cast<QKeyEvent*>(event))) {
+    } else if (watched == m_read && event->type() == QEvent::KeyPress &&
+               isReadKey(*static_cast<QKeyEvent*>(event))) {
         // From the keyboard as with the mouse: the read box reads its row.
         emit readClicked(m_index);
         return true;

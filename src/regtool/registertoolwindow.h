@@ -3,8 +3,8 @@
 
 #include "engine/linkclient.h"
 #include "engine/linkview.h"
-#include "setupfile/setupfile.h"
 #include "setupdocument.h"
+#include "setupfile/setupfile.h"
 #include "toolsession.h"
 #include "ui/appcontext.h"
 #include "ui/windowreporter.h"

@@ -74,8 +74,9 @@ void SetupDocument::open()
 {
     if (!settleUnsavedEdits())
         return;
-    const QString fileName = m_context.fileDialogs.openFileName(
-        &m_window, setupDialog(QStringLiteral("Select Setup File to Open"), QString(), m_recent.lastFolder()));
+    const QString fileName =
+        m_context.fileDialogs.openFileName(&m_window, setupDialog(QStringLiteral("Select Setup File to Open"),
+                                                                  QString(), m_recent.lastFolder()));
     if (!fileName.isEmpty())
         load(fileName);
 }

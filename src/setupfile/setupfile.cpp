@@ -181,9 +181,8 @@ QByteArray encode(const Setup& setup)
 bool looksLikeSetupFile(const QByteArray& bytes)
 {
     const QString text = decodeText(bytes);
-    const bool control = std::any_of(text.begin(), text.end(), [](QChar c) {
-        return c.unicode() < 0x20 && c != u'\t' && !isLineEnd(c);
-    });
+    const bool control = std::any_of(
+        text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 && c != u'\t' && !isLineEnd(c); });
     if (control)
         return false;
     const qsizetype lineEnd = std::find_if(text.begin(), text.end(), isLineEnd) - text.begin();

@@ -118,7 +118,8 @@ void TransferLogModel::setFrozen(bool frozen)
         for (int row = 0; row < m_rows; ++row) {
             const FeedEntry& entry = entryAt(row);
             m_frozenEntries.push_back(entry);
-            m_frozenTraces.push_back(entry.kind == FeedEntry::Kind::Trace ? m_link.feed().text(entry) : QString());
+            m_frozenTraces.push_back(entry.kind == FeedEntry::Kind::Trace ? m_link.feed().text(entry)
+                                                                          : QString());
         }
         m_frozen = true;
         return;

@@ -2,7 +2,6 @@
 #include "lampwidget.h"
 
 #include "darkpalette.h"
-
 #include "lampcolor.h"
 
 #include <QPainter>

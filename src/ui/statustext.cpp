@@ -36,7 +36,8 @@ QSize StatusText::sizeHint() const
 {
     const QSize own = QLabel::sizeHint();
     const QMargins margins = contentsMargins();
-    const int room = fontMetrics().horizontalAdvance(m_roomFor) + margins.left() + margins.right() + 2 * margin();
+    const int room =
+        fontMetrics().horizontalAdvance(m_roomFor) + margins.left() + margins.right() + 2 * margin();
     return {std::max(own.width(), room), own.height()};
 }
 

@@ -22,7 +22,11 @@ public:
     void setPlainToolTip(const QString& toolTip);
 
     // The size hint covers at least this text, whatever is shown: the room a status bar keeps for it.
-    void setRoomFor(const QString& sample) { m_roomFor = sample; updateGeometry(); }
+    void setRoomFor(const QString& sample)
+    {
+        m_roomFor = sample;
+        updateGeometry();
+    }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -78,10 +78,10 @@ private slots:
         QTest::newRow("unknown among good") << QStringList{"--simulate", "--fast"} << 2 << ""
                                             << "vtx-eval: "
                                             << "fast";
-        QTest::newRow("a Qt option before ours") << QStringList{"-style", "Fusion", "--version"} << 0
-                                                 << "vtx-eval 2.0.2\n"
-                                                 << ""
-                                                 << "";
+        QTest::newRow("a Qt option before ours")
+            << QStringList{"-style", "Fusion", "--version"} << 0 << "vtx-eval 2.0.2\n"
+            << ""
+            << "";
     }
     void run()
     {

@@ -302,10 +302,12 @@ private slots:
         for (int i = 0; i < 40; ++i)
             csv += "12:00:00.000,5,OUT,03,01 C0 00 11,OK,vtxctl\r\n"; // 130 fields and more
         QTest::newRow("incomplete") << QByteArray("I2C ADDRESS , C0\r\n00,a,11,\r\n")
-                                    << QStringLiteral("The setup file \"%1\" is incomplete: it holds 6 of the 130 "
-                                                      "fields a setup needs. Nothing was changed.");
+                                    << QStringLiteral(
+                                           "The setup file \"%1\" is incomplete: it holds 6 of the 130 "
+                                           "fields a setup needs. Nothing was changed.");
         QTest::newRow("a CSV") << csv << notSetup;
-        QTest::newRow("an image") << QByteArrayLiteral("\x89PNG\r\n\x1a\n\0\0\0\rIHDR,,,,").repeated(40) << notSetup;
+        QTest::newRow("an image") << QByteArrayLiteral("\x89PNG\r\n\x1a\n\0\0\0\rIHDR,,,,").repeated(40)
+                                  << notSetup;
     }
     void applyRefusesAnUnreadableFile()
     {

@@ -111,7 +111,8 @@ struct Panel {
              }},
             {"groove", // a click on the slider's groove near its end for position 128
              [&](auto&) {
-                 QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() / 2, slider->height() - 4));
+                 QTest::mouseClick(slider, Qt::LeftButton, {},
+                                   QPoint(slider->width() / 2, slider->height() - 4));
              }},
             {"slider", [&](auto& w) { slider->setValue(w[1].toInt()); }}, // a key step or the wheel
             {"drag", // the slider's handle, through these values
@@ -446,7 +447,7 @@ private slots:
     void keyboard()
     {
         Panel p;
-        const QStringList readOnly{"txtHexDataWrt", "txtHexDataRead", "Text1",
+        const QStringList readOnly{"txtHexDataWrt", "txtHexDataRead",      "Text1",
                                    "txtI2CADR",     "txtActualWrtAddress", "txtActualReadAddress"};
         for (const QString& name : readOnly) {
             const auto* box = p.child<QLineEdit>(name);
@@ -492,7 +493,8 @@ private slots:
             Panel p;
             auto* const slider = p.child<QSlider>("Slider1_0");
             const QImage look = slider->grab().toImage();
-            int ticks = 0; // pixels in the leftmost columns, where the ticks are, well lighter than the window
+            // Pixels in the leftmost columns, where the ticks are, well lighter than the window.
+            int ticks = 0;
             for (int y = 0; y < look.height(); ++y)
                 for (int x = 0; x < 4; ++x)
                     ticks += look.pixelColor(x, y).lightness() > 53 + 30;
@@ -507,12 +509,18 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("box"); // afterwards
         QTest::addColumn<QString>("status");
-        QTest::newRow("too long") << "70000" << "1000"
-                                  << "Interval \"70000\" not taken: the timer runs at 0 to 65535 ms; it stays at 1000 ms";
-        QTest::newRow("no number") << "abc" << "abc"
-                                   << "Interval \"abc\" is 0 ms: the timer gives no ticks until a number from 1 to "
-                                      "65535 is typed";
-        QTest::newRow("taken") << "250" << "250" << "";
+        QTest::newRow("too long")
+            << "70000"
+            << "1000"
+            << "Interval \"70000\" not taken: the timer runs at 0 to 65535 ms; it stays at 1000 ms";
+        QTest::newRow("no number")
+            << "abc"
+            << "abc"
+            << "Interval \"abc\" is 0 ms: the timer gives no ticks until a number from 1 to "
+               "65535 is typed";
+        QTest::newRow("taken") << "250"
+                               << "250"
+                               << "";
     }
     void intervalFeedback()
     {

@@ -142,8 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return QStringList{"--simulate", "--json", "--trace", "--help", "-h", "--version"}.contains(word);
     });
     using Action = Invocation::Action;
-    const Action action = given("--help") || given("-h") ? Action::ShowHelp
-                          : given("--version")           ? Action::ShowVersion
+    const Action action = given("--help") || given("-h")                      ? Action::ShowHelp
+                          : given("--version")                                ? Action::ShowVersion
                           : words.isEmpty() || words.first().startsWith(u'-') ? Action::Error
                                                                               : Action::Run;
     FUZZ_CHECK(invocation.action == action && invocation.words == words &&

@@ -440,7 +440,8 @@ private slots:
         const bool readable = !read.isEmpty() && read != u"refused";
         QCOMPARE(h.i2cCommands().size(), readable ? 32 : 31);
         QCOMPARE(h.i2cCommands().value(5), readable ? read : QStringLiteral("01 C1 06"));
-        QCOMPARE(h.box("txtRdByte_5")->isHidden() && h.child<LampWidget>("Shape1_5")->isHidden(), read.isEmpty());
+        QCOMPARE(h.box("txtRdByte_5")->isHidden() && h.child<LampWidget>("Shape1_5")->isHidden(),
+                 read.isEmpty());
         QCOMPARE(h.lamp("Shape1_5"), readable ? L::Green : read.isEmpty() ? L::Black : L::LightRed);
         h.sim.board.clearTransferLog();
         h.click("cmdwriteAll");
@@ -786,7 +787,7 @@ private slots:
         QTest::addColumn<QString>("entry"); // the menu entry that loads b.vtx
         QTest::addColumn<bool>("edited");
         QTest::addColumn<A>("answer");
-        QTest::addColumn<QString>("shown"); // Reg_Desc_3 and the caption afterwards
+        QTest::addColumn<QString>("shown");  // Reg_Desc_3 and the caption afterwards
         QTest::addColumn<QString>("inFile"); // Reg_Desc_3 in b.vtx afterwards
         // clang-format off
         QTest::newRow("Open, no edits") << "mnuSetup_Open" << false << A::Cancel << "Control|b.vtx - Veltrane R2IZOR" << "Control";
@@ -815,7 +816,8 @@ private slots:
         QCOMPARE(h.sim.questions.asked.size(), std::size_t(edited ? 1 : 0));
         QTEST(h.text("Reg_Desc_3") + u'|' + shownCaption(*h.window), "shown");
         const bool cancelled = edited && answer == Questions::SaveAnswer::Cancel;
-        const bool kept = cancelled || (edited && answer == Questions::SaveAnswer::Save); // saved, then loaded
+        const bool kept =
+            cancelled || (edited && answer == Questions::SaveAnswer::Save); // saved, then loaded
         QCOMPARE(h.text("txtRdByte_4"), QString(kept ? "44" : ""));
         QCOMPARE(h.sim.fileDialogs.openRequests.size(), std::size_t(entry == u"mnuSetup_Open" && !cancelled));
         QVERIFY(h.sim.fileDialogs.saveRequests.empty()); // Save wrote the open file without asking

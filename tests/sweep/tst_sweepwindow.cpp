@@ -5,15 +5,15 @@
 #include "sweep/sweepwindow.h"
 #include "ui/lampwidget.h"
 
+#include <QChartView>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QValueAxis>
-#include <QChartView>
-#include <QHeaderView>
 #include <QtTest>
 
 using namespace vtx;
@@ -72,7 +72,8 @@ private slots:
             const QColor window = QApplication::palette().color(QPalette::Window);
             int brightest = 0; // the rim's pixels along the middle row, against the window
             for (int x = 0; x < look.width(); ++x)
-                brightest = std::max(brightest, std::abs(look.pixelColor(x, 10).lightness() - window.lightness()));
+                brightest =
+                    std::max(brightest, std::abs(look.pixelColor(x, 10).lightness() - window.lightness()));
             QVERIFY2(brightest > 60, qPrintable(QString::number(brightest)));
         }
         QApplication::setPalette(light);
@@ -98,7 +99,8 @@ private slots:
         const QString longResult = QString(u'x').repeated(300);
         table->item(0, 4)->setText(longResult);
         const QHeaderView* header = table->horizontalHeader();
-        QCOMPARE(header->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Write cycle (ms)"));
+        QCOMPARE(header->model()->headerData(5, Qt::Horizontal).toString(),
+                 QStringLiteral("Write cycle (ms)"));
         QVERIFY(header->sectionViewportPosition(5) + header->sectionSize(5) <= table->viewport()->width());
         QCOMPARE(table->item(1, 4)->toolTip(), table->item(1, 4)->text());
     }
