@@ -19,6 +19,14 @@ int runApply(CommandContext& context, CommandWords& words)
         return kUsageError;
     const QString path = arguments->constFirst();
     const setupfile::LoadResult loaded = setupfile::loadFile(path);
+    if (loaded.read && !loaded.setupShaped) {
+        // A CSV or an image can still yield the fields a setup needs; its "rows" must not reach a device.
+        context.err.line(
+            QStringLiteral(
+                "The file \"%1\" is not a setup file: it is not laid out as one. Nothing was written.")
+                .arg(path));
+        return kUsageError;
+    }
     if (!loaded.setup) {
         context.err.line(loaded.error);
         return kUsageError;

@@ -63,6 +63,10 @@ Invocation parseInvocation(const QStringList& arguments)
     } else if (invocation.words.isEmpty()) {
         invocation.action = Invocation::Action::Error;
         invocation.error = QStringLiteral("no command given");
+    } else if (invocation.words.constFirst().startsWith(u'-')) {
+        // No command starts with '-': "--simulat" is a misspelt option, not a command.
+        invocation.action = Invocation::Action::Error;
+        invocation.error = QStringLiteral("unknown option '%1'").arg(invocation.words.constFirst());
     }
     return invocation;
 }

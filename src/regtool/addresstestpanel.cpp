@@ -45,6 +45,7 @@ AddressTestPanel::AddressTestPanel(ToolSession& session, MessageBoxes& messages,
     m_sevenBit->setObjectName(QStringLiteral("lblSevenBitAddress"));
     m_address->setObjectName(QStringLiteral("txtI2CADR"));
     m_address->setToolTip(QStringLiteral("Enter I2C Address"));
+    connect(m_address, &QLineEdit::textChanged, this, &AddressTestPanel::addressTextChanged);
     m_testBoxes[0] = displayBox(this, "txtTstReg_0", "If good Com, will be equal to 1.");
     m_testBoxes[1] = displayBox(this, "txtTstReg_1", nullptr);
     auto* test = new QPushButton(QStringLiteral("Test"), this);

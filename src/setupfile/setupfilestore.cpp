@@ -50,6 +50,7 @@ LoadResult loadFile(const QString& path)
     // No text we write or read holds a NUL: these bytes are something else (or UTF-16 without its mark).
     if (bytes.contains('\0'))
         return notASetupFile(QStringLiteral("it holds binary data, not text"));
+    const bool setupShaped = looksLikeSetupFile(bytes);
     Decoded decoded = decode(bytes);
     if (!decoded.setup) {
         return {
@@ -58,9 +59,10 @@ LoadResult loadFile(const QString& path)
                            "Nothing was changed.")
                 .arg(shownPath(path))
                 .arg(decoded.fieldsFound)
-                .arg(kFieldCount)};
+                .arg(kFieldCount),
+            true, setupShaped};
     }
-    return {std::move(decoded.setup), {}};
+    return {std::move(decoded.setup), {}, true, setupShaped};
 }
 
 std::optional<QString> saveFile(const QString& path, const Setup& setup)

@@ -3,6 +3,7 @@
 
 #include "common/appinfo.h"
 #include "engine/eepromwear.h"
+#include "ui/darkpalette.h"
 #include "ui/eepromwearguard.h"
 #include "ui/objectname.h"
 #include "ui/savedfile.h"
@@ -46,15 +47,21 @@ QSpinBox* positionBox(const char* objectName, int value)
     return box;
 }
 
+// Positions 1 to 128, with a tick at every 16th position (16, 32, ... 128): the marks a user counts
+// positions by.
 QValueAxis* positionAxis(const QString& title)
 {
     auto* axis = new QValueAxis;
     axis->setTitleText(title);
-    axis->setRange(0, 130);
-    axis->setTickCount(6);
+    axis->setRange(kFirstPosition, kLastPosition);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(16);
     axis->setLabelFormat(QStringLiteral("%d"));
     return axis;
 }
+
+constexpr int kResultColumn = 4;
 
 } // namespace
 
@@ -123,11 +130,17 @@ SweepWindow::SweepWindow(AppContext& context, QWidget* parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A long result text must not push "Write cycle (ms)" out of view: it takes the room left and ends in
+    // "...", its whole text in the tool tip.
+    m_table->horizontalHeader()->setSectionResizeMode(kResultColumn, QHeaderView::Stretch);
+    m_table->setTextElideMode(Qt::ElideRight);
     // Every column in view, with room for the scroll bar.
     m_table->setMinimumWidth(m_table->horizontalHeader()->length() + 2 * m_table->frameWidth() +
                              m_table->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
 
     m_chart = new QChart;
+    // Before the series: Qt Charts' dark theme on a dark desktop, the series keeping their own pens.
+    m_chart->setTheme(isDark(palette()) ? QChart::ChartThemeDark : QChart::ChartThemeLight);
     m_chart->setTitle(QStringLiteral("Read position against written position"));
     auto* ideal = new QLineSeries;
     ideal->setName(QStringLiteral("Ideal"));
@@ -353,6 +366,8 @@ void SweepWindow::addRow(const SweepRow& row)
     for (int c = 0; c < fields.size() && c < m_table->columnCount(); ++c) {
         auto* item = new QTableWidgetItem(fields[c]);
         item->setTextAlignment(Qt::AlignCenter);
+        if (c == kResultColumn)
+            item->setToolTip(fields[c]);
         if (!row.matches())
             item->setForeground(QColor(255, 0, 0));
         m_table->setItem(r, c, item);

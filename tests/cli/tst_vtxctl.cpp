@@ -182,6 +182,7 @@ private slots:
         usage("unknown option", "--simulate dcp set 5 --fast",
               "dcp: unknown option '--fast' for this command");
         usage("unknown command", "--simulate frob", "unknown command 'frob'");
+        usage("misspelt option", "--simulat dcp get", "unknown option '--simulat'");
         usage("dump past 0xFF", "--simulate dump 0x60 0xF0 17",
               "dump: COUNT: 17 registers from 0xF0 run past register 0xFF");
         usage("dump too many for a setup file", "--simulate dump 0x60 0 33 --vtx x.vtx",
@@ -475,6 +476,12 @@ private slots:
                                             10)
                                      .repeated(40)
                               << notSetupFile + "it holds binary data, not text. Nothing was changed.";
+        QByteArray csv = "Time,ms since start,Direction,Pipe,Bytes / trace,Status,Transaction\r\n";
+        for (int i = 0; i < 40; ++i)
+            csv += "12:00:00.000,5,OUT,03,01 C0 00 11,OK,vtxctl\r\n"; // 130 fields and more
+        QTest::newRow("a CSV") << csv << notSetupFile + "it is not laid out as one. Nothing was written.";
+        QTest::newRow("an image") << QByteArrayLiteral("\x89PNG\r\n\x1a\n\0\0\0\rIHDR,,,,").repeated(40)
+                                  << notSetupFile + "it holds binary data, not text. Nothing was changed.";
         QTest::newRow("over 1 MB") << QByteArray(1024 * 1024 + 1, ',')
                                    << notSetupFile + "it is larger than 1024 KB. Nothing was changed.";
         QTest::newRow("FIFO") << QByteArray()
