@@ -15,6 +15,51 @@ QString versionString()
     return kVersionText;
 }
 
+// The options QApplication takes for itself (with one dash or two), those with a value first. They are
+// Qt's to read: we pass the whole command line on to QApplication and parse only what is left, so that
+// --help and --version still work without a display, before QApplication exists.
+const QStringList kQtOptionsWithValue{QStringLiteral("platform"),
+                                      QStringLiteral("platformpluginpath"),
+                                      QStringLiteral("platformtheme"),
+                                      QStringLiteral("plugin"),
+                                      QStringLiteral("qwindowgeometry"),
+                                      QStringLiteral("geometry"),
+                                      QStringLiteral("qwindowtitle"),
+                                      QStringLiteral("title"),
+                                      QStringLiteral("qwindowicon"),
+                                      QStringLiteral("icon"),
+                                      QStringLiteral("style"),
+                                      QStringLiteral("stylesheet"),
+                                      QStringLiteral("session"),
+                                      QStringLiteral("display"),
+                                      QStringLiteral("name"),
+                                      QStringLiteral("qmljsdebugger"),
+                                      QStringLiteral("fontengine"),
+                                      QStringLiteral("dialogs")};
+const QStringList kQtFlags{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                           QStringLiteral("nograb"),  QStringLiteral("dograb"),
+                           QStringLiteral("sync"),    QStringLiteral("testability")};
+
+QStringList withoutQtOptions(const QStringList& arguments)
+{
+    QStringList ours;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (i == 0 || !word.startsWith(u'-') || word == QLatin1String("--")) {
+            ours << word;
+            continue;
+        }
+        const QString name = word.mid(word.startsWith(QLatin1String("--")) ? 2 : 1).section(u'=', 0, 0);
+        if (kQtOptionsWithValue.contains(name)) {
+            if (!word.contains(u'='))
+                ++i; // its value
+        } else if (!kQtFlags.contains(name)) {
+            ours << word;
+        }
+    }
+    return ours;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments)
@@ -39,7 +84,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.addOptions({help, version, simulate, trace, registerTool});
 
     CommandLine result;
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(withoutQtOptions(arguments))) {
         result.action = CommandLine::Action::Error;
         result.text = parser.errorText() + QStringLiteral("\nTry '--help' for the options.");
         return result;

@@ -5,6 +5,7 @@
 #include "commandline.h"
 #include "common/appinfo.h"
 #include "common/programstate.h"
+#include "common/stopsignals.h"
 #include "drivers/driverchoice.h"
 #include "endrequestcontrol.h"
 #include "engine/session.h"
@@ -19,9 +20,12 @@
 #include "ui/messageboxes.h"
 #include "ui/windowreporter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QPointer>
 #include <QProcess>
 #include <QSettings>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -33,6 +37,25 @@ QStringList argumentList(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
+}
+
+// "Exit" pressed in every window that has one, as the user would press it: each lets its transaction finish
+// and closes its link first. Without such a window the program ends as the last window's close would end it.
+void pressExit(vtx::ProgramControl& program)
+{
+    QList<QPointer<QAbstractButton>> exits;
+    for (QWidget* const window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible())
+            continue;
+        if (auto* const exit = window->findChild<QAbstractButton*>(QStringLiteral("cmdexit")))
+            exits << exit;
+    }
+    if (exits.isEmpty())
+        program.endProgram();
+    for (const QPointer<QAbstractButton>& exit : exits) {
+        if (exit) // an earlier one may have closed its window
+            exit->click();
+    }
 }
 
 } // namespace
@@ -113,5 +136,9 @@ int main(int argc, char* argv[])
     }
     if (options.registerTool)
         registerTool.open();
+    // Ctrl+C in the terminal, or the session ending, closes the program as "Exit" does: a running
+    // transaction finishes and the windows close in turn, instead of the link dying mid-transfer.
+    vtx::StopSignals stop({SIGINT, SIGTERM});
+    QObject::connect(&stop, &vtx::StopSignals::stopRequested, &stop, [&program] { pressExit(program); });
     return app.exec();
 }

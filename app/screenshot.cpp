@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the DCP panel on the simulated board after a few transfers and saves it as a PNG, for the README:
 //   vtx-dcp-screenshot docs/dcp-panel.png [jumpers.png [about.png]] [--sweep sweep.png] [--plot plot.png]
-//                      [--bus-scan bus-scan.png] [--transfer-log log.png]
+//                      [--bus-scan bus-scan.png] [--transfer-log log.png] [--register-tool tool.png] [--dark]
 // --sweep draws the sweep window after an EEPROM sweep, --plot the read-back plot after a minute of writes
 // and reads (two of them failed), --bus-scan the register tool's bus scan, --transfer-log the transfer log
-// after everything before it. Time is simulated: every transfer takes 0.5 ms.
+// after everything before it, --register-tool the register tool after a whole-bank read of the register
+// device, --dark every window under Fusion with a dark palette. Time is simulated: every transfer takes
+// 0.5 ms.
 // Run it under a virtual display (xvfb-run) or with QT_QPA_PLATFORM=offscreen; QT_SCALE_FACTOR=2 shows 200 %.
 
 #include "busscan/busscanwindow.h"
@@ -14,6 +16,7 @@
 #include "engine/session.h"
 #include "platform/simulatedboard.h"
 #include "plot/readbackplotwindow.h"
+#include "regtool/addresstestpanel.h"
 #include "regtool/registertoolwindow.h"
 #include "shell/aboutbox.h"
 #include "shell/artwork.h"
@@ -30,10 +33,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyleFactory>
 #include <cmath>
 #include <cstdio>
 
@@ -59,6 +64,37 @@ public:
     SaveAnswer askToSave(QWidget*, const QString&, const QString&) override { return SaveAnswer::Discard; }
     bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
 };
+
+// A dark desktop as Fusion draws one: light text on dark grey.
+QPalette darkPalette()
+{
+    QPalette palette;
+    const QColor window(53, 53, 53);
+    const QColor base(35, 35, 35);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, window);
+    palette.setColor(QPalette::ToolTipBase, base);
+    palette.setColor(QPalette::ToolTipText, Qt::white);
+    palette.setColor(QPalette::PlaceholderText, QColor(127, 127, 127));
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::Button, window);
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    palette.setColor(QPalette::BrightText, Qt::red);
+    palette.setColor(QPalette::Link, QColor(42, 130, 218));
+    palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    palette.setColor(QPalette::HighlightedText, Qt::black);
+    palette.setColor(QPalette::Light, QColor(90, 90, 90));
+    palette.setColor(QPalette::Midlight, QColor(70, 70, 70));
+    palette.setColor(QPalette::Mid, QColor(40, 40, 40));
+    palette.setColor(QPalette::Dark, QColor(25, 25, 25));
+    palette.setColor(QPalette::Shadow, Qt::black);
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(127, 127, 127));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(127, 127, 127));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(127, 127, 127));
+    return palette;
+}
 
 // Takes the option's value out of the arguments: "--sweep x.png" gives x.png.
 QString takeOption(QStringList& arguments, const QString& option)
@@ -119,6 +155,12 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QStringList arguments = QApplication::arguments();
+    if (const qsizetype dark = arguments.indexOf(QStringLiteral("--dark")); dark >= 0) {
+        arguments.remove(dark);
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(darkPalette());
+    }
+    const QString registerToolOutput = takeOption(arguments, QStringLiteral("--register-tool"));
     const QString sweepOutput = takeOption(arguments, QStringLiteral("--sweep"));
     const QString plotOutput = takeOption(arguments, QStringLiteral("--plot"));
     const QString busScanOutput = takeOption(arguments, QStringLiteral("--bus-scan"));
@@ -179,6 +221,16 @@ int main(int argc, char* argv[])
         QApplication::processEvents();
         saved = tool.busScanWindow()->grab().save(busScanOutput) && saved;
         tool.busScanWindow()->close();
+    }
+    if (!registerToolOutput.isEmpty()) {
+        vtx::RegisterToolWindow tool(context);
+        tool.show();
+        tool.findChild<QLineEdit*>(QStringLiteral("Reg_Desc_3"))->setText(QStringLiteral("Control (edited)"));
+        tool.addressPanel().setAddressText(QStringLiteral("C0"));
+        tool.addressPanel().cmdTestComm_Click();
+        tool.findChild<QPushButton*>(QStringLiteral("cmdReadRegs"))->click();
+        QApplication::processEvents();
+        saved = tool.grab().save(registerToolOutput) && saved;
     }
     if (!transferLogOutput.isEmpty()) {
         vtx::TransferLogWindow log(link, messages, fileDialogs);

@@ -7,6 +7,8 @@
 #   scripts/bench.sh --long               the same with the 10-minute run of timed reads at 10 ms
 #   scripts/bench.sh --timed-seconds N    every run of timed reads for N seconds instead
 #   scripts/bench.sh --reps N             repetitions of each timed click (default 500)
+#   scripts/bench.sh --usb                instead: transfers, opens, claims and port resets of vtxctl's actions
+#                                         through the libusb driver under umockdev (scripts/usbcounts.sh)
 #
 # Builds only the benchmark programs (bench/goals.cmake), Release, in build-bench/ (BENCH_BUILD_DIR), one
 # compile at a time (BENCH_JOBS), and runs them offscreen (QT_QPA_PLATFORM=offscreen). Installs nothing: it
@@ -28,7 +30,8 @@ while [ "$#" -gt 0 ]; do
     --long) long=1; shift ;;
     --timed-seconds) timed_seconds=$2; shift 2 ;;
     --reps) reps=$2; shift 2 ;;
-    -h|--help) sed -n '2,12s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"; exit 0 ;;
+    --usb) exec "$REPO_ROOT/scripts/usbcounts.sh" ;;
+    -h|--help) sed -n '2,14s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"; exit 0 ;;
     *) echo "bench.sh: unknown option '$1' (see --help)" >&2; exit 2 ;;
   esac
 done

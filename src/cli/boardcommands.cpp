@@ -27,7 +27,7 @@ int runBoard(CommandContext& context, CommandWords& words)
 
     SimBoardStateFile file(SimBoardStateFile::defaultPath());
     if (!file.claim()) {
-        context.err.line(QStringLiteral("The simulated board is in use by another program."));
+        context.err.line(QStringLiteral("The simulated board is in use %1.").arg(file.holder()));
         return kNoModule;
     }
     // A board as it leaves the factory; a power cycle starts from what it kept and recalls the wiper from the

@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "common/i2caddress.h"
+#include "common/stopsignals.h"
 #include "engine/dcpsweep.h"
 #include "engine/verifiedstore.h"
 #include "engine/wiperposition.h"
@@ -229,10 +230,11 @@ int dcpSweep(CommandContext& context, CommandWords& words)
     if (const int status = session.open(); status != kSuccess)
         return status;
 
-    // Each position is printed as soon as it is done, so a long sweep shows its progress.
+    // Each position is printed as soon as it is done, so a long sweep shows its progress. A signal (Ctrl+C,
+    // a reader that went away) stops it between positions as "Stop" does, and the wiper is put back.
     const auto print = [&context](const SweepRow& row, int, int) {
         context.out.result(sweepRowText(row), sweepRowJson(row));
-        return true;
+        return StopSignals::received() == 0;
     };
     const Result<SweepReport> result = runSweep(session.dcp(), settings, print);
     if (!result) {

@@ -9,22 +9,28 @@ namespace vtx::cli {
 
 namespace {
 
-// Opens like the DCP panel: waits as long for the module, stops when its device information is missing
-// (there is nothing a command could do without it), and resets it on closing.
+// Opens like the DCP panel: waits as long for the module and stops when its device information is missing
+// (there is nothing a command could do without it). It closes with the soft reset: the port is reset only
+// when a transfer left the module unusable, so a working module is not enumerated again after every run.
 constexpr LinkFlavour kCommandLineLink{
     .announcesAlreadyOpened = false,
     .showsDriverHandle = false,
     .attachWaitYields = kDcpPanelLink.attachWaitYields,
     .opensWithoutDeviceInfo = false,
     .tracksUsbOK = false,
-    .resetOption = kDcpPanelLink.resetOption,
+    .resetOption = UsbDriver::kSoftReset,
 };
+
+// Nothing in vtxctl reads the link's rings (--trace prints each entry as it is published), so they stay
+// small: the windows' 100,000-entry rings would cost every run its largest allocation.
+constexpr LinkRecordSizes kCommandLineRecords{.feedEntries = 16, .wiperSamples = 16};
 
 } // namespace
 
 CommandSession::CommandSession(bool simulate, ErrorStream& err)
     : m_err(err), m_observer(err),
-      m_session(chooseDriver(simulate, SimulatedTime::Traffic), kCommandLineLink, err, &m_observer)
+      m_session(chooseDriver(simulate, SimulatedTime::Traffic), kCommandLineLink, err, &m_observer,
+                kCommandLineRecords)
 {
 }
 

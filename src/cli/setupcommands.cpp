@@ -8,6 +8,8 @@
 #include "setupfile/bankwrite.h"
 #include "setupfile/setupfilestore.h"
 
+#include <algorithm>
+
 namespace vtx::cli {
 
 int runApply(CommandContext& context, CommandWords& words)
@@ -17,6 +19,14 @@ int runApply(CommandContext& context, CommandWords& words)
         return kUsageError;
     const QString path = arguments->constFirst();
     const setupfile::LoadResult loaded = setupfile::loadFile(path);
+    if (loaded.read && !loaded.setupShaped) {
+        // A CSV or an image can still yield the fields a setup needs; its "rows" must not reach a device.
+        context.err.line(
+            QStringLiteral(
+                "The file \"%1\" is not a setup file: it is not laid out as one. Nothing was written.")
+                .arg(path));
+        return kUsageError;
+    }
     if (!loaded.setup) {
         context.err.line(loaded.error);
         return kUsageError;
@@ -24,9 +34,19 @@ int runApply(CommandContext& context, CommandWords& words)
     const auto writeAddress = setupfile::writeAddressOf(loaded.setup->i2cAddress);
     if (!writeAddress) {
         context.err.line(
-            QStringLiteral("The setup file \"%1\" names the I2C address \"%2\", which is not a byte. "
-                           "Nothing was written.")
+            QStringLiteral(
+                "The setup file \"%1\" names the I2C address \"%2\", which is not a device address "
+                "(a hex byte from 00 to FE). Nothing was written.")
                 .arg(path, loaded.setup->i2cAddress));
+        return kUsageError;
+    }
+    const auto& rows = loaded.setup->rows;
+    if (std::none_of(rows.begin(), rows.end(), [](const setupfile::Row& row) {
+            return setupfile::rowWrite(row).kind != setupfile::RowWrite::Kind::Skipped;
+        })) {
+        context.err.line(
+            QStringLiteral("The setup file \"%1\" has no row with write data. Nothing was written.")
+                .arg(path));
         return kUsageError;
     }
     CommandSession session(context.simulate, context.err);

@@ -5,8 +5,12 @@
 #include "common/version.h"
 #include "exitcodes.h"
 
+#include <QIODevice>
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace vtx::cli {
 
@@ -59,6 +63,10 @@ Invocation parseInvocation(const QStringList& arguments)
     } else if (invocation.words.isEmpty()) {
         invocation.action = Invocation::Action::Error;
         invocation.error = QStringLiteral("no command given");
+    } else if (invocation.words.constFirst().startsWith(u'-')) {
+        // No command starts with '-': "--simulat" is a misspelt option, not a command.
+        invocation.action = Invocation::Action::Error;
+        invocation.error = QStringLiteral("unknown option '%1'").arg(invocation.words.constFirst());
     }
     return invocation;
 }
@@ -121,6 +129,22 @@ int run(const Invocation& invocation, QTextStream& out, QTextStream& err)
     if (commandWords.failed())
         return usageError(err, name + QStringLiteral(": ") + commandWords.error());
     return status;
+}
+
+int finishOutput(QTextStream& out, QTextStream& err, int status)
+{
+    out.flush();
+    errno = 0;
+    const bool lost = out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (!lost)
+        return status;
+    const int cause = errno;
+    QString reason = out.device() ? out.device()->errorString() : QString();
+    if (cause != 0)
+        reason = QString::fromLocal8Bit(std::strerror(cause));
+    err << "vtxctl: write error" << (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason) << '\n';
+    err.flush();
+    return kDeviceFailure;
 }
 
 } // namespace vtx::cli

@@ -27,4 +27,9 @@ QString versionText();
 // Runs the command; returns the exit status. A QCoreApplication must exist.
 int run(const Invocation& invocation, QTextStream& out, QTextStream& err);
 
+// The exit status once the output is out: as coreutils do, output that could not be written (a full disk,
+// a closed pipe) is a failure however the command went, told as "write error: <cause>" with status 1.
+// `out` must write to the C stream `stdout`.
+int finishOutput(QTextStream& out, QTextStream& err, int status);
+
 } // namespace vtx::cli

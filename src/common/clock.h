@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "yield.h"
+
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cstdint>
 
 namespace vtx {
@@ -19,6 +22,14 @@ public:
     // itself; a manual clock moves on.
     virtual void elapse(std::int64_t ms) { elapseUs(ms * 1000); }
     virtual void elapseUs(std::int64_t us) { static_cast<void>(us); }
+    // Lets the time run on to `us` (the clock's microseconds). Real time is waited out in the event loop, so
+    // whatever else is waiting runs meanwhile; a manual clock moves there at once. Whoever reads a clock may
+    // wait on it, so this is const.
+    virtual void waitUntilUs(std::int64_t us) const
+    {
+        while (nowUs() < us)
+            yieldEvents();
+    }
 };
 
 class SteadyClock final : public Clock {
@@ -36,10 +47,11 @@ public:
     std::int64_t nowMs() const override { return m_nowUs / 1000; }
     std::int64_t nowUs() const override { return m_nowUs; }
     void elapseUs(std::int64_t us) override { m_nowUs += us; }
+    void waitUntilUs(std::int64_t us) const override { m_nowUs = std::max(m_nowUs, us); }
     void advance(std::int64_t ms) { m_nowUs += ms * 1000; }
 
 private:
-    std::int64_t m_nowUs = 0;
+    mutable std::int64_t m_nowUs = 0; // waitUntilUs() moves it too
 };
 
 } // namespace vtx

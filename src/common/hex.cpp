@@ -45,6 +45,15 @@ std::optional<std::int16_t> HexToInt(QStringView text)
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
 }
 
+bool hasHexDigit(QStringView text)
+{
+    for (const QChar c : text) {
+        if (!isBlank(c))
+            return hexDigitValue(c) >= 0;
+    }
+    return false;
+}
+
 std::optional<std::uint8_t> twoDigitHexByte(QStringView text)
 {
     if (text.size() != 2)

@@ -13,6 +13,9 @@ namespace vtx {
 // gives std::nullopt, so every caller decides what invalid input means for it.
 std::optional<std::int16_t> HexToInt(QStringView text);
 
+// Whether HexToInt finds a digit in the text at all: it reads "ZZ" and "" as 0, which is no number typed.
+bool hasHexDigit(QStringView text);
+
 // A byte written as exactly two hex digits ("0F", "c0"); nothing for any other text ("--", "ZZ", "5", "100").
 std::optional<std::uint8_t> twoDigitHexByte(QStringView text);
 

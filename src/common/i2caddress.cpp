@@ -1,9 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "i2caddress.h"
 
+#include "hex.h"
 #include "textformat.h"
 
 namespace vtx {
+
+std::optional<std::uint8_t> deviceAddressFromText(QStringView text)
+{
+    constexpr int kHighestAddress = 0xFE;
+    const auto value = HexToInt(text);
+    if (!hasHexDigit(text) || !value || *value < 0 || *value > kHighestAddress)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(*value);
+}
 
 QString sevenBitText(std::uint8_t sevenBit)
 {

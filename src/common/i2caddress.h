@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace vtx {
 
@@ -22,6 +23,11 @@ constexpr std::uint8_t readAddressByte(std::uint8_t sevenBit)
 {
     return static_cast<std::uint8_t>(writeAddressByte(sevenBit) | 1);
 }
+
+// The 8-bit write address a text names, read as the address boxes read it: a hex byte from 00 to FE.
+// Nothing for a text without a hex digit ("ZZ", "", which would read as 00, the general-call address) nor
+// for FF and up (100 would become 00 the same way).
+std::optional<std::uint8_t> deviceAddressFromText(QStringView text);
 
 // "0x60"
 QString sevenBitText(std::uint8_t sevenBit);

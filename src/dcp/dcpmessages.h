@@ -27,6 +27,12 @@ inline const QString kTimedTransfersResumedText =
     QStringLiteral("USB control module back: timed transfers resumed");
 // "Store && Verify" when the write itself failed (%1: the position); the other outcomes are the engine's.
 inline const QString kStoreFailedText = QStringLiteral("Position %1 not stored in EEPROM: the write failed");
+// The status-bar line when the interval box gives the timer nothing it can run at: %1 the text, %2 the
+// interval kept.
+inline const QString kIntervalRefusedText =
+    QStringLiteral("Interval \"%1\" not taken: the timer runs at 0 to 65535 ms; it stays at %2 ms");
+inline const QString kIntervalNoTicksText = QStringLiteral(
+    "Interval \"%1\" is 0 ms: the timer gives no ticks until a number from 1 to 65535 is typed");
 inline const QString kPanelCaption = QStringLiteral("Veltrane's I2C DCP Product Demonstation");
 // Whose transactions the transfer log says the panel's are: the window's object name.
 inline const QString kTransactionOwner = QStringLiteral("frmVTX8303");

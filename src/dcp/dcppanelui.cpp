@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dcppanelui.h"
 
+#include "dcpmessages.h"
+#include "ui/darkpalette.h"
 #include "ui/lampwidget.h"
 #include "ui/matchedbackground.h"
 #include "ui/objectname.h"
@@ -61,6 +63,20 @@ QLineEdit* textBox(const char* objectName, const QString& text, int characters, 
     return box;
 }
 
+// A box the user reads but never types into: read-only, drawn on the window's colour rather than as an entry
+// field, and reached by a click (to copy its text) but not by Tab.
+void showAsReadOnly(QLineEdit* box)
+{
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::ClickFocus);
+    QPalette palette = box->palette();
+    palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
+    box->setPalette(palette);
+}
+
+// How long the outcome of one action stays in the status bar.
+constexpr int kTransientStatusMs = 15000;
+
 QListWidget* positionList(const char* objectName, const QString& toolTip)
 {
     auto* list = named(new QListWidget, objectName, toolTip);
@@ -71,6 +87,8 @@ QListWidget* positionList(const char* objectName, const QString& toolTip)
                       list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 12;
     list->setFixedWidth(width);
     list->setMinimumHeight(list->fontMetrics().height() * 12);
+    // Fusion draws a focused list like an unfocused one; the highlight frame shows where the keys go.
+    list->setStyleSheet(QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
     return list;
 }
 
@@ -129,9 +147,9 @@ void buildMenus(QMainWindow& window, DcpPanelUi& ui)
     tools->setObjectName(QStringLiteral("mnuTools"));
     ui.mnuRegisterTool = tools->addAction(QStringLiteral("&I2C Register Tool"));
     ui.mnuRegisterTool->setObjectName(QStringLiteral("mnuRegisterTool"));
-    ui.mnuReadbackPlot = tools->addAction(QStringLiteral("Read-back Plot"));
+    ui.mnuReadbackPlot = tools->addAction(QStringLiteral("&Read-back Plot"));
     ui.mnuReadbackPlot->setObjectName(QStringLiteral("mnuReadbackPlot"));
-    ui.mnuSweep = tools->addAction(QStringLiteral("Sweep..."));
+    ui.mnuSweep = tools->addAction(QStringLiteral("&Sweep..."));
     ui.mnuSweep->setObjectName(QStringLiteral("mnuSweep"));
     ui.mnuTransferLog = tools->addAction(QStringLiteral("&Transfer Log"));
     ui.mnuTransferLog->setObjectName(QStringLiteral("mnuTransferLog"));
@@ -155,6 +173,13 @@ QWidget* buildSetPositionFrame(DcpPanelUi& ui)
     ui.Slider1_0->setPageStep(5);
     ui.Slider1_0->setTickPosition(QSlider::TicksBothSides);
     ui.Slider1_0->setTickInterval(8);
+    if (isDark(ui.Slider1_0->palette())) {
+        // Fusion draws the ticks a shade darker than the window: on a dark window they vanish. A lighter
+        // window colour for the slider alone (it fills no background) brings them back.
+        QPalette palette = ui.Slider1_0->palette();
+        palette.setColor(QPalette::Window, palette.color(QPalette::Window).lighter(250));
+        ui.Slider1_0->setPalette(palette);
+    }
     ui.Slider1_0->setValue(1);
     // Position 1 at the top, as on the board's silk screen.
     ui.Slider1_0->setInvertedAppearance(true);
@@ -214,8 +239,8 @@ QWidget* buildSettingsColumn(DcpPanelUi& ui)
                                QStringLiteral("Actual Hex value written over the I2C Bus."));
     ui.txtHexDataRead = textBox("txtHexDataRead", QStringLiteral("00"), 2,
                                 QStringLiteral("Actual Hex value read back from  the I2C Bus."));
-    ui.txtHexDataWrt->setReadOnly(true);
-    ui.txtHexDataRead->setReadOnly(true);
+    showAsReadOnly(ui.txtHexDataWrt);
+    showAsReadOnly(ui.txtHexDataRead);
     ui.Label2 = named(new QLabel(QStringLiteral("HEX")), "Label2");
     auto* dataLayout = new QHBoxLayout(ui.SSFrame6);
     dataLayout->addWidget(ui.txtHexDataWrt);
@@ -229,7 +254,7 @@ QWidget* buildSettingsColumn(DcpPanelUi& ui)
                              "shifted left one bit (hence 9E). The LSB is used to specify whether the "
                              "transaction is a Read or a Write."));
     ui.Text1 = textBox("Text1", QStringLiteral("9E"), 2);
-    ui.Text1->setReadOnly(true);
+    showAsReadOnly(ui.Text1);
     ui.cmdSlave = named(new QPushButton(QStringLiteral("Default")), "cmdSlave");
     auto* slaveLayout = new QHBoxLayout(ui.SSFrame5);
     slaveLayout->addWidget(ui.Text1);
@@ -389,11 +414,11 @@ QWidget* buildConnectionRow(DcpPanelUi& ui)
 
     auto* addresses = new QGridLayout;
     ui.txtI2CADR = textBox("txtI2CADR", QStringLiteral("9E"), 2);
-    ui.txtI2CADR->setReadOnly(true);
+    showAsReadOnly(ui.txtI2CADR);
     ui.txtActualWrtAddress = textBox("txtActualWrtAddress", QStringLiteral("00"), 2);
     ui.txtActualReadAddress = textBox("txtActualReadAddress", QStringLiteral("00"), 2);
-    ui.txtActualWrtAddress->setReadOnly(true);
-    ui.txtActualReadAddress->setReadOnly(true);
+    showAsReadOnly(ui.txtActualWrtAddress);
+    showAsReadOnly(ui.txtActualReadAddress);
     addresses->addWidget(new QLabel(QStringLiteral("I2C address")), 0, 0);
     addresses->addWidget(ui.txtI2CADR, 0, 1);
     addresses->addWidget(new QLabel(QStringLiteral("Write / Read")), 1, 0);
@@ -441,16 +466,24 @@ DcpPanelUi buildDcpPanelUi(QMainWindow& window)
     layout->addWidget(buildConnectionRow(ui));
     window.setCentralWidget(central);
 
-    ui.cbNoc = named(new QLabel, "cbNoc");
-    ui.lblFailStatus =
-        named(new QLabel, "lblFailStatus",
-              QStringLiteral("With \"Ignore Fails\" checked, the last failure and how often it "
-                             "came in a row"));
+    ui.cbNoc = named(new StatusText, "cbNoc");
+    ui.cbNoc->setRoomFor(kInterfaceClosedText);
+    ui.lblFailStatus = named(new StatusText, "lblFailStatus");
+    ui.lblFailStatus->setPlainToolTip(
+        QStringLiteral("With \"Ignore Fails\" checked, the last failure and how "
+                       "often it came in a row"));
     ui.banner = named(new QLabel, "lblBanner");
-    // Shown and hidden by every transaction, like "Exit".
-    window.statusBar()->addWidget(new StableSlot(ui.cbNoc, QSizePolicy::Expanding), 1);
-    window.statusBar()->addWidget(new StableSlot(ui.lblFailStatus, QSizePolicy::Expanding), 2);
-    ui.lblStoreStatus = named(new QLabel, "lblStoreStatus");
+    // Shown and hidden by every transaction, like "Exit". The link's caption gets the room of its whole
+    // text first; the failure text takes what is left. Short of room, each ends in "..." (StatusText).
+    auto* const captionSlot = new StableSlot(ui.cbNoc, QSizePolicy::Preferred);
+    // In the status bar's own font, with a little to spare for the frame.
+    captionSlot->setMinimumWidth(window.statusBar()->fontMetrics().horizontalAdvance(kInterfaceClosedText) *
+                                 11 / 10);
+    window.statusBar()->addWidget(captionSlot, 0);
+    window.statusBar()->addWidget(new StableSlot(ui.lblFailStatus, QSizePolicy::Expanding), 1);
+    ui.lblStoreStatus = named(new StatusText, "lblStoreStatus");
+    // The outcome of one "Store && Verify": it goes after a while.
+    ui.lblStoreStatus->setLifetime(kTransientStatusMs);
     ui.lblEepromWrites = named(new QLabel(QStringLiteral("EEPROM writes: 0")), "lblEepromWrites",
                                QStringLiteral("EEPROM writes made in this session; each one wears the part's "
                                               "EEPROM cells (on the order of 100,000 writes per cell)"));

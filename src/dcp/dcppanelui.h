@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/statustext.h"
+
 #include <array>
 
 class QAction;
@@ -65,7 +67,7 @@ struct DcpPanelUi {
     QLineEdit* txtActualWrtAddress = nullptr;
     QLineEdit* txtActualReadAddress = nullptr;
     QLabel* lblReadCount = nullptr;
-    QLabel* cbNoc = nullptr;
+    StatusText* cbNoc = nullptr;
 
     // Status lamps, left to right, and their captions (lblUSBChk 0 to 4).
     LampWidget* ShpAttach = nullptr; // "USB Status"
@@ -84,9 +86,9 @@ struct DcpPanelUi {
     QAction* mnuSweep = nullptr;
     QAction* mnuTransferLog = nullptr;
 
-    QLabel* lblFailStatus = nullptr;   // failures while "Ignore Fails" is checked, with their count
+    StatusText* lblFailStatus = nullptr; // failures while "Ignore Fails" is checked, with their count
     QLabel* banner = nullptr;          // status-bar text naming a simulated board; empty for hardware
-    QLabel* lblStoreStatus = nullptr;  // the outcome of the last "Store && Verify"
+    StatusText* lblStoreStatus = nullptr; // the outcome of the last "Store && Verify"
     QLabel* lblEepromWrites = nullptr; // EEPROM writes in this session
 };
 

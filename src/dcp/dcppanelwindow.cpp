@@ -13,6 +13,7 @@
 #include "sweep/sweepwindow.h"
 #include "ui/eepromwearguard.h"
 #include "ui/lampwidget.h"
+#include "ui/mouserelease.h"
 #include "ui/paintbatcher.h"
 
 #include <QAction>
@@ -27,12 +28,15 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStatusBar>
 
 namespace vtx::dcp {
 
 namespace {
 const QString kWriteRequestKey = QStringLiteral("dcp-write");
 const QString kExitRequestKey = QStringLiteral("dcp-exit");
+// Long enough to read why the timer does not tick as typed.
+constexpr int kIntervalNoticeMs = 10000;
 } // namespace
 
 DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
@@ -86,14 +90,18 @@ void DcpPanelWindow::setRegisterToolHook(std::function<void()> openRegisterTool)
 
 void DcpPanelWindow::connectControls()
 {
-    // A click writes its position, also when it is the one already selected; keys write as they move the
-    // selection. A mouse press that moves the selection leaves the write to the click that follows, so a
-    // click on another row writes once.
+    // Keys write as they move the selection. With a mouse button down the slider and the data byte follow
+    // the selection as it moves, and the release writes the position they show, once: also for a click on
+    // the row already selected, and for a press on one row let go on another (which the list reports as no
+    // click at all).
     connect(m_ui.List1[0], &QListWidget::currentRowChanged, this, [this] {
-        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+        if (QGuiApplication::mouseButtons() == Qt::NoButton)
             List1_Click(0);
+        else
+            followPositionList();
     });
-    connect(m_ui.List1[0], &QListWidget::itemClicked, this, [this] { List1_Click(0); });
+    connect(new MouseRelease(*m_ui.List1[0]->viewport()), &MouseRelease::released, this,
+            [this] { List1_Click(0); });
     connect(m_ui.List1[1], &QListWidget::currentRowChanged, this, [this] { List1_Click(1); });
     const std::array<QRadioButton*, 2> modes{m_ui.eepromMode, m_ui.registerMode}; // Option1_Click's index
     for (int i = 0; i < 2; ++i) {
@@ -107,10 +115,16 @@ void DcpPanelWindow::connectControls()
     // A drag is taken when the mouse lets go of the handle; keys, the wheel and clicks on the groove move
     // the slider without dragging and are taken at once, so the slider never shows a position that the
     // list and the device do not have.
+    // A click on the groove moves the slider in page steps while the button is down and never drags the
+    // handle: its release writes.
     connect(m_ui.Slider1_0, &QSlider::sliderReleased, this, [this] { Slider1_MouseUp(0); });
     connect(m_ui.Slider1_0, &QSlider::valueChanged, this, [this] {
         if (!m_ui.Slider1_0->isSliderDown())
             Slider1_MouseUp(0);
+    });
+    connect(new MouseRelease(*m_ui.Slider1_0), &MouseRelease::released, this, [this] {
+        if (!m_ui.Slider1_0->isSliderDown())
+            List1_Click(0);
     });
 
     connect(m_ui.CMDxMIT, &QPushButton::clicked, this,
@@ -133,6 +147,8 @@ void DcpPanelWindow::connectControls()
     connect(m_ui.chkReadTimer, &QCheckBox::toggled, m_timed, &TimedTransfers::chkReadTimer_Click);
     connect(m_ui.cmdStopTimer, &QPushButton::clicked, m_timed, &TimedTransfers::cmdStopTimer_Click);
     connect(m_ui.txtDelay, &QLineEdit::editingFinished, m_timed, &TimedTransfers::txtDelay_LostFocus);
+    connect(m_timed, &TimedTransfers::intervalNotice, this,
+            [this](const QString& text) { statusBar()->showMessage(text, kIntervalNoticeMs); });
     connect(m_ui.SSCommand1, &QPushButton::clicked, this, &DcpPanelWindow::showJumperPicture);
 }
 
@@ -236,6 +252,16 @@ void DcpPanelWindow::computeDataByte()
     m_ui.txtHexDataWrt->setText(m_state.DcpWrHex);
 }
 
+void DcpPanelWindow::followPositionList()
+{
+    {
+        // Following the list must not come back to us as a slider move.
+        const QSignalBlocker blocker(m_ui.Slider1_0);
+        m_ui.Slider1_0->setValue(m_ui.List1[0]->currentRow() + 1);
+    }
+    computeDataByte();
+}
+
 void DcpPanelWindow::List1_Click(int index)
 {
     if (index != 0) {
@@ -243,12 +269,7 @@ void DcpPanelWindow::List1_Click(int index)
         yieldEvents();
         return;
     }
-    {
-        // Following the list must not come back to us as a slider move.
-        const QSignalBlocker blocker(m_ui.Slider1_0);
-        m_ui.Slider1_0->setValue(m_ui.List1[0]->currentRow() + 1);
-    }
-    computeDataByte();
+    followPositionList();
     yieldEvents();
     // Before the load has found the module there is nothing to write to (the load selects position 1).
     if (m_loaded)

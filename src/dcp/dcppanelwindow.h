@@ -76,6 +76,8 @@ private:
     void connectMenus();
     // Recomputes DcpWrData from the selected position and the mode, and shows it.
     void computeDataByte();
+    // The slider and the data byte show the position list's selection; nothing is written.
+    void followPositionList();
     void fillPositionLists();
     // Runs `action` as one transaction, or drops it when another one is running.
     void runGuarded(const std::function<void()>& action);

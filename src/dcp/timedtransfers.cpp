@@ -26,11 +26,17 @@ TimedTransfers::TimedTransfers(DcpPanelUi& ui, DcpState& state, TransactionGuard
 
 void TimedTransfers::setIntervalFromText()
 {
-    const IntervalReading reading = readIntervalText(m_ui.txtDelay->text());
-    if (reading.kind == IntervalTextKind::Accepted)
+    const QString text = m_ui.txtDelay->text();
+    const IntervalReading reading = readIntervalText(text);
+    // The box behaves as it always has; the user is told why a timer then does not tick as typed.
+    if (reading.kind == IntervalTextKind::Accepted) {
         m_timer.setInterval(reading.intervalMs);
-    else
+        if (reading.intervalMs == 0)
+            emit intervalNotice(kIntervalNoTicksText.arg(text.trimmed()));
+    } else {
         m_ui.txtDelay->setText(QString::number(m_timer.interval()));
+        emit intervalNotice(kIntervalRefusedText.arg(text.trimmed()).arg(m_timer.interval()));
+    }
 }
 
 int TimedTransfers::intervalFromText() const

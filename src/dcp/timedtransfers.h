@@ -46,6 +46,10 @@ public:
     int droppedTicks() const { return m_droppedTicks; }
     std::uint64_t ticksRun() const { return m_ticksRun; }
 
+signals:
+    // Why the interval typed is not the one the timer runs at (refused, or 0: no ticks); for the status bar.
+    void intervalNotice(const QString& text);
+
 private:
     // Takes the interval from the box; a number the timer cannot take leaves the interval as it was and puts
     // the interval in use back into the box.

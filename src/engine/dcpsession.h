@@ -27,6 +27,11 @@ public:
     // The last 100,000 samples: about a day of timed transfers at one a second.
     static constexpr std::size_t kHistoryCapacity = 100000;
 
+    // The history takes its room at once: a program that draws no chart asks for little.
+    explicit DcpSession(std::size_t historyCapacity = kHistoryCapacity) : m_samples(historyCapacity) {}
+    DcpSession(const DcpSession&) = delete;
+    DcpSession& operator=(const DcpSession&) = delete;
+
     BoundedFeed<WiperSample>& samples() { return m_samples; }
     const BoundedFeed<WiperSample>& samples() const { return m_samples; }
 
@@ -50,7 +55,7 @@ public:
     void acceptEepromWear() { m_wearAccepted = true; }
 
 private:
-    BoundedFeed<WiperSample> m_samples{kHistoryCapacity};
+    BoundedFeed<WiperSample> m_samples;
     std::uint64_t m_eepromWrites = 0;
     std::optional<int> m_lastWritten;
     std::optional<PendingWriteCycle> m_pendingCycle;

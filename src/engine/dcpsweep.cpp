@@ -74,7 +74,8 @@ Result<SweepRow> DcpSweep::step()
             return record(row, write.reply(), std::nullopt);
         }
     }
-    const Result<std::uint8_t> read = m_dcp.read(static_cast<std::uint8_t>(m_settings.writeAddress + 1));
+    // After an EEPROM write the poll the part answered is the read-back.
+    const Result<std::uint8_t> read = m_dcp.readBack(static_cast<std::uint8_t>(m_settings.writeAddress + 1));
     if (!read) {
         row.outcome = SweepRow::Outcome::ReadFailed;
         return record(row, read.reply(), read.failure());

@@ -8,6 +8,9 @@ namespace vtx {
 template <typename T> Result<T> I2cBus::run(const protocol::I2cCommand& command, T value)
 {
     Link& link = m_client.link();
+    // The open just failed because the module did not answer: that was said, and cost its one timeout.
+    if (m_client.openTimedOut())
+        return Result<T>::failure({}, Failure{Failure::Kind::Link, DriverStatus::Timeout, {}});
     const Link::MessageCapture capture(link);
     const protocol::I2cReply reply = m_client.exchange(command);
     if (protocol::acknowledged(command, reply) && capture.messages().isEmpty())

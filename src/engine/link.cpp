@@ -30,8 +30,9 @@ const Link::PipeOperation kReadOperation{QStringLiteral("ReadPipe"), QStringLite
 
 } // namespace
 
-Link::Link(UsbDriver& driver, UsbMatch match, const Clock& clock)
-    : m_driver(driver), m_match(match), m_clock(clock)
+Link::Link(UsbDriver& driver, UsbMatch match, const Clock& clock, LinkRecordSizes sizes)
+    : m_driver(driver), m_feed(sizes.feedEntries), m_dcpSession(sizes.wiperSamples), m_match(match),
+      m_clock(clock)
 {
 }
 
@@ -194,6 +195,7 @@ void Link::WritePipe(Reporter& reporter)
                                        PipeBuf.begin() + static_cast<std::ptrdiff_t>(length));
     m_state.UsbStatus = m_driver.transfer(m_state.hActiveDevice, PipeNum, TransferDirection::Write, 0,
                                           outgoing, bytesTransferred, UsbDriver::kTransferTimeoutMs);
+    m_lastWriteUs = m_clock.nowUs();
     traceTransfer(TransferDirection::Write, outgoing, m_state.UsbStatus);
     if (!succeeded(m_state.UsbStatus)) {
         TraceMsg(QStringLiteral("WritePipe: WDU_Transfer() failed: error ") + statusHex(m_state.UsbStatus) +

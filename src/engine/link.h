@@ -27,6 +27,14 @@ struct UsbDeviceContext {
     DriverStatus interfaceStatus = DriverStatus::Success; // of the last interface selection
 };
 
+// How much of its past the link keeps for watchers opened later: the transfers and trace lines
+// (TransferFeed) and the wiper samples (DcpSession). Each ring takes its room when the link is made, so a
+// program with no window to show them (vtxctl) asks for small ones.
+struct LinkRecordSizes {
+    std::size_t feedEntries = TransferFeed::kDefaultCapacity;
+    std::size_t wiperSamples = DcpSession::kHistoryCapacity;
+};
+
 // The link to the USB control module. One instance for the whole program, shared by both working windows,
 // so only one link exists at a time whichever window opened it. It owns the link state and the transfer
 // state (PipeNum, PipeLen, PipeBuf) and the procedures that are the same for every window; the procedures
@@ -50,7 +58,7 @@ class Link {
 public:
     // `clock` measures the link's deadlines (the wait for a part's EEPROM write cycle); it must outlive the
     // link.
-    Link(UsbDriver& driver, UsbMatch match, const Clock& clock);
+    Link(UsbDriver& driver, UsbMatch match, const Clock& clock, LinkRecordSizes sizes = {});
     ~Link();
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
@@ -132,6 +140,9 @@ public:
     // The pipe transfers, shared by both windows. Their messages go to `reporter`.
     void WritePipe(Reporter& reporter);
     void ReadPipe(Reporter& reporter);
+    // When the last write transfer ended, on the link's clock in microseconds: the moment its command reached
+    // the module, before anything the program did afterwards.
+    std::int64_t lastWriteUs() const { return m_lastWriteUs; }
     bool SetPipesInfo(const AlternateSetting& altSetting, std::vector<PipeInfo>& pipesInfo);
 
     struct PipeOperation {
@@ -169,6 +180,7 @@ private:
     bool m_driverInitialised = false;
     std::uint64_t m_attachNotifications = 0;
     int m_quietDepth = 0;
+    std::int64_t m_lastWriteUs = 0;
     MessageCapture* m_capture = nullptr;
 };
 

@@ -43,6 +43,7 @@ void LinkClient::tell(LinkState::Phase phase, const QString& caption)
 void LinkClient::Connect_Usb()
 {
     Link& l = m_link;
+    m_openTimedOut = false;
     if (l.UsbOpen) {
         if (m_flavour.announcesAlreadyOpened)
             l.report(m_reporter, QStringLiteral("Already Opened"));
@@ -90,7 +91,15 @@ void LinkClient::Connect_Usb()
     if (m_flavour.tracksUsbOK)
         l.m_state.UsbOK = true;
     l.m_state.UsbOpen = true;
-    Init_Serial();
+    if (!Init_Serial()) {
+        // The module is there but silent: opening on would only cost every transfer of the click a timeout
+        // of its own. The read already said so, once.
+        if (m_flavour.tracksUsbOK)
+            l.m_state.UsbOK = false;
+        l.m_state.UsbOpen = false;
+        m_openTimedOut = true;
+        return;
+    }
     yieldEvents();
     tell(LinkState::Phase::Open);
 }
@@ -98,6 +107,7 @@ void LinkClient::Connect_Usb()
 void LinkClient::Disconnect_USB()
 {
     Link& l = m_link;
+    m_openTimedOut = false;
     if (!l.UsbOpen || l.hDriver <= 0)
         return;
     l.driver().resetDevice(l.hActiveDevice, m_flavour.resetOption);
@@ -135,7 +145,7 @@ void LinkClient::shutDownDriver()
     l.releaseDriver();
 }
 
-void LinkClient::Init_USB_Com()
+bool LinkClient::Init_USB_Com()
 {
     Link& l = m_link;
     l.m_state.BridgeKind = 0;
@@ -144,24 +154,30 @@ void LinkClient::Init_USB_Com()
     l.PipeNum = protocol::kBridgeReplyPipe;
     l.PipeBuf.assign(protocol::kBridgeReplyLength, 0);
     ReadPipe();
+    // A reply that failed reads as a kind-1 module; one that never came means nobody answers.
+    if (l.UsbStatus == DriverStatus::Timeout)
+        return false;
     // An unknown kind keeps the pipe of the last module we recognised.
     if (const auto kind = protocol::decodeBridgeReply(l.PipeBuf)) {
         l.m_state.BridgeKind = kind->kind;
         l.m_state.I2COutPipe = kind->i2cOutPipe;
     }
+    return true;
 }
 
-void LinkClient::Init_Serial()
+bool LinkClient::Init_Serial()
 {
-    Init_USB_Com();
+    if (!Init_USB_Com())
+        return false;
     if (m_link.BridgeKind != 1)
-        return;
+        return true;
     // A kind-1 module takes each serial set-up command slowly: 200 passes after each, so the next command
     // (or the first I2C command) does not arrive while it is still busy with this one.
     send(protocol::kCommandPipe, protocol::serialSetupFirst());
     yieldEvents(200);
     send(protocol::kSerialSetupPipe, protocol::serialSetupSecond());
     yieldEvents(200);
+    return true;
 }
 
 void LinkClient::send(std::uint32_t pipe, const protocol::Bytes& bytes)

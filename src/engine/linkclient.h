@@ -27,16 +27,20 @@ public:
 
     void Connect_Usb();
     void Disconnect_USB();
+    // The last Connect_Usb failed because the module did not answer the bridge query in time (and said so):
+    // the transfers until the next open or close are not tried.
+    bool openTimedOut() const { return m_openTimedOut; }
     // Closes the link whatever state another window left it in: a link that counts as open without a
     // driver handle (opened without the module's device information) is only marked closed.
     void closeWhateverItsState();
     // An open that stopped after the driver started leaves no open link for Disconnect_USB to close: lets
     // the driver go now rather than at the next open.
     void releaseFailedOpen();
-    // Bridge query: learns the module's kind and with it the pipe for I2C commands.
-    void Init_USB_Com();
-    // Bridge query, then the serial set-up for kind-1 modules.
-    void Init_Serial();
+    // Bridge query: learns the module's kind and with it the pipe for I2C commands. False when the module did
+    // not answer it in time.
+    bool Init_USB_Com();
+    // Bridge query, then the serial set-up for kind-1 modules. False as Init_USB_Com.
+    bool Init_Serial();
     void WritePipe() { m_link.WritePipe(m_reporter); }
     void ReadPipe() { m_link.ReadPipe(m_reporter); }
 
@@ -56,6 +60,7 @@ private:
 
     LinkObserver& m_observer;
     Reporter& m_reporter;
+    bool m_openTimedOut = false;
 };
 
 } // namespace vtx

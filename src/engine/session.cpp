@@ -5,9 +5,10 @@
 
 namespace vtx {
 
-Session::Session(DriverChoice drivers, const LinkFlavour& flavour, Reporter& reporter, LinkObserver* observer)
+Session::Session(DriverChoice drivers, const LinkFlavour& flavour, Reporter& reporter, LinkObserver* observer,
+                 LinkRecordSizes sizes)
     : m_drivers(std::move(drivers)),
-      m_ownLink(std::make_unique<Link>(*m_drivers.driver, m_drivers.match, *m_drivers.clock)),
+      m_ownLink(std::make_unique<Link>(*m_drivers.driver, m_drivers.match, *m_drivers.clock, sizes)),
       m_link(*m_ownLink), m_client(m_link, flavour, observer ? *observer : m_noObserver, reporter),
       m_bus(m_client), m_dcp(m_bus, m_link.clock()), m_bracket(m_client, defaultBracket())
 {

@@ -54,9 +54,9 @@ private:
 // end that opens and closes in its own way (painting as it goes) sets its bracket policy.
 class Session {
 public:
-    // Owns `drivers` and a link on them.
+    // Owns `drivers` and a link on them, whose rings take `sizes`.
     Session(DriverChoice drivers, const LinkFlavour& flavour, Reporter& reporter,
-            LinkObserver* observer = nullptr);
+            LinkObserver* observer = nullptr, LinkRecordSizes sizes = {});
     // A further front end on `link`, which must outlive the session.
     Session(Link& link, const LinkFlavour& flavour, Reporter& reporter, LinkObserver* observer = nullptr);
     // Closes a link this session holds, and lets the driver go after an open that stopped half-way.

@@ -25,7 +25,8 @@ Result<StoreVerification> storeVerified(DcpDevice& dcp, std::uint8_t writeAddres
         store.verdict = StoreVerification::Verdict::WriteCycleTimedOut;
         return Result<StoreVerification>::success(write.reply(), store);
     }
-    const Result<std::uint8_t> read = dcp.read(static_cast<std::uint8_t>(writeAddress + 1));
+    // The poll the part answered read the wiper already; only a cycle that went unmeasured needs a read.
+    const Result<std::uint8_t> read = dcp.readBack(static_cast<std::uint8_t>(writeAddress + 1));
     if (!read) {
         store.verdict = StoreVerification::Verdict::ReadBackFailed;
         store.readFailure = read.failure();
@@ -42,11 +43,20 @@ QString writeCycleText(std::int64_t us)
     return QStringLiteral("%1 ms").arg(static_cast<double>(us) / 1000.0, 0, 'f', 1);
 }
 
+QString writeCycleText(const WriteCycle& cycle)
+{
+    if (!cycle.uncertain())
+        return writeCycleText(cycle.elapsedUs);
+    return QStringLiteral("at most %1 (between %2 and %1)")
+        .arg(writeCycleText(cycle.elapsedUs))
+        .arg(static_cast<double>(cycle.earliestUs) / 1000.0, 0, 'f', 1);
+}
+
 QString storeVerificationText(const StoreVerification& store)
 {
     const QString stored = QStringLiteral("Stored position %1 in EEPROM").arg(store.position);
     const QString cycle = store.cycle.state == WriteCycle::State::Finished
-                              ? QStringLiteral("write cycle %1").arg(writeCycleText(store.cycle.elapsedUs))
+                              ? QStringLiteral("write cycle %1").arg(writeCycleText(store.cycle))
                               : QStringLiteral("write cycle not measured");
     switch (store.verdict) {
     case StoreVerification::Verdict::Verified:

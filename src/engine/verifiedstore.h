@@ -31,7 +31,7 @@ struct StoreVerification {
 };
 
 // Writes `position` (1 to 128) to the EEPROM, polls the part until its write cycle is over, reads the wiper
-// back and compares. A failure means the write itself failed (nothing was stored); everything after an
+// back (the poll it answered is that read) and compares. A failure means the write itself failed (nothing was stored); everything after an
 // acknowledged write is in the verdict. The link must be open; nothing here opens or closes it.
 Result<StoreVerification> storeVerified(DcpDevice& dcp, std::uint8_t writeAddress, int position);
 
@@ -41,5 +41,8 @@ QString storeVerificationText(const StoreVerification& store);
 
 // A write-cycle time for people: "4.9 ms".
 QString writeCycleText(std::int64_t us);
+// A measured cycle: its upper bound, "4.9 ms", or where other work delayed the polls the span it lies in,
+// "at most 7.2 ms (between 0.2 and 7.2 ms)".
+QString writeCycleText(const WriteCycle& cycle);
 
 } // namespace vtx

@@ -39,6 +39,14 @@ constexpr bool succeeded(DriverStatus status)
     return status == DriverStatus::Success;
 }
 
+// A transfer that ended with one of these leaves the module in a state only a port reset clears: a stall
+// that clearing the halt did not cure, a broken transfer, a module that dropped off the bus.
+constexpr bool leavesDeviceUnusable(DriverStatus status)
+{
+    return status == DriverStatus::PipeStalled || status == DriverStatus::IoError ||
+           status == DriverStatus::DeviceGone;
+}
+
 // The generic English text of a status, for drivers that have no texts of their own.
 QString genericStatusText(DriverStatus status);
 

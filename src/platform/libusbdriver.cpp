@@ -110,7 +110,8 @@ public:
     DriverStatus transfer(DeviceHandle device, std::uint32_t pipe, TransferDirection direction,
                           std::span<std::uint8_t> buffer, std::uint32_t& bytesTransferred,
                           std::uint32_t timeoutMs);
-    void resetDevice(DeviceHandle device);
+    // True when the port was reset.
+    bool resetDevice(DeviceHandle device, std::uint32_t options);
     std::size_t openDeviceCount() const { return m_modules.size(); }
 
 private:
@@ -120,6 +121,8 @@ private:
         std::unique_ptr<libusb::ClaimedInterface> claimed; // after handle: released before the handle closes
         DeviceInfo info;
         bool gone = false; // a transfer found it unplugged; its detach is already queued
+        // The last transfer left it unusable (leavesDeviceUnusable): a soft reset resets its port.
+        bool unusable = false;
     };
     struct HotplugEvent {
         libusb_hotplug_event event;
@@ -386,6 +389,7 @@ DriverStatus LibusbSession::setInterface(DeviceHandle device, std::uint32_t inte
         }
         m_openFailure.reset();
         module->claimed = std::make_unique<libusb::ClaimedInterface>(handle, number);
+        qCDebug(lcUsb) << "claimed interface" << number << "of handle" << Qt::hex << device;
     }
     // An interface with a single setting is in it once claimed. Devices may stall a SET_INTERFACE there (USB
     // allows them to), so the request goes out only where there is a choice to make.
@@ -456,21 +460,32 @@ DriverStatus LibusbSession::transfer(DeviceHandle device, std::uint32_t pipe, Tr
         const int cleared = libusb_clear_halt(module->handle.get(), address);
         qCDebug(lcUsb) << "clear halt on pipe" << Qt::hex << pipe << ":" << libusb_error_name(cleared);
     }
-    return statusFromLibusb(result);
+    // Decided after the halt was cleared: whether the module recovered shows in the next transfer, which
+    // clears the mark again.
+    status = statusFromLibusb(result);
+    module->unusable = leavesDeviceUnusable(status);
+    return status;
 }
 
-void LibusbSession::resetDevice(DeviceHandle device)
+bool LibusbSession::resetDevice(DeviceHandle device, std::uint32_t options)
 {
     DriverStatus status = DriverStatus::Success;
     OpenModule* const module = find(device, status);
     if (!module)
-        return;
+        return false;
+    // A port reset costs the module a re-enumeration; a soft reset spends it only on a module that needs it.
+    if (options == UsbDriver::kSoftReset && !module->unusable) {
+        qCDebug(lcUsb) << "soft reset of handle" << Qt::hex << device << ": the module works, nothing sent";
+        return false;
+    }
+    module->unusable = false;
     // libusb claims our interface again after the reset. A module whose descriptors changed shows up as a
     // removal and an arrival through hot-plug.
     const int result = libusb_reset_device(module->handle.get());
-    qCDebug(lcUsb) << "reset of handle" << Qt::hex << device << ":" << libusb_error_name(result);
+    qCDebug(lcUsb) << "port reset of handle" << Qt::hex << device << ":" << libusb_error_name(result);
     if (result == LIBUSB_ERROR_NO_DEVICE)
         markGone(device, *module);
+    return true;
 }
 
 LibusbDriver::LibusbDriver() = default;
@@ -532,11 +547,10 @@ DriverStatus LibusbDriver::transfer(DeviceHandle device, std::uint32_t pipe, Tra
     return m_session->transfer(device, pipe, direction, buffer, bytesTransferred, timeoutMs);
 }
 
-void LibusbDriver::resetDevice(DeviceHandle device, std::uint32_t /*options*/)
+void LibusbDriver::resetDevice(DeviceHandle device, std::uint32_t options)
 {
-    // Both reset options of the link mean the same port reset to libusb.
-    if (m_session)
-        m_session->resetDevice(device);
+    if (m_session && m_session->resetDevice(device, options))
+        ++m_portResets;
 }
 
 QString LibusbDriver::statusText(DriverStatus status) const

@@ -48,6 +48,8 @@ public:
     bool isInitialised() const { return m_session != nullptr; }
     // Modules currently opened by this driver (for diagnostics and tests).
     std::size_t openDeviceCount() const;
+    // Port resets sent to modules since this driver was made (for diagnostics and tests).
+    std::uint64_t portResetCount() const { return m_portResets; }
 
 private:
     std::unique_ptr<LibusbSession> m_session;
@@ -55,6 +57,7 @@ private:
     // new one.
     DeviceHandle m_lastDeviceHandle = 0;
     DriverHandle m_lastDriverHandle = 0;
+    std::uint64_t m_portResets = 0;
 };
 
 } // namespace vtx

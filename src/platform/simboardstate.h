@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -29,6 +30,9 @@ public:
     // The state last saved; nothing when there is none yet (a board fresh from the factory).
     virtual std::optional<SimBoardState> load() = 0;
     virtual void save(const SimBoardState& state) = 0;
+    // After a claim that failed: who has the board and how to free it ("by vtxctl (process 12); its lock
+    // file is ..."); empty where there is nothing to tell.
+    virtual QString holder() const { return {}; }
 };
 
 } // namespace vtx

@@ -4,19 +4,24 @@
 #include "common/logging.h"
 #include "common/wholefile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <algorithm>
+#include <utility>
 
 namespace vtx {
 
 namespace {
 
 constexpr int kFormat = 1;
+constexpr qint64 kUnreadableLockGraceSeconds = 5;
 
 QString stateDirectory()
 {
@@ -60,9 +65,17 @@ bool SimBoardStateFile::claim()
 {
     if (m_lock.isLocked())
         return true;
+    m_holder.clear();
     QDir().mkpath(QFileInfo(m_path).absolutePath());
+    const QString lockPath = m_lock.fileName();
+    // QLockFile would read a FIFO in the lock's place and block; nothing but a regular file is a lock of
+    // ours.
+    const QFileInfo lockInfo(lockPath);
+    if ((lockInfo.exists() || lockInfo.isSymLink()) && (!lockInfo.isFile() || lockInfo.isSymLink()))
+        takeOverLock(QStringLiteral("it is not a regular file"));
     if (m_lock.tryLock(0)) {
         m_inMemoryOnly = false;
+        removeOldTemporaries();
         return true;
     }
     if (m_lock.error() != QLockFile::LockFailedError) {
@@ -73,14 +86,82 @@ bool SimBoardStateFile::claim()
         m_inMemoryOnly = true;
         return true;
     }
+    // QLockFile has already taken over a lock whose process on this host has died. One it cannot read, or
+    // one written on another host (a container, a home folder shared over the network), it leaves alone
+    // for ever; nobody can hold the board through such a lock, and the state file is only ever replaced
+    // whole, so taking it over risks nothing.
     qint64 pid = 0;
     QString host;
     QString program;
-    if (m_lock.getLockInfo(&pid, &host, &program))
-        qCDebug(lcSim) << "the simulated board is held by" << program << "process" << pid;
-    else
-        qCDebug(lcSim) << "cannot lock" << m_lock.fileName() << "error" << m_lock.error();
+    if (!m_lock.getLockInfo(&pid, &host, &program)) {
+        // A program that has just made its lock file has not written it yet: only an old one is left over.
+        const QDateTime written = QFileInfo(lockPath).lastModified();
+        if (written.isValid() && written.secsTo(QDateTime::currentDateTime()) < kUnreadableLockGraceSeconds) {
+            m_holder = QStringLiteral("by a program that is starting; its lock file is \"%1\": try again, or "
+                                      "delete the lock file if no program of ours runs")
+                           .arg(lockPath);
+            return false;
+        }
+        takeOverLock(QStringLiteral("it cannot be read"));
+    } else if (!host.isEmpty() && host != QSysInfo::machineHostName()) {
+        takeOverLock(QStringLiteral("it was written by process %1 on the host \"%2\", not this one")
+                         .arg(pid)
+                         .arg(host));
+    } else {
+        m_holder =
+            QStringLiteral("by %1 (process %2); its lock file is \"%3\": end that program, or delete the "
+                           "lock file if it is gone")
+                .arg(program)
+                .arg(pid)
+                .arg(lockPath);
+        return false;
+    }
+    if (m_lock.tryLock(0)) {
+        m_inMemoryOnly = false;
+        removeOldTemporaries();
+        return true;
+    }
+    m_holder = QStringLiteral("by a program whose lock file \"%1\" cannot be taken over: delete it if no "
+                              "program of ours runs")
+                   .arg(lockPath);
     return false;
+}
+
+void SimBoardStateFile::takeOverLock(const QString& why)
+{
+    const QString lockPath = m_lock.fileName();
+    qCWarning(lcSim).noquote()
+        << QStringLiteral("taking over the simulated board's lock file \"%1\": %2").arg(lockPath, why);
+    const QFileInfo lock(lockPath);
+    if (lock.isDir() && !lock.isSymLink())
+        QDir().rmdir(lockPath);
+    else if (lock.isFile() && !lock.isSymLink())
+        m_lock.removeStaleLockFile();
+    else
+        QFile::remove(lockPath);
+}
+
+void SimBoardStateFile::removeOldTemporaries()
+{
+    // A program killed in the middle of a save leaves its temporary file ("simulated-board.json.Ab12Cd")
+    // behind. We hold the lock, so no save of ours is under way; a day spares any other kind of writer.
+    const QFileInfo state(m_path);
+    const QRegularExpression temporary(QStringLiteral("^") + QRegularExpression::escape(state.fileName()) +
+                                       QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+    const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
+    const QFileInfoList files = QDir(state.absolutePath()).entryInfoList(QDir::Files | QDir::Hidden);
+    for (const QFileInfo& file : files) {
+        if (temporary.match(file.fileName()).hasMatch() && !file.isSymLink() &&
+            file.lastModified() < dayAgo) {
+            qCDebug(lcSim) << "removing a temporary file left by a save that did not end:" << file.filePath();
+            QFile::remove(file.filePath());
+        }
+    }
+}
+
+QString SimBoardStateFile::holder() const
+{
+    return m_holder;
 }
 
 void SimBoardStateFile::release()
@@ -94,11 +175,22 @@ std::optional<SimBoardState> SimBoardStateFile::load()
 {
     if (m_inMemoryOnly)
         return std::nullopt;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    const WholeFileRead read = readWholeFile(m_path);
+    if (read.problem == WholeFileRead::Problem::Missing)
         return std::nullopt; // never saved: a board fresh from the factory
+    if (!read.error.isEmpty()) {
+        // Saving over a file we could not read (a permission, a link to a device) could destroy it; the
+        // board lives in memory for this run instead, as where no state can be kept.
+        if (!std::exchange(m_unreadableReported, true))
+            qCWarning(lcSim).noquote()
+                << QStringLiteral("cannot read the simulated board's state \"%1\": %2: "
+                                  "the board lives in memory for this run")
+                       .arg(m_path, read.error);
+        m_inMemoryOnly = true;
+        return std::nullopt;
+    }
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(read.bytes, &error);
     const QJsonObject root = document.object();
     const QJsonObject dcp = root.value(QLatin1String("vtx8303")).toObject();
     const QJsonObject device = root.value(QLatin1String("registerDevice")).toObject();

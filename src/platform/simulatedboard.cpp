@@ -102,6 +102,7 @@ void SimulatedBoard::closeDriverHandle(DriverHandle driverHandle)
 void SimulatedBoard::attachModule()
 {
     m_currentHandle = m_nextDeviceHandle++;
+    m_unusable = false;
     qCDebug(lcSim) << "module attached as handle" << Qt::hex << m_currentHandle;
     const auto handle = m_currentHandle;
     m_notifications.postAttach(m_currentHandle, makeDeviceInfo(), [handle](bool accepted) {
@@ -171,16 +172,25 @@ void SimulatedBoard::resetDevice(DeviceHandle device, std::uint32_t options)
     recordCall(QStringLiteral("resetDevice %1").arg(options));
     if (!succeeded(checkDevice(device)))
         return;
-    // A reset flushes the module's reply queues; the I2C devices behind it keep their state.
+    // As the libusb driver does: a soft reset leaves a working module alone.
+    if (options == kSoftReset && !m_unusable) {
+        qCDebug(lcSim) << "soft reset: the module works, nothing sent";
+        return;
+    }
+    m_unusable = false;
+    ++m_portResets;
+    // A port reset flushes the module's reply queues; the I2C devices behind it keep their state.
     m_replies.clear();
-    qCDebug(lcSim) << "module reset, replies flushed";
+    qCDebug(lcSim) << "port reset, replies flushed";
 }
 
 QString SimulatedBoard::statusText(DriverStatus status) const
 {
-    if (status == DriverStatus::Busy && m_claimedElsewhere)
-        return genericStatusText(status) +
-               QStringLiteral(": the simulated board is in use by another program");
+    if (status == DriverStatus::Busy && m_claimedElsewhere) {
+        const QString holder = m_store ? m_store->holder() : QString();
+        return genericStatusText(status) + QStringLiteral(": the simulated board is in use ") +
+               (holder.isEmpty() ? QStringLiteral("by another program") : holder);
+    }
     return genericStatusText(status);
 }
 
@@ -196,6 +206,8 @@ DriverStatus SimulatedBoard::transfer(DeviceHandle device, std::uint32_t pipe, T
         record.bytes.assign(buffer.begin(), buffer.end());
 
     const auto finish = [&](DriverStatus status) {
+        if (device == m_currentHandle)
+            m_unusable = leavesDeviceUnusable(status);
         record.status = status;
         recordTransfer(std::move(record));
         return status;

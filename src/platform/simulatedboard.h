@@ -83,6 +83,8 @@ public:
     // The device handle of the module while it is attached to an initialised driver, else 0.
     DeviceHandle currentHandle() const { return m_currentHandle; }
     bool isInitialised() const { return m_initialised; }
+    // Port resets the module went through (a hard reset, or a soft one after a transfer that left it unusable).
+    std::uint64_t portResetCount() const { return m_portResets; }
 
     // Fault injection.
     void unplug(); // detach notification; every call on the old handle fails
@@ -153,6 +155,8 @@ private:
     std::optional<DriverStatus> m_deviceInfoFailure;
     std::optional<DriverStatus> m_setInterfaceFailure;
     bool m_noPipes = false;
+    bool m_unusable = false; // the last transfer on the current handle left the module unusable
+    std::uint64_t m_portResets = 0;
     std::map<std::uint32_t, std::pair<DriverStatus, int>> m_pipeFailures;
     std::map<std::uint32_t, std::size_t> m_shortReplies;
     std::map<std::uint32_t, std::deque<std::vector<std::uint8_t>>> m_replies; // by in pipe

@@ -45,6 +45,13 @@ public:
     virtual DriverStatus transfer(DeviceHandle device, std::uint32_t pipe, TransferDirection direction,
                                   std::uint32_t options, std::span<std::uint8_t> buffer,
                                   std::uint32_t& bytesTransferred, std::uint32_t timeoutMs) = 0;
+    // The device reset on closing, with the option of the driver library the link was written for:
+    // kHardReset resets the port every time (the module is driven through a reset and enumerated again, tens
+    // of milliseconds on a real bus); kSoftReset resets it only when the module no longer works, that is
+    // when the last transfer on the handle failed in a way that leaves it unusable
+    // (leavesDeviceUnusable()), and otherwise sends nothing to the module.
+    static constexpr std::uint32_t kSoftReset = 0;
+    static constexpr std::uint32_t kHardReset = 1;
     virtual void resetDevice(DeviceHandle device, std::uint32_t options) = 0;
 
     virtual QString statusText(DriverStatus status) const = 0;

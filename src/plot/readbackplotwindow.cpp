@@ -3,6 +3,7 @@
 
 #include "common/appinfo.h"
 #include "readbackcsv.h"
+#include "ui/darkpalette.h"
 #include "ui/objectname.h"
 #include "ui/savedfile.h"
 
@@ -12,6 +13,8 @@
 #include <QHBoxLayout>
 #include <QIODevice>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
 #include <QPushButton>
@@ -28,6 +31,12 @@ namespace {
 
 constexpr double kFailedMarkY = 0; // below position 1: failed reads sit on the time axis
 constexpr qsizetype kMostDottedReads = 150;
+// Reads further apart than this, or with a failed read between them, are not joined by a line: nothing is
+// known of the wiper in between. Timed reads come at most a second or two apart in normal use.
+constexpr double kLongestJoinSeconds = 5.0;
+// More runs than this in view are drawn joined from the last one on, so a flaky bus cannot make the chart
+// hold thousands of series.
+constexpr qsizetype kMostReadRuns = 64;
 
 double seconds(std::int64_t ms)
 {
@@ -68,6 +77,8 @@ ReadbackPlotWindow::ReadbackPlotWindow(AppContext& context, QWidget* parent)
     m_points = named(new QLabel, "lblPoints");
 
     m_chart = new QChart;
+    // Before the series: Qt Charts' dark theme on a dark desktop, the series keeping their own pens.
+    m_chart->setTheme(isDark(palette()) ? QChart::ChartThemeDark : QChart::ChartThemeLight);
     m_chart->setObjectName(QStringLiteral("chartReadback"));
     m_written = new QLineSeries;
     m_written->setName(QStringLiteral("Written"));
@@ -227,7 +238,9 @@ void ReadbackPlotWindow::refresh()
             before.kind == WiperSample::Kind::Write && !before.ok ? std::nullopt : before.writtenPosition;
     }
     QList<QPointF> writtenPoints;
-    QList<QPointF> readPoints;
+    QList<QList<QPointF>> readRuns{{}};
+    std::optional<double> lastRead;
+    qsizetype reads = 0;
     QList<QPointF> failedPoints;
     if (written)
         writtenPoints << QPointF(from, *written);
@@ -243,20 +256,65 @@ void ReadbackPlotWindow::refresh()
             written = it->writtenPosition;
             writtenPoints << QPointF(t, *written);
         } else if (it->ok) {
-            readPoints << QPointF(t, *it->readPosition);
+            if (lastRead && t - *lastRead > kLongestJoinSeconds && readRuns.size() < kMostReadRuns)
+                readRuns.emplace_back();
+            readRuns.back() << QPointF(t, *it->readPosition);
+            lastRead = t;
+            ++reads;
         } else {
             failedPoints << QPointF(t, kFailedMarkY);
+            if (!readRuns.back().isEmpty() && readRuns.size() < kMostReadRuns)
+                readRuns.emplace_back();
         }
     }
     if (written)
         writtenPoints << QPointF(to, *written);
     m_written->replace(writtenPoints);
     // Dots for reads far enough apart to tell; a dense run of them would hide the written band.
-    m_read->setPointsVisible(readPoints.size() <= kMostDottedReads);
-    m_read->replace(readPoints);
+    const bool dotted = reads <= kMostDottedReads;
+    m_read->setPointsVisible(dotted);
+    for (QLineSeries* const run : m_moreReadRuns)
+        run->setPointsVisible(dotted);
+    showReadRuns(readRuns);
     m_failed->replace(failedPoints);
     m_points->setText(
         QStringLiteral("%1 points in the history").arg(QLocale().toString(qulonglong(samples.size()))));
+}
+
+void ReadbackPlotWindow::showReadRuns(const QList<QList<QPointF>>& runs)
+{
+    m_read->replace(runs.value(0));
+    for (qsizetype i = 1; i < runs.size(); ++i) {
+        const auto more = static_cast<std::size_t>(i - 1);
+        if (more == m_moreReadRuns.size()) {
+            auto* run = new QLineSeries;
+            run->setPen(m_read->pen());
+            run->setMarkerSize(m_read->markerSize());
+            run->setPointsVisible(m_read->pointsVisible());
+            m_chart->addSeries(run);
+            run->attachAxis(m_timeAxis);
+            run->attachAxis(m_positionAxis);
+            // One "Read back" in the legend is enough.
+            for (QLegendMarker* marker : m_chart->legend()->markers(run))
+                marker->setVisible(false);
+            m_moreReadRuns.push_back(run);
+        }
+        m_moreReadRuns[more]->replace(runs[i]);
+    }
+    for (std::size_t unused = static_cast<std::size_t>(std::max<qsizetype>(runs.size() - 1, 0));
+         unused < m_moreReadRuns.size(); ++unused)
+        m_moreReadRuns[unused]->clear();
+}
+
+QList<QList<QPointF>> ReadbackPlotWindow::readRuns() const
+{
+    QList<QList<QPointF>> runs;
+    if (m_read->count() > 0)
+        runs << m_read->points();
+    for (const QLineSeries* run : m_moreReadRuns)
+        if (run->count() > 0)
+            runs << run->points();
+    return runs;
 }
 
 void ReadbackPlotWindow::cmdSaveAs_Click()

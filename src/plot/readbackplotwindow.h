@@ -4,8 +4,11 @@
 #include "ui/appcontext.h"
 #include "ui/windowreporter.h"
 
+#include <QList>
+#include <QPointF>
 #include <QTimer>
 #include <QWidget>
+#include <vector>
 
 class QChart;
 class QChartView;
@@ -42,6 +45,8 @@ public:
 
     QLineSeries* writtenSeries() const { return m_written; }
     QLineSeries* readSeries() const { return m_read; }
+    // The reads in view as the lines drawn: one run of points per line, a gap in the data between two runs.
+    QList<QList<QPointF>> readRuns() const;
     QScatterSeries* failedSeries() const { return m_failed; }
     QValueAxis* timeAxis() const { return m_timeAxis; }
 
@@ -54,6 +59,8 @@ private:
     void unsubscribe();
     void setTimeRange(double from, double to);
     bool following() const;
+    // Draws each run of reads as a line of its own, so that no line bridges a gap in the data.
+    void showReadRuns(const QList<QList<QPointF>>& runs);
 
     AppContext& m_context;
     WindowReporter m_reporter;
@@ -65,7 +72,8 @@ private:
     QChart* m_chart = nullptr;
     QChartView* m_view = nullptr;
     QLineSeries* m_written = nullptr;
-    QLineSeries* m_read = nullptr;
+    QLineSeries* m_read = nullptr;          // the first run of reads, and the legend's "Read back"
+    std::vector<QLineSeries*> m_moreReadRuns; // made when first needed and kept
     QScatterSeries* m_failed = nullptr;
     QValueAxis* m_timeAxis = nullptr;
     QValueAxis* m_positionAxis = nullptr;

@@ -45,6 +45,7 @@ AddressTestPanel::AddressTestPanel(ToolSession& session, MessageBoxes& messages,
     m_sevenBit->setObjectName(QStringLiteral("lblSevenBitAddress"));
     m_address->setObjectName(QStringLiteral("txtI2CADR"));
     m_address->setToolTip(QStringLiteral("Enter I2C Address"));
+    connect(m_address, &QLineEdit::textChanged, this, &AddressTestPanel::addressTextChanged);
     m_testBoxes[0] = displayBox(this, "txtTstReg_0", "If good Com, will be equal to 1.");
     m_testBoxes[1] = displayBox(this, "txtTstReg_1", nullptr);
     auto* test = new QPushButton(QStringLiteral("Test"), this);
@@ -157,9 +158,13 @@ void AddressTestPanel::runTest()
 {
     ConnectionBracket bracket(m_session, ToolSession::Opening::Full);
     const auto value = HexToInt(m_address->text());
-    if (!value || *value < 0 || *value > kHighestTestAddress) {
+    // A text without a digit would read as 00, the general-call address every device may answer.
+    const bool hasDigit = hasHexDigit(m_address->text());
+    if (!hasDigit || !value || *value < 0 || *value > kHighestTestAddress) {
         // The last accepted address stays in force.
-        m_messages.showMessage(window(), QStringLiteral("Address value to large"), kApplicationTitle);
+        m_messages.showMessage(
+            window(), hasDigit ? QStringLiteral("Address value to large") : QStringLiteral("Invalid Address"),
+            kApplicationTitle);
         showNoAddress();
         showFail();
         m_session.module().signalTestResult(false);

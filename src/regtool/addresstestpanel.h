@@ -35,6 +35,9 @@ public:
     // Run when a test has been carried out: the register panel shows itself.
     std::function<void()> onTestDone;
 
+signals:
+    void addressTextChanged();
+
 private:
     void runTest();
     void showAddresses();

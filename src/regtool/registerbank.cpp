@@ -52,6 +52,7 @@ RegisterBank::RegisterBank(ToolSession& session, MessageBoxes& messages, QWidget
             m_rows[static_cast<std::size_t>(index)] = row;
             connect(row, &RegisterRow::readClicked, this, &RegisterBank::txtRdByte_Click);
             connect(row, &RegisterRow::writeRequested, this, &RegisterBank::txtBWrite_KeyPress);
+            connect(row, &RegisterRow::editableTextChanged, this, &RegisterBank::editableTextChanged);
         }
         frames->addWidget(frame);
     }
@@ -116,6 +117,12 @@ void RegisterBank::cmdReadRegs_Click()
             continue;
         }
         row->showReadResult();
+        if (!row->hasRegisterByte()) {
+            // "--" or "ZZ" would read register 00 into the row: a failure marker must not become an
+            // address, as in "Write All".
+            row->showReadRefused();
+            continue;
+        }
         if (const RegisterRow::Outcome outcome = row->readRegister(m_session); outcome.linkFailed) {
             stopAtLinkFailure(outcome, i + 1);
             return;

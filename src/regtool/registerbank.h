@@ -41,6 +41,10 @@ public:
     void txtBWrite_DblClick(int index);
     void txtBWrite_KeyPress(int index) { txtBWrite_DblClick(index); } // Enter
 
+signals:
+    // A row's address, description or write text changed.
+    void editableTextChanged();
+
 private:
     void stopAtLinkFailure(const RegisterRow::Outcome& outcome, std::size_t firstNotReached);
 

@@ -11,6 +11,7 @@
 
 #include <QEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 
@@ -27,6 +28,11 @@ QLineEdit* rowBox(QWidget* frame, const char* name, int index, int width)
     if (width > 0)
         box->setFixedWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('W')) * width);
     return box;
+}
+
+bool isReadKey(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter || key.key() == Qt::Key_Space;
 }
 
 LampWidget* rowLamp(QWidget* frame, const char* name, int index)
@@ -63,6 +69,8 @@ RegisterRow::RegisterRow(int index, QGridLayout& grid, int gridRow, QWidget* fra
     m_read->installEventFilter(this);
     m_write->installEventFilter(this);
     connect(m_write, &QLineEdit::returnPressed, this, [this] { emit writeRequested(m_index); });
+    for (QLineEdit* const box : {m_address, m_description, m_write})
+        connect(box, &QLineEdit::textChanged, this, &RegisterRow::editableTextChanged);
 }
 
 void RegisterRow::paintOwnBackgrounds(MatchedBackground& matched)
@@ -77,6 +85,11 @@ bool RegisterRow::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_read && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         emit readClicked(m_index);
+    } else if (watched == m_read && event->type() == QEvent::KeyPress &&
+               isReadKey(*static_cast<QKeyEvent*>(event))) {
+        // From the keyboard as with the mouse: the read box reads its row.
+        emit readClicked(m_index);
+        return true;
     } else if (watched == m_write && event->type() == QEvent::MouseButtonDblClick) {
         emit writeRequested(m_index);
     }
@@ -174,6 +187,16 @@ void RegisterRow::showWriteRefused()
 {
     m_writeLamp->show();
     m_writeLamp->setColor(LampColor::LightRed);
+}
+
+bool RegisterRow::hasRegisterByte() const
+{
+    return twoDigitHexByte(m_address->text()).has_value();
+}
+
+void RegisterRow::showReadRefused()
+{
+    m_readLamp->setColor(LampColor::LightRed);
 }
 
 void RegisterRow::clearLamps()

@@ -55,6 +55,10 @@ public:
     Outcome writeRegister(ToolSession& session, std::uint8_t data);
     // A row left out of a write because its texts are not bytes: nothing sent, the write lamp light red.
     void showWriteRefused();
+    // Whether the address text is a two-digit hex byte, the only register address a whole-bank transfer
+    // sends.
+    bool hasRegisterByte() const;
+    void showReadRefused();
     // Both lamps black: a row the bank did not reach.
     void clearLamps();
 
@@ -67,6 +71,8 @@ public:
 signals:
     void readClicked(int index);
     void writeRequested(int index);
+    // The address, description or write text changed: the texts a setup file keeps as the user's.
+    void editableTextChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

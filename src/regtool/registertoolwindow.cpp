@@ -10,7 +10,6 @@
 #include "connectionpanel.h"
 #include "directwritepanel.h"
 #include "registerbank.h"
-#include "setupfile/setupfilestore.h"
 #include "singlebytepanel.h"
 #include "ui/paintbatcher.h"
 #include "ui/stableslot.h"
@@ -30,21 +29,8 @@ namespace vtx {
 namespace {
 
 const QString kLoadedCaptionSuffix = QStringLiteral(" - Veltrane R2IZOR");
-const QString kSuggestedSetupName = QStringLiteral("I2C_General.vtx");
-
-FileDialogRequest setupDialog(const QString& title, const QString& fileName, const QString& folder)
-{
-    return FileDialogRequest{
-        .title = title,
-        .fileName = fileName,
-        // "*" rather than "*.*", which on Linux hides every file without a dot in its name.
-        .nameFilters = {QStringLiteral("All Files (*)"), QStringLiteral("I2C_General Setup Files (*.vtx)")},
-        .selectedFilter = 1,
-        .defaultSuffix = QStringLiteral("vtx"),
-        .directory = folder,
-    };
-}
-
+// Where Qt shows the window's modified state in the caption.
+const QString kModifiedMarker = QStringLiteral("[*]");
 QAction* namedAction(QMenu* menu, const QString& text, const char* objectName,
                      const QKeySequence& shortcut = {})
 {
@@ -57,7 +43,6 @@ QAction* namedAction(QMenu* menu, const QString& text, const char* objectName,
 } // namespace
 
 const QString RegisterToolWindow::kCaption = QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION");
-const QString RegisterToolWindow::kSaveQuestion = QStringLiteral("Save changes to the register setup?");
 
 RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_reporter(context.messages, this),
@@ -75,10 +60,15 @@ RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
       m_singleByte(new SingleBytePanel(m_session, context.messages, this)),
       m_directWrite(new DirectWritePanel(m_session, context.messages, this)),
       m_exit(new QPushButton(QStringLiteral("Exit"), this)), m_readCount(new QLabel(kNoValue, this)),
-      m_recent(context.settings, QStringLiteral("registerTool"))
+      m_document(new SetupDocument(context, *this,
+                                   SetupDocument::Texts{
+                                       .read = [this] { return currentSetup(); },
+                                       .show = [this](const setupfile::Setup& setup) { showSetup(setup); },
+                                   }))
 {
     setObjectName(QStringLiteral("frmI2C_General"));
-    setWindowTitle(kCaption);
+    // "[*]": the caption marks unsaved edits.
+    setWindowTitle(kCaption + kModifiedMarker);
     m_exit->setObjectName(QStringLiteral("cmdexit"));
     m_exit->hide();
     // Receives the transfer count of every transfer; never shown.
@@ -111,6 +101,11 @@ RegisterToolWindow::RegisterToolWindow(AppContext& context, QWidget* parent)
             &RegisterToolWindow::ChKManUsbConn_Click);
     connect(m_exit, &QPushButton::clicked, this, &RegisterToolWindow::cmdexit_Click);
     m_address->onTestDone = [this] { m_bank->showBank(); };
+    connect(m_document, &SetupDocument::fileNameChanged, this, &RegisterToolWindow::showFileName);
+    connect(m_document, &SetupDocument::modifiedChanged, this, &QWidget::setWindowModified);
+    connect(m_address, &AddressTestPanel::addressTextChanged, m_document, &SetupDocument::textsChanged);
+    connect(m_bank, &RegisterBank::editableTextChanged, m_document, &SetupDocument::textsChanged);
+    connect(m_document, &SetupDocument::recentFilesChanged, this, &RegisterToolWindow::fillRecentFilesMenu);
 
     Form_Load();
 }
@@ -123,6 +118,8 @@ void RegisterToolWindow::buildMenus()
     file->setObjectName(QStringLiteral("mnuFileProcess"));
     QAction* const open = namedAction(file, QStringLiteral("&Open"), "mnuSetup_Open", QKeySequence::Open);
     QAction* const save = namedAction(file, QStringLiteral("&Save"), "mnuSetup_Save", QKeySequence::Save);
+    QAction* const saveAs =
+        namedAction(file, QStringLiteral("Save &As..."), "mnuSetup_SaveAs", QKeySequence::SaveAs);
     file->addSeparator();
     m_recentMenu = file->addMenu(QStringLiteral("&Recent Files"));
     m_recentMenu->setObjectName(QStringLiteral("mnuRecentFiles"));
@@ -135,6 +132,7 @@ void RegisterToolWindow::buildMenus()
     about->setObjectName(QStringLiteral("frmAbout"));
     connect(open, &QAction::triggered, this, &RegisterToolWindow::mnuSetup_Open_Click);
     connect(save, &QAction::triggered, this, &RegisterToolWindow::mnuSetup_Save_Click);
+    connect(saveAs, &QAction::triggered, this, &RegisterToolWindow::mnuSetup_SaveAs_Click);
     connect(m_transferLogEntry, &QAction::triggered, this, [this] {
         if (m_transferLog)
             m_transferLog();
@@ -162,7 +160,7 @@ void RegisterToolWindow::setTransferLogAction(std::function<void()> action)
 void RegisterToolWindow::fillRecentFilesMenu()
 {
     m_recentMenu->clear();
-    const QStringList files = m_recent.files();
+    const QStringList files = m_document->recentFiles().files();
     for (int i = 0; i < files.size(); ++i) {
         QAction* const entry =
             m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()));
@@ -174,10 +172,9 @@ void RegisterToolWindow::fillRecentFilesMenu()
     m_recentMenu->setEnabled(!files.isEmpty());
 }
 
-void RegisterToolWindow::rememberFile(const QString& fileName)
+void RegisterToolWindow::showFileName(const QString& fileName)
 {
-    m_recent.add(fileName);
-    fillRecentFilesMenu();
+    setWindowTitle(QFileInfo(fileName).fileName() + kLoadedCaptionSuffix + kModifiedMarker);
 }
 
 void RegisterToolWindow::mnuRecentFile_Click(int index)
@@ -191,9 +188,7 @@ void RegisterToolWindow::mnuRecentFile_Click(int index)
                                         });
         return;
     }
-    const QStringList files = m_recent.files();
-    if (index >= 0 && index < files.size())
-        Read_Param_File(files[index]);
+    m_document->openRecent(index);
 }
 
 void RegisterToolWindow::cmdScanBus_Click()
@@ -220,7 +215,7 @@ void RegisterToolWindow::buildLayout()
     auto* left = new QVBoxLayout;
     left->addWidget(m_connection);
     left->addWidget(m_address);
-    auto* const scanBus = new QPushButton(QStringLiteral("Scan Bus"), this);
+    auto* const scanBus = new QPushButton(QStringLiteral("Scan &Bus"), this);
     scanBus->setObjectName(QStringLiteral("cmdScanBus"));
     scanBus->setToolTip(QStringLiteral("Finds the addresses that answer on the I2C bus"));
     connect(scanBus, &QPushButton::clicked, this, &RegisterToolWindow::cmdScanBus_Click);
@@ -253,7 +248,7 @@ void RegisterToolWindow::Form_Load()
     m_exit->show();
     m_bank->showBank();
     m_bank->loadDefaults();
-    markSaved();
+    m_document->markUnmodified();
     m_loaded = true;
     // Enough passes for what the load queued (the probe's notifications, the bank's first paint) to be done
     // before the window counts as shown and the user's first click is handled.
@@ -356,7 +351,7 @@ void RegisterToolWindow::closeEvent(QCloseEvent* event)
                                         });
         return;
     }
-    if (!settleUnsavedEdits()) {
+    if (!m_document->settleUnsavedEdits()) {
         event->ignore();
         return;
     }
@@ -369,21 +364,6 @@ void RegisterToolWindow::closeEvent(QCloseEvent* event)
         return;
     }
     m_context.program.endProgram();
-}
-
-bool RegisterToolWindow::settleUnsavedEdits()
-{
-    if (!hasUnsavedEdits())
-        return true;
-    switch (m_context.questions.askToSave(this, kSaveQuestion, kApplicationTitle)) {
-    case Questions::SaveAnswer::Save:
-        return saveSetup(); // a cancelled or failed save keeps the window open
-    case Questions::SaveAnswer::Discard:
-        return true;
-    case Questions::SaveAnswer::Cancel:
-        break;
-    }
-    return false;
 }
 
 void RegisterToolWindow::frmAbout_Click()
@@ -403,72 +383,25 @@ void RegisterToolWindow::mnuSetup_Open_Click()
                                         });
         return;
     }
-    const QString fileName = m_context.fileDialogs.openFileName(
-        this, setupDialog(QStringLiteral("Select Setup File to Open"), QString(), m_recent.lastFolder()));
-    if (fileName.isEmpty())
-        return;
-    Read_Param_File(fileName);
+    m_document->open();
 }
 
-void RegisterToolWindow::Read_Param_File(const QString& fileName)
+void RegisterToolWindow::showSetup(const setupfile::Setup& setup)
 {
-    const setupfile::LoadResult loaded = setupfile::loadFile(fileName);
-    if (!loaded.setup) {
-        showMessage(loaded.error);
-        return;
-    }
-    setWindowTitle(QFileInfo(fileName).fileName() + kLoadedCaptionSuffix);
-    m_address->setAddressText(loaded.setup->i2cAddress);
+    m_address->setAddressText(setup.i2cAddress);
     m_address->adoptAddressText();
     for (int r = 0; r < kRegisterRowCount; ++r)
-        m_bank->setRowTexts(r, loaded.setup->rows[static_cast<std::size_t>(r)]);
-    markSaved();
-    rememberFile(fileName);
+        m_bank->setRowTexts(r, setup.rows[static_cast<std::size_t>(r)]);
 }
 
 void RegisterToolWindow::mnuSetup_Save_Click()
 {
-    saveSetup();
+    m_document->save();
 }
 
-bool RegisterToolWindow::saveSetup()
+void RegisterToolWindow::mnuSetup_SaveAs_Click()
 {
-    // Refuse before the dialog: the user fixes the text first.
-    if (const auto problem = setupfile::findUnsavableText(currentSetup())) {
-        showMessage(setupfile::refusalMessage(*problem));
-        return false;
-    }
-    const QString fileName = m_context.fileDialogs.saveFileName(
-        this, setupDialog(QString(), kSuggestedSetupName, m_recent.lastFolder()));
-    if (fileName.isEmpty())
-        return false;
-    return WriteParameters(fileName);
-}
-
-bool RegisterToolWindow::WriteParameters(const QString& fileName)
-{
-    if (const auto error = setupfile::saveFile(fileName, currentSetup())) {
-        showMessage(*error);
-        return false;
-    }
-    markSaved();
-    // The caption names the file after a save as it does after a load.
-    setWindowTitle(QFileInfo(fileName).fileName() + kLoadedCaptionSuffix);
-    rememberFile(fileName);
-    return true;
-}
-
-setupfile::Setup RegisterToolWindow::editableTexts() const
-{
-    setupfile::Setup setup = currentSetup();
-    for (setupfile::Row& row : setup.rows)
-        row.readData.clear();
-    return setup;
-}
-
-bool RegisterToolWindow::hasUnsavedEdits() const
-{
-    return editableTexts() != m_savedTexts;
+    m_document->saveAs();
 }
 
 setupfile::Setup RegisterToolWindow::currentSetup() const

@@ -4,10 +4,10 @@
 #include "engine/linkclient.h"
 #include "engine/linkobserver.h"
 #include "engine/session.h"
+#include "setupdocument.h"
 #include "setupfile/setupfile.h"
 #include "toolsession.h"
 #include "ui/appcontext.h"
-#include "ui/recentfiles.h"
 #include "ui/windowreporter.h"
 
 #include <QMainWindow>
@@ -40,7 +40,6 @@ public:
     ~RegisterToolWindow() override;
 
     static const QString kCaption;
-    static const QString kSaveQuestion;
 
     // The program's other working window: `isOpen` tells whether it is open. While it is, closing this window
     // closes only this window and then runs `closed`; otherwise (or when never set) closing it ends the
@@ -49,7 +48,7 @@ public:
 
     // Whether the address text or a row's address, description or write text differs from what the window
     // loaded with or last loaded from or saved to a setup file. Read results do not count.
-    bool hasUnsavedEdits() const;
+    bool hasUnsavedEdits() const { return m_document->isModified(); }
 
     // What the About menu shows; the application supplies it.
     void setAboutAction(std::function<void()> action) { m_about = std::move(action); }
@@ -62,18 +61,21 @@ public:
     void cmdexit_Click();
     void frmAbout_Click();
     void mnuSetup_Open_Click();
+    // File > Save writes the file named in the caption again; the dialog comes only for a new setup.
     void mnuSetup_Save_Click();
+    void mnuSetup_SaveAs_Click();
     // File > Recent Files: loads the entry's file (index 0 is the newest).
     void mnuRecentFile_Click(int index);
     // "Scan Bus": opens the bus scan window and scans. A double-click there on an answering address makes it
     // this window's address, as typing it into "IC2 Addr" and pressing Enter does.
     void cmdScanBus_Click();
     BusScanWindow* busScanWindow() const { return m_busScan; }
-    const RecentFiles& recentFiles() const { return m_recent; }
+    const RecentFiles& recentFiles() const { return m_document->recentFiles(); }
+    SetupDocument& setupDocument() { return *m_document; }
     // Loads a setup file into the window; a file that cannot be read whole changes nothing.
-    void Read_Param_File(const QString& fileName);
+    void Read_Param_File(const QString& fileName) { m_document->load(fileName); }
     // Saves the window's texts; failures are told, never silent. True when the file was written.
-    bool WriteParameters(const QString& fileName);
+    bool WriteParameters(const QString& fileName) { return m_document->write(fileName); }
 
     setupfile::Setup currentSetup() const;
 
@@ -97,20 +99,15 @@ private:
 
     void buildMenus();
     void fillRecentFilesMenu();
-    // Remembers a file the user opened or saved: the Recent Files list and the dialogs' folder.
-    void rememberFile(const QString& fileName);
+    void showFileName(const QString& fileName);
+    // Every edit of a text that a setup file keeps is shown as the caption's modified marker.
+    void watchEditableTexts();
     void useScannedAddress(std::uint8_t sevenBit);
     void buildLayout();
     void Form_Load();
     void startUpProbe();
     void showMessage(const QString& text);
-    // The save behind File > Save: refusal, dialog, file. True when the setup was saved.
-    bool saveSetup();
-    // Before the window closes: asks about unsaved edits. False when the window is to stay open.
-    bool settleUnsavedEdits();
-    // The texts that count as the user's edits: the setup without its read results.
-    setupfile::Setup editableTexts() const;
-    void markSaved() { m_savedTexts = editableTexts(); }
+    void showSetup(const setupfile::Setup& setup);
 
     AppContext& m_context;
     WindowReporter m_reporter;
@@ -129,9 +126,8 @@ private:
     std::function<void()> m_transferLog;
     QAction* m_transferLogEntry = nullptr;
     QMenu* m_recentMenu = nullptr;
-    RecentFiles m_recent;
+    SetupDocument* m_document;
     BusScanWindow* m_busScan = nullptr;
-    setupfile::Setup m_savedTexts;
     std::function<bool()> m_otherWorkingWindowOpen;
     std::function<void()> m_closedOnly;
 };

@@ -2,6 +2,7 @@
 #include "bankwrite.h"
 
 #include "common/hex.h"
+#include "common/i2caddress.h"
 
 namespace vtx::setupfile {
 
@@ -26,10 +27,7 @@ RowWrite rowWrite(const Row& row)
 
 std::optional<std::uint8_t> writeAddressOf(const QString& i2cAddressText)
 {
-    const auto value = HexToInt(i2cAddressText);
-    if (!value)
-        return std::nullopt;
-    return lowByte(*value);
+    return deviceAddressFromText(i2cAddressText);
 }
 
 } // namespace vtx::setupfile

@@ -25,8 +25,7 @@ struct RowWrite {
 
 RowWrite rowWrite(const Row& row);
 
-// The write address byte an I2C address text gives (the low 8 bits of its hex value, as the window takes
-// it); nothing for a text whose value does not fit.
+// The write address byte an I2C address text gives: a hex byte from 00 to FE; nothing for any other text.
 std::optional<std::uint8_t> writeAddressOf(const QString& i2cAddressText);
 
 } // namespace vtx::setupfile

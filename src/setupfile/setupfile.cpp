@@ -3,6 +3,7 @@
 
 #include <QStringDecoder>
 #include <QStringList>
+#include <algorithm>
 #include <vector>
 
 namespace vtx::setupfile {
@@ -175,6 +176,17 @@ QByteArray encode(const Setup& setup)
         text += kLineEnd;
     }
     return text.toUtf8();
+}
+
+bool looksLikeSetupFile(const QByteArray& bytes)
+{
+    const QString text = decodeText(bytes);
+    const bool control = std::any_of(
+        text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 && c != u'\t' && !isLineEnd(c); });
+    if (control)
+        return false;
+    const qsizetype lineEnd = std::find_if(text.begin(), text.end(), isLineEnd) - text.begin();
+    return readFields(text.first(lineEnd), 3).size() == 2;
 }
 
 Decoded decode(const QByteArray& bytes)

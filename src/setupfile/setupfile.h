@@ -73,6 +73,11 @@ struct Decoded {
     int fieldsFound = 0;        // how many it held, at most kFieldCount
 };
 
+// Whether the bytes can be a setup file at all: text without control characters other than tab and line
+// ends, whose first line holds two fields (the header word and the address). A CSV of several columns or an
+// image is not; the window's reader would still find 130 fields in some of them.
+bool looksLikeSetupFile(const QByteArray& bytes);
+
 // Reads the fields of a file; anything after the last field we need is ignored. The header's first field is
 // not examined, so files with another header word still load.
 Decoded decode(const QByteArray& bytes);

@@ -12,6 +12,8 @@ namespace vtx::setupfile {
 struct LoadResult {
     std::optional<Setup> setup; // set only when the whole file was read and held every field
     QString error;              // what to tell the user otherwise
+    bool read = false;          // the file's bytes were read whole
+    bool setupShaped = false;   // and they look like a setup file (looksLikeSetupFile)
 };
 
 // Reads the whole file and checks it before anything is handed out; the file is closed on return.

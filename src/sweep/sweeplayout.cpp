@@ -2,6 +2,7 @@
 #include "sweeplayout.h"
 
 #include "engine/wiperposition.h"
+#include "ui/darkpalette.h"
 #include "ui/objectname.h"
 
 #include <QChart>
@@ -36,12 +37,16 @@ QSpinBox* positionBox(const char* objectName, int value)
     return box;
 }
 
+// Positions 1 to 128, with a tick at every 16th position (16, 32, ... 128): the marks a user counts
+// positions by.
 QValueAxis* positionAxis(const QString& title)
 {
     auto* axis = new QValueAxis;
     axis->setTitleText(title);
-    axis->setRange(0, 130);
-    axis->setTickCount(6);
+    axis->setRange(kFirstPosition, kLastPosition);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(16);
     axis->setLabelFormat(QStringLiteral("%d"));
     return axis;
 }
@@ -108,11 +113,17 @@ SweepLayout buildSweepLayout(QWidget& window)
     ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui.table->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A long result text must not push "Write cycle (ms)" out of view: it takes the room left and ends in
+    // "...", its whole text in the tool tip.
+    ui.table->horizontalHeader()->setSectionResizeMode(kSweepResultColumn, QHeaderView::Stretch);
+    ui.table->setTextElideMode(Qt::ElideRight);
     // Every column in view, with room for the scroll bar.
     ui.table->setMinimumWidth(ui.table->horizontalHeader()->length() + 2 * ui.table->frameWidth() +
                               ui.table->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24);
 
     ui.chart = new QChart;
+    // Before the series: Qt Charts' dark theme on a dark desktop, the series keeping their own pens.
+    ui.chart->setTheme(isDark(window.palette()) ? QChart::ChartThemeDark : QChart::ChartThemeLight);
     ui.chart->setTitle(QStringLiteral("Read position against written position"));
     auto* ideal = new QLineSeries;
     ideal->setName(QStringLiteral("Ideal"));

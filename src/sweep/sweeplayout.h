@@ -14,6 +14,9 @@ class QWidget;
 
 namespace vtx::sweep {
 
+// The table's "Result" column: the one that gives way to a long text.
+inline constexpr int kSweepResultColumn = 4;
+
 // The sweep window's controls, each with its object name, laid out on the window.
 struct SweepLayout {
     QSpinBox* from = nullptr;

@@ -231,6 +231,8 @@ void SweepWindow::addRow(const SweepRow& row)
     for (int c = 0; c < fields.size() && c < m_table->columnCount(); ++c) {
         auto* item = new QTableWidgetItem(fields[c]);
         item->setTextAlignment(Qt::AlignCenter);
+        if (c == kSweepResultColumn)
+            item->setToolTip(fields[c]);
         if (!row.matches())
             item->setForeground(QColor(255, 0, 0));
         m_table->setItem(r, c, item);

@@ -39,13 +39,23 @@ QVariant TransferLogModel::headerData(int section, Qt::Orientation orientation, 
 
 const FeedEntry& TransferLogModel::entryAt(int row) const
 {
+    if (m_frozen)
+        return m_frozenEntries[static_cast<std::size_t>(row)];
     const TransferFeed& feed = m_link.feed();
     const std::uint64_t ringFirst = feed.publishedCount() - feed.entries().size();
     return feed.entries()[static_cast<std::size_t>(m_first + static_cast<std::uint64_t>(row) - ringFirst)];
 }
 
-QString TransferLogModel::text(const FeedEntry& entry, int column) const
+QString TransferLogModel::traceText(int row) const
 {
+    if (m_frozen)
+        return m_frozenTraces[static_cast<std::size_t>(row)];
+    return m_link.feed().text(entryAt(row));
+}
+
+QString TransferLogModel::text(int row, int column) const
+{
+    const FeedEntry& entry = entryAt(row);
     const bool transfer = entry.kind == FeedEntry::Kind::Transfer;
     switch (column) {
     case Time:
@@ -60,7 +70,7 @@ QString TransferLogModel::text(const FeedEntry& entry, int column) const
         return transfer ? hex2Text(entry.pipe) : QString();
     case Data: {
         if (!transfer)
-            return m_link.feed().text(entry).simplified();
+            return traceText(row).simplified();
         const QString bytes = hexBytes(std::span(entry.bytes.begin(), entry.bytes.size()));
         return entry.bytes.truncated() ? bytes + QStringLiteral(" ...") : bytes;
     }
@@ -83,42 +93,95 @@ QVariant TransferLogModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_rows)
         return {};
     if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == Data))
-        return text(entryAt(index.row()), index.column());
+        return text(index.row(), index.column());
     return {};
 }
 
 QStringList TransferLogModel::rowTexts(int row) const
 {
     QStringList texts;
-    const FeedEntry& entry = entryAt(row);
     for (int column = 0; column < ColumnCount; ++column)
-        texts << text(entry, column);
+        texts << text(row, column);
     return texts;
 }
 
-void TransferLogModel::sync(bool follow)
+void TransferLogModel::setFrozen(bool frozen)
 {
+    if (frozen == m_frozen)
+        return;
+    if (frozen) {
+        // Copied before the ring records over them: the copy is as big as the ring at most, and taken once.
+        // Rows whose entries the ring dropped since the last refresh are gone already; nothing comes in.
+        dropGoneRows();
+        m_frozenEntries.reserve(static_cast<std::size_t>(m_rows));
+        m_frozenTraces.reserve(static_cast<std::size_t>(m_rows));
+        for (int row = 0; row < m_rows; ++row) {
+            const FeedEntry& entry = entryAt(row);
+            m_frozenEntries.push_back(entry);
+            m_frozenTraces.push_back(entry.kind == FeedEntry::Kind::Trace ? m_link.feed().text(entry)
+                                                                          : QString());
+        }
+        m_frozen = true;
+        return;
+    }
+    beginResetModel();
+    m_frozen = false;
+    m_frozenEntries = {};
+    m_frozenTraces = {};
+    // The rows the ring dropped meanwhile are gone; what it recorded comes in.
+    const TransferFeed& feed = m_link.feed();
+    m_first = std::max(m_first, feed.publishedCount() - feed.entries().size());
+    m_rows = static_cast<int>(feed.publishedCount() - m_first);
+    endResetModel();
+}
+
+void TransferLogModel::clearRows()
+{
+    beginResetModel();
+    const bool frozen = m_frozen;
+    m_frozen = false;
+    m_frozenEntries = {};
+    m_frozenTraces = {};
+    m_first = m_link.feed().publishedCount() - m_link.feed().entries().size();
+    m_rows = 0;
+    endResetModel();
+    // Still paused: from now on the (empty) rows stay as they are.
+    if (frozen)
+        m_frozen = true;
+    else
+        sync();
+}
+
+void TransferLogModel::sync()
+{
+    if (m_frozen)
+        return;
+    dropGoneRows();
     const TransferFeed& feed = m_link.feed();
     const std::uint64_t published = feed.publishedCount();
-    const std::uint64_t ringFirst = published - feed.entries().size();
-    if (ringFirst > m_first) {
-        const auto gone =
-            static_cast<int>(std::min<std::uint64_t>(ringFirst - m_first, std::uint64_t(m_rows)));
-        if (gone > 0) {
-            beginRemoveRows({}, 0, gone - 1);
-            m_rows -= gone;
-            m_first = ringFirst;
-            endRemoveRows();
-        }
-        m_first = ringFirst;
-    }
     const std::uint64_t shownEnd = m_first + static_cast<std::uint64_t>(m_rows);
-    if (follow && published > shownEnd) {
+    if (published > shownEnd) {
         const int added = static_cast<int>(published - shownEnd);
         beginInsertRows({}, m_rows, m_rows + added - 1);
         m_rows += added;
         endInsertRows();
     }
+}
+
+void TransferLogModel::dropGoneRows()
+{
+    const TransferFeed& feed = m_link.feed();
+    const std::uint64_t ringFirst = feed.publishedCount() - feed.entries().size();
+    if (ringFirst <= m_first)
+        return;
+    const auto gone = static_cast<int>(std::min<std::uint64_t>(ringFirst - m_first, std::uint64_t(m_rows)));
+    if (gone > 0) {
+        beginRemoveRows({}, 0, gone - 1);
+        m_rows -= gone;
+        m_first = ringFirst;
+        endRemoveRows();
+    }
+    m_first = ringFirst;
 }
 
 } // namespace vtx

@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/transferfeed.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
 namespace vtx {
 
 class Link;
-struct FeedEntry;
 
 // The transfer log's rows: a view onto the link's ring of published transfers and trace lines, oldest at the
-// top. It copies nothing: a row is an entry of the ring, found by its number in the order of publishing, so a
-// ring of 100,000 entries costs the model no more than its row count.
+// top. While following it copies nothing: a row is an entry of the ring, found by its number in the order of
+// publishing, so a ring of 100,000 entries costs the model no more than its row count. Frozen (the log
+// paused) it keeps its own copy of the rows it showed, because the ring goes on recording over them.
 class TransferLogModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -26,19 +29,31 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     // Brings the rows in line with the ring: rows whose entries the ring dropped go; entries published since
-    // the last call come in at the bottom unless `follow` is false (the log is paused).
-    void sync(bool follow);
+    // the last call come in at the bottom. Frozen, nothing changes.
+    void sync();
+    // Frozen, the rows stay those shown at the moment of freezing, in time order, whatever the ring does;
+    // thawed, they follow the ring again from where it stands.
+    void setFrozen(bool frozen);
+    bool isFrozen() const { return m_frozen; }
+    // No rows (after the ring was cleared): also the frozen ones go.
+    void clearRows();
     // Every column of a row as shown.
     QStringList rowTexts(int row) const;
     static QStringList columnTitles();
 
 private:
+    void dropGoneRows();
     const FeedEntry& entryAt(int row) const;
-    QString text(const FeedEntry& entry, int column) const;
+    QString text(int row, int column) const;
+    // The trace line of a row, from the copy while frozen (the ring's text room may have reused its place).
+    QString traceText(int row) const;
 
     Link& m_link;
     std::uint64_t m_first = 0; // number of the entry in row 0
     int m_rows = 0;
+    bool m_frozen = false;
+    std::vector<FeedEntry> m_frozenEntries;
+    std::vector<QString> m_frozenTraces; // the trace line of each frozen entry; empty for transfers
 };
 
 } // namespace vtx

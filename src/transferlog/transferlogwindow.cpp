@@ -132,7 +132,7 @@ void TransferLogWindow::refresh()
     const QScrollBar* const scroll = m_view->verticalScrollBar();
     const bool atBottom = scroll->value() >= scroll->maximum();
     const bool follow = !m_pause->isChecked();
-    m_model->sync(follow);
+    m_model->sync();
     if (follow && atBottom)
         m_view->scrollToBottom();
     showDropped();
@@ -150,15 +150,18 @@ void TransferLogWindow::showDropped()
 
 void TransferLogWindow::cmdPause_Click(bool paused)
 {
-    if (m_pause->isChecked() != paused)
+    if (m_pause->isChecked() != paused) {
         m_pause->setChecked(paused); // comes back here through toggled
-    else
-        refresh();
+        return;
+    }
+    m_model->setFrozen(paused);
+    refresh();
 }
 
 void TransferLogWindow::cmdClear_Click()
 {
     m_link.feed().clear();
+    m_model->clearRows();
     refresh();
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lampwidget.h"
 
+#include "darkpalette.h"
 #include "lampcolor.h"
 
 #include <QPainter>
@@ -49,7 +50,7 @@ void LampWidget::paintEvent(QPaintEvent* /*event*/)
     // A bank of 64 lamps changes colour at every whole-bank read: an antialiased shape drawn from scratch
     // each time costs more than the rest of the read, so each look is drawn once and kept.
     const qreal ratio = devicePixelRatioF();
-    const QColor edge = palette().color(QPalette::Mid);
+    const QColor edge = lampRim(palette());
     const QColor fill = toQColor(m_color);
     const QString key = QStringLiteral("vtx-lamp-%1-%2x%3@%4-%5-%6-%7")
                             .arg(int(m_shape))

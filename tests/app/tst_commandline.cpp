@@ -21,6 +21,24 @@ private slots:
         QVERIFY(simulate.simulate && !simulate.trace && !simulate.registerTool);
     }
 
+    // Qt's own options are left to QApplication, with their values; ours around them still count.
+    void qtOptionsAreQts_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("style") << QStringList{"-style", "Fusion", "--simulate"};
+        QTest::newRow("style=") << QStringList{"--simulate", "-style=Fusion"};
+        QTest::newRow("platform") << QStringList{"-platform", "xcb", "--simulate"};
+        QTest::newRow("two dashes") << QStringList{"--platform", "offscreen", "--simulate"};
+        QTest::newRow("reverse") << QStringList{"-reverse", "--simulate"};
+    }
+    void qtOptionsAreQts()
+    {
+        QFETCH(QStringList, arguments);
+        const CommandLine parsed = parseCommandLine(QStringList{"vtx-eval"} + arguments);
+        QCOMPARE(parsed.text, QString());
+        QVERIFY(parsed.action == Action::Run && parsed.simulate && !parsed.trace);
+    }
+
     // "Use simulated board" in the start-up failure dialog starts the program again with the same options and
     // --simulate.
     void restartOnTheSimulatedBoard_data()
@@ -60,6 +78,10 @@ private slots:
         QTest::newRow("unknown among good") << QStringList{"--simulate", "--fast"} << 2 << ""
                                             << "vtx-eval: "
                                             << "fast";
+        QTest::newRow("a Qt option before ours")
+            << QStringList{"-style", "Fusion", "--version"} << 0 << "vtx-eval 2.0.2\n"
+            << ""
+            << "";
     }
     void run()
     {

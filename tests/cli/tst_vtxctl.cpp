@@ -6,12 +6,16 @@
 #include "setupfile/registermap.h"
 #include "setupfile/setupfile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -178,6 +182,7 @@ private slots:
         usage("unknown option", "--simulate dcp set 5 --fast",
               "dcp: unknown option '--fast' for this command");
         usage("unknown command", "--simulate frob", "unknown command 'frob'");
+        usage("misspelt option", "--simulat dcp get", "unknown option '--simulat'");
         usage("dump past 0xFF", "--simulate dump 0x60 0xF0 17",
               "dump: COUNT: 17 registers from 0xF0 run past register 0xFF");
         usage("dump too many for a setup file", "--simulate dump 0x60 0 33 --vtx x.vtx",
@@ -199,44 +204,190 @@ private slots:
         QTEST(run.exitCode, "exitCode");
     }
 
-    // A second program cannot have the board while one holds it, as with a module claimed by another program.
+    // A second program cannot have the board while one holds it, as with a module claimed by another program;
+    // it is told who holds it and the lock file to delete if that program is gone.
     void boardInUse_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("err");
+        const QString holder = QStringLiteral("by tst_vtxctl (process %1); its lock file is \"%2\": end that "
+                                              "program, or delete the lock file if it is gone")
+                                   .arg(QCoreApplication::applicationPid())
+                                   .arg(QStringLiteral("%1"));
         QTest::newRow("dcp get")
             << "--simulate dcp get"
             << "vtxctl: WriteGPIOPipe: WDU_GetDeviceInfo() failed: error &H8 (Resource busy: "
-               "the simulated board is in use by another program)\n"
-               "vtxctl: The USB control module is in use by another program.\n";
+               "the simulated board is in use " +
+                   holder +
+                   ")\n"
+                   "vtxctl: The USB control module is in use by another program.\n";
         QTest::newRow("board reset") << "--simulate board reset"
-                                     << "vtxctl: The simulated board is in use by another program.\n";
+                                     << "vtxctl: The simulated board is in use " + holder + ".\n";
     }
     void boardInUse()
     {
         QFETCH(QString, command);
+        QFETCH(QString, err);
         vtx::SimBoardStateFile held(m_state->path() + QStringLiteral("/vtx-eval/simulated-board.json"));
         QVERIFY(held.claim());
         const Run run = vtxctl(words(command));
-        QTEST(run.err, "err");
+        QCOMPARE(run.err, err.arg(held.path() + QStringLiteral(".lock")));
         QCOMPARE(run.out, QString());
         QCOMPARE(run.exitCode, 3);
         held.release();
         QCOMPARE(vtxctl(words(command)).exitCode, 0);
     }
 
-    // Where the state cannot be kept (the state directory cannot be made), the simulated board still works,
-    // fresh from the factory, and says why it forgets.
-    void boardWithoutAStateDirectory()
+    // A lock that nobody can hold the board through is taken over, with a warning naming it; the board's
+    // state is kept.
+    void staleLockTakenOver_data()
     {
-        const QString stateHome = stateFile(QStringLiteral("not-a-directory"), {}) + QStringLiteral("/state");
+        QTest::addColumn<QByteArray>("lock"); // its contents; "dir" and "fifo" for those
+        QTest::addColumn<QString>("why");
+        QTest::newRow("empty") << QByteArray() << "it cannot be read";
+        QTest::newRow("another host")
+            << QByteArray("4242\nvtxctl\nsome-other-host\n")
+            << "it was written by process 4242 on the host \"some-other-host\", not this one";
+        QTest::newRow("directory") << QByteArray("dir") << "it is not a regular file";
+        QTest::newRow("FIFO") << QByteArray("fifo") << "it is not a regular file";
+    }
+    void staleLockTakenOver()
+    {
+        QFETCH(QByteArray, lock);
+        QFETCH(QString, why);
+        QCOMPARE(vtxctl(words(QStringLiteral("--simulate dcp set 30"))).exitCode, 0);
+        const QString lockPath = m_state->filePath(QStringLiteral("vtx-eval/simulated-board.json.lock"));
+        if (lock == "dir")
+            QVERIFY(QDir().mkdir(lockPath));
+        else if (lock == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+        else {
+            // Older than the few seconds a starting program takes to write its lock file.
+            QFile file(stateFile(QStringLiteral("vtx-eval/simulated-board.json.lock"), lock));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                     QFileDevice::FileModificationTime));
+        }
+        const Run run = vtxctl(words(QStringLiteral("--simulate dcp get")));
+        QCOMPARE(run.out, QStringLiteral("position 30 (read 0x3A)\n"));
+        QVERIFY2(
+            run.err.contains(
+                QStringLiteral("taking over the simulated board's lock file \"%1\": %2").arg(lockPath, why)),
+            qPrintable(run.err));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QFileInfo::exists(lockPath), false); // released at the end
+    }
+
+    // The temporary files that programs killed in the middle of a save left beside the state file go once
+    // they are a day old; nothing else in the folder is touched.
+    void oldTemporaryFilesRemoved()
+    {
+        QVERIFY(QDir().mkpath(m_state->filePath(QStringLiteral("vtx-eval"))));
+        const QStringList names{"simulated-board.json.a1B2c3", "simulated-board.json.Zz9Yy8",
+                                "notes.json.a1B2c3"};
+        for (const QString& name : names) {
+            QFile file(stateFile(QStringLiteral("vtx-eval/") + name, "{"));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (name != names[1]) // the second is fresh
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-2),
+                                         QFileDevice::FileModificationTime));
+        }
+        vtx::SimBoardStateFile file(m_state->filePath(QStringLiteral("vtx-eval/simulated-board.json")));
+        QVERIFY(file.claim());
+        file.release();
+        QStringList left = QDir(m_state->filePath(QStringLiteral("vtx-eval"))).entryList(QDir::Files);
+        QCOMPARE(left, (QStringList{"notes.json.a1B2c3", "simulated-board.json.Zz9Yy8"}));
+    }
+
+    // Where the state cannot be kept (the state directory cannot be made, the state file cannot be read),
+    // the simulated board still works, fresh from the factory, says once why it forgets, and leaves
+    // whatever stands in the state file's place as it was. Nothing blocks on a FIFO.
+    void boardWithoutAState_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("warning");
+        const auto unreadable = [](const char* reason) {
+            return QStringLiteral("cannot read the simulated board's state \"%1\": ") +
+                   QLatin1String(reason) + QStringLiteral(": ");
+        };
+        const char* notRegular = "it is not a regular file";
+        QTest::newRow("no state directory")
+            << "no directory" << QStringLiteral("cannot keep the simulated board's state in \"%1\"");
+        QTest::newRow("a directory") << "directory" << unreadable(notRegular);
+        QTest::newRow("a FIFO") << "fifo" << unreadable(notRegular);
+        QTest::newRow("a link to a device") << "device" << unreadable(notRegular);
+        QTest::newRow("a dangling link") << "dangling" << unreadable("No such file or directory");
+    }
+    void boardWithoutAState()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, warning);
+        const QString stateHome = kind == u"no directory" ? stateFile(QStringLiteral("not-a-directory"), {}) +
+                                                                QStringLiteral("/state")
+                                                          : m_state->path();
+        const QString path = stateHome + QStringLiteral("/vtx-eval/simulated-board.json");
+        QDir().mkpath(QFileInfo(path).path());
+        if (kind == u"directory")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == u"fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind != u"no directory")
+            QVERIFY(QFile::link(
+                kind == u"device" ? QStringLiteral("/dev/zero") : path + QStringLiteral(".gone"), path));
         const auto run = [&stateHome](const QString& command) { return vtxctlIn(stateHome, words(command)); };
         QCOMPARE(run(QStringLiteral("--simulate dcp set 3")).exitCode, 0);
         const Run get = run(QStringLiteral("--simulate dcp get"));
         QCOMPARE(get.out, QStringLiteral("position 64 (read 0x7E)\n"));
+        QCOMPARE(get.err.count(warning.arg(path)), 1);
         QVERIFY2(get.err.contains(QStringLiteral("the board lives in memory for this run")),
                  qPrintable(get.err));
         QCOMPARE(get.exitCode, 0);
+        const QFileInfo after(path);
+        QCOMPARE(after.isFile(), false);
+        QCOMPARE(after.isSymLink() || after.isDir() || kind == u"no directory" || kind == u"fifo", true);
+    }
+
+    // A signal ends a sweep as "Stop" does: the wiper is put back and the board released, and the status is
+    // 128 + the signal. The signal comes once the first position is out, with most of the sweep still to go.
+    void signalStopsASweep_data()
+    {
+        QTest::addColumn<QString>(
+            "script"); // bash; "$0" "$@" is the vtxctl command, %1 a file for its output
+        QTest::addColumn<QString>("status");
+        const QString signalled = QStringLiteral("set -m; \"$0\" \"$@\" > '%1' & pid=$!; for i in $(seq "
+                                                 "1000); do [ -s '%1' ] && break; sleep 0.01; "
+                                                 "done; kill -s %2 $pid; wait $pid; echo \"status $?\"");
+        QTest::newRow("SIGINT") << signalled.arg(QStringLiteral("%1"), QStringLiteral("INT"))
+                                << "status 130\n";
+        QTest::newRow("SIGTERM") << signalled.arg(QStringLiteral("%1"), QStringLiteral("TERM"))
+                                 << "status 143\n";
+        QTest::newRow("SIGPIPE, a reader gone") << QStringLiteral("\"$0\" \"$@\" | head -1 > '%1'; "
+                                                                  "echo \"status ${PIPESTATUS[0]}\"")
+                                                << "status 141\n";
+    }
+    void signalStopsASweep()
+    {
+        QFETCH(QString, script);
+        const QString output = m_state->filePath(QStringLiteral("sweep.out"));
+        const Run run = vtxctlIn(m_state->path(), words(QStringLiteral("--simulate dcp sweep")),
+                                 {QStringLiteral("bash"), QStringLiteral("-c"), script.arg(output)});
+        QTEST(run.out, "status");
+        QFile lines(output);
+        QVERIFY(lines.open(QIODevice::ReadOnly));
+        QVERIFY(lines.readAll().startsWith("position 1: wrote 0x01, read 0x00 (position 1), OK\n"));
+        QCOMPARE(vtxctl(words(QStringLiteral("--simulate dcp get"))).out,
+                 QStringLiteral("position 64 (read 0x7E)\n"));
+    }
+
+    // Output that cannot be written fails the command, whatever it did, as coreutils' programs fail.
+    void outputThatIsLostFails()
+    {
+        for (const QString& command :
+             {QStringLiteral("--version"), QStringLiteral("--simulate --json dcp get")}) {
+            const Run run = vtxctlIn(m_state->path(), words(command), {}, QStringLiteral("/dev/full"));
+            QCOMPARE(run.err, QStringLiteral("vtxctl: write error: No space left on device\n"));
+            QCOMPARE(run.exitCode, 1);
+        }
     }
 
     // Without --simulate on a machine without the module: the link's words and the cause, exit status 3.
@@ -257,25 +408,35 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QStringList>("writes"); // write texts of rows 0, 1, 2, ... ("" leaves a row out)
+        QTest::addColumn<bool>("utf16");         // saved as Windows editors save "Unicode" text
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QStringList>("sent");
-        QTest::newRow("two rows") << "C0" << QStringList{"", "", "", "55", "", "0f"} << 0
-                                  << "row 3: 0x60 (write C0) register 0x03 <- 0x55: acknowledged\n"
-                                     "row 5: 0x60 (write C0) register 0x05 <- 0x0F: acknowledged\n"
+        const QString twoRows = "row 3: 0x60 (write C0) register 0x03 <- 0x55: acknowledged\n"
+                                "row 5: 0x60 (write C0) register 0x05 <- 0x0F: acknowledged\n";
+        const QStringList twoWrites{"", "", "", "55", "", "0f"};
+        QTest::newRow("two rows") << "C0" << twoWrites << false << 0 << twoRows
                                   << QStringList{"01 C0 03 55", "01 C0 05 0F"};
+        QTest::newRow("UTF-16 copy") << "C0" << twoWrites << true << 0 << twoRows
+                                     << QStringList{"01 C0 03 55", "01 C0 05 0F"};
         QTest::newRow("refused row goes on")
-            << "C0" << QStringList{"--", "1", "7E"} << 1
+            << "C0" << QStringList{"--", "1", "7E"} << false << 1
             << "row 0: refused: register \"00\" data \"--\" (two hex digits each)\n"
                "row 2: 0x60 (write C0) register 0x02 <- 0x7E: acknowledged\n"
             << QStringList{"01 C0 02 7E"};
-        QTest::newRow("nak") << "A0" << QStringList{"12", "34"} << 1 << ""
+        QTest::newRow("nak") << "A0" << QStringList{"12", "34"} << false << 1 << ""
                              << QStringList{"01 A0 00 12", "01 A0 01 34"};
+        // Nothing goes to the general-call address 00 that a text without digits, or 100, would read as.
+        for (const char* address : {"ZZ", "", "FF", "100"})
+            QTest::addRow("address \"%s\" refused", address)
+                << address << twoWrites << false << 2 << "" << QStringList{};
+        QTest::newRow("nothing to write") << "C0" << QStringList{} << false << 2 << "" << QStringList{};
     }
     void apply()
     {
         QFETCH(QString, address);
         QFETCH(QStringList, writes);
+        QFETCH(bool, utf16);
         vtx::setupfile::Setup setup;
         setup.i2cAddress = address;
         for (int r = 0; r < vtx::kRegisterRowCount; ++r) {
@@ -283,7 +444,13 @@ private slots:
             row.address = QStringLiteral("%1").arg(r, 2, 16, QLatin1Char('0')).toUpper();
             row.writeData = writes.value(r);
         }
-        const QString path = stateFile(QStringLiteral("setup.vtx"), vtx::setupfile::encode(setup));
+        QByteArray bytes = vtx::setupfile::encode(setup);
+        if (utf16) {
+            const QString text = QString::fromUtf8(bytes);
+            bytes = QByteArray("\xFF\xFE") +
+                    QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        }
+        const QString path = stateFile(QStringLiteral("setup.vtx"), bytes);
         const Run run =
             vtxctl({QStringLiteral("--simulate"), QStringLiteral("--trace"), QStringLiteral("apply"), path});
         QTEST(run.out, "out");
@@ -291,14 +458,56 @@ private slots:
         QTEST(run.exitCode, "exitCode");
     }
 
-    void applyRefusesAnUnreadableFile()
+    // A file apply cannot use is named with the reason, and nothing is sent.
+    void applyRefusesAnUnusableFile_data()
     {
-        const QString path = stateFile(QStringLiteral("short.vtx"), "I2C ADDRESS , C0\r\n00,a,11,\r\n");
-        const Run run = vtxctl({QStringLiteral("--simulate"), QStringLiteral("apply"), path});
-        QCOMPARE(run.err,
-                 QStringLiteral("vtxctl: The setup file \"%1\" is incomplete: it holds 6 of the 130 fields "
-                                "a setup needs. Nothing was changed.\n")
-                     .arg(path));
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("err");
+        vtx::setupfile::Setup setup;
+        setup.i2cAddress = QStringLiteral("ZZ");
+        const QString setupFile = QStringLiteral("The setup file \"%1\" ");
+        const QString notSetupFile = QStringLiteral("The file \"%1\" is not a setup file: ");
+        QTest::newRow("incomplete")
+            << QByteArray("I2C ADDRESS , C0\r\n00,a,11,\r\n")
+            << setupFile + "is incomplete: it holds 6 of the 130 fields a setup needs. Nothing "
+                           "was changed.";
+        QTest::newRow("junk") << QByteArray("\x7F"
+                                            "ELF\x02\x01\x00,,\n",
+                                            10)
+                                     .repeated(40)
+                              << notSetupFile + "it holds binary data, not text. Nothing was changed.";
+        QByteArray csv = "Time,ms since start,Direction,Pipe,Bytes / trace,Status,Transaction\r\n";
+        for (int i = 0; i < 40; ++i)
+            csv += "12:00:00.000,5,OUT,03,01 C0 00 11,OK,vtxctl\r\n"; // 130 fields and more
+        QTest::newRow("a CSV") << csv << notSetupFile + "it is not laid out as one. Nothing was written.";
+        QTest::newRow("an image") << QByteArrayLiteral("\x89PNG\r\n\x1a\n\0\0\0\rIHDR,,,,").repeated(40)
+                                  << notSetupFile + "it holds binary data, not text. Nothing was changed.";
+        QTest::newRow("over 1 MB") << QByteArray(1024 * 1024 + 1, ',')
+                                   << notSetupFile + "it is larger than 1024 KB. Nothing was changed.";
+        QTest::newRow("FIFO") << QByteArray()
+                              << setupFile +
+                                     "could not be opened: it is not a regular file. Nothing was changed.";
+        QTest::newRow("no address")
+            << vtx::setupfile::encode(setup)
+            << setupFile + "names the I2C address \"ZZ\", which is not a device address (a hex "
+                           "byte from 00 to FE). Nothing was written.";
+        setup.i2cAddress = QStringLiteral("C0");
+        QTest::newRow("no write data") << vtx::setupfile::encode(setup)
+                                       << setupFile + "has no row with write data. Nothing was written.";
+    }
+    void applyRefusesAnUnusableFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QString path = m_state->filePath(QStringLiteral("setup.vtx"));
+        if (bytes.isEmpty())
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            path = stateFile(QStringLiteral("setup.vtx"), bytes);
+        const Run run =
+            vtxctl({QStringLiteral("--simulate"), QStringLiteral("--trace"), QStringLiteral("apply"), path});
+        QFETCH(QString, err);
+        QCOMPARE(run.err.section(u'\n', -2, -2), QStringLiteral("vtxctl: ") + err.arg(path));
+        QCOMPARE(i2cCommandsSent(run.err), QStringList{});
         QCOMPARE(run.exitCode, 2);
     }
 
@@ -338,15 +547,50 @@ private slots:
         if (QStringLiteral(VTX_UMOCKDEV_RUN).isEmpty())
             QSKIP("umockdev-run is not installed");
         QFETCH(QString, command);
-        const Run run = vtxctl(
-            words(command),
-            QStringList{QStringLiteral(VTX_UMOCKDEV_RUN), QStringLiteral("-d"),
-                        QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"), QStringLiteral("-i"),
-                        QStringLiteral("/dev/bus/usb/001/002=" VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl"),
-                        QStringLiteral("--")});
+        const Run run = vtxctl(words(command), umockdevRun());
         QCOMPARE(run.err, QString());
         QTEST(run.out, "out");
         QCOMPARE(run.exitCode, 0);
+    }
+
+    // What a command costs the module through the real driver, counted from the driver's log: transfers out
+    // and in, and port resets. vtxctl closes with the soft reset, so only a module that a failed transfer left
+    // unusable is reset.
+    void realDriverCounts_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("fault"); // the module's script after opening; empty: its usual answers
+        QTest::addColumn<QList<int>>("counts"); // out, in, port resets
+        QTest::newRow("dcp set") << "dcp set 65" << QByteArray() << QList<int>{4, 2, 0};
+        QTest::newRow("stalled reply, then the close")
+            << "dcp get"
+            << QByteArray("USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+                          " USBDEVFS_REAPURBNDELAY 0 3 131 -32 0 2 0 0 \n")
+            << QList<int>{4, 2, 1};
+    }
+    void realDriverCounts()
+    {
+        if (QStringLiteral(VTX_UMOCKDEV_RUN).isEmpty())
+            QSKIP("umockdev-run is not installed");
+        QFETCH(QString, command);
+        QFETCH(QByteArray, fault);
+        QFETCH(QList<int>, counts);
+        QString script = QStringLiteral(VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl");
+        if (!fault.isEmpty()) {
+            QFile usual(script);
+            QVERIFY(usual.open(QIODevice::ReadOnly));
+            const QByteArrayList opening = usual.readAll().split('\n').mid(0, 5); // the bridge and serial set-up
+            script = stateFile(QStringLiteral("faulted.ioctl"), opening.join('\n') + '\n' + fault);
+        }
+        qputenv("QT_LOGGING_RULES", "vtx.usb.debug=true");
+        const Run run = vtxctl(words(command), umockdevRun(script));
+        qunsetenv("QT_LOGGING_RULES");
+        const QList<int> counted{int(run.err.count(QStringLiteral(" write "))),
+                                 int(run.err.count(QStringLiteral(" read "))),
+                                 int(run.err.count(QStringLiteral("port reset of handle")))};
+        if (counted != counts)
+            qInfo().noquote() << run.err;
+        QCOMPARE(counted, counts);
     }
 
     // vtxctl stays off the window system: it must link neither Qt Gui nor Qt Widgets.
@@ -362,6 +606,14 @@ private slots:
     }
 
 private:
+    // The wrapper that runs vtxctl with the emulated module on its bus, answering from `script`.
+    static QStringList umockdevRun(const QString& script = QStringLiteral(VTX_CLI_TESTDATA_DIR
+                                                                          "/vtxctl-module.ioctl"))
+    {
+        return {QStringLiteral(VTX_UMOCKDEV_RUN), QStringLiteral("-d"),
+                QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"), QStringLiteral("-i"),
+                QStringLiteral("/dev/bus/usb/001/002=") + script, QStringLiteral("--")};
+    }
     // A file in this test's state directory holding `bytes`: its path.
     QString stateFile(const QString& name, const QByteArray& bytes)
     {
@@ -377,7 +629,8 @@ private:
     {
         return vtxctlIn(m_state->path(), arguments, wrapper);
     }
-    static Run vtxctlIn(const QString& stateHome, const QStringList& arguments, QStringList wrapper = {})
+    static Run vtxctlIn(const QString& stateHome, const QStringList& arguments, QStringList wrapper = {},
+                        const QString& standardOutput = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), stateHome);
@@ -399,6 +652,8 @@ private:
         }
         QProcess process;
         process.setProcessEnvironment(environment);
+        if (!standardOutput.isEmpty())
+            process.setStandardOutputFile(standardOutput);
         wrapper << QStringLiteral(VTXCTL_PATH) << arguments;
         process.start(wrapper.takeFirst(), wrapper);
         if (!process.waitForFinished(60000))

@@ -6,15 +6,18 @@
 #include "regtool/registertoolwindow.h"
 #include "simfixture.h"
 #include "ui/lampwidget.h"
+#include "ui/statustext.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -95,6 +98,21 @@ struct Panel {
                  list->scrollToItem(list->item(w[2].toInt()));
                  const QPoint centre = list->visualItemRect(list->item(w[2].toInt())).center();
                  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+             }},
+            {"pressto", // a press on one row of a list, let go on another
+             [&](auto& w) {
+                 auto* const list = child<QListWidget>(w[1]);
+                 const auto centre = [list](const QString& row) {
+                     return list->visualItemRect(list->item(row.toInt())).center();
+                 };
+                 QTest::mousePress(list->viewport(), Qt::LeftButton, {}, centre(w[2]));
+                 QTest::mouseMove(list->viewport(), centre(w[3]));
+                 QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centre(w[3]));
+             }},
+            {"groove", // a click on the slider's groove near its end for position 128
+             [&](auto&) {
+                 QTest::mouseClick(slider, Qt::LeftButton, {},
+                                   QPoint(slider->width() / 2, slider->height() - 4));
              }},
             {"slider", [&](auto& w) { slider->setValue(w[1].toInt()); }}, // a key step or the wheel
             {"drag", // the slider's handle, through these values
@@ -329,7 +347,8 @@ private slots:
 
         // After an EEPROM write the part acknowledges nothing until its write cycle is over; the read-back
         // polls it (one-byte reads) until it answers, for up to 20 ms. Each transfer takes 1 ms here, so a
-        // poll is 2 ms. A Register write starts no cycle and sends no poll. The write and its read-back share
+        // poll is 2 ms, and the last one goes out after the deadline. A Register write starts no cycle and sends
+        // no poll. The write and its read-back share
         // one open. Checking "Auto Read" read once already: a second good read turns the lamp green.
         const QString autoRead = "transfer 1000; check ChkAutoRead; ";
         QTest::newRow("EEPROM write, cycle waited for")
@@ -337,28 +356,28 @@ private slots:
             << QStringList{} << QStringList{"opens=1/1", "Shape1_2=Green", "txtHexDataRead.text=80"};
         QTest::newRow("EEPROM write, busy past the deadline")
             << autoRead + "cycle 30; mode EEPROM; clear; row 64"
-            << QStringList{"01 9E 80"} + QStringList(11, "01 9F") << QStringList{kReadError}
+            << QStringList{"01 9E 80"} + QStringList(12, "01 9F") << QStringList{kReadError}
             << QStringList{"opens=1/1", "Shape1_2=LightRed", "txtHexDataRead.text=--"};
         QTest::newRow("Register write, no poll")
             << autoRead + "cycle 30; clear; row 64" << QStringList{"01 9E 81", "01 9F"} << QStringList{}
             << QStringList{"opens=1/1", "Shape1_2=Green", "txtHexDataRead.text=80"};
 
-        // "Store && Verify" writes the EEPROM, polls its write cycle and reads the position back: the status
-        // line says what came of it, the session's EEPROM write count follows.
+        // "Store && Verify" writes the EEPROM and polls its write cycle; the poll the part answers is the
+        // read-back. The status line says what came of it, the session's EEPROM write count follows.
         const QString store = "transfer 100; jitter 0; row 64; clear; ";
         QTest::newRow("Store && Verify")
-            << store + "click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(26, "01 9F")
+            << store + "click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(25, "01 9F")
             << QStringList{}
             << QStringList{"lblStoreStatus.text=Stored position 65 in EEPROM, verified, write cycle 5.0 ms",
                            "lblEepromWrites.text=EEPROM writes: 1"};
         QTest::newRow("Store && Verify, stuck bit")
-            << store + "stuck 2; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(26, "01 9F")
+            << store + "stuck 2; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(25, "01 9F")
             << QStringList{}
             << QStringList{"lblStoreStatus.text=Stored position 65 in EEPROM, but it reads back position 67 "
                            "(byte 84): mismatch, write cycle 5.0 ms",
                            "lblEepromWrites.text=EEPROM writes: 1"};
         QTest::newRow("Store && Verify, write-cycle timeout")
-            << store + "cycle 40; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(100, "01 9F")
+            << store + "cycle 40; click cmdStoreVerify" << QStringList{"01 9E 80"} + QStringList(101, "01 9F")
             << QStringList{}
             << QStringList{
                    "lblStoreStatus.text=Stored position 65 in EEPROM, not verified: the part did not answer "
@@ -401,6 +420,8 @@ private slots:
         move("click on another row", "press List1_0 20", 20, {"01 9E 29"});
         move("click on the selected row", "press List1_0 9", 9, {"01 9E 13"});
         move("click on the read list", "press List1_1 3", 9, {});
+        move("press on one row, let go on another", "pressto List1_0 9 11", 11, {"01 9E 17"});
+        move("slider groove click", "groove", 14, {"01 9E 1D"}); // one page step of 5
         move("slider key step", "slider 12", 11, {"01 9E 17"});
         move("slider drag", "drag 20 21", 20, {"01 9E 29"});
         move("slider handle let go", "drag", 9, {"01 9E 13"});
@@ -415,6 +436,116 @@ private slots:
         QTEST(p.f.messages.texts(), "messages");
         QCOMPARE(p.shows(shows), shows);
         QVERIFY(!p.f.link.UsbOpen);
+    }
+
+    // The keyboard: Tab never stops at a box that cannot be edited (each drawn on the window's colour), the
+    // Tools entries have mnemonics, and the position list shows when it has the focus.
+    void keyboard()
+    {
+        Panel p;
+        const QStringList readOnly{"txtHexDataWrt", "txtHexDataRead",      "Text1",
+                                   "txtI2CADR",     "txtActualWrtAddress", "txtActualReadAddress"};
+        for (const QString& name : readOnly) {
+            const auto* box = p.child<QLineEdit>(name);
+            QVERIFY2(box->isReadOnly(), qPrintable(name));
+            QCOMPARE(box->palette().color(QPalette::Base), p.window.palette().color(QPalette::Window));
+        }
+        p.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p.window));
+        p.child("txtDelay")->setFocus();
+        const QImage unfocused = p.list()->grab().toImage();
+        p.list()->setFocus();
+        QVERIFY(p.list()->hasFocus());
+        const QImage focused = p.list()->grab().toImage();
+        const QPoint edge(0, focused.height() / 2); // the list's frame, beside its rows
+        QCOMPARE(focused.pixelColor(edge), p.list()->palette().color(QPalette::Highlight));
+        QVERIFY(unfocused.pixelColor(edge) != focused.pixelColor(edge));
+        QStringList chain;
+        while (chain.size() < 60) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            chain << QApplication::focusWidget()->objectName();
+            if (chain.back() == u"List1_0")
+                break;
+        }
+        QCOMPARE(chain.back(), QStringLiteral("List1_0")); // round once
+        QVERIFY(chain.contains(u"txtDelay"));
+        for (const QString& name : readOnly)
+            QVERIFY2(!chain.contains(name), qPrintable(name));
+        QStringList tools;
+        for (const QAction* entry : p.child<QMenu>("mnuTools")->actions())
+            tools << entry->text();
+        QCOMPARE(tools, (QStringList{"&I2C Register Tool", "&Read-back Plot", "&Sweep...", "&Transfer Log"}));
+    }
+
+    // On a dark window the slider's ticks stay visible: some pixels of the slider stand out from the window.
+    void sliderTicksOnADarkWindow()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Window, QColor(53, 53, 53));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        QApplication::setPalette(dark);
+        {
+            Panel p;
+            auto* const slider = p.child<QSlider>("Slider1_0");
+            const QImage look = slider->grab().toImage();
+            // Pixels in the leftmost columns, where the ticks are, well lighter than the window.
+            int ticks = 0;
+            for (int y = 0; y < look.height(); ++y)
+                for (int x = 0; x < 4; ++x)
+                    ticks += look.pixelColor(x, y).lightness() > 53 + 30;
+            QVERIFY2(ticks > 10, qPrintable(QString::number(ticks)));
+        }
+        QApplication::setPalette(light);
+    }
+
+    // The interval box keeps its behaviour, and the status bar says why a timer does not tick as typed.
+    void intervalFeedback_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("box"); // afterwards
+        QTest::addColumn<QString>("status");
+        QTest::newRow("too long")
+            << "70000"
+            << "1000"
+            << "Interval \"70000\" not taken: the timer runs at 0 to 65535 ms; it stays at 1000 ms";
+        QTest::newRow("no number")
+            << "abc"
+            << "abc"
+            << "Interval \"abc\" is 0 ms: the timer gives no ticks until a number from 1 to "
+               "65535 is typed";
+        QTest::newRow("taken") << "250"
+                               << "250"
+                               << "";
+    }
+    void intervalFeedback()
+    {
+        QFETCH(QString, typed);
+        Panel p;
+        p.run("delay " + typed + "; check chkReadTimer");
+        QTEST(p.child<QLineEdit>("txtDelay")->text(), "box");
+        QTEST(p.window.statusBar()->currentMessage(), "status");
+    }
+
+    // The status texts: the link's caption has the room of its whole text at the window's first size; a
+    // text with too little room ends in "..." with the whole text as its tool tip; the outcome of "Store &&
+    // Verify" goes after a while.
+    void statusTexts()
+    {
+        Panel p;
+        p.run("row 5"); // a write: the bracket closes the link
+        auto* const caption = p.child<StatusText>("cbNoc");
+        QCOMPARE(caption->text(), QStringLiteral("USB Board Interface Closed"));
+        QVERIFY(caption->width() >= caption->fontMetrics().horizontalAdvance(caption->text()));
+        QCOMPARE(caption->toolTip(), QString());
+        auto* const store = p.child<StatusText>("lblStoreStatus");
+        const QString longText = QString(u'x').repeated(400);
+        store->setText(longText);
+        QCOMPARE(store->toolTip(), longText);
+        store->setLifetime(300);
+        p.run("transfer 100; jitter 0; row 64; click cmdStoreVerify");
+        QVERIFY(store->text().startsWith(u"Stored position 65"));
+        QTRY_COMPARE(store->text(), QString());
     }
 
     // A link opened by hand keeps the window open, and a transaction closes it. The link is shared with the

@@ -53,11 +53,10 @@ private slots:
             << 1 << 128 << 1 << false << true << -1 << 2
             << QStringList{"01 9F", "01 9E 01", "01 9F", "01 9E 03", "01 9F", "01 9E 7F"}
             << QStringList{"OK", "OK"} << 0 << 64;
-        // 1 ms a transfer, a 5 ms cycle: three polls after each write, then the read-back.
+        // 1 ms a transfer, a 5 ms cycle: three polls after each write, the third answered and the read-back.
         QTest::newRow("EEPROM, write cycle polled, never restored")
             << 1 << 2 << 1 << true << true << -1 << 0
-            << QStringList{"01 9E 00", "01 9F", "01 9F", "01 9F", "01 9F",
-                           "01 9E 02", "01 9F", "01 9F", "01 9F", "01 9F"}
+            << QStringList{"01 9E 00", "01 9F", "01 9F", "01 9F", "01 9E 02", "01 9F", "01 9F", "01 9F"}
             << QStringList{"OK", "OK"} << 0 << 2;
     }
     void sweep()
@@ -133,12 +132,14 @@ private slots:
             return;
         QCOMPARE(int(store.value().verdict), verdict);
         const WriteCycle& cycle = store.value().cycle;
-        if (verdict == int(StoreVerification::Verdict::WriteCycleTimedOut)) {
-            QCOMPARE(cycle.state, WriteCycle::State::TimedOut);
-            QCOMPARE(e.i2c().size(), 1 + cycle.polls); // nothing read back
-        } else {
-            QCOMPARE(cycle.state, WriteCycle::State::Finished);
-        }
+        const bool timedOut = verdict == int(StoreVerification::Verdict::WriteCycleTimedOut);
+        QCOMPARE(cycle.state, timedOut ? WriteCycle::State::TimedOut : WriteCycle::State::Finished);
+        // Nothing read after the polls: the one the part answered was the read-back.
+        QCOMPARE(e.i2c().size(), 1 + cycle.polls);
+        const auto samples = e.sim.link.dcpSession().samples().entries();
+        QCOMPARE(samples.size(), std::size_t(timedOut ? 1 : 2)); // the write, and the read-back
+        if (!timedOut)
+            QCOMPARE(samples.back().readPosition, store.value().readPosition());
         QCOMPARE(storeVerificationText(store.value()),
                  text.contains(QLatin1String("%1")) ? text.arg(writeCycleText(cycle.elapsedUs)) : text);
     }
@@ -153,11 +154,92 @@ private slots:
             const auto store = vtx::storeVerified(e.dcp, 0x9E, 1 + i);
             QVERIFY(store.ok());
             const std::int64_t actual = e.sim.board.dcp().lastWriteCycleUs();
-            QVERIFY2(store.value().cycle.elapsedUs >= actual && store.value().cycle.elapsedUs < actual + 200,
-                     qPrintable(QString::number(store.value().cycle.elapsedUs)));
+            const WriteCycle& cycle = store.value().cycle;
+            QVERIFY2(cycle.earliestUs < actual && cycle.elapsedUs >= actual && cycle.elapsedUs < actual + 200,
+                     qPrintable(QString::number(cycle.elapsedUs)));
             cycles.insert(actual);
         }
         QVERIFY(cycles.size() > 5);
+    }
+
+    // Where the cycle lies when other windows' events take the clock on between commands (a jump after the
+    // pipe-3 command numbered `jumpAfter`, 0 the write): between the last poll the part left unanswered and
+    // the first it answered, timed as each command went out; the span is shown when wider than a poll, and a
+    // wait stretched past the deadline polls once more instead of reporting a timeout. 100 us a transfer.
+    void writeCycleBounds_data()
+    {
+        QTest::addColumn<int>("cycleMs");
+        QTest::addColumn<int>("jumpAfter"); // -1: no jump
+        QTest::addColumn<int>("jumpUs");
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<bool>("finished");
+        QTest::addColumn<int>("earliestUs");
+        QTest::addColumn<int>("elapsedUs");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("quiet") << 5 << -1 << 0 << 25 << true << 4800 << 5000 << "5.0 ms";
+        QTest::newRow("after the write's command")
+            << 5 << 0 << 7000 << 1 << true << 0 << 7200 << "at most 7.2 ms (between 0.0 and 7.2 ms)";
+        QTest::newRow("between two polls")
+            << 5 << 2 << 4500 << 3 << true << 400 << 5100 << "at most 5.1 ms (between 0.4 and 5.1 ms)";
+        QTest::newRow("past the deadline: one more poll")
+            << 5 << 1 << 25000 << 2 << true << 200 << 25400 << "at most 25.4 ms (between 0.2 and 25.4 ms)";
+        QTest::newRow("slow part: the last poll after the deadline")
+            << 40 << -1 << 0 << 101 << false << 20200 << 20200 << "20.2 ms";
+    }
+    void writeCycleBounds()
+    {
+        QFETCH(int, cycleMs);
+        QFETCH(int, jumpAfter);
+        QFETCH(int, jumpUs);
+        Engine e;
+        e.sim.board.dcp().setWriteCycleMs(cycleMs);
+        e.sim.board.dcp().setWriteCycleJitterUs(0);
+        int commands = 0;
+        e.sim.link.feed().subscribe([&](const FeedEntry& entry) {
+            if (entry.kind == FeedEntry::Kind::Transfer && entry.direction == TransferDirection::Write &&
+                entry.pipe == 3 && commands++ == jumpAfter)
+                e.sim.clock.elapseUs(jumpUs);
+        });
+        QVERIFY(e.dcp.write(0x9E, 0x80).ok());
+        const WriteCycle cycle = e.dcp.finishWriteCycle();
+        QTEST(cycle.polls, "polls");
+        QTEST(cycle.state == WriteCycle::State::Finished, "finished");
+        QTEST(int(cycle.earliestUs), "earliestUs");
+        QTEST(int(cycle.elapsedUs), "elapsedUs");
+        QTEST(writeCycleText(cycle), "text");
+    }
+
+    // On real time the simulated board answers at once: the polls are paced so that its cycle (5 ms, 5.3 at
+    // most) takes some fifty of them, not thousands. A slower machine only polls fewer times.
+    void pollsPerSimulatedWrite()
+    {
+        SteadyClock clock;
+        SimulatedBoard board(clock);
+        board.setRecording(true);
+        RecordingMessageBoxes messages;
+        Link link(board, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock);
+        NullLinkObserver view;
+        LinkClient client(link, kDcpPanelLink, view, messages);
+        I2cBus bus(client);
+        DcpDevice dcp(bus, clock);
+        client.Connect_Usb();
+        QVERIFY(link.UsbOpen);
+        board.clearTransferLog();
+        qsizetype polls = 0;
+        for (int i = 0; i < 10; ++i) {
+            const auto store = vtx::storeVerified(dcp, 0x9E, 1 + i);
+            QVERIFY(store.ok());
+            const WriteCycle& cycle = store.value().cycle;
+            QCOMPARE(cycle.state, WriteCycle::State::Finished);
+            QVERIFY2(cycle.polls <= 60, qPrintable(QString::number(cycle.polls)));
+            polls += cycle.polls;
+        }
+        qInfo("%lld polls for 10 EEPROM writes", static_cast<long long>(polls));
+        const auto records = board.transferLog();
+        const qsizetype sent = std::count_if(records.begin(), records.end(), [](const TransferRecord& r) {
+            return r.pipe == 3 && r.bytes == std::vector<std::uint8_t>{0x01, 0x9F};
+        });
+        QCOMPARE(sent, polls); // no read besides the polls
     }
 
     // An EEPROM write by one window's device is waited for by another's on the same link.

@@ -2,6 +2,7 @@
 #include "common/palette.h"
 #include "common/textformat.h"
 #include "common/yield.h"
+#include "engine/i2cbus.h"
 #include "engine/linkclient.h"
 #include "simfixture.h"
 #include "tracerecorder.h"
@@ -230,14 +231,26 @@ private slots:
         }
     }
 
+    // Each ring of the link takes the room it was made with: the windows' defaults, or a front end's own.
+    void recordSizes()
+    {
+        SimFixture sim;
+        QCOMPARE(sim.link.feed().capacity(), TransferFeed::kDefaultCapacity);
+        QCOMPARE(sim.link.dcpSession().samples().capacity(), DcpSession::kHistoryCapacity);
+        Link small(sim.board, sim.link.match(), sim.clock, LinkRecordSizes{16, 8});
+        QCOMPARE(small.feed().capacity(), std::size_t{16});
+        QCOMPARE(small.dcpSession().samples().capacity(), std::size_t{8});
+    }
+
     void secondOpenCloseAndReopen_data()
     {
         QTest::addColumn<bool>("registerTool");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("reset");
+        QTest::addColumn<int>("portResets"); // the soft reset leaves a working module alone
         QTest::newRow("register tool says so, resets with 0")
-            << true << QStringList{"Already Opened"} << "resetDevice 0";
-        QTest::newRow("DCP panel is silent, resets with 1") << false << QStringList{} << "resetDevice 1";
+            << true << QStringList{"Already Opened"} << "resetDevice 0" << 0;
+        QTest::newRow("DCP panel is silent, resets with 1") << false << QStringList{} << "resetDevice 1" << 1;
     }
 
     void secondOpenCloseAndReopen()
@@ -262,6 +275,7 @@ private slots:
 
         p.client.Disconnect_USB();
         QCOMPARE(p.sim.board.callLog(), std::vector<QString>({reset, "closeDriverHandle", "uninit"}));
+        QTEST(int(p.sim.board.portResetCount()), "portResets");
         QVERIFY(!p.sim.link.UsbOpen);
         QCOMPARE(p.view.events, QStringList({"closed"}));
         // The handles keep their values; only a detach clears the device handle.
@@ -320,6 +334,27 @@ private slots:
         QVERIFY(calls.size() >= 2);
         QCOMPARE(calls[0], QStringLiteral("uninit"));
         QCOMPARE(calls[1], QStringLiteral("init"));
+    }
+
+    // A module that does not answer the bridge query fails the open there, with one message and one timeout:
+    // the transfers of the same click are not tried. The next open that is answered works again.
+    void bridgeQueryTimeoutFailsTheOpen_data() { flavourRows("register tool", "DCP panel"); }
+    void bridgeQueryTimeoutFailsTheOpen()
+    {
+        QFETCH(bool, registerTool);
+        Pipeline p(registerTool ? kRegisterToolLink : kDcpPanelLink);
+        p.sim.board.failPipe(protocol::kBridgeReplyPipe, DriverStatus::Timeout, 1);
+        p.client.Connect_Usb();
+        QCOMPARE(p.sim.link.UsbOpen, false);
+        I2cBus bus(p.client);
+        const Result<std::uint8_t> read = bus.read(0x9F);
+        QCOMPARE(read.failure().status, DriverStatus::Timeout);
+        QCOMPARE(p.sim.messages.texts(), QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (" +
+                                                     genericStatusText(DriverStatus::Timeout) + ")"});
+        QCOMPARE(int(p.sim.board.transferLog().size()), 2); // the query and its reply that never came
+        p.client.Connect_Usb();
+        QVERIFY(p.sim.link.UsbOpen);
+        QVERIFY(bus.read(0x9F).ok());
     }
 
     // A faulty transfer, named by the row: a reply that did not come leaves the cleared buffer, a failed read

@@ -125,7 +125,7 @@ private slots:
         QTest::addColumn<int>("polls");
         QTest::addColumn<bool>("readOk");
         QTest::newRow("EEPROM, 5 ms") << 0x80 << 5 << 3 << true;
-        QTest::newRow("EEPROM, past the deadline") << 0x80 << 40 << 10 << false;
+        QTest::newRow("EEPROM, past the deadline: once more after it") << 0x80 << 40 << 11 << false;
         QTest::newRow("Register") << 0x81 << 40 << 0 << true;
     }
     void dcpDeviceWaitsForTheWriteCycle()

@@ -3,7 +3,8 @@
 // README document it:
 //   --simulate, --json, --trace, -h or --help, and --version are the global options, exact words that may
 //   stand anywhere; every other word, in order, is the command and its arguments. Help wins over version
-//   (as in vtx-eval); without either, no command at all is an error.
+//   (as in vtx-eval); without either, no command at all is an error, and so is a first word starting with
+//   '-' (an option we do not know, such as "--simulat").
 //   A number is hex with "0x" or "0X" or decimal, ASCII digits only, nothing around it; anything else is not
 //   a number, and a number outside the argument's range is out of range. Either is a usage error that names
 //   the argument and the text, and says what the argument must be.
@@ -141,10 +142,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return QStringList{"--simulate", "--json", "--trace", "--help", "-h", "--version"}.contains(word);
     });
     using Action = Invocation::Action;
-    const Action action = given("--help") || given("-h") ? Action::ShowHelp
-                          : given("--version")           ? Action::ShowVersion
-                          : words.isEmpty()              ? Action::Error
-                                                         : Action::Run;
+    const Action action = given("--help") || given("-h")                      ? Action::ShowHelp
+                          : given("--version")                                ? Action::ShowVersion
+                          : words.isEmpty() || words.first().startsWith(u'-') ? Action::Error
+                                                                              : Action::Run;
     FUZZ_CHECK(invocation.action == action && invocation.words == words &&
                    invocation.simulate == given("--simulate") && invocation.json == given("--json") &&
                    invocation.trace == given("--trace") &&

@@ -64,6 +64,9 @@ struct Bench {
                 board.clearFaults();
             } else if (f[0] == "mute" || f[0] == "unmute") {
                 board.setDeviceAnswers(std::uint8_t(f[1].toUInt(nullptr, 16)), f[0] == "unmute");
+            } else if (f[0] == "reset") { // the reset on closing: the port resets counted so far
+                board.resetDevice(board.currentHandle(), f[1].toUInt());
+                replies << "R" + QByteArray::number(board.portResetCount());
             } else if (f[0] == "fail") {
                 board.failPipe(f[1].toUInt(nullptr, 16), DriverStatus(f[2].toUInt()), f[3].toInt());
             } else if (f[0] == "w" || f[0] == "r") {
@@ -156,6 +159,13 @@ const Row kRows[] = {
     {"in 83, until cleared", 0, "fail:83:26:-1 019F 019F 019F clear 019F", "r26 r26 r26 017E"},
     {"unused pipe 1", 0, "fail:01:26:2 019F 019F", "017E 017E"},
     {"kind 2: in 82, timeout once", 2, "fail:82:6:1 019F 019F", "r6 017E"},
+    // The hard reset resets the port every time, the soft one only after a transfer that left the module
+    // unusable (a timeout does not).
+    {"hard reset", 0, "019F reset:1 reset:1", "017E R1 R2"},
+    {"soft reset, module working", 0, "019F fail:83:6:1 019F reset:0", "017E r6 R0"},
+    {"soft reset after an I/O error", 0, "fail:03:9:1 019F reset:0 019F reset:0", "w9 R1 017E R1"},
+    {"soft reset after a stall", 0, "fail:83:11:1 019F reset:0", "r11 R1"},
+    {"soft reset, answered since", 0, "fail:83:11:1 019F 019F reset:0", "r11 017E R0"},
 };
 
 } // namespace

@@ -63,6 +63,26 @@ private slots:
         QVERIFY(!samples.hasSubscribers());
     }
 
+    // Reads are joined only while nothing is missing between them: a failed read or more than 5 s without a
+    // read starts a new line, so no line bridges a gap; the written position stays one step line.
+    void readsAreNotJoinedAcrossAGap()
+    {
+        SimFixture f;
+        BoundedFeed<WiperSample>& samples = f.link.dcpSession().samples();
+        samples.publish({Kind::Write, 1000, 10, std::nullopt, true});
+        for (const auto& [ms, ok] : {std::pair{1000, true}, {1500, true}, {2000, false}, {2500, true},
+                                     {3000, true}, {20000, true}, {20500, true}})
+            samples.publish({Kind::Read, ms, 10, ok ? std::optional<int>(10) : std::nullopt, ok});
+        samples.publish({Kind::Write, 21000, 20, std::nullopt, true});
+        f.clock.advance(22000);
+        plot::ReadbackPlotWindow window(f.context);
+        window.show();
+        using Run = QList<QPointF>;
+        QCOMPARE(window.readRuns(), (QList<Run>{Run{{1, 10}, {1.5, 10}}, Run{{2.5, 10}, {3, 10}},
+                                                Run{{20, 10}, {20.5, 10}}}));
+        QCOMPARE(window.writtenSeries()->points(), (Run{{1, 10}, {21, 10}, {21, 20}, {22, 20}}));
+    }
+
     void saveAs_data()
     {
         QTest::addColumn<QString>("name");

@@ -208,7 +208,7 @@ private slots:
     // buttons.
     void realDialogs()
     {
-        const auto question = saveQuestionBox(nullptr, RegisterToolWindow::kSaveQuestion, kApplicationTitle);
+        const auto question = saveQuestionBox(nullptr, SetupDocument::kSaveQuestion, kApplicationTitle);
         QCOMPARE(question->text(), QStringLiteral("Save changes to the register setup?"));
         QCOMPARE(question->standardButtons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
         QCOMPARE(question->escapeButton(), question->button(QMessageBox::Cancel));

@@ -132,10 +132,16 @@ QByteArray defaultFile(const QByteArray& header)
 
 const char* const kRowBoxes[] = {"Reg_Adr", "Reg_Desc", "txtBWrite", "txtRdByte"};
 
+// The caption as the window system shows it: Qt's "[*]" becomes "*" while there are unsaved edits.
+QString shownCaption(const QWidget& window)
+{
+    return window.windowTitle().replace(QStringLiteral("[*]"), window.isWindowModified() ? "*" : "");
+}
+
 // The caption and every text the window saves, to check that a failed load changed none of them.
 QStringList windowTexts(const RegToolHarness& h)
 {
-    QStringList texts{h.window->windowTitle(),
+    QStringList texts{shownCaption(*h.window),
                       h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"})};
     for (int r = 0; r < kRegisterRowCount; ++r)
         for (const char* base : kRowBoxes)
@@ -153,7 +159,7 @@ private slots:
     void loadAndTheAutomaticMode()
     {
         RegToolHarness h;
-        QCOMPARE(h.window->windowTitle(), QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION"));
+        QCOMPARE(shownCaption(*h.window), QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION"));
         QCOMPARE(h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"}),
                  QStringLiteral("9E 9E 9F"));
         // The probe opened and closed the link: the handle box keeps the number, the Handle lamp its colour.
@@ -219,7 +225,7 @@ private slots:
             QCOMPARE(h.sim.program.endRequests, 0);
         }
         yieldEvents();
-        QCOMPARE(h.window->windowTitle(), QStringLiteral("later.vtx - Veltrane R2IZOR"));
+        QCOMPARE(shownCaption(*h.window), QStringLiteral("later.vtx - Veltrane R2IZOR"));
         QCOMPARE(h.sim.state.I2CWrtAdr, 0xC0);
         QVERIFY(!h.window->isVisible()); // closed after all
         QCOMPARE(h.sim.program.endRequests, 1);
@@ -310,8 +316,8 @@ private slots:
 
     void communicationTest_data()
     {
-        // The typed address, the write address in force (-1: refused, 9E stays), the write and read address
-        // displays, the read command sent, the outcome.
+        // The typed address, the write address in force (refused, 9E stays: -1 too large, -2 no digit), the
+        // write and read address displays, the read command sent, the outcome.
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("address");
         QTest::addColumn<QString>("shown");
@@ -321,9 +327,10 @@ private slots:
         QTest::newRow("9e") << "9e" << 0x9E << "9E 9F" << "01 9F" << "Good";
         QTest::newRow("highest") << "FE" << 0xFE << "FE FF" << "01 FF" << "Fail";
         QTest::newRow("no device") << "50" << 0x50 << "50 51" << "01 51" << "Fail";
-        QTest::newRow("empty") << "" << 0x00 << "0 1" << "01 01" << "Fail";
         for (const char* refused : {"FF", "100", "8000", "ffff", "12345"}) // the last three negative or too long
             QTest::addRow("refused %s", refused) << refused << -1 << "-- --" << "" << "Fail";
+        for (const char* invalid : {"", "ZZ", " -5"}) // never the general-call address 00
+            QTest::addRow("invalid \"%s\"", invalid) << invalid << -2 << "-- --" << "" << "Fail";
         // clang-format on
     }
     void communicationTest()
@@ -349,7 +356,9 @@ private slots:
         QCOMPARE(h.text("txthDriver"), QStringLiteral("Closed"));
         QCOMPARE(h.i2cCommands(), sent.isEmpty() ? QStringList{} : QStringList{sent});
         QCOMPARE(h.readCount(), sent.isEmpty() ? 0 : 1);
-        QCOMPARE(h.messages(), address < 0 ? QStringList{"Address value to large"} : QStringList{});
+        QCOMPARE(h.messages(), address == -1   ? QStringList{"Address value to large"}
+                               : address == -2 ? QStringList{"Invalid Address"}
+                                               : QStringList{});
         QCOMPARE(h.sim.state.I2CWrtAdr + (h.sim.state.I2CRdAdr << 8),
                  address < 0 ? 0x9F9E : (address + 1) << 8 | address);
         const int wiper = h.sim.board.dcp().wiperCode() << 1 & 0xFF;
@@ -397,14 +406,14 @@ private slots:
     }
 
     // Whole-bank reads leave out a row whose address is not two characters long, writes also one whose data
-    // is not; such a row's read box and lamps are hidden until it takes part again. "Write All" sends no
-    // failure marker: a row whose address or data is two characters but no hex byte sends nothing and lights
-    // its lamp red.
+    // is not; such a row's read box and lamps are hidden until it takes part again. Neither sends a failure
+    // marker: a row whose address or data is two characters but no hex byte sends nothing and lights its lamp
+    // red.
     void bankRowsTakePartByTheirTexts_data()
     {
         QTest::addColumn<QString>("address"); // of row 5
         QTest::addColumn<QString>("data");
-        QTest::addColumn<QString>("read");  // the command that reads row 5, none: left out
+        QTest::addColumn<QString>("read");  // the command that reads row 5, none: left out, or "refused"
         QTest::addColumn<QString>("write"); // "sent", "refused" or "left out"
         // clang-format off
         QTest::newRow("written") << "05" << "5A" << "01 C1 05" << "sent";
@@ -413,7 +422,8 @@ private slots:
         QTest::newRow("one-digit data") << "05" << "5" << "01 C1 05" << "left out";
         QTest::newRow("three-digit data") << "05" << "005" << "01 C1 05" << "left out";
         QTest::newRow("data after a failed read") << "05" << "--" << "01 C1 05" << "refused";
-        QTest::newRow("address after a failed read") << "--" << "11" << "01 C1 00" << "refused";
+        QTest::newRow("address after a failed read") << "--" << "11" << "refused" << "refused";
+        QTest::newRow("address no hex byte") << "ZZ" << "11" << "refused" << "refused";
         // clang-format on
     }
     void bankRowsTakePartByTheirTexts()
@@ -430,11 +440,12 @@ private slots:
         h.setText("txtBWrite_5", data);
         h.setText("txtBWrite_7", "77"); // the other write boxes are empty after load
         h.click("cmdReadRegs");
-        const bool readable = !read.isEmpty();
+        const bool readable = !read.isEmpty() && read != u"refused";
         QCOMPARE(h.i2cCommands().size(), readable ? 32 : 31);
         QCOMPARE(h.i2cCommands().value(5), readable ? read : QStringLiteral("01 C1 06"));
-        QCOMPARE(h.box("txtRdByte_5")->isHidden() && h.child<LampWidget>("Shape1_5")->isHidden(), !readable);
-        QCOMPARE(h.lamp("Shape1_5"), readable ? L::Green : L::Black);
+        QCOMPARE(h.box("txtRdByte_5")->isHidden() && h.child<LampWidget>("Shape1_5")->isHidden(),
+                 read.isEmpty());
+        QCOMPARE(h.lamp("Shape1_5"), readable ? L::Green : read.isEmpty() ? L::Black : L::LightRed);
         h.sim.board.clearTransferLog();
         h.click("cmdwriteAll");
         const bool sent = write == u"sent";
@@ -526,6 +537,26 @@ private slots:
         QCOMPARE(h.lamp("Shape1_12"), sent.isEmpty() ? L::LightRed : L::LightGreen);
     }
 
+    // Return, Enter and Space on a read box read its row as a click does; other keys do nothing.
+    void keysOnAReadBoxReadThatRow_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("Return") << int(Qt::Key_Return) << QStringList{"01 C1 0C"};
+        QTest::newRow("Enter") << int(Qt::Key_Enter) << QStringList{"01 C1 0C"};
+        QTest::newRow("Space") << int(Qt::Key_Space) << QStringList{"01 C1 0C"};
+        QTest::newRow("a letter") << int(Qt::Key_A) << QStringList{};
+    }
+    void keysOnAReadBoxReadThatRow()
+    {
+        QFETCH(int, key);
+        RegToolHarness h;
+        h.useRegisterDevice();
+        QTest::keyClick(h.box("txtRdByte_12"), Qt::Key(key));
+        QTEST(h.i2cCommands(), "sent");
+        QCOMPARE(h.child<QPushButton>("cmdScanBus")->text(), QStringLiteral("Scan &Bus"));
+    }
+
     void writeOneByte_data()
     {
         QTest::addColumn<QString>("typed");
@@ -597,7 +628,7 @@ private slots:
                                  "revision number,,\r\n"));
         QVERIFY(bytes.endsWith("\r\n1D,Status2,,\r\n1E,,,\r\n1F,,,\r\n") && bytes.count("\r\n") == 33);
         // The caption names the saved file, as after a load.
-        QCOMPARE(h.window->windowTitle(), QStringLiteral("I2C_General.vtx - Veltrane R2IZOR"));
+        QCOMPARE(shownCaption(*h.window), QStringLiteral("I2C_General.vtx - Veltrane R2IZOR"));
         const FileDialogRequest& save = h.sim.fileDialogs.saveRequests.at(0);
         QCOMPARE(
             QStringList({save.fileName, save.defaultSuffix, QString::number(save.selectedFilter)}) +
@@ -612,7 +643,7 @@ private slots:
             h.setText(box, QString::fromUtf8(text));
         QStringList expected = windowTexts(h);
         h.sim.fileDialogs.nextSaveName = path;
-        h.window->mnuSetup_Save_Click();
+        h.window->mnuSetup_SaveAs_Click();
         QVERIFY(h.messages().isEmpty());
         h.setText("txtI2CADR", "50");
         for (int r = 0; r < kRegisterRowCount; ++r)
@@ -730,7 +761,7 @@ private slots:
         RegToolHarness h;
         for (const QString& name : saved) {
             h.sim.fileDialogs.nextSaveName = h.dir.filePath(name);
-            h.child<QAction>("mnuSetup_Save")->trigger();
+            h.child<QAction>("mnuSetup_SaveAs")->trigger();
         }
         const auto entries = [](const RegisterToolWindow& window) {
             QStringList texts;
@@ -747,7 +778,84 @@ private slots:
         h.setText("txtI2CADR", "50");
         h.child<QAction>("mnuRecentFile_0")->trigger();
         QCOMPARE(h.text("txtI2CADR"), QStringLiteral("9E"));
-        QCOMPARE(h.window->windowTitle(), listed.first().mid(3) + QStringLiteral(" - Veltrane R2IZOR"));
+        QCOMPARE(shownCaption(*h.window), listed.first().mid(3) + QStringLiteral(" - Veltrane R2IZOR"));
+    }
+
+    // File > Open and File > Recent Files ask about unsaved edits as closing does, before anything is
+    // loaded: Save writes the open file first, Discard loads over the edits, Cancel keeps them and loads
+    // nothing.
+    void openingAsksAboutUnsavedEdits_data()
+    {
+        using A = Questions::SaveAnswer;
+        QTest::addColumn<QString>("entry"); // the menu entry that loads b.vtx
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<A>("answer");
+        QTest::addColumn<QString>("shown");  // Reg_Desc_3 and the caption afterwards
+        QTest::addColumn<QString>("inFile"); // Reg_Desc_3 in b.vtx afterwards
+        // clang-format off
+        QTest::newRow("Open, no edits") << "mnuSetup_Open" << false << A::Cancel << "Control|b.vtx - Veltrane R2IZOR" << "Control";
+        QTest::newRow("Open, Save") << "mnuSetup_Open" << true << A::Save << "Control gain|b.vtx - Veltrane R2IZOR" << "Control gain";
+        QTest::newRow("Open, Discard") << "mnuSetup_Open" << true << A::Discard << "Control|b.vtx - Veltrane R2IZOR" << "Control";
+        QTest::newRow("Open, Cancel") << "mnuSetup_Open" << true << A::Cancel << "Control gain|b.vtx - Veltrane R2IZOR*" << "Control";
+        QTest::newRow("Recent, Discard") << "mnuRecentFile_0" << true << A::Discard << "Control|b.vtx - Veltrane R2IZOR" << "Control";
+        QTest::newRow("Recent, Cancel") << "mnuRecentFile_0" << true << A::Cancel << "Control gain|b.vtx - Veltrane R2IZOR*" << "Control";
+        // clang-format on
+    }
+    void openingAsksAboutUnsavedEdits()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, edited);
+        QFETCH(Questions::SaveAnswer, answer);
+        RegToolHarness h;
+        const QString path = h.path("b.vtx");
+        writeFile(path, defaultFile("I2C ADDRESS , C0"));
+        h.window->Read_Param_File(path);
+        if (edited)
+            QTest::keyClicks(h.box("Reg_Desc_3"), " gain");
+        h.setText("txtRdByte_4", "44"); // a read result is no edit
+        h.sim.questions.answer = answer;
+        h.sim.fileDialogs.nextOpenName = path;
+        h.child<QAction>(entry)->trigger();
+        QCOMPARE(h.sim.questions.asked.size(), std::size_t(edited ? 1 : 0));
+        QTEST(h.text("Reg_Desc_3") + u'|' + shownCaption(*h.window), "shown");
+        const bool cancelled = edited && answer == Questions::SaveAnswer::Cancel;
+        const bool kept =
+            cancelled || (edited && answer == Questions::SaveAnswer::Save); // saved, then loaded
+        QCOMPARE(h.text("txtRdByte_4"), QString(kept ? "44" : ""));
+        QCOMPARE(h.sim.fileDialogs.openRequests.size(), std::size_t(entry == u"mnuSetup_Open" && !cancelled));
+        QVERIFY(h.sim.fileDialogs.saveRequests.empty()); // Save wrote the open file without asking
+        QTEST(QString::fromUtf8(readAll(path).split('\n').at(4).split(',').at(1)), "inFile");
+    }
+
+    // File > Save writes the file named in the caption again without a dialog; only a new setup asks for a
+    // name, and Save As always does. The caption's marker shows unsaved edits until they are saved.
+    void saveWritesTheFileInTheCaption()
+    {
+        RegToolHarness h;
+        const QString first = h.path("first.vtx");
+        h.sim.fileDialogs.nextSaveName = first;
+        h.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        const auto save = [&h] { QTest::keySequence(h.window.get(), QKeySequence::Save); };
+        QTest::keyClicks(h.box("Reg_Desc_3"), "!");
+        QCOMPARE(shownCaption(*h.window), QStringLiteral("USB - I2C Communications  VELTRANE CORPORATION*"));
+        save();
+        QCOMPARE(h.sim.fileDialogs.saveRequests.size(), std::size_t(1));
+        QCOMPARE(shownCaption(*h.window), QStringLiteral("first.vtx - Veltrane R2IZOR"));
+        h.setText("txtBWrite_3", "5A");
+        QCOMPARE(shownCaption(*h.window), QStringLiteral("first.vtx - Veltrane R2IZOR*"));
+        h.setText("txtBWrite_3", ""); // back as saved: no edit left
+        QCOMPARE(shownCaption(*h.window), QStringLiteral("first.vtx - Veltrane R2IZOR"));
+        h.setText("txtBWrite_3", "5A");
+        h.sim.fileDialogs.nextSaveName.clear(); // a dialog now would cancel the save
+        save();
+        QCOMPARE(h.sim.fileDialogs.saveRequests.size(), std::size_t(1));
+        QVERIFY(readAll(first).contains("\r\n03,Control!,5A,\r\n"));
+        QCOMPARE(shownCaption(*h.window), QStringLiteral("first.vtx - Veltrane R2IZOR"));
+        h.sim.fileDialogs.nextSaveName = h.path("second.vtx");
+        h.child<QAction>("mnuSetup_SaveAs")->trigger();
+        QCOMPARE(h.sim.fileDialogs.saveRequests.size(), std::size_t(2));
+        QCOMPARE(shownCaption(*h.window), QStringLiteral("second.vtx - Veltrane R2IZOR"));
     }
 };
 

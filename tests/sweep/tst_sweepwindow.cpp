@@ -3,13 +3,17 @@
 #include "namedchild.h"
 #include "simfixture.h"
 #include "sweep/sweepwindow.h"
+#include "ui/lampwidget.h"
 
+#include <QChartView>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QValueAxis>
 #include <QtTest>
 
 using namespace vtx;
@@ -48,6 +52,59 @@ struct Sweep {
 class TestSweepWindow : public QObject {
     Q_OBJECT
 private slots:
+    // On a dark desktop the chart takes Qt Charts' dark theme, and a lamp that is off (black) keeps a rim
+    // that stands out from the window.
+    void darkPalette()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Window, QColor(53, 53, 53));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::Mid, QColor(40, 40, 40));
+        for (const bool isDark : {false, true}) {
+            QApplication::setPalette(isDark ? dark : light);
+            Sweep s;
+            QCOMPARE(s.window.findChild<QChartView*>()->chart()->theme(),
+                     isDark ? QChart::ChartThemeDark : QChart::ChartThemeLight);
+            LampWidget lamp(LampWidget::Shape::Circle);
+            lamp.resize(21, 21);
+            const QImage look = lamp.grab().toImage();
+            const QColor window = QApplication::palette().color(QPalette::Window);
+            int brightest = 0; // the rim's pixels along the middle row, against the window
+            for (int x = 0; x < look.width(); ++x)
+                brightest =
+                    std::max(brightest, std::abs(look.pixelColor(x, 10).lightness() - window.lightness()));
+            QVERIFY2(brightest > 60, qPrintable(QString::number(brightest)));
+        }
+        QApplication::setPalette(light);
+    }
+
+    // Both chart axes run over positions 1 to 128, with a tick at every 16th; a long result text ends in
+    // "..." (its whole text in the tool tip) and leaves "Write cycle (ms)" in view.
+    void chartAxesAndTableColumns()
+    {
+        Sweep s;
+        const QList<QAbstractAxis*> axes = s.window.findChild<QChartView*>()->chart()->axes();
+        QCOMPARE(axes.size(), 2);
+        for (QAbstractAxis* const axis : axes) {
+            const auto* positions = qobject_cast<const QValueAxis*>(axis);
+            QVERIFY(positions);
+            QCOMPARE(QPointF(positions->min(), positions->max()), QPointF(1, 128));
+            QCOMPARE(positions->tickType(), QValueAxis::TicksDynamic);
+            QCOMPARE(QPointF(positions->tickAnchor(), positions->tickInterval()), QPointF(0, 16));
+        }
+        s.set(5, 6, false);
+        QVERIFY(s.run());
+        auto* const table = s.child<QTableWidget>("tblSweep");
+        const QString longResult = QString(u'x').repeated(300);
+        table->item(0, 4)->setText(longResult);
+        const QHeaderView* header = table->horizontalHeader();
+        QCOMPARE(header->model()->headerData(5, Qt::Horizontal).toString(),
+                 QStringLiteral("Write cycle (ms)"));
+        QVERIFY(header->sectionViewportPosition(5) + header->sectionSize(5) <= table->viewport()->width());
+        QCOMPARE(table->item(1, 4)->toolTip(), table->item(1, 4)->text());
+    }
+
     void sweep_data()
     {
         QTest::addColumn<int>("to");

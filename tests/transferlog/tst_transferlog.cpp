@@ -131,17 +131,19 @@ private slots:
     }
 
     // Filter, "Pause" and "Clear" change what the window shows; "Save As..." writes exactly that, under the
-    // column titles.
+    // column titles. Paused, the rows stay those shown at the pause while the ring records over them.
     void csvHoldsWhatTheWindowShows_data()
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<bool>("pauseBeforeMore");
         QTest::addColumn<bool>("clear");
         QTest::addColumn<int>("rows");
-        QTest::newRow("everything") << "" << false << false << 8;
-        QTest::newRow("filtered to the writes") << "out" << false << false << 4;
-        QTest::newRow("paused before two more") << "" << true << false << 4;
-        QTest::newRow("cleared") << "" << false << true << 4; // the two exchanges after the clear
+        QTest::addColumn<int>("capacity"); // of the ring
+        QTest::newRow("everything") << "" << false << false << 8 << 100;
+        QTest::newRow("filtered to the writes") << "out" << false << false << 4 << 100;
+        QTest::newRow("paused before two more") << "" << true << false << 4 << 100;
+        QTest::newRow("paused, the ring records over it") << "" << true << false << 4 << 5;
+        QTest::newRow("cleared") << "" << false << true << 4 << 100; // the two exchanges after the clear
     }
     void csvHoldsWhatTheWindowShows()
     {
@@ -149,10 +151,12 @@ private slots:
         QFETCH(bool, pauseBeforeMore);
         QFETCH(bool, clear);
         QFETCH(int, rows);
+        QFETCH(int, capacity);
         Log log;
-        log.sim.link.feed().clear();
+        log.sim.link.feed().setCapacity(std::size_t(capacity));
         log.window.refresh();
         log.exchanges(2);
+        const QList<QStringList> beforePause = log.shown();
         if (pauseBeforeMore)
             log.window.findChild<QPushButton*>(QStringLiteral("cmdPause"))->click();
         if (clear)
@@ -160,6 +164,8 @@ private slots:
         log.exchanges(2, QStringLiteral("frmI2C_General"));
         log.window.findChild<QLineEdit*>(QStringLiteral("txtFilter"))->setText(filter);
         QCOMPARE(log.model()->rowCount(), rows);
+        if (pauseBeforeMore)
+            QCOMPARE(log.shown(), beforePause);
 
         QTemporaryDir dir;
         log.sim.fileDialogs.nextSaveName = dir.filePath(QStringLiteral("log.csv"));

@@ -557,6 +557,47 @@ private slots:
         QCOMPARE(again.data, std::uint8_t{0x81});
         QCOMPARE(p.messages.texts(), QStringList{});
     }
+
+    // The hard reset resets the port every time; the soft one only when the last transfer left the module
+    // unusable, even after the halt was cleared. A module that answered again since needs no reset.
+    void resetOption_data()
+    {
+        QTest::addColumn<std::uint32_t>("option");
+        QTest::addColumn<int>("urbStatus"); // of the failed reply; 0: none failed
+        QTest::addColumn<bool>("answersAgain");
+        QTest::addColumn<int>("portResets");
+        QTest::newRow("hard, module working") << UsbDriver::kHardReset << 0 << false << 1;
+        QTest::newRow("soft, module working") << UsbDriver::kSoftReset << 0 << false << 0;
+        QTest::newRow("soft, after a stalled reply") << UsbDriver::kSoftReset << -32 << false << 1;
+        QTest::newRow("soft, after a protocol error") << UsbDriver::kSoftReset << -71 << false << 1;
+        QTest::newRow("soft, module answered again") << UsbDriver::kSoftReset << -71 << true << 0;
+    }
+    void resetOption()
+    {
+        QFETCH(std::uint32_t, option);
+        QFETCH(int, urbStatus);
+        QFETCH(bool, answersAgain);
+        const QByteArray fault = "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+                                 " USBDEVFS_REAPURBNDELAY 0 3 131 " +
+                                 QByteArray::number(urbStatus) +
+                                 " 0 2 0 0 \n"
+                                 "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+                                 " USBDEVFS_REAPURBNDELAY 0 3 131 0 0 2 2 0 0181\n";
+        QVERIFY(urbStatus != 0 ? m_module->plugWithFault(fault) : m_module->plug());
+        Program p;
+        p.dcpPanel.Connect_Usb();
+        QVERIFY(p.link.UsbOpen);
+        const protocol::I2cCommand read = protocol::readCurrent(0x9F);
+        QCOMPARE(p.dcpPanel.exchange(read).count, std::uint8_t{1}); // the module's usual answer
+        if (urbStatus != 0)
+            QCOMPARE(p.dcpPanel.exchange(read).count, std::uint8_t{0});
+        if (answersAgain)
+            QCOMPARE(p.dcpPanel.exchange(read).count, std::uint8_t{1});
+        p.messages.clear();
+        QCOMPARE(p.driver.portResetCount(), std::uint64_t{0});
+        p.driver.resetDevice(p.link.hActiveDevice, option);
+        QTEST(int(p.driver.portResetCount()), "portResets");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLibusbDriver)
