@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/programcontrol.h"
+#include "widgets/programcontrol.h"
 
 namespace vtx::app {
 

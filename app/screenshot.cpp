@@ -14,7 +14,7 @@
 #include "common/programstate.h"
 #include "dcp/dcppanelwindow.h"
 #include "engine/session.h"
-#include "platform/simulatedboard.h"
+#include "platform/sim/simulatedboard.h"
 #include "plot/readbackplotwindow.h"
 #include "regtool/addresstestpanel.h"
 #include "regtool/registertoolwindow.h"
@@ -24,12 +24,12 @@
 #include "shell/evalpicture.h"
 #include "sweep/sweepwindow.h"
 #include "transferlog/transferlogwindow.h"
-#include "ui/appcontext.h"
-#include "ui/filedialogs.h"
-#include "ui/messageboxes.h"
-#include "ui/programcontrol.h"
-#include "ui/questions.h"
-#include "ui/windowreporter.h"
+#include "widgets/appcontext.h"
+#include "widgets/filedialogs.h"
+#include "widgets/messageboxes.h"
+#include "widgets/programcontrol.h"
+#include "widgets/questions.h"
+#include "widgets/windowreporter.h"
 
 #include <QApplication>
 #include <QCheckBox>

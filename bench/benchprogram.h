@@ -11,8 +11,8 @@
 #include "dcp/dcppanelwindow.h"
 #include "engine/session.h"
 #include "regtool/registertoolwindow.h"
-#include "ui/appcontext.h"
-#include "ui/windowreporter.h"
+#include "widgets/appcontext.h"
+#include "widgets/windowreporter.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

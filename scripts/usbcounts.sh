@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # What vtxctl's actions cost a real control module: each runs through the libusb driver against the emulated
-# module of tests/platform/usb (umockdev-run replays its answers), and the driver's own log (vtx.usb) gives
+# module of tests/core/platform/usb (umockdev-run replays its answers), and the driver's own log (vtx.usb) gives
 # the transfers out and in, device opens, interface claims and port resets of the action. The time on a real
 # module is estimated from those counts; the two figures it rests on are assumptions, not measurements:
 #   USB_TRANSFER_MS  one bulk transfer on a full-speed bus, waiting for its 1 ms frame (default 1)
@@ -16,7 +16,7 @@ REPO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BENCH_BUILD_DIR:-"$REPO_ROOT/build-bench"}
 TRANSFER_MS=${USB_TRANSFER_MS:-1}
 RESET_MS=${USB_RESET_MS:-50}
-USB_DATA="$REPO_ROOT/tests/platform/usb"
+USB_DATA="$REPO_ROOT/tests/core/platform/usb"
 MODULE_SCRIPT="$REPO_ROOT/tests/cli/vtxctl-module.ioctl"
 
 if ! command -v umockdev-run >/dev/null; then

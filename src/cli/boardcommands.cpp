@@ -4,8 +4,8 @@
 #include "commands.h"
 #include "common/clock.h"
 #include "exitcodes.h"
-#include "platform/simboardstatefile.h"
-#include "platform/simulatedboard.h"
+#include "platform/sim/simboardstatefile.h"
+#include "platform/sim/simulatedboard.h"
 
 namespace vtx::cli {
 

@@ -2,7 +2,7 @@
 // vtxctl as a user runs it: a process without a display, on the simulated board kept in a state directory of
 // the test's own, checked by what it prints, its exit status and the bytes it put on the wire.
 
-#include "platform/simboardstatefile.h"
+#include "platform/sim/simboardstatefile.h"
 #include "setupfile/registermap.h"
 #include "setupfile/setupfile.h"
 
@@ -526,7 +526,7 @@ private slots:
         QCOMPARE(i2cCommandsSent(apply.err), (QStringList{"01 C0 04 0F", "01 C0 05 0F"}));
     }
 
-    // The real libusb driver, end to end, against the emulated module of tests/platform/usb: umockdev-run
+    // The real libusb driver, end to end, against the emulated module of tests/core/platform/usb: umockdev-run
     // gives vtxctl a bus with the module on it and replays the module's answers (vtxctl-module.ioctl).
     void realDriverUnderUmockdev_data()
     {

@@ -3,11 +3,11 @@
 
 #include "engine/reporter.h"
 #include "platform/systemservices.h"
-#include "ui/filedialogs.h"
-#include "ui/messageboxes.h"
-#include "ui/programcontrol.h"
-#include "ui/questions.h"
-#include "ui/startupfailuredialog.h"
+#include "widgets/filedialogs.h"
+#include "widgets/messageboxes.h"
+#include "widgets/programcontrol.h"
+#include "widgets/questions.h"
+#include "widgets/startupfailuredialog.h"
 
 #include <QSet>
 #include <QString>

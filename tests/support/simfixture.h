@@ -5,9 +5,9 @@
 #include "common/programstate.h"
 #include "common/textformat.h"
 #include "engine/session.h"
-#include "platform/simulatedboard.h"
+#include "platform/sim/simulatedboard.h"
 #include "recordingseams.h"
-#include "ui/appcontext.h"
+#include "widgets/appcontext.h"
 
 #include <QSettings>
 #include <QStringList>
