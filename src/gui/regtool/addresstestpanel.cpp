@@ -93,8 +93,10 @@ void AddressTestPanel::setAddressText(const QString& text)
 
 void AddressTestPanel::adoptAddressText()
 {
-    if (const auto value = HexToInt(m_address->text())) {
-        m_session.state().setWriteAddress(lowByte(*value));
+    // Only a device address (a hex byte from 00 to FE) is put in force: "ZZ", "" or "100" would read as 00,
+    // the general-call address, and "Write All" would send the file's rows to every device that listens.
+    if (const auto address = deviceAddressFromText(m_address->text())) {
+        m_session.state().setWriteAddress(*address);
         showAddresses();
     } else {
         showNoAddress();

@@ -662,12 +662,24 @@ private slots:
                  QStringLiteral("Select Setup File to Open|I2C_General Setup Files (*.vtx)"));
     }
 
-    void aFileAddressTooLongForANumberShowsButLeaves9EInForce()
+    // A file's address that is no device address shows as it stands, and 9E stays in force: none of these
+    // may become 00, the general-call address "Write All" would then send the rows to.
+    void aFileAddressThatIsNoDeviceAddressShowsButLeaves9EInForce_data()
     {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("too long for a number") << "12345";
+        QTest::newRow("no hex digit") << "ZZ";
+        QTest::newRow("empty") << "";
+        QTest::newRow("above a byte") << "100";
+        QTest::newRow("FF") << "FF";
+    }
+    void aFileAddressThatIsNoDeviceAddressShowsButLeaves9EInForce()
+    {
+        QFETCH(QString, address);
         RegToolHarness h;
-        writeFile(h.path("other.vtx"), defaultFile("I2C ADDRESS , 12345"));
+        writeFile(h.path("other.vtx"), defaultFile("I2C ADDRESS , " + address.toLatin1()));
         h.window->Read_Param_File(h.path("other.vtx"));
-        QCOMPARE(h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"}), "12345 -- --");
+        QCOMPARE(h.texts({"txtI2CADR", "txtActualWrtAddress", "txtActualReadAddress"}), address + " -- --");
         QCOMPARE(h.sim.state.I2CWrtAdr, 0x9E);
     }
 
