@@ -54,13 +54,13 @@ struct Soak {
 
     explicit Soak(std::uint32_t s) : seed(s), rng(s)
     {
-        f.board.setRecording(true, 20000);
+        f.recorder.setRecording(true, 20000);
         panel.show();
         panel.Form_Load();
         tool = std::make_unique<RegisterToolWindow>(f.context);
         tool->show();
         f.board.setTransferTimeMs(1);
-        f.board.clearTransferLog();
+        f.recorder.clearTransferLog();
     }
 
     template <typename T = QPushButton> T* p(const char* name) const { return namedChild<T>(&panel, name); }
@@ -88,10 +88,10 @@ struct Soak {
     }
 
     // Every I2C command is followed by its reply read before the next command goes out, unless the command
-    // itself failed on the link. Consumes the board's log so that the ring never drops a record unseen.
+    // itself failed on the link. Consumes the recorder's log so that the ring never drops a record unseen.
     void checkWire()
     {
-        for (const TransferRecord& r : f.board.transferLog()) {
+        for (const TransferRecord& r : f.recorder.transferLog()) {
             if (r.pipe == kI2cOut && r.direction == TransferDirection::Write) {
                 if (awaitingReply && wireFault.isEmpty())
                     wireFault = QStringLiteral("I2C command %1 went out before the previous reply was read")
@@ -101,7 +101,7 @@ struct Soak {
                 awaitingReply = false;
             }
         }
-        f.board.clearTransferLog();
+        f.recorder.clearTransferLog();
     }
 
     // The user's actions; a name and what it does.
@@ -237,7 +237,7 @@ struct Soak {
         if (position - 1 == list->currentRow())
             position = position % 128 + 1;
         note(QStringLiteral("list position %1 (checked)").arg(position));
-        f.board.clearTransferLog();
+        f.recorder.clearTransferLog();
         list->setCurrentRow(position - 1);
         if (!settle())
             return neverRan;
@@ -246,7 +246,7 @@ struct Soak {
                 .arg(f.board.dcp().wiperCode())
                 .arg(position);
         // The DCP writes of this position (`same`) or of another one, the newest first.
-        const auto log = f.board.transferLog();
+        const auto log = f.recorder.transferLog();
         const auto dcpWrite = [&](const TransferRecord& r, bool same) {
             return r.pipe == kI2cOut && r.direction == TransferDirection::Write && r.bytes.size() == 3 &&
                    r.bytes[0] == 0x01 && r.bytes[1] == 0x9E && (r.bytes[2] == 2 * (position - 1) + 1) == same;

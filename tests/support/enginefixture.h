@@ -6,7 +6,7 @@
 namespace vtx::test {
 
 // The engine without any window: the session of the simulated board (the DCP panel's flavour), opened
-// unless a test wants it closed, with the board's record of the opening cleared.
+// unless a test wants it closed, with the record of the opening cleared.
 struct EngineFixture {
     SimFixture sim;
     LinkClient& client = sim.session.client();
@@ -17,7 +17,7 @@ struct EngineFixture {
     {
         if (open)
             sim.session.open();
-        sim.board.clearTransferLog();
+        sim.recorder.clearTransferLog();
     }
     // The commands sent on the module's I2C pipe.
     QStringList i2c() const { return sim.hexWritesOn(3); }

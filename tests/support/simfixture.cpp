@@ -8,7 +8,7 @@ namespace vtx::test {
 std::vector<TransferRecord> SimFixture::writesOn(std::uint32_t pipe) const
 {
     std::vector<TransferRecord> result;
-    for (const auto& record : board.transferLog())
+    for (const auto& record : recorder.transferLog())
         if (record.direction == TransferDirection::Write && record.pipe == pipe)
             result.push_back(record);
     return result;

@@ -18,12 +18,11 @@ namespace vtx::test {
 // A whole program's worth of shared state on the simulated board, with recording seams. Build one per test
 // case so that nothing carries over.
 struct SimFixture {
-    SimFixture() { board.setRecording(true); }
-
-    // The board on a manual clock; the session below owns both.
+    // The board on a manual clock, behind a recorder of what crosses it; the session below owns all three.
     DriverChoice drivers = simulatedBoardOn(std::make_unique<ManualClock>());
     ManualClock& clock = static_cast<ManualClock&>(*drivers.clock);
     SimulatedBoard& board = *drivers.board;
+    RecordingDriver& recorder = recordDriver(drivers);
     RecordingMessageBoxes messages;
     ScriptedFileDialogs fileDialogs;
     RecordingProgramControl program;
@@ -40,7 +39,7 @@ struct SimFixture {
     AppContext context{link,   state,     messages,        fileDialogs, program,
                        system, questions, startupFailures, &settings};
 
-    // The writes on `pipe` as the board logged them, for byte checks.
+    // The writes on `pipe` as the recorder logged them, for byte checks.
     std::vector<TransferRecord> writesOn(std::uint32_t pipe) const;
     // What went out on `pipe`, each transfer as "01 9E 81".
     QStringList hexWritesOn(std::uint32_t pipe) const;

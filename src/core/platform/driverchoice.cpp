@@ -43,4 +43,12 @@ DriverChoice simulatedBoardOn(std::unique_ptr<Clock> clock)
     return choice;
 }
 
+RecordingDriver& recordDriver(DriverChoice& drivers)
+{
+    auto recorder = std::make_unique<RecordingDriver>(std::move(drivers.driver));
+    RecordingDriver& result = *recorder;
+    drivers.driver = std::move(recorder);
+    return result;
+}
+
 } // namespace vtx

@@ -3,6 +3,7 @@
 
 #include "common/clock.h"
 #include "platform/sim/simboardstatefile.h"
+#include "platform/recordingdriver.h"
 #include "platform/usbdriver.h"
 
 #include <memory>
@@ -20,8 +21,8 @@ struct DriverChoice {
     std::unique_ptr<UsbDriver> driver;
     UsbMatch match;
     bool simulated = false;
-    // The driver as the simulated board, for what only it does (faults, its record of transfers); null for
-    // the libusb driver.
+    // The driver as the simulated board, for what only it does (faults, its state); null for the libusb
+    // driver. It stays the board when the driver is wrapped in a recorder.
     SimulatedBoard* board = nullptr;
 };
 
@@ -42,5 +43,8 @@ DriverChoice chooseDriver(bool simulate, SimulatedTime time = SimulatedTime::Wal
 // The simulated board on `clock`, freshly powered and with no state file: for the tests, the benchmarks and
 // the pictures, which each start from the same board.
 DriverChoice simulatedBoardOn(std::unique_ptr<Clock> clock);
+
+// Puts a recorder in front of the chosen driver, whichever it is, and returns it; `drivers` owns it.
+RecordingDriver& recordDriver(DriverChoice& drivers);
 
 } // namespace vtx

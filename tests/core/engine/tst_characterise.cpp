@@ -215,16 +215,16 @@ private slots:
     {
         SteadyClock clock;
         SimulatedBoard board(clock);
-        board.setRecording(true);
+        RecordingDriver recorder(board);
         RecordingMessageBoxes messages;
-        Link link(board, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock);
+        Link link(recorder, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock);
         NullLinkObserver view;
         LinkClient client(link, kDcpPanelLink, view, messages);
         I2cBus bus(client);
         DcpDevice dcp(bus, clock);
         client.Connect_Usb();
         QVERIFY(link.UsbOpen);
-        board.clearTransferLog();
+        recorder.clearTransferLog();
         qsizetype polls = 0;
         for (int i = 0; i < 10; ++i) {
             const auto store = vtx::storeVerified(dcp, 0x9E, 1 + i);
@@ -235,7 +235,7 @@ private slots:
             polls += cycle.polls;
         }
         qInfo("%lld polls for 10 EEPROM writes", static_cast<long long>(polls));
-        const auto records = board.transferLog();
+        const auto records = recorder.transferLog();
         const qsizetype sent = std::count_if(records.begin(), records.end(), [](const TransferRecord& r) {
             return r.pipe == 3 && r.bytes == std::vector<std::uint8_t>{0x01, 0x9F};
         });

@@ -139,7 +139,7 @@ private slots:
             p.sim.board.setKindByte(static_cast<std::uint8_t>(earlierKindByte));
             p.client.Connect_Usb();
             p.client.Disconnect_USB();
-            p.sim.board.clearTransferLog();
+            p.sim.recorder.clearTransferLog();
             p.view.events.clear();
         }
         p.sim.board.setKindByte(static_cast<std::uint8_t>(kindByte));
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(p.view.nocHidden);
         QVERIFY(p.sim.messages.messages.empty());
         QStringList logged;
-        for (const TransferRecord& r : p.sim.board.transferLog())
+        for (const TransferRecord& r : p.sim.recorder.transferLog())
             logged << (r.direction == TransferDirection::Write
                            ? "OUT " + hex2Text(r.pipe) + ": " + hexBytes(r.bytes)
                            : "IN  " + hex2Text(r.pipe) + QStringLiteral(": %1 bytes").arg(r.bytes.size()));
@@ -223,7 +223,7 @@ private slots:
                 p.sim.link.UsbStatusText(DriverStatus::InvalidHandle) + QStringLiteral(")\n")));
             QCOMPARE(p.sim.link.BridgeKind, 1);
             QCOMPARE(p.view.events, QStringList({"opening", "opened"}));
-            QVERIFY(p.sim.board.transferLog().empty());
+            QVERIFY(p.sim.recorder.transferLog().empty());
         } else {
             QCOMPARE(int(p.sim.messages.messages.size()), 1);
             QVERIFY(p.view.events.isEmpty());
@@ -263,18 +263,18 @@ private slots:
         p.client.Connect_Usb();
         const DriverHandle driverHandle = p.sim.link.hDriver;
         const DeviceHandle device = p.sim.link.hActiveDevice;
-        p.sim.board.clearCallLog();
-        p.sim.board.clearTransferLog();
+        p.sim.recorder.clearCallLog();
+        p.sim.recorder.clearTransferLog();
         p.view.events.clear();
 
         p.client.Connect_Usb(); // does nothing to the module
         QCOMPARE(p.sim.messages.texts(), messages);
-        QVERIFY(p.sim.board.transferLog().empty());
+        QVERIFY(p.sim.recorder.transferLog().empty());
         QVERIFY(p.view.events.isEmpty());
         QVERIFY(p.sim.link.UsbOpen);
 
         p.client.Disconnect_USB();
-        QCOMPARE(p.sim.board.callLog(), std::vector<QString>({reset, "closeDriverHandle", "uninit"}));
+        QCOMPARE(p.sim.recorder.callLog(), std::vector<QString>({reset, "closeDriverHandle", "uninit"}));
         QTEST(int(p.sim.board.portResetCount()), "portResets");
         QVERIFY(!p.sim.link.UsbOpen);
         QCOMPARE(p.view.events, QStringList({"closed"}));
@@ -322,15 +322,15 @@ private slots:
         QVERIFY(p.sim.link.driverInitialised());
 
         // Closing a closed link does nothing...
-        p.sim.board.clearCallLog();
+        p.sim.recorder.clearCallLog();
         p.client.Disconnect_USB();
-        QVERIFY(p.sim.board.callLog().empty());
+        QVERIFY(p.sim.recorder.callLog().empty());
 
         // ...but the next open does not leave the first driver instance behind.
         p.sim.board.clearFaults();
         p.client.Connect_Usb();
         QVERIFY(p.sim.link.UsbOpen);
-        const auto& calls = p.sim.board.callLog();
+        const auto& calls = p.sim.recorder.callLog();
         QVERIFY(calls.size() >= 2);
         QCOMPARE(calls[0], QStringLiteral("uninit"));
         QCOMPARE(calls[1], QStringLiteral("init"));
@@ -351,7 +351,7 @@ private slots:
         QCOMPARE(read.failure().status, DriverStatus::Timeout);
         QCOMPARE(p.sim.messages.texts(), QStringList{"ReadPipe: WDU_Transfer() failed: error &H6 (" +
                                                      genericStatusText(DriverStatus::Timeout) + ")"});
-        QCOMPARE(int(p.sim.board.transferLog().size()), 2); // the query and its reply that never came
+        QCOMPARE(int(p.sim.recorder.transferLog().size()), 2); // the query and its reply that never came
         p.client.Connect_Usb();
         QVERIFY(p.sim.link.UsbOpen);
         QVERIFY(bus.read(0x9F).ok());
@@ -403,7 +403,7 @@ private slots:
         TraceRecorder trace;
         Pipeline p(kDcpPanelLink);
         p.client.Connect_Usb();
-        p.sim.board.clearTransferLog();
+        p.sim.recorder.clearTransferLog();
         const DeviceHandle device = p.sim.link.UsbDevCtx.deviceHandle;
         if (fault == "unplugged") {
             p.sim.board.unplug();
@@ -423,7 +423,7 @@ private slots:
         QCOMPARE(int(reply.count), pipeBuf[0]);
         QCOMPARE(QList<int>(p.sim.link.PipeBuf.begin(), p.sim.link.PipeBuf.end()), pipeBuf);
         QCOMPARE(int(p.sim.link.UsbStatus), status);
-        QCOMPARE(int(p.sim.board.transferLog().size()), transfers);
+        QCOMPARE(int(p.sim.recorder.transferLog().size()), transfers);
         QCOMPARE(p.sim.messages.texts(), messages);
         QVERIFY(p.sim.link.UsbOpen);
         const bool unplugged = fault == "unplugged";

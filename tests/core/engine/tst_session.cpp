@@ -72,7 +72,7 @@ private slots:
             b.session.client().Connect_Usb();
         QFETCH(bool, userHolds);
         b.userHolds = userHolds;
-        b.sim.board.clearTransferLog();
+        b.sim.recorder.clearTransferLog();
         {
             const LinkBracket::Hold hold(b.session.bracket());
             for (int i = 0; i < transactions; ++i)

@@ -165,7 +165,7 @@ private slots:
         }
         QCOMPARE(owners, QSet<QString>{QStringLiteral("frmVTX8303")});
         QCOMPARE(sim.link.feed().publishedCount(), sim.link.feed().entries().size());
-        QVERIFY(std::ranges::equal(published, sim.board.transferLog()));
+        QVERIFY(std::ranges::equal(published, sim.recorder.transferLog()));
         QCOMPARE(published.size(),
                  6u); // bridge query and reply, serial set-up twice, the write and its reply
         QCOMPARE(sim.link.feed().entries().back().monotonicMs, 42);

@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QTest>
-#include <algorithm>
 #include <vector>
 
 using namespace vtx;
@@ -20,7 +19,6 @@ namespace {
 struct Bench {
     explicit Bench(int kindByte = SimulatedBoard::kKind1Byte)
     {
-        board.setRecording(true);
         board.setKindByte(std::uint8_t(kindByte));
         UsbDriver::Notifications notifications;
         notifications.attach = [this](DeviceHandle device, const DeviceInfo& info) {
@@ -187,33 +185,6 @@ private slots:
         Bench bench(r.kind);
         QCOMPARE(bench.run(r.kind ? 2 : 3, r.script), QByteArray(r.replies));
         QVERIFY(bench.allInPipesEmpty()); // one reply per command, none left behind a failed transfer
-    }
-
-    // The log holds what reached the caller, only while a test asks for it (a long run keeps nothing), and
-    // then only the newest records.
-    void transferLog()
-    {
-        Bench bench;
-        bench.board.clearTransferLog();
-        bench.run(3, "w:03:019F r:83:1 r:83:2 w:00:01");
-        const std::vector<TransferRecord> expected = {{3, Dir::Write, {0x01, 0x9F}, S::Success},
-                                                      {0x83, Dir::Read, {0x01}, S::Overflow},
-                                                      {0x83, Dir::Read, {}, S::Timeout},
-                                                      {0, Dir::Write, {0x01}, S::NoSuchPipe}};
-        QVERIFY(std::ranges::equal(bench.board.transferLog(), expected));
-
-        bench.board.setRecording(false);
-        bench.board.clearTransferLog();
-        bench.board.clearCallLog();
-        bench.run(3, "019F 019F");
-        QVERIFY(bench.board.transferLog().empty());
-        QVERIFY(bench.board.callLog().empty());
-
-        bench.board.setRecording(true, 3);
-        bench.run(3, "019E81 019F"); // two writes, two reads
-        QCOMPARE(bench.board.transferLog().size(), 3u);
-        QCOMPARE(bench.board.transferLog().front().bytes, (std::vector<std::uint8_t>{0x02, 0x00}));
-        QCOMPARE(bench.board.transferLog().back().bytes, (std::vector<std::uint8_t>{0x01, 0x80}));
     }
 
     void notificationsOnlyAfterYield()

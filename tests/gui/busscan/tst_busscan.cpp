@@ -31,8 +31,8 @@ struct Tool {
     Tool()
     {
         window.show();
-        sim.board.clearTransferLog();
-        sim.board.clearCallLog();
+        sim.recorder.clearTransferLog();
+        sim.recorder.clearCallLog();
         sim.messages.clear();
     }
     BusScanWindow* scan() const { return window.busScanWindow(); }
@@ -118,12 +118,12 @@ private slots:
                         if (value == stopAt)
                             t.inScan("cmdStop")->click();
                     });
-            t.sim.board.clearTransferLog();
-            t.sim.board.clearCallLog();
+            t.sim.recorder.clearTransferLog();
+            t.sim.recorder.clearCallLog();
             t.inScan("cmdScan")->click();
         }
         QTEST(t.i2c(), "sent");
-        QCOMPARE(int(std::ranges::count(t.sim.board.callLog(), QStringLiteral("init"))), 1);
+        QCOMPARE(int(std::ranges::count(t.sim.recorder.callLog(), QStringLiteral("init"))), 1);
         QCOMPARE(t.cellTexts(), cells);
         const bool found4F = cells[0x4F] == u"4F";
         QCOMPARE(t.cell(0x4F)->toolTip(), (found4F ? "" : "0x4F: ") + QStringLiteral("write 9E / read 9F"));
@@ -153,7 +153,7 @@ private slots:
         QFETCH(int, sevenBit);
         Tool t;
         t.window.cmdScanBus_Click();
-        t.sim.board.clearTransferLog();
+        t.sim.recorder.clearTransferLog();
         const QPoint centre = t.grid()->visualItemRect(t.cell(sevenBit)).center();
         // An item view takes a double click only after the press that selects the item.
         QTest::mouseClick(t.grid()->viewport(), Qt::LeftButton, {}, centre);
@@ -173,7 +173,7 @@ private slots:
         t.sim.board.registerDevice().setReg(0xA5, 0x3C);
         t.window.cmdScanBus_Click();
         t.grid()->setCurrentCell(6, 0); // 0x60
-        t.sim.board.clearTransferLog();
+        t.sim.recorder.clearTransferLog();
         t.inScan("cmdDump")->click();
         RegisterDumpWindow* const dump = t.scan()->dumpWindow();
         QVERIFY(dump && dump->isVisible());

@@ -63,7 +63,7 @@ struct Panel {
         };
         window.show();
         if (load && window.Form_Load())
-            f.board.clearTransferLog();
+            f.recorder.clearTransferLog();
     }
     template <typename T = QWidget> T* child(const QString& name) const
     {
@@ -130,10 +130,10 @@ struct Panel {
             {"cycle", [&](auto& w) { f.board.dcp().setWriteCycleMs(w[1].toInt()); }}, // EEPROM
             {"jitter", [&](auto& w) { f.board.dcp().setWriteCycleJitterUs(w[1].toInt()); }},
             {"stuck", [&](auto& w) { f.board.dcp().setStuckReadBit(w[1].toInt(), true); }},
-            {"clear", // the board's logs and the messages
+            {"clear", // the recorder's logs and the messages
              [&](auto&) {
-                 f.board.clearTransferLog();
-                 f.board.clearCallLog();
+                 f.recorder.clearTransferLog();
+                 f.recorder.clearCallLog();
                  f.messages.clear();
              }},
         };
@@ -155,7 +155,7 @@ struct Panel {
         for (const QString& entry : expected) {
             const QString key = entry.section(u'=', 0, 0);
             const QString name = key.section(u'.', 0, 0);
-            const auto calls = f.board.callLog();
+            const auto calls = f.recorder.callLog();
             QString value;
             if (key == u"asked") {
                 for (const RecordedMessage& question : f.questions.asked)
@@ -193,7 +193,7 @@ private slots:
     {
         Panel p(false);
         QVERIFY(p.window.Form_Load());
-        QVERIFY(!p.f.board.transferLog().empty()); // the module was probed ...
+        QVERIFY(!p.f.recorder.transferLog().empty()); // the module was probed ...
         QVERIFY(p.i2c().isEmpty());                // ... but the DCP not written
         QVERIFY(p.f.messages.messages.empty());
         QCOMPARE(p.list()->item(127)->text(), QStringLiteral(" 128"));
@@ -733,7 +733,7 @@ private slots:
     void timedEepromRunNeverFailsAndKeepsObjectCountFlat()
     {
         Panel p;
-        p.f.board.setRecording(false);
+        p.f.recorder.setRecording(false);
         p.run("transfer 1000; yes; mode EEPROM; row 64; check ChkAutoRead"); // Yes to the wear question
         const auto liveObjects = [&p] {
             return p.window.findChildren<QObject*>().size() + QApplication::allWidgets().size() +

@@ -44,10 +44,10 @@ struct Program {
         if (!windows.start())
             qFatal("start-up failed");
         namedChild<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
-        sim.board.clearCallLog();
+        sim.recorder.clearCallLog();
         fromMenu ? namedChild<QAction>(windows.dcpPanel(), "mnuRegisterTool")->trigger()
                  : registerTool.open();
-        openingCalls = sim.board.callLog();
+        openingCalls = sim.recorder.callLog();
     }
     RegisterToolWindow* tool() const { return registerTool.window(); }
     QLineEdit* box(const char* name) const { return namedChild<QLineEdit>(tool(), name); }
@@ -80,14 +80,14 @@ private slots:
             QVERIFY(!p.sim.link.UsbOpen && !p.sim.board.isInitialised() && p.sim.messages.messages.empty());
             // The register tool loaded last, so its lamp takes the attach notifications.
             QCOMPARE(p.sim.link.AttachLampForm, static_cast<LinkObserver*>(window));
-            p.sim.board.clearCallLog();
+            p.sim.recorder.clearCallLog();
             // The same window again, not loaded a second time.
             namedChild<QAction>(p.windows.dcpPanel(), "mnuRegisterTool")->trigger();
             QCOMPARE(p.tool(), window);
-            QVERIFY(p.sim.board.callLog().empty());
+            QVERIFY(p.sim.recorder.callLog().empty());
             namedChild<QAction>(window, "frmAbout")->trigger();
             QVERIFY(p.windows.aboutBox() && p.windows.aboutBox()->isVisible());
-            p.sim.board.clearTransferLog();
+            p.sim.recorder.clearTransferLog();
             namedChild<QPushButton>(window, "cmdRead")->click(); // on the board it was opened on
             QCOMPARE(p.sim.hexWritesOn(p.sim.board.i2cOutPipe()), QStringList{"01 9F"});
         }
@@ -186,11 +186,11 @@ private slots:
         QCOMPARE(p.sim.link.AttachLampForm, static_cast<LinkObserver*>(panel));
         QCOMPARE(namedChild<LampWidget>(panel, "ShpAttach")->color(),
                  LampColor::Black); // green while it held the link
-        p.sim.board.clearCallLog();
+        p.sim.recorder.clearCallLog();
         namedChild<QAction>(panel, "mnuRegisterTool")->trigger();
         QVERIFY(p.tool()->isVisible() && !p.tool()->hasUnsavedEdits());
         QCOMPARE(p.box("Reg_Desc_3")->text(), QStringLiteral("Control"));
-        QCOMPARE(p.sim.board.callLog().front(), QStringLiteral("init")); // loaded, and so probed, again
+        QCOMPARE(p.sim.recorder.callLog().front(), QStringLiteral("init")); // loaded, and so probed, again
     }
 
     // Ending the program (the DCP panel closing) asks the tool too; Cancel keeps it, and the program.
@@ -248,7 +248,7 @@ private slots:
         QWidget* const window = onTool ? static_cast<QWidget*>(p.tool()) : p.windows.dcpPanel();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
-        p.sim.board.clearTransferLog();
+        p.sim.recorder.clearTransferLog();
         QTest::keySequence(window, keys);
         QString seen;
         if (!p.sim.fileDialogs.openRequests.empty())

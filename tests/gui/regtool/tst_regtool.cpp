@@ -49,8 +49,8 @@ struct RegToolHarness {
     {
         window = std::make_unique<RegisterToolWindow>(sim.context);
         window->show();
-        sim.board.clearTransferLog();
-        sim.board.clearCallLog();
+        sim.recorder.clearTransferLog();
+        sim.recorder.clearCallLog();
     }
     template <typename T> T* child(const QString& name) const { return namedChild<T>(window.get(), name); }
     QLineEdit* box(const QString& name) const { return child<QLineEdit>(name); }
@@ -84,14 +84,14 @@ struct RegToolHarness {
         window->addressPanel().cmdTestComm_Click();
         if (sim.state.I2CWrtAdr != 0xC0 || child<QLabel>(QStringLiteral("lblCommTest"))->text() != u"Good")
             qFatal("the register device did not answer the communication test");
-        sim.board.clearTransferLog();
+        sim.recorder.clearTransferLog();
         sim.messages.clear();
     }
     // The commands sent on the I2C pipe, as "01 9E AA" texts.
     QStringList i2cCommands() const { return sim.hexWritesOn(sim.board.i2cOutPipe()); }
     long readCount() const // the replies read on pipe 0x83
     {
-        const auto& log = sim.board.transferLog();
+        const auto& log = sim.recorder.transferLog();
         return std::count_if(log.begin(), log.end(), [](const auto& r) { return r.pipe == 0x83u; });
     }
 };
@@ -187,7 +187,7 @@ private slots:
         h.click("cmdRead"); // no link yet: the pipes say so and READ fails
         QCOMPARE(h.messages(),
                  (QStringList{"Write GPIOPipe .. USB Not opened", "ReadPipe .. USB Not opened"}));
-        QVERIFY(h.sim.board.transferLog().empty() && h.text("txtReadByte") == u"--");
+        QVERIFY(h.sim.recorder.transferLog().empty() && h.text("txtReadByte") == u"--");
         QCOMPARE(h.lamp("Shape2_2"), L::LightRed);
         QCOMPARE(h.text("txthDriver"), QStringLiteral(" 1")); // nothing opened the link, nothing closed it
         h.sim.messages.clear();
@@ -220,7 +220,7 @@ private slots:
             h.window->mnuSetup_Open_Click(); // a load would change the address in use: it waits
             QVERIFY(!h.window->close());     // closing waits
             loading.emplace(h.sim.context);  // so does the probe of a window loading now
-            QVERIFY(h.sim.board.transferLog().empty() && h.sim.board.callLog().empty());
+            QVERIFY(h.sim.recorder.transferLog().empty() && h.sim.recorder.callLog().empty());
             QVERIFY(h.sim.fileDialogs.openRequests.empty());
             QCOMPARE(h.sim.program.endRequests, 0);
         }
@@ -229,7 +229,7 @@ private slots:
         QCOMPARE(h.sim.state.I2CWrtAdr, 0xC0);
         QVERIFY(!h.window->isVisible()); // closed after all
         QCOMPARE(h.sim.program.endRequests, 1);
-        const auto calls = h.sim.board.callLog(); // the waiting probe's, released
+        const auto calls = h.sim.recorder.callLog(); // the waiting probe's, released
         QCOMPARE(std::count(calls.begin(), calls.end(), "init"), 1);
         QCOMPARE(std::count(calls.begin(), calls.end(), "uninit"), 1);
         QCOMPARE(namedChild<QLineEdit>(&*loading, "txthDriver")->text(), QStringLiteral(" 2"));
@@ -261,12 +261,12 @@ private slots:
         QVERIFY(h.child<QWidget>("DirectWriteGroup")->isVisible());
         h.manualMode();
         h.click("cmdUSBConnect");
-        h.sim.board.clearTransferLog();
+        h.sim.recorder.clearTransferLog();
         h.setText("txtAddr", address);
         h.setText("txtData", data);
         h.click("cmdWrite");
         QCOMPARE(h.messages(), sent.isEmpty() ? QStringList{"Invalid Write Value"} : QStringList{});
-        QCOMPARE(h.sim.board.transferLog().empty(), sent.isEmpty());
+        QCOMPARE(h.sim.recorder.transferLog().empty(), sent.isEmpty());
         if (sent.isEmpty())
             return;
         QCOMPARE(hexBytes(h.sim.writesOn(1).at(0).bytes), QStringLiteral("FF 02 FF FF 02")); // bridge query
@@ -351,8 +351,8 @@ private slots:
         QCOMPARE(palette.color(QPalette::WindowText),
                  good ? QApplication::palette().color(QPalette::ButtonText) : QColor(255, 255, 255));
         // The result signal is the last transfer: FF 02 for good, FF 01 otherwise, on pipe 1.
-        QCOMPARE(h.sim.board.transferLog().back().pipe, 1u);
-        QCOMPARE(hexBytes(h.sim.board.transferLog().back().bytes), QLatin1String(good ? "FF 02" : "FF 01"));
+        QCOMPARE(h.sim.recorder.transferLog().back().pipe, 1u);
+        QCOMPARE(hexBytes(h.sim.recorder.transferLog().back().bytes), QLatin1String(good ? "FF 02" : "FF 01"));
         QCOMPARE(h.text("txthDriver"), QStringLiteral("Closed"));
         QCOMPARE(h.i2cCommands(), sent.isEmpty() ? QStringList{} : QStringList{sent});
         QCOMPARE(h.readCount(), sent.isEmpty() ? 0 : 1);
@@ -397,7 +397,7 @@ private slots:
         h.click("Command7");
         QCOMPARE(h.texts(rowNames("txtBWrite")), shown.join(u' '));
         device.setReg(0x03, 0x00);
-        h.sim.board.clearTransferLog();
+        h.sim.recorder.clearTransferLog();
         h.click("cmdwriteAll");
         QCOMPARE(h.i2cCommands(), writes);
         QCOMPARE(device.reg(0x03), 0xA3);
@@ -435,7 +435,7 @@ private slots:
         RegToolHarness h;
         h.useRegisterDevice();
         h.click("cmdReadRegs"); // row 5 read once: lamp lit, box shown
-        h.sim.board.clearTransferLog();
+        h.sim.recorder.clearTransferLog();
         h.setText("Reg_Adr_5", address);
         h.setText("txtBWrite_5", data);
         h.setText("txtBWrite_7", "77"); // the other write boxes are empty after load
@@ -446,7 +446,7 @@ private slots:
         QCOMPARE(h.box("txtRdByte_5")->isHidden() && h.child<LampWidget>("Shape1_5")->isHidden(),
                  read.isEmpty());
         QCOMPARE(h.lamp("Shape1_5"), readable ? L::Green : read.isEmpty() ? L::Black : L::LightRed);
-        h.sim.board.clearTransferLog();
+        h.sim.recorder.clearTransferLog();
         h.click("cmdwriteAll");
         const bool sent = write == u"sent";
         QCOMPARE(h.i2cCommands(), (sent ? QStringList{"01 C0 05 5A"} : QStringList{}) << "01 C0 07 77");
@@ -487,7 +487,7 @@ private slots:
             h.sim.board.failPipe(0x83, DriverStatus::Timeout, 1);
         else
             h.manualMode();
-        h.sim.board.clearTransferLog();
+        h.sim.recorder.clearTransferLog();
         h.click("cmdReadRegs");
         QTEST(int(h.i2cCommands().size()), "commands");
         QTEST(h.messages(), "messages");
@@ -587,7 +587,7 @@ private slots:
             if (bank) {
                 h.useRegisterDevice();
                 h.click("cmdwriteAll"); // hides every write lamp: no row has data
-                h.sim.board.clearCallLog();
+                h.sim.recorder.clearCallLog();
                 h.sim.board.registerDevice().setReg(0x09, 0x99);
             }
             const int index = enter ? 1 : 0; // WRITE (1) by Enter, WRITE (0) by a click
@@ -601,7 +601,7 @@ private slots:
             QCOMPARE(h.messages(), refused ? QStringList{"Invalid Write Value"} : QStringList{});
             QCOMPARE(h.i2cCommands().join(u','),
                      refused ? QString() : (bank ? "01 C0 09 " : "01 9E ") + twoDigits(byte));
-            QCOMPARE(h.sim.board.callLog().empty(), refused); // a refused value does not even open the link
+            QCOMPARE(h.sim.recorder.callLog().empty(), refused); // a refused value does not even open the link
             if (bank) {
                 QCOMPARE(int(h.sim.board.registerDevice().reg(0x09)), refused ? 0x99 : byte);
                 QCOMPARE(h.lamp("shpBwrite_9"), refused ? L::Black : L::LightGreen);
@@ -656,7 +656,7 @@ private slots:
         expected[1] = QStringLiteral("c0 C0 C1");
         QCOMPARE(windowTexts(h), expected);
         QCOMPARE(h.sim.state.I2CWrtAdr + (h.sim.state.I2CRdAdr << 8), 0xC1C0);
-        QVERIFY(h.sim.board.transferLog().empty()); // loading sends nothing
+        QVERIFY(h.sim.recorder.transferLog().empty()); // loading sends nothing
         const FileDialogRequest& open = h.sim.fileDialogs.openRequests.at(0);
         QCOMPARE(open.title + u'|' + open.nameFilters.value(1),
                  QStringLiteral("Select Setup File to Open|I2C_General Setup Files (*.vtx)"));

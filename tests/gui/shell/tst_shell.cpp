@@ -34,7 +34,7 @@ struct Shell {
             qFatal("start-up failed");
         if (linkOpen)
             namedChild<QPushButton>(windows.dcpPanel(), "cmdUSBConnect")->click();
-        f.board.clearTransferLog();
+        f.recorder.clearTransferLog();
     }
 };
 
@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(windows.startupWindow()->isVisible(), started);
         QVERIFY(windows.shownDcpPanel()); // the panel stays behind the dialog, or works
         // Every probe initialised the driver once and released it; a working panel closed its link.
-        const auto& calls = f.board.callLog();
+        const auto& calls = f.recorder.callLog();
         const int probes = 1 + int(std::count(choices.begin(), choices.end(), StartupChoice::Retry));
         QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("init")), probes);
         QCOMPARE(std::count(calls.begin(), calls.end(), QStringLiteral("uninit")), initFails ? 0 : probes);
@@ -240,7 +240,7 @@ private slots:
                 QCOMPARE(s.f.messages.messages[0].caption, kApplicationTitle);
             QVERIFY(s.windows.dcpPanel()->isVisible());
             QCOMPARE(s.f.link.UsbOpen, linkOpen);
-            QVERIFY(s.f.board.transferLog().empty());
+            QVERIFY(s.f.recorder.transferLog().empty());
             QVERIFY(!s.windows.aboutBox() && !s.windows.jumperPicture());
         }
     }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated board as a driver: the UsbDriver calls, the handles, the pipes. What the module does with
-// a command is in simboardmodule.cpp, the faults tests inject in simboardfaults.cpp, the state kept between
-// programs in simboardpersistence.cpp and the record of calls in simboardrecording.cpp.
+// a command is in simboardmodule.cpp, the faults tests inject in simboardfaults.cpp and the state kept
+// between programs in simboardpersistence.cpp.
 #include "simulatedboard.h"
 
 #include "common/logging.h"
@@ -39,7 +39,6 @@ SimulatedBoard::~SimulatedBoard()
 DriverStatus SimulatedBoard::init(const UsbMatch& match, Notifications notifications,
                                   DriverHandle& driverHandle)
 {
-    recordCall(QStringLiteral("init"));
     if (m_initFailure) {
         qCDebug(lcSim) << "init refused with injected status" << statusCode(*m_initFailure);
         return *m_initFailure;
@@ -73,7 +72,6 @@ DriverStatus SimulatedBoard::init(const UsbMatch& match, Notifications notificat
 
 void SimulatedBoard::uninit(DriverHandle driverHandle)
 {
-    recordCall(QStringLiteral("uninit"));
     if (!m_initialised || driverHandle == 0 || driverHandle != m_driverHandle) {
         qCDebug(lcSim) << "uninit on unknown driver handle" << driverHandle << ", ignored";
         return;
@@ -95,7 +93,6 @@ void SimulatedBoard::uninit(DriverHandle driverHandle)
 
 void SimulatedBoard::closeDriverHandle(DriverHandle driverHandle)
 {
-    recordCall(QStringLiteral("closeDriverHandle"));
     qCDebug(lcSim) << "closeDriverHandle" << driverHandle;
 }
 
@@ -142,7 +139,6 @@ DeviceInfo SimulatedBoard::makeDeviceInfo() const
 
 DriverStatus SimulatedBoard::getDeviceInfo(DeviceHandle device, DeviceInfo& info)
 {
-    recordCall(QStringLiteral("getDeviceInfo"));
     if (m_deviceInfoFailure)
         return *m_deviceInfoFailure;
     if (device == 0 && m_claimedElsewhere)
@@ -156,7 +152,6 @@ DriverStatus SimulatedBoard::getDeviceInfo(DeviceHandle device, DeviceInfo& info
 DriverStatus SimulatedBoard::setInterface(DeviceHandle device, std::uint32_t interfaceNumber,
                                           std::uint32_t alternateSetting)
 {
-    recordCall(QStringLiteral("setInterface %1 %2").arg(interfaceNumber).arg(alternateSetting));
     if (m_setInterfaceFailure)
         return *m_setInterfaceFailure;
     if (const auto status = checkDevice(device); !succeeded(status))
@@ -169,7 +164,6 @@ DriverStatus SimulatedBoard::setInterface(DeviceHandle device, std::uint32_t int
 
 void SimulatedBoard::resetDevice(DeviceHandle device, std::uint32_t options)
 {
-    recordCall(QStringLiteral("resetDevice %1").arg(options));
     if (!succeeded(checkDevice(device)))
         return;
     // As the libusb driver does: a soft reset leaves a working module alone.
@@ -201,15 +195,10 @@ DriverStatus SimulatedBoard::transfer(DeviceHandle device, std::uint32_t pipe, T
     bytesTransferred = 0;
     m_clock.elapseUs(m_transferTimeUs);
     const bool isWrite = direction == TransferDirection::Write;
-    TransferRecord record{pipe, direction, {}, DriverStatus::Success};
-    if (isWrite)
-        record.bytes.assign(buffer.begin(), buffer.end());
 
     const auto finish = [&](DriverStatus status) {
         if (device == m_currentHandle)
             m_unusable = leavesDeviceUnusable(status);
-        record.status = status;
-        recordTransfer(std::move(record));
         return status;
     };
 
@@ -253,7 +242,6 @@ DriverStatus SimulatedBoard::transfer(DeviceHandle device, std::uint32_t pipe, T
     const auto copied = std::min(reply.size(), buffer.size());
     std::copy_n(reply.begin(), copied, buffer.begin());
     bytesTransferred = static_cast<std::uint32_t>(copied);
-    record.bytes.assign(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(copied));
     // As on a real bus, a packet bigger than the buffer is an overflow even though the front of it arrived.
     return finish(reply.size() > buffer.size() ? DriverStatus::Overflow : DriverStatus::Success);
 }

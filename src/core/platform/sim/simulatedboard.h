@@ -19,16 +19,6 @@
 
 namespace vtx {
 
-// One pipe transfer as the board saw it.
-struct TransferRecord {
-    std::uint32_t pipe = 0;
-    TransferDirection direction = TransferDirection::Write;
-    std::vector<std::uint8_t> bytes; // sent, or received (what reached the caller's buffer)
-    DriverStatus status = DriverStatus::Success;
-
-    bool operator==(const TransferRecord&) const = default;
-};
-
 // The simulated evaluation board: a USB control module (out pipes 1 to 4, in pipes 0x81 to 0x83) with an
 // I2C bus that carries the VTX8303 at 0x9E and a register device at 0xC0. It is just another driver; the
 // program uses it with --simulate, and every test above platform/ uses it. It never sleeps: reading an in
@@ -108,19 +98,6 @@ public:
     void setTransferTimeMs(std::int64_t ms) { m_transferTimeUs = ms * 1000; }
     void setTransferTimeUs(std::int64_t us) { m_transferTimeUs = us; }
 
-    // Recording for tests: off by default, so a long run keeps nothing. While on, the board keeps the last
-    // `capacity` transfers and driver calls, oldest first.
-    void setRecording(bool on, std::size_t capacity = kDefaultRecordCapacity);
-    bool isRecording() const { return m_recording; }
-    static constexpr std::size_t kDefaultRecordCapacity = 100000;
-    // What crossed the pipes, oldest first.
-    std::vector<TransferRecord> transferLog() const { return {m_log.begin(), m_log.end()}; }
-    void clearTransferLog() { m_log.clear(); }
-    // Driver-level calls, in order, for tests of the link's lifecycle ("init", "uninit", "closeDriverHandle",
-    // "resetDevice 1", "setInterface 0 0", "getDeviceInfo").
-    std::vector<QString> callLog() const { return {m_calls.begin(), m_calls.end()}; }
-    void clearCallLog() { m_calls.clear(); }
-
 private:
     // Success for the current handle, DeviceGone for a handle that an unplug retired, else InvalidHandle.
     DriverStatus checkDevice(DeviceHandle device) const;
@@ -133,10 +110,8 @@ private:
     std::vector<std::uint8_t> bridgeQueryReply() const;
     SimI2cDevice* deviceAt(std::uint8_t addressByte);
     void attachModule();
-    void recordCall(QString call);
     // Saves the board's state to its store when it changed since the last save.
     void persist();
-    void recordTransfer(TransferRecord record);
 
     Clock& m_clock;
     std::unique_ptr<SimVtx8303> m_dcp;
@@ -166,10 +141,6 @@ private:
     bool m_claimedElsewhere = false; // since init: another program has it
     SimBoardState m_savedState;
     std::int64_t m_transferTimeUs = 0;
-    bool m_recording = false;
-    std::size_t m_recordCapacity = kDefaultRecordCapacity;
-    std::deque<TransferRecord> m_log;
-    std::deque<QString> m_calls;
 };
 
 } // namespace vtx
