@@ -170,6 +170,8 @@ void DcpPanelWindow::connectMenus()
         if (m_hooks.showTransferLog)
             m_hooks.showTransferLog();
     });
+    // Only the mode changes; the link stays as it is. The register tool has a mode of its own.
+    connect(m_ui.mnuManUsbConn, &QAction::toggled, this, [this](bool checked) { m_program.ManualUsbConn = checked; });
 
     // Keys without a menu entry of their own: quit as Exit does, and the window's read ("I2C-Read").
     auto* const quit = new QAction(this);
@@ -325,6 +327,7 @@ bool DcpPanelWindow::Form_Load()
     m_client.becomeAttachLampForm();
     // The panel's own address and connection mode: whatever another window sets, the panel talks to the
     // device in its address box.
+    m_ui.mnuManUsbConn->setChecked(false);
     m_program.ManualUsbConn = false;
     // A text that does not fit a byte keeps the default address.
     if (const auto address = HexToInt(m_ui.txtI2CADR->text()))
