@@ -171,7 +171,8 @@ void DcpPanelWindow::connectMenus()
             m_hooks.showTransferLog();
     });
     // Only the mode changes; the link stays as it is. The register tool has a mode of its own.
-    connect(m_ui.mnuManUsbConn, &QAction::toggled, this, [this](bool checked) { m_program.ManualUsbConn = checked; });
+    connect(m_ui.mnuManUsbConn, &QAction::toggled, this,
+            [this](bool checked) { m_program.ManualUsbConn = checked; });
 
     // Keys without a menu entry of their own: quit as Exit does, and the window's read ("I2C-Read").
     auto* const quit = new QAction(this);

@@ -137,7 +137,8 @@ struct Panel {
             {"count", // OUT and IN transfers, driver starts and port resets since "clear"
              [&](auto&) {
                  const auto log = f.board.transferLog();
-                 const auto outs = std::ranges::count(log, TransferDirection::Write, &TransferRecord::direction);
+                 const auto outs =
+                     std::ranges::count(log, TransferDirection::Write, &TransferRecord::direction);
                  counted = QStringLiteral("%1 + %2, %3 opens, %4 port resets")
                                .arg(outs)
                                .arg(std::ssize(log) - outs)
@@ -401,7 +402,8 @@ private slots:
             << QStringList{"traffic=26 + 26, 0 opens, 0 port resets",
                            "lblStoreStatus.text=Stored position 65 in EEPROM, verified, write cycle 5.0 ms"};
         QTest::newRow("timed reads, link held, module unplugged and back")
-            << held + "delay 0; check chkReadTimer; unplug; clear; tick; tick; plug; tick; clear; tick" + release
+            << held + "delay 0; check chkReadTimer; unplug; clear; tick; tick; plug; tick; clear; tick" +
+                   release
             << QStringList{"01 9F"} << QStringList{}
             << QStringList{"traffic=1 + 1, 0 opens, 0 port resets",
                            "lblFailStatus.text=USB control module back: timed transfers resumed"};
@@ -519,8 +521,8 @@ private slots:
         QStringList tools;
         for (const QAction* entry : p.child<QMenu>("mnuTools")->actions())
             tools << entry->text();
-        QCOMPARE(tools, (QStringList{"&I2C Register Tool", "&Read-back Plot", "&Sweep...", "&Transfer Log", "",
-                                      "Manual USB Connect / Disconnect"}));
+        QCOMPARE(tools, (QStringList{"&I2C Register Tool", "&Read-back Plot", "&Sweep...", "&Transfer Log",
+                                     "", "Manual USB Connect / Disconnect"}));
     }
 
     // On a dark window the slider's ticks stay visible: some pixels of the slider stand out from the window.
