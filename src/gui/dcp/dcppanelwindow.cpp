@@ -44,7 +44,7 @@ DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
       m_reporter(context.messages, this), m_session(context.link, kDcpPanelLink, m_reporter, this),
       m_client(m_session.client()), m_transactions(m_session, m_program, m_ui, m_state),
       m_timed(new TimedTransfers(
-          m_ui, m_state, context.link.guard(),
+          m_ui, m_state, context.link.guard(), context.link.clock(),
           [this] {
               if (m_transactions.timedTransfersMayRun())
                   m_transactions.CMDxMIT_Click();
@@ -149,6 +149,14 @@ void DcpPanelWindow::connectControls()
     connect(m_ui.txtDelay, &QLineEdit::editingFinished, m_timed, &TimedTransfers::txtDelay_LostFocus);
     connect(m_timed, &TimedTransfers::intervalNotice, this,
             [this](const QString& text) { statusBar()->showMessage(text, kIntervalNoticeMs); });
+    connect(m_timed, &TimedTransfers::ticksFallShort, this, [this](double perSecond, int intervalMs) {
+        // Held by the user, the ticks open nothing: what is left is the module's own time.
+        const bool held = m_program.ManualUsbConn && m_context.link.UsbOpen;
+        const QString& why = held ? kTicksFallShortHeldText : kTicksFallShortText;
+        statusBar()->showMessage(
+            why.arg(perSecond, 0, 'f', 1).arg(1000.0 / intervalMs, 0, 'f', 1).arg(intervalMs),
+            kIntervalNoticeMs);
+    });
     connect(m_ui.SSCommand1, &QPushButton::clicked, this, &DcpPanelWindow::showJumperPicture);
 }
 

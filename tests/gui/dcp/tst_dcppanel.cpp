@@ -94,6 +94,12 @@ struct Panel {
              [&](auto& w) { child<QRadioButton>(w[1] == u"Register" ? "Option1_1" : "Option1_0")->click(); }},
             {"delay", [&](auto& w) { child<QLineEdit>("txtDelay")->setText(w[1]); }},
             {"tick", [&](auto&) { timed().tick(); }},
+            {"ticks",
+             [&](auto& w) {
+                 for (int i = 0; i < w[1].toInt(); ++i)
+                     timed().tick();
+             }},
+            {"unsay", [&](auto&) { window.statusBar()->clearMessage(); }},
             {"time", [&](auto& w) { f.clock.advance(w[1].toInt()); }}, // ms pass
             {"press",                                                  // a mouse click on a row of a list
              [&](auto& w) {
@@ -163,7 +169,7 @@ struct Panel {
     }
     // What the controls named in `expected` show, each as "name=value": "name.property" for a property, a
     // lamp by its colour's name; "caption" is the last message's, "opens" the driver's inits and uninits,
-    // "traffic" what the step "count" found,
+    // "traffic" what the step "count" found, "status" the status bar's message,
     // "timer" whether the timer runs, "boxesAtMessage" the timer boxes while each message was up, "asked" the
     // questions.
     QStringList shows(const QStringList& expected)
@@ -181,6 +187,8 @@ struct Panel {
                 value = boxesAtMessage.join(QStringLiteral("; "));
             else if (key == u"timer")
                 value = timed().readTimer().isEnabled() ? QStringLiteral("on") : QStringLiteral("off");
+            else if (key == u"status")
+                value = window.statusBar()->currentMessage();
             else if (key == u"traffic")
                 value = counted;
             else if (key == u"caption")
@@ -407,6 +415,30 @@ private slots:
             << QStringList{"01 9F"} << QStringList{}
             << QStringList{"traffic=1 + 1, 0 opens, 0 port resets",
                            "lblFailStatus.text=USB control module back: timed transfers resumed"};
+
+        // Timed transfers that fall short of the interval's rate by more than a tenth, on the board's clock,
+        // are told once per run (at 5 ms per transfer, a read tick takes 30 ms with the link opened and 10 ms
+        // held).
+        const QString rate = "transfer 5000; delay 10; check chkReadTimer; ticks 40; ";
+        const QString shortOf =
+            "status=Timed transfers run at %1 per second, below the 100.0 per second of the "
+            "10 ms interval: ";
+        QTest::newRow("timed reads too slow, told once")
+            << rate + "unsay; ticks 40; uncheck chkReadTimer" << QStringList(80, "01 9F") << QStringList{}
+            << QStringList{"status="};
+        QTest::newRow("timed reads too slow, link opened per tick")
+            << rate + "uncheck chkReadTimer" << QStringList(40, "01 9F") << QStringList{}
+            << QStringList{shortOf.arg("33.3") +
+                           "each tick opens and resets the module; \"Manual USB Connect / Disconnect\" with "
+                           "\"USB Connect\" holds it"};
+        QTest::newRow("timed reads, link held, kept up")
+            << held + rate + "uncheck chkReadTimer; click cmdUSBDisconnect" << QStringList(40, "01 9F")
+            << QStringList{} << QStringList{"status="};
+        QTest::newRow("timed reads, link held, module too slow")
+            << held + "transfer 8000; delay 10; check chkReadTimer; ticks 70; uncheck chkReadTimer; click "
+                      "cmdUSBDisconnect"
+            << QStringList(70, "01 9F") << QStringList{}
+            << QStringList{shortOf.arg("62.5") + "the module's transfers take longer than the interval"};
 
         // "Store && Verify" writes the EEPROM and polls its write cycle; the poll the part answers is the
         // read-back. The status line says what came of it, the session's EEPROM write count follows.
