@@ -401,6 +401,9 @@ private slots:
         QTest::newRow("click with Auto Read, link held")
             << held + "check ChkAutoRead; clear; row 9" + release << QStringList{"01 9E 13", "01 9F"}
             << QStringList{} << QStringList{"traffic=2 + 2, 0 opens, 0 port resets", "Shape1_2=Green"};
+        QTest::newRow("timed read tick, automatic")
+            << "delay 0; check chkReadTimer; clear; tick; count; uncheck chkReadTimer" << QStringList{"01 9F"}
+            << QStringList{} << QStringList{"traffic=4 + 2, 1 opens, 1 port resets"};
         QTest::newRow("timed read tick, link held")
             << held + "delay 0; check chkReadTimer; clear; tick" + release << QStringList{"01 9F"}
             << QStringList{} << QStringList{"traffic=1 + 1, 0 opens, 0 port resets"};
