@@ -114,8 +114,8 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("mismatches");
         QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("csv"); // the rows as saved, after the header
-        QTest::addColumn<bool>("held");   // the link held (opened by another front end) before the start
+        QTest::addColumn<QString>("csv");     // the rows as saved, after the header
+        QTest::addColumn<bool>("held");       // the link held (opened by another front end) before the start
         QTest::addColumn<QString>("traffic"); // OUT + IN transfers, driver starts, port resets
         // From position 1 in Register mode; the part starts at 64. One transaction reads the wiper, one per
         // position, one puts the wiper back. The run opens the link once (the set-up is 3 + 1 transfers),
@@ -185,6 +185,25 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(file.readAll()),
                  "position,written,read,read position,outcome,write cycle ms\n" + csv);
+        QVERIFY(s.f.messages.messages.empty());
+    }
+
+    // Another window closes the link the sweep holds: the next position opens it again, and the run ends
+    // with every position written and the link closed.
+    void linkClosedByAnotherWindowMidRun()
+    {
+        Sweep s;
+        QObject::connect(&s.f.link.guard(), &TransactionGuard::transactionEnded, &s.window, [&s] {
+            if (s.window.rows().size() == 2 && s.f.link.UsbOpen)
+                s.f.session.client().Disconnect_USB();
+        });
+        s.f.board.clearCallLog();
+        s.set(1, 4, false);
+        QVERIFY(s.run());
+        QCOMPARE(s.label("lblSweepStatus"),
+                 QStringLiteral("Done: 4 of 4 positions, wiper put back to position 64"));
+        QCOMPARE(std::ranges::count(s.f.board.callLog(), QStringLiteral("init")), 2);
+        QVERIFY(!s.f.link.UsbOpen);
         QVERIFY(s.f.messages.messages.empty());
     }
 
