@@ -33,6 +33,15 @@ inline const QString kIntervalRefusedText =
     QStringLiteral("Interval \"%1\" not taken: the timer runs at 0 to 65535 ms; it stays at %2 ms");
 inline const QString kIntervalNoTicksText = QStringLiteral(
     "Interval \"%1\" is 0 ms: the timer gives no ticks until a number from 1 to 65535 is typed");
+// The status-bar line when timed transfers cannot keep the interval's rate: %1 the ticks per second
+// measured, %2 those the interval asks for, %3 the interval.
+inline const QString kTicksFallShortText =
+    QStringLiteral("Timed transfers run at %1 per second, below the %2 per second of the %3 ms interval: "
+                   "each tick opens and "
+                   "resets the module; \"Manual USB Connect / Disconnect\" with \"USB Connect\" holds it");
+inline const QString kTicksFallShortHeldText = QStringLiteral(
+    "Timed transfers run at %1 per second, below the %2 per second of the %3 ms interval: the module's "
+    "transfers take longer than the interval");
 inline const QString kPanelCaption = QStringLiteral("Veltrane's I2C DCP Product Demonstation");
 // Whose transactions the transfer log says the panel's are: the window's object name.
 inline const QString kTransactionOwner = QStringLiteral("frmVTX8303");

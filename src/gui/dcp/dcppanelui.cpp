@@ -153,6 +153,10 @@ void buildMenus(QMainWindow& window, DcpPanelUi& ui)
     ui.mnuSweep->setObjectName(QStringLiteral("mnuSweep"));
     ui.mnuTransferLog = tools->addAction(QStringLiteral("&Transfer Log"));
     ui.mnuTransferLog->setObjectName(QStringLiteral("mnuTransferLog"));
+    tools->addSeparator();
+    ui.mnuManUsbConn = tools->addAction(QStringLiteral("Manual USB Connect / Disconnect"));
+    ui.mnuManUsbConn->setObjectName(QStringLiteral("mnuManUsbConn"));
+    ui.mnuManUsbConn->setCheckable(true);
 
     ui.mnuAbout = bar->addAction(QStringLiteral("&About"));
     ui.mnuAbout->setObjectName(QStringLiteral("mnuAbout"));

@@ -85,6 +85,7 @@ struct DcpPanelUi {
     QAction* mnuReadbackPlot = nullptr;
     QAction* mnuSweep = nullptr;
     QAction* mnuTransferLog = nullptr;
+    QAction* mnuManUsbConn = nullptr; // checkable: the user holds the link with "USB Connect"
 
     StatusText* lblFailStatus = nullptr; // failures while "Ignore Fails" is checked, with their count
     QLabel* banner = nullptr;          // status-bar text naming a simulated board; empty for hardware

@@ -44,7 +44,7 @@ DcpPanelWindow::DcpPanelWindow(AppContext& context, QWidget* parent)
       m_reporter(context.messages, this), m_session(context.link, kDcpPanelLink, m_reporter, this),
       m_client(m_session.client()), m_transactions(m_session, m_program, m_ui, m_state),
       m_timed(new TimedTransfers(
-          m_ui, m_state, context.link.guard(),
+          m_ui, m_state, context.link.guard(), context.link.clock(),
           [this] {
               if (m_transactions.timedTransfersMayRun())
                   m_transactions.CMDxMIT_Click();
@@ -149,6 +149,14 @@ void DcpPanelWindow::connectControls()
     connect(m_ui.txtDelay, &QLineEdit::editingFinished, m_timed, &TimedTransfers::txtDelay_LostFocus);
     connect(m_timed, &TimedTransfers::intervalNotice, this,
             [this](const QString& text) { statusBar()->showMessage(text, kIntervalNoticeMs); });
+    connect(m_timed, &TimedTransfers::ticksFallShort, this, [this](double perSecond, int intervalMs) {
+        // Held by the user, the ticks open nothing: what is left is the module's own time.
+        const bool held = m_program.ManualUsbConn && m_context.link.UsbOpen;
+        const QString& why = held ? kTicksFallShortHeldText : kTicksFallShortText;
+        statusBar()->showMessage(
+            why.arg(perSecond, 0, 'f', 1).arg(1000.0 / intervalMs, 0, 'f', 1).arg(intervalMs),
+            kIntervalNoticeMs);
+    });
     connect(m_ui.SSCommand1, &QPushButton::clicked, this, &DcpPanelWindow::showJumperPicture);
 }
 
@@ -170,6 +178,9 @@ void DcpPanelWindow::connectMenus()
         if (m_hooks.showTransferLog)
             m_hooks.showTransferLog();
     });
+    // Only the mode changes; the link stays as it is. The register tool has a mode of its own.
+    connect(m_ui.mnuManUsbConn, &QAction::toggled, this,
+            [this](bool checked) { m_program.ManualUsbConn = checked; });
 
     // Keys without a menu entry of their own: quit as Exit does, and the window's read ("I2C-Read").
     auto* const quit = new QAction(this);
@@ -325,6 +336,7 @@ bool DcpPanelWindow::Form_Load()
     m_client.becomeAttachLampForm();
     // The panel's own address and connection mode: whatever another window sets, the panel talks to the
     // device in its address box.
+    m_ui.mnuManUsbConn->setChecked(false);
     m_program.ManualUsbConn = false;
     // A text that does not fit a byte keeps the default address.
     if (const auto address = HexToInt(m_ui.txtI2CADR->text()))

@@ -15,11 +15,11 @@
 
 namespace vtx::dcp {
 
-TimedTransfers::TimedTransfers(DcpPanelUi& ui, DcpState& state, TransactionGuard& guard,
+TimedTransfers::TimedTransfers(DcpPanelUi& ui, DcpState& state, TransactionGuard& guard, const Clock& clock,
                                std::function<void()> timedWrite, std::function<void()> timedRead,
                                QObject* parent)
     : QObject(parent), m_ui(ui), m_state(state), m_guard(guard), m_timedWrite(std::move(timedWrite)),
-      m_timedRead(std::move(timedRead)), m_timer(this)
+      m_timedRead(std::move(timedRead)), m_timer(this), m_rate(clock)
 {
     connect(&m_timer, &ReadTimer::tick, this, &TimedTransfers::tick);
 }
@@ -66,6 +66,7 @@ void TimedTransfers::chkWriteTimer_Click()
         yieldEvents();
         m_ui.cmdStopTimer->show();
         setIntervalFromText();
+        m_rate.restart();
         m_timer.setEnabled(true);
     } else {
         m_state.WriteTimerOn = false;
@@ -84,6 +85,7 @@ void TimedTransfers::chkReadTimer_Click()
         m_ui.cmdStopTimer->show();
         yieldEvents();
         setIntervalFromText();
+        m_rate.restart();
         m_timer.setEnabled(true);
     } else {
         m_state.ReadTimerOn = false;
@@ -101,6 +103,8 @@ void TimedTransfers::tick()
         return;
     }
     ++m_ticksRun;
+    if (const auto perSecond = m_rate.tickStarted(m_timer.interval()))
+        emit ticksFallShort(*perSecond, m_timer.interval());
     ReadTimer_Timer();
     scope.reset();
     // Objects that this tick's widgets handed to deleteLater go now: at short intervals the next tick can

@@ -4,6 +4,7 @@
 #include "dcppanelui.h"
 #include "dcpstate.h"
 #include "readtimer.h"
+#include "tickrate.h"
 
 #include <QObject>
 #include <cstdint>
@@ -21,8 +22,10 @@ namespace vtx::dcp {
 class TimedTransfers final : public QObject {
     Q_OBJECT
 public:
-    TimedTransfers(DcpPanelUi& ui, DcpState& state, TransactionGuard& guard, std::function<void()> timedWrite,
-                   std::function<void()> timedRead, QObject* parent = nullptr);
+    // `clock` is the link's: the ticks' rate is measured on it.
+    TimedTransfers(DcpPanelUi& ui, DcpState& state, TransactionGuard& guard, const Clock& clock,
+                   std::function<void()> timedWrite, std::function<void()> timedRead,
+                   QObject* parent = nullptr);
 
     void chkWriteTimer_Click();
     void chkReadTimer_Click();
@@ -49,6 +52,8 @@ public:
 signals:
     // Why the interval typed is not the one the timer runs at (refused, or 0: no ticks); for the status bar.
     void intervalNotice(const QString& text);
+    // Once per run of the timer: the ticks run at `perSecond`, short of what `intervalMs` asks for.
+    void ticksFallShort(double perSecond, int intervalMs);
 
 private:
     // Takes the interval from the box; a number the timer cannot take leaves the interval as it was and puts
@@ -65,6 +70,7 @@ private:
     std::function<void()> m_timedRead;
     std::function<bool(int intervalMs)> m_writeStartCheck;
     ReadTimer m_timer;
+    TickRate m_rate;
     int m_droppedTicks = 0;
     std::uint64_t m_ticksRun = 0;
 };

@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <utility>
 
 namespace vtx::sweep {
 
@@ -67,6 +68,20 @@ SweepWindow::SweepWindow(AppContext& context, QWidget* parent)
     m_matched = ui.matched;
     m_mismatched = ui.mismatched;
 
+    LinkClient& client = m_session.client();
+    m_session.setBracketPolicy(BracketPolicy{
+        // An open link stays: somebody else's as it is, the run's until its last transaction. Asked again at
+        // each opening, so a link another window closed meanwhile is opened again.
+        .userHoldsLink = [this] { return m_context.link.UsbOpen; },
+        .leavesOpenLink = false,
+        .open =
+            [this, &client] {
+                client.Connect_Usb();
+                m_runHoldsLink = isRunning() && m_context.link.UsbOpen;
+            },
+        .close = [&client] { client.Disconnect_USB(); },
+    });
+
     connect(m_start, &QPushButton::clicked, this, &SweepWindow::cmdStart_Click);
     connect(m_stop, &QPushButton::clicked, this, &SweepWindow::cmdStop_Click);
     connect(m_saveAs, &QPushButton::clicked, this, &SweepWindow::cmdSaveAs_Click);
@@ -74,7 +89,20 @@ SweepWindow::SweepWindow(AppContext& context, QWidget* parent)
     resize(980, 520);
 }
 
-SweepWindow::~SweepWindow() = default;
+SweepWindow::~SweepWindow()
+{
+    // A run cut short by the window going: the link it opened is not left open behind it.
+    if (m_runHoldsLink && m_context.link.UsbOpen)
+        m_session.client().Disconnect_USB();
+}
+
+void SweepWindow::releaseRunLink()
+{
+    if (!std::exchange(m_runHoldsLink, false) || !m_context.link.UsbOpen)
+        return;
+    m_session.client().Disconnect_USB();
+    m_session.client().releaseFailedOpen();
+}
 
 SweepSettings SweepWindow::settingsFromControls() const
 {
@@ -139,11 +167,13 @@ void SweepWindow::runNext()
 {
     if (!isRunning())
         return;
-    // The link is opened around this piece unless someone keeps it open.
+    // The first piece opens the link unless someone keeps it open; the last closes it.
     bool goOn = false;
     const bool ran = m_session.transaction(QString(), [this, &goOn](BracketedTransfers& transfers) {
         m_openMessages = transfers.openMessages();
         goOn = runPhase();
+        if (!goOn)
+            releaseRunLink();
     });
     if (!ran) {
         m_session.guard().whenIdle(kNextStepKey, [self = QPointer(this)] {

@@ -24,8 +24,9 @@ namespace vtx::sweep {
 
 // `frmSweep`: writes every position from A to B (every `step`) in Register or EEPROM mode, reads each back
 // and fills a table and a chart of written against read position, with the mismatches counted and listed at
-// the top. Each position is one transaction of the program's guard, with the link opened around it unless
-// it is open already, so the other windows stay usable while a sweep runs. In Register mode the wiper is put
+// the top. Each position is one transaction of the program's guard, so the other windows stay usable while
+// a sweep runs; the link is opened once at the first and closed once after the last (a link found open is
+// somebody else's and stays as it is). In Register mode the wiper is put
 // back where it was unless "Put the wiper back afterwards" is unticked. A sweep in EEPROM mode asks first
 // (once per session) and shows each position's measured write cycle.
 class SweepWindow final : public QWidget {
@@ -59,6 +60,8 @@ private:
     void stopForFailure(const QString& what, const Failure& failure);
     void finish();
     void setRunning(bool running);
+    // Closes the link the run opened; inside the run's last transaction.
+    void releaseRunLink();
 
     AppContext& m_context;
     WindowReporter m_reporter;
@@ -69,6 +72,9 @@ private:
     bool m_stopRequested = false;
     std::vector<SweepRow> m_rows;
     QStringList m_openMessages;
+    // The run opened the link and keeps it open between its transactions, rather than opening and resetting
+    // the module for each position.
+    bool m_runHoldsLink = false;
 
     QSpinBox* m_from = nullptr;
     QSpinBox* m_to = nullptr;

@@ -8,6 +8,7 @@
 #include "widgets/lampwidget.h"
 #include "widgets/statustext.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
@@ -54,6 +55,8 @@ struct Panel {
     SimFixture f;
     dcp::DcpPanelWindow window{f.context};
     QStringList boxesAtMessage; // the timer boxes while each message box was up
+    std::uint64_t resetsAtClear = 0;
+    QString counted; // the traffic since "clear", as the step "count" found it
     explicit Panel(bool load = true)
     {
         f.messages.onMessage = [this](const RecordedMessage&) {
@@ -91,6 +94,12 @@ struct Panel {
              [&](auto& w) { child<QRadioButton>(w[1] == u"Register" ? "Option1_1" : "Option1_0")->click(); }},
             {"delay", [&](auto& w) { child<QLineEdit>("txtDelay")->setText(w[1]); }},
             {"tick", [&](auto&) { timed().tick(); }},
+            {"ticks",
+             [&](auto& w) {
+                 for (int i = 0; i < w[1].toInt(); ++i)
+                     timed().tick();
+             }},
+            {"unsay", [&](auto&) { window.statusBar()->clearMessage(); }},
             {"time", [&](auto& w) { f.clock.advance(w[1].toInt()); }}, // ms pass
             {"press",                                                  // a mouse click on a row of a list
              [&](auto& w) {
@@ -130,8 +139,21 @@ struct Panel {
             {"cycle", [&](auto& w) { f.board.dcp().setWriteCycleMs(w[1].toInt()); }}, // EEPROM
             {"jitter", [&](auto& w) { f.board.dcp().setWriteCycleJitterUs(w[1].toInt()); }},
             {"stuck", [&](auto& w) { f.board.dcp().setStuckReadBit(w[1].toInt(), true); }},
+            {"manual", [&](auto&) { child<QAction>("mnuManUsbConn")->setChecked(true); }},
+            {"count", // OUT and IN transfers, driver starts and port resets since "clear"
+             [&](auto&) {
+                 const auto log = f.recorder.transferLog();
+                 const auto outs =
+                     std::ranges::count(log, TransferDirection::Write, &TransferRecord::direction);
+                 counted = QStringLiteral("%1 + %2, %3 opens, %4 port resets")
+                               .arg(outs)
+                               .arg(std::ssize(log) - outs)
+                               .arg(std::ranges::count(f.recorder.callLog(), QStringLiteral("init")))
+                               .arg(f.board.portResetCount() - resetsAtClear);
+             }},
             {"clear", // the recorder's logs and the messages
              [&](auto&) {
+                 resetsAtClear = f.board.portResetCount();
                  f.recorder.clearTransferLog();
                  f.recorder.clearCallLog();
                  f.messages.clear();
@@ -147,6 +169,7 @@ struct Panel {
     }
     // What the controls named in `expected` show, each as "name=value": "name.property" for a property, a
     // lamp by its colour's name; "caption" is the last message's, "opens" the driver's inits and uninits,
+    // "traffic" what the step "count" found, "status" the status bar's message,
     // "timer" whether the timer runs, "boxesAtMessage" the timer boxes while each message was up, "asked" the
     // questions.
     QStringList shows(const QStringList& expected)
@@ -164,6 +187,10 @@ struct Panel {
                 value = boxesAtMessage.join(QStringLiteral("; "));
             else if (key == u"timer")
                 value = timed().readTimer().isEnabled() ? QStringLiteral("on") : QStringLiteral("off");
+            else if (key == u"status")
+                value = window.statusBar()->currentMessage();
+            else if (key == u"traffic")
+                value = counted;
             else if (key == u"caption")
                 value = f.messages.messages.empty() ? QString() : f.messages.messages.back().caption;
             else if (key == u"opens")
@@ -215,6 +242,7 @@ private slots:
                                    "mnuJumperHelp.text=Display Jumper Info",
                                    "mnuAbout.text=&About", // "About", with its mnemonic
                                    "mnuRegisterTool.text=&I2C Register Tool",
+                                   "mnuManUsbConn.checked=false",
                                    "txtI2CADR.toolTip=9E = 0x4F: 7-bit address 0x4F, write 9E / read 9F",
                                    "Shape1_1=Black",
                                    "Shape1_2=Black",
@@ -362,6 +390,59 @@ private slots:
             << autoRead + "cycle 30; clear; row 64" << QStringList{"01 9E 81", "01 9F"} << QStringList{}
             << QStringList{"opens=1/1", "Shape1_2=Green", "txtHexDataRead.text=80"};
 
+        // Each open of the link sets the module up and each close resets its port. With "Manual USB Connect /
+        // Disconnect" checked, "USB Connect" holds the link: clicks, ticks and "Store && Verify" use it as it
+        // is until "USB Disconnect"; unplugged meanwhile, timed transfers pause and resume as without it.
+        const QString held = "manual; click cmdUSBConnect; ";
+        const QString release = "; count; uncheck chkReadTimer; click cmdUSBDisconnect";
+        QTest::newRow("click with Auto Read, automatic")
+            << "check ChkAutoRead; clear; row 9; count" << QStringList{"01 9E 13", "01 9F"} << QStringList{}
+            << QStringList{"traffic=5 + 3, 1 opens, 1 port resets"};
+        QTest::newRow("click with Auto Read, link held")
+            << held + "check ChkAutoRead; clear; row 9" + release << QStringList{"01 9E 13", "01 9F"}
+            << QStringList{} << QStringList{"traffic=2 + 2, 0 opens, 0 port resets", "Shape1_2=Green"};
+        QTest::newRow("timed read tick, automatic")
+            << "delay 0; check chkReadTimer; clear; tick; count; uncheck chkReadTimer" << QStringList{"01 9F"}
+            << QStringList{} << QStringList{"traffic=4 + 2, 1 opens, 1 port resets"};
+        QTest::newRow("timed read tick, link held")
+            << held + "delay 0; check chkReadTimer; clear; tick" + release << QStringList{"01 9F"}
+            << QStringList{} << QStringList{"traffic=1 + 1, 0 opens, 0 port resets"};
+        QTest::newRow("Store && Verify, link held")
+            << held + "transfer 100; jitter 0; row 64; clear; click cmdStoreVerify" + release
+            << QStringList{"01 9E 80"} + QStringList(25, "01 9F") << QStringList{}
+            << QStringList{"traffic=26 + 26, 0 opens, 0 port resets",
+                           "lblStoreStatus.text=Stored position 65 in EEPROM, verified, write cycle 5.0 ms"};
+        QTest::newRow("timed reads, link held, module unplugged and back")
+            << held + "delay 0; check chkReadTimer; unplug; clear; tick; tick; plug; tick; clear; tick" +
+                   release
+            << QStringList{"01 9F"} << QStringList{}
+            << QStringList{"traffic=1 + 1, 0 opens, 0 port resets",
+                           "lblFailStatus.text=USB control module back: timed transfers resumed"};
+
+        // Timed transfers that fall short of the interval's rate by more than a tenth, on the board's clock,
+        // are told once per run (at 5 ms per transfer, a read tick takes 30 ms with the link opened and 10 ms
+        // held).
+        const QString rate = "transfer 5000; delay 10; check chkReadTimer; ticks 40; ";
+        const QString shortOf =
+            "status=Timed transfers run at %1 per second, below the 100.0 per second of the "
+            "10 ms interval: ";
+        QTest::newRow("timed reads too slow, told once")
+            << rate + "unsay; ticks 40; uncheck chkReadTimer" << QStringList(80, "01 9F") << QStringList{}
+            << QStringList{"status="};
+        QTest::newRow("timed reads too slow, link opened per tick")
+            << rate + "uncheck chkReadTimer" << QStringList(40, "01 9F") << QStringList{}
+            << QStringList{shortOf.arg("33.3") +
+                           "each tick opens and resets the module; \"Manual USB Connect / Disconnect\" with "
+                           "\"USB Connect\" holds it"};
+        QTest::newRow("timed reads, link held, kept up")
+            << held + rate + "uncheck chkReadTimer; click cmdUSBDisconnect" << QStringList(40, "01 9F")
+            << QStringList{} << QStringList{"status="};
+        QTest::newRow("timed reads, link held, module too slow")
+            << held + "transfer 8000; delay 10; check chkReadTimer; ticks 70; uncheck chkReadTimer; click "
+                      "cmdUSBDisconnect"
+            << QStringList(70, "01 9F") << QStringList{}
+            << QStringList{shortOf.arg("62.5") + "the module's transfers take longer than the interval"};
+
         // "Store && Verify" writes the EEPROM and polls its write cycle; the poll the part answers is the
         // read-back. The status line says what came of it, the session's EEPROM write count follows.
         const QString store = "transfer 100; jitter 0; row 64; clear; ";
@@ -436,6 +517,7 @@ private slots:
         QTEST(p.f.messages.texts(), "messages");
         QCOMPARE(p.shows(shows), shows);
         QVERIFY(!p.f.link.UsbOpen);
+        QVERIFY(!p.f.state.ManualUsbConn); // the register tool's mode is its own
     }
 
     // The keyboard: Tab never stops at a box that cannot be edited (each drawn on the window's colour), the
@@ -474,7 +556,8 @@ private slots:
         QStringList tools;
         for (const QAction* entry : p.child<QMenu>("mnuTools")->actions())
             tools << entry->text();
-        QCOMPARE(tools, (QStringList{"&I2C Register Tool", "&Read-back Plot", "&Sweep...", "&Transfer Log"}));
+        QCOMPARE(tools, (QStringList{"&I2C Register Tool", "&Read-back Plot", "&Sweep...", "&Transfer Log",
+                                     "", "Manual USB Connect / Disconnect"}));
     }
 
     // On a dark window the slider's ticks stay visible: some pixels of the slider stand out from the window.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/textformat.h"
 #include "engine/dcpsweep.h"
 #include "namedchild.h"
 #include "simfixture.h"
@@ -113,16 +114,31 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("mismatches");
         QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("csv"); // the rows as saved, after the header
+        QTest::addColumn<QString>("csv");     // the rows as saved, after the header
+        QTest::addColumn<bool>("held");       // the link held (opened by another front end) before the start
+        QTest::addColumn<QString>("traffic"); // OUT + IN transfers, driver starts, port resets
         // From position 1 in Register mode; the part starts at 64. One transaction reads the wiper, one per
-        // position, one puts the wiper back.
+        // position, one puts the wiper back. The run opens the link once (the set-up is 3 + 1 transfers),
+        // each position is a write and a read (2 + 2), and the close resets the port once; a link already
+        // held is used as it is and left open.
         QTest::newRow("stuck bit")
             << 4 << 2 << 0 << 4 << "Mismatches: 2 at positions 1 (read 3), 2 (read 4)"
             << "Done: 4 of 4 positions, wiper put back to position 64"
-            << "1,01,04,3,mismatch,\n2,03,06,4,mismatch,\n3,05,04,3,OK,\n4,07,06,4,OK,\n";
+            << "1,01,04,3,mismatch,\n2,03,06,4,mismatch,\n3,05,04,3,OK,\n4,07,06,4,OK,\n"
+            << false << "13 + 11, 1 opens, 1 port resets";
         QTest::newRow("stopped") << 128 << -1 << 2 << 2 << "Mismatches: 0"
                                  << "Stopped after 2 of 128 positions, wiper put back to position 64"
-                                 << "1,01,00,1,OK,\n2,03,02,2,OK,\n";
+                                 << "1,01,00,1,OK,\n2,03,02,2,OK,\n"
+                                 << false << "9 + 7, 1 opens, 1 port resets";
+        QString all;
+        for (int p = 1; p <= 128; ++p)
+            all += QStringLiteral("%1,%2,%3,%1,OK,\n").arg(p).arg(hex2Text(2 * p - 1), hex2Text(2 * p - 2));
+        QTest::newRow("1 to 128") << 128 << -1 << 0 << 128 << "Mismatches: 0"
+                                  << "Done: 128 of 128 positions, wiper put back to position 64" << all
+                                  << false << "261 + 259, 1 opens, 1 port resets";
+        QTest::newRow("1 to 128, link held") << 128 << -1 << 0 << 128 << "Mismatches: 0"
+                                             << "Done: 128 of 128 positions, wiper put back to position 64"
+                                             << all << true << "258 + 258, 0 opens, 0 port resets";
     }
     void sweep()
     {
@@ -131,7 +147,13 @@ private slots:
         QFETCH(int, stopAfter);
         QFETCH(int, rows);
         QFETCH(QString, csv);
+        QFETCH(bool, held);
         Sweep s;
+        if (held)
+            QVERIFY(s.f.session.open());
+        s.f.recorder.clearTransferLog();
+        s.f.recorder.clearCallLog();
+        const std::uint64_t resetsBefore = s.f.board.portResetCount();
         if (stuckBit >= 0)
             s.f.board.dcp().setStuckReadBit(stuckBit, true);
         if (stopAfter > 0)
@@ -147,7 +169,15 @@ private slots:
         QTEST(s.label("lblMismatches"), "mismatches");
         QTEST(s.label("lblSweepStatus"), "status");
         QCOMPARE(int(s.f.board.dcp().wiperCode()), 63);
-        QVERIFY(!s.f.link.UsbOpen);
+        QCOMPARE(s.f.link.UsbOpen, held);
+        const auto log = s.f.recorder.transferLog();
+        const auto outs = std::ranges::count(log, TransferDirection::Write, &TransferRecord::direction);
+        QTEST(QStringLiteral("%1 + %2, %3 opens, %4 port resets")
+                  .arg(outs)
+                  .arg(std::ssize(log) - outs)
+                  .arg(std::ranges::count(s.f.recorder.callLog(), QStringLiteral("init")))
+                  .arg(s.f.board.portResetCount() - resetsBefore),
+              "traffic");
         QTemporaryDir dir;
         s.f.fileDialogs.nextSaveName = dir.filePath(QStringLiteral("sweep.csv"));
         s.window.cmdSaveAs_Click();
@@ -155,6 +185,25 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(file.readAll()),
                  "position,written,read,read position,outcome,write cycle ms\n" + csv);
+        QVERIFY(s.f.messages.messages.empty());
+    }
+
+    // Another window closes the link the sweep holds: the next position opens it again, and the run ends
+    // with every position written and the link closed.
+    void linkClosedByAnotherWindowMidRun()
+    {
+        Sweep s;
+        QObject::connect(&s.f.link.guard(), &TransactionGuard::transactionEnded, &s.window, [&s] {
+            if (s.window.rows().size() == 2 && s.f.link.UsbOpen)
+                s.f.session.client().Disconnect_USB();
+        });
+        s.f.recorder.clearCallLog();
+        s.set(1, 4, false);
+        QVERIFY(s.run());
+        QCOMPARE(s.label("lblSweepStatus"),
+                 QStringLiteral("Done: 4 of 4 positions, wiper put back to position 64"));
+        QCOMPARE(std::ranges::count(s.f.recorder.callLog(), QStringLiteral("init")), 2);
+        QVERIFY(!s.f.link.UsbOpen);
         QVERIFY(s.f.messages.messages.empty());
     }
 
