@@ -249,6 +249,18 @@ private:
 const QString kGone = QStringLiteral("WDU_GetDeviceInfo() failed:\nerror &H4 "
                                      "(No such device (it may have been disconnected))\n");
 
+// The module's script is played in order: after its usual answers, a read whose reply fails with
+// `urbStatus`, then the same read answered.
+QByteArray faultedReadScript(int urbStatus)
+{
+    return "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+           " USBDEVFS_REAPURBNDELAY 0 3 131 " +
+           QByteArray::number(urbStatus) +
+           " 0 2 0 0 \n"
+           "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+           " USBDEVFS_REAPURBNDELAY 0 3 131 0 0 2 2 0 0181\n";
+}
+
 } // namespace
 
 class TestLibusbDriver : public QObject {
@@ -519,14 +531,7 @@ private slots:
         QFETCH(QString, cause);
         QFETCH(bool, gone);
 
-        // The module's script is played in order: after its usual answers, a read whose reply fails, then the
-        // same read answered.
-        const QByteArray fault = "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
-                                 " USBDEVFS_REAPURBNDELAY 0 3 131 " +
-                                 QByteArray::number(urbStatus) +
-                                 " 0 2 0 0 \n"
-                                 "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
-                                 " USBDEVFS_REAPURBNDELAY 0 3 131 0 0 2 2 0 0181\n";
+        const QByteArray fault = faultedReadScript(urbStatus);
         QVERIFY(m_module->plugWithFault(fault));
         Program p;
         p.dcpPanel.Connect_Usb();
@@ -577,12 +582,7 @@ private slots:
         QFETCH(std::uint32_t, option);
         QFETCH(int, urbStatus);
         QFETCH(bool, answersAgain);
-        const QByteArray fault = "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
-                                 " USBDEVFS_REAPURBNDELAY 0 3 131 " +
-                                 QByteArray::number(urbStatus) +
-                                 " 0 2 0 0 \n"
-                                 "USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
-                                 " USBDEVFS_REAPURBNDELAY 0 3 131 0 0 2 2 0 0181\n";
+        const QByteArray fault = faultedReadScript(urbStatus);
         QVERIFY(urbStatus != 0 ? m_module->plugWithFault(fault) : m_module->plug());
         Program p;
         p.dcpPanel.Connect_Usb();
