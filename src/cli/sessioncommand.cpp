@@ -58,8 +58,10 @@ QByteArray jsonText(const QJsonValue& value)
 
 RequestSession::RequestSession(SessionSetup setup, QTextStream& out, QTextStream& err)
     : m_out(out), m_json(setup.json), m_output(out, setup.json, Output::Flush::ByCaller), m_errors(err),
-      m_module(std::move(setup.module), m_errors, ModuleAccess::Hold::WholeSession),
-      m_context{m_output, m_errors, m_module, setup.simulate}
+      m_module(std::move(setup.module), m_errors, ModuleAccess::Hold::WholeSession), m_context{m_output,
+                                                                                               m_errors,
+                                                                                               m_module,
+                                                                                               setup.simulate}
 {
 }
 
@@ -111,7 +113,8 @@ void RequestSession::writeDone(const QJsonValue& id, int exitCode, const QString
     // Written by hand to keep the order people read it in: the id first.
     QByteArray line = "{\"id\":" + jsonText(id) + ",\"done\":true,\"exit\":" + QByteArray::number(exitCode);
     if (m_json)
-        line += ",\"messages\":" + QJsonDocument(QJsonArray::fromStringList(messages)).toJson(QJsonDocument::Compact);
+        line += ",\"messages\":" +
+                QJsonDocument(QJsonArray::fromStringList(messages)).toJson(QJsonDocument::Compact);
     line += "}\n";
     m_out << QString::fromUtf8(line);
     m_out.flush();
