@@ -96,6 +96,9 @@ QString helpText()
         "                                 one line per position: written, read, OK\n"
         "    board reset                  the simulated board back to factory defaults (with --simulate)\n"
         "    board power-cycle            the simulated board's wiper recalled from its EEPROM\n"
+        "    session                      the commands on standard input, one a line (with --json:\n"
+        "                                 {\"id\": ..., \"argv\": [...]}), on one open of the module; each\n"
+        "                                 ends with {\"id\": ..., \"done\": true, \"exit\": N}; quit ends it\n"
         "\n"
         "Exit status: 0 success; 1 the device did not acknowledge, a read-back differed or a transfer\n"
         "failed; 2 usage error; 3 no module, no permission to open it, or in use by another program.\n");
