@@ -633,9 +633,10 @@ private slots:
                    usage("6", "no command given") + usage("7", "unknown command 'frob'") +
                    done("[8]", 0, "[]")
             << "" << 2;
-        // The board is let go for the reset, and opened again for the next request.
+        // The board is let go for the reset, and opened again for the next request. The last line needs no
+        // line break.
         QTest::newRow("board reset in a session")
-            << "--simulate session" << QByteArray("dcp set 3\nboard reset\ndcp get\n")
+            << "--simulate session" << QByteArray("dcp set 3\nboard reset\ndcp get")
             << "position 3 written to the wiper register (byte 0x05)\n" + done("1", 0) +
                    "simulated board reset to factory defaults: wiper position 64, EEPROM position 64\n" +
                    done("2", 0) + "position 64 (read 0x7E)\n" + done("3", 0)
