@@ -58,7 +58,7 @@ template <typename T, typename Transfer, typename Succeeded>
 int runAccess(CommandContext& context, const ByteAccess& access, QJsonObject object, Transfer transfer,
               Succeeded succeeded)
 {
-    CommandSession session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err, context.device);
     if (const int status = session.open(); status != kSuccess)
         return status;
     const Result<T> result = transfer(session.bus());

@@ -14,11 +14,13 @@ struct CommandContext {
     Output& out;
     ErrorStream& err;
     bool simulate = false;
+    QString device; // --device; empty: the only module plugged in
 };
 
 // Each command reads its own words and returns the exit code; a usage error is returned as kUsageError
 // with the words' error set, for the caller to print.
 int runInfo(CommandContext& context, CommandWords& words);
+int runList(CommandContext& context, CommandWords& words);
 int runGet(CommandContext& context, CommandWords& words);
 int runSet(CommandContext& context, CommandWords& words);
 int runScan(CommandContext& context, CommandWords& words);

@@ -34,7 +34,7 @@ int dcpGet(CommandContext& context, CommandWords& words)
 {
     if (!words.positional(0, 0))
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err, context.device);
     if (const int status = session.open(); status != kSuccess)
         return status;
     const Result<std::uint8_t> result = session.dcp().read(readAddressByte(kDcpAddress7));
@@ -64,7 +64,7 @@ int dcpSet(CommandContext& context, CommandWords& words)
     const auto position = words.number(QStringLiteral("POS"), arguments->constFirst(), kPosition);
     if (!position)
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err, context.device);
     if (const int status = session.open(); status != kSuccess)
         return status;
 
@@ -140,7 +140,7 @@ int dcpStore(CommandContext& context, CommandWords& words)
     if (!arguments->isEmpty() &&
         !(position = words.number(QStringLiteral("POS"), arguments->constFirst(), kPosition)))
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err, context.device);
     if (const int status = session.open(); status != kSuccess)
         return status;
 
@@ -226,7 +226,7 @@ int dcpSweep(CommandContext& context, CommandWords& words)
         settings.step = words.number(QStringLiteral("--step"), *step, kStep).value_or(settings.step);
     if (!words.positional(0, 0) || words.failed())
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err, context.device);
     if (const int status = session.open(); status != kSuccess)
         return status;
 

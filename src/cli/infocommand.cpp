@@ -12,7 +12,7 @@ int runInfo(CommandContext& context, CommandWords& words)
 {
     if (!words.positional(0, 0))
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err, context.device);
     if (const int status = session.open(); status != kSuccess)
         return status;
 

@@ -36,4 +36,11 @@ void ErrorStream::lines(const QStringList& texts)
         line(text);
 }
 
+void ErrorStream::verbatim(const QStringList& texts)
+{
+    for (const QString& text : texts)
+        m_err << text << '\n';
+    m_err.flush();
+}
+
 } // namespace vtx::cli

@@ -34,6 +34,8 @@ public:
     // One line; the line breaks inside a message become blanks.
     void line(const QString& text);
     void lines(const QStringList& texts);
+    // Lines as they are, without the program's name: a listing the user reads or copies from.
+    void verbatim(const QStringList& texts);
 
 private:
     QTextStream& m_err;

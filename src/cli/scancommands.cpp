@@ -59,7 +59,7 @@ int runScan(CommandContext& context, CommandWords& words)
 {
     if (!words.positional(0, 0))
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err, context.device);
     if (const int status = session.open(); status != kSuccess)
         return status;
     const Result<BusScan> scan = scanBus(session.bus());
@@ -123,7 +123,7 @@ int runDump(CommandContext& context, CommandWords& words)
             QStringLiteral("--vtx: a setup file holds %1 registers, COUNT is %2").arg(kSetupRows).arg(count));
         return kUsageError;
     }
-    CommandSession session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err, context.device);
     if (const int status = session.open(); status != kSuccess)
         return status;
 

@@ -49,7 +49,7 @@ int runApply(CommandContext& context, CommandWords& words)
                 .arg(path));
         return kUsageError;
     }
-    CommandSession session(context.simulate, context.err);
+    CommandSession session(context.simulate, context.err, context.device);
     if (const int status = session.open(); status != kSuccess)
         return status;
 
