@@ -10,6 +10,7 @@
 // clang-format on
 
 #include "common/palette.h"
+#include "modulechooser.h"
 #include "common/yield.h"
 #include "engine/linkclient.h"
 #include "platform/usb/libusbdriver.h"
@@ -375,6 +376,29 @@ private slots:
         buffer.assign(2, 0);
         QCOMPARE(bench.transfer(device, 0x83, TransferDirection::Read, buffer, count), DriverStatus::Success);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(buffer.data()), 2).toHex().toUpper(), wiper);
+    }
+
+    // vtx-eval's start with both modules and none named: the driver's listing goes to the chooser, asked
+    // once, and the module picked is the only one the driver then reports.
+    void thePickedModuleOnly()
+    {
+        QVERIFY(m_module->plug());
+        QVERIFY(m_module->plugSecond("017E"));
+        struct Recorder final : app::ModuleChooser {
+            std::optional<int> choose(const QStringList& modules) override
+            {
+                asked << modules;
+                return 1;
+            }
+            QStringList asked;
+        } chooser;
+        DriverBench bench;
+        const std::optional<QString> device = app::chooseModule({}, bench.driver.listModules(bench.match), chooser);
+        QCOMPARE(chooser.asked, (QStringList{"1-1        serial VTX8303-A1", "2-3        serial VTX8303-B2"}));
+        QCOMPARE(device, std::optional<QString>(QStringLiteral("2-3")));
+        bench.match.device = device->toStdString();
+        QVERIFY(bench.start() != 0);
+        QCOMPARE(bench.driver.openDeviceCount(), std::size_t{1});
     }
 
     void refusedTransfers_data()
