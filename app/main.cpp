@@ -3,13 +3,13 @@
 // through the USB control module (or the simulated board with --simulate).
 
 #include "commandline.h"
-#include "modulechooser.h"
 #include "common/appinfo.h"
 #include "common/programstate.h"
 #include "common/stopsignals.h"
-#include "platform/driverchoice.h"
 #include "endrequestcontrol.h"
 #include "engine/session.h"
+#include "modulechooser.h"
+#include "platform/driverchoice.h"
 #include "platform/usb/libusbstatus.h"
 #include "regtool/registertoolopener.h"
 #include "shell/artwork.h"

@@ -5,9 +5,10 @@ namespace vtx::app {
 
 QString moduleLine(const FoundModule& module)
 {
-    QString line = QString::fromStdString(module.path).leftJustified(9) + QStringLiteral("  ") +
-                   (module.serial.empty() ? QStringLiteral("no serial number")
-                                          : QStringLiteral("serial ") + QString::fromStdString(module.serial));
+    QString line =
+        QString::fromStdString(module.path).leftJustified(9) + QStringLiteral("  ") +
+        (module.serial.empty() ? QStringLiteral("no serial number")
+                               : QStringLiteral("serial ") + QString::fromStdString(module.serial));
     if (module.inUse)
         line += QStringLiteral("  in use");
     return line;

@@ -44,8 +44,9 @@ std::vector<ListedModule> listModules(bool simulate, const QString& device)
 QString listLine(const ListedModule& module)
 {
     const FoundModule& found = module.found;
-    const QString serial = found.serial.empty() ? QStringLiteral("no serial number")
-                                                : QStringLiteral("serial ") + QString::fromStdString(found.serial);
+    const QString serial = found.serial.empty()
+                               ? QStringLiteral("no serial number")
+                               : QStringLiteral("serial ") + QString::fromStdString(found.serial);
     QString state = QStringLiteral("in use");
     if (!found.inUse && !module.kind)
         state = QStringLiteral("cannot be opened");

@@ -586,21 +586,26 @@ private slots:
                "\"serial\":\"VTX8303-B2\"}\n"
             << "";
         QTest::newRow("list, one in use")
-            << "list" << true << 0 << first + "2-3        serial VTX8303-B2  in use\n" << "";
-        QTest::newRow("list by serial") << "list --device VTX8303-B2" << false << 0
-                                        << "2-3        serial VTX8303-B2  kind 1\n" << "";
-        QTest::newRow("by serial") << "--device VTX8303-B2 dcp get" << false << 0 << "position 64 (read 0x7E)\n"
+            << "list" << true << 0 << first + "2-3        serial VTX8303-B2  in use\n"
+            << "";
+        QTest::newRow("list by serial")
+            << "list --device VTX8303-B2" << false << 0 << "2-3        serial VTX8303-B2  kind 1\n"
+            << "";
+        QTest::newRow("by serial") << "--device VTX8303-B2 dcp get" << false << 0
+                                   << "position 64 (read 0x7E)\n"
                                    << "";
-        QTest::newRow("by path") << "dcp get --device 1-1" << false << 0 << "position 65 (read 0x80)\n" << "";
-        QTest::newRow("by path, with =") << "--device=2-3 dcp get" << false << 0 << "position 64 (read 0x7E)\n"
-                                         << "";
+        QTest::newRow("by path") << "dcp get --device 1-1" << false << 0 << "position 65 (read 0x80)\n"
+                                 << "";
+        QTest::newRow("by path, with =")
+            << "--device=2-3 dcp get" << false << 0 << "position 64 (read 0x7E)\n"
+            << "";
         QTest::newRow("no choice") << "dcp get" << false << 2 << ""
                                    << "vtxctl: 2 modules are plugged in: choose one with --device SERIAL or "
                                       "--device BUS-PORT\n" +
                                           listed;
         QTest::newRow("choice matches none") << "--device 1-2 dcp get" << false << 3 << "" << none.arg("1-2");
-        QTest::newRow("part of a serial is none") << "--device VTX8303 info" << false << 3 << ""
-                                                  << none.arg("VTX8303");
+        QTest::newRow("part of a serial is none")
+            << "--device VTX8303 info" << false << 3 << "" << none.arg("VTX8303");
     }
     void twoModules()
     {
@@ -618,16 +623,17 @@ private slots:
                                    "E: DEVTYPE=usb_interface\nE: SUBSYSTEM=usb\nE: DRIVER=usbfs\n"
                                    "L: driver=../../../../../../bus/usb/drivers/usbfs\n");
         }
-        const QStringList wrapper{QStringLiteral(VTX_UMOCKDEV_RUN),
-                                  QStringLiteral("-d"),
-                                  QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"),
-                                  QStringLiteral("-d"),
-                                  second,
-                                  QStringLiteral("-i"),
-                                  QStringLiteral("/dev/bus/usb/001/002=" VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl"),
-                                  QStringLiteral("-i"),
-                                  QStringLiteral("/dev/bus/usb/002/005=" VTX_CLI_TESTDATA_DIR "/vtxctl-module2.ioctl"),
-                                  QStringLiteral("--")};
+        const QStringList wrapper{
+            QStringLiteral(VTX_UMOCKDEV_RUN),
+            QStringLiteral("-d"),
+            QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"),
+            QStringLiteral("-d"),
+            second,
+            QStringLiteral("-i"),
+            QStringLiteral("/dev/bus/usb/001/002=" VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl"),
+            QStringLiteral("-i"),
+            QStringLiteral("/dev/bus/usb/002/005=" VTX_CLI_TESTDATA_DIR "/vtxctl-module2.ioctl"),
+            QStringLiteral("--")};
         const Run run = vtxctl(words(command), wrapper);
         QTEST(run.err, "err");
         QTEST(run.out, "out");

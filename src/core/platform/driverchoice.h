@@ -38,7 +38,8 @@ inline constexpr std::int64_t kSimulatedTransferUs = 500;
 
 // The simulated board (its state in SimBoardStateFile::defaultPath()) or the libusb driver, which always
 // runs on wall time. A `device` (serial number or bus and port path) makes the driver take that module only.
-DriverChoice chooseDriver(bool simulate, SimulatedTime time = SimulatedTime::Wall, const QString& device = {});
+DriverChoice chooseDriver(bool simulate, SimulatedTime time = SimulatedTime::Wall,
+                          const QString& device = {});
 
 // The simulated board on `clock`, freshly powered and with no state file: for the tests, the benchmarks and
 // the pictures, which each start from the same board.

@@ -154,8 +154,9 @@ std::string descriptorSerial(libusb_device* device, libusb_device_handle* handle
     std::array<unsigned char, 256> text{};
     const int length = libusb_get_string_descriptor_ascii(handle, descriptor.iSerialNumber, text.data(),
                                                           static_cast<int>(text.size()));
-    return length > 0 ? std::string(reinterpret_cast<const char*>(text.data()), static_cast<std::size_t>(length))
-                      : std::string();
+    return length > 0
+               ? std::string(reinterpret_cast<const char*>(text.data()), static_cast<std::size_t>(length))
+               : std::string();
 }
 
 // A module as a listing shows it. Where sysfs keeps the serial number and the interface's driver, nothing is
@@ -169,8 +170,8 @@ FoundModule identify(libusb_device* device)
     const std::optional<bool> held = heldThroughUsbfs(found.path);
     found.inUse = held.value_or(false);
     libusb_device_descriptor descriptor{};
-    const bool serialKnown =
-        !found.serial.empty() || libusb_get_device_descriptor(device, &descriptor) < 0 || descriptor.iSerialNumber == 0;
+    const bool serialKnown = !found.serial.empty() || libusb_get_device_descriptor(device, &descriptor) < 0 ||
+                             descriptor.iSerialNumber == 0;
     if (held && serialKnown)
         return found;
     libusb_device_handle* rawHandle = nullptr;
@@ -695,8 +696,8 @@ std::vector<FoundModule> LibusbDriver::listModules(const UsbMatch& match)
     std::vector<FoundModule> modules;
     for (ssize_t i = 0; i < count; ++i) {
         libusb_device_descriptor descriptor{};
-        if (libusb_get_device_descriptor(rawList[i], &descriptor) < 0 || descriptor.idVendor != match.vendorId ||
-            descriptor.idProduct != match.productId)
+        if (libusb_get_device_descriptor(rawList[i], &descriptor) < 0 ||
+            descriptor.idVendor != match.vendorId || descriptor.idProduct != match.productId)
             continue;
         FoundModule module = identify(rawList[i]);
         if (module.isNamedBy(match.device))

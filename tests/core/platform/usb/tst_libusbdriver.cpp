@@ -10,9 +10,9 @@
 // clang-format on
 
 #include "common/palette.h"
-#include "modulechooser.h"
 #include "common/yield.h"
 #include "engine/linkclient.h"
+#include "modulechooser.h"
 #include "platform/usb/libusbdriver.h"
 #include "platform/usb/libusbstatus.h"
 #include "protocol/bridgecommands.h"
@@ -83,12 +83,14 @@ public:
             return false;
         const QString path = m_scripts.filePath(QStringLiteral("second.ioctl"));
         QFile script(path);
-        const QByteArray answers = base.readAll().replace("001/002", "002/005").replace(" 0181\n", " " + wiperReply + '\n');
+        const QByteArray answers =
+            base.readAll().replace("001/002", "002/005").replace(" 0181\n", " " + wiperReply + '\n');
         if (!script.open(QIODevice::WriteOnly) || script.write(answers) < 0)
             return false;
         script.close();
         return umockdev_testbed_add_from_string(m_testbed, description.readAll().constData(), nullptr) &&
-               umockdev_testbed_load_ioctl(m_testbed, "/dev/bus/usb/002/005", path.toLocal8Bit().constData(), nullptr);
+               umockdev_testbed_load_ioctl(m_testbed, "/dev/bus/usb/002/005", path.toLocal8Bit().constData(),
+                                           nullptr);
     }
     // The device node as the program sees it (inside the emulation's root).
     QByteArray nodePath() const
@@ -372,7 +374,8 @@ private slots:
         QCOMPARE(bench.driver.setInterface(device, 0, 0), DriverStatus::Success);
         std::vector<std::uint8_t> buffer{0x01, 0x9F};
         std::uint32_t count = 0;
-        QCOMPARE(bench.transfer(device, 0x03, TransferDirection::Write, buffer, count), DriverStatus::Success);
+        QCOMPARE(bench.transfer(device, 0x03, TransferDirection::Write, buffer, count),
+                 DriverStatus::Success);
         buffer.assign(2, 0);
         QCOMPARE(bench.transfer(device, 0x83, TransferDirection::Read, buffer, count), DriverStatus::Success);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(buffer.data()), 2).toHex().toUpper(), wiper);
@@ -393,8 +396,10 @@ private slots:
             QStringList asked;
         } chooser;
         DriverBench bench;
-        const std::optional<QString> device = app::chooseModule({}, bench.driver.listModules(bench.match), chooser);
-        QCOMPARE(chooser.asked, (QStringList{"1-1        serial VTX8303-A1", "2-3        serial VTX8303-B2"}));
+        const std::optional<QString> device =
+            app::chooseModule({}, bench.driver.listModules(bench.match), chooser);
+        QCOMPARE(chooser.asked,
+                 (QStringList{"1-1        serial VTX8303-A1", "2-3        serial VTX8303-B2"}));
         QCOMPARE(device, std::optional<QString>(QStringLiteral("2-3")));
         bench.match.device = device->toStdString();
         QVERIFY(bench.start() != 0);
