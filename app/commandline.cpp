@@ -81,7 +81,12 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const QCommandLineOption registerTool(
         QStringLiteral("register-tool"),
         QStringLiteral("Opens the I2C register tool after the normal start."));
-    parser.addOptions({help, version, simulate, trace, registerTool});
+    const QCommandLineOption device(
+        QStringLiteral("device"),
+        QStringLiteral("Uses the module with this serial number or on this USB port (BUS-PORT[.PORT...]); "
+                       "without it, the program asks when several are plugged in."),
+        QStringLiteral("SERIAL|BUS-PORT"));
+    parser.addOptions({help, version, simulate, device, trace, registerTool});
 
     CommandLine result;
     if (!parser.parse(withoutQtOptions(arguments))) {
@@ -98,6 +103,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     result.simulate = parser.isSet(simulate);
     result.trace = parser.isSet(trace);
     result.registerTool = parser.isSet(registerTool);
+    result.device = parser.value(device);
     if (parser.isSet(help)) {
         result.action = CommandLine::Action::ShowHelp;
         // The parser names the program after argv[0]; we name it ourselves.
@@ -112,7 +118,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
 
 QStringList simulatedRestartArguments(const QStringList& arguments)
 {
-    QStringList restart = arguments.mid(1);
+    QStringList restart;
+    // A module chosen by --device names no simulated board: kept, it would leave the new program without one.
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--device"))
+            ++i; // and its value
+        else if (!arguments[i].startsWith(QLatin1String("--device=")))
+            restart << arguments[i];
+    }
     if (!restart.contains(QStringLiteral("--simulate")))
         restart << QStringLiteral("--simulate");
     return restart;

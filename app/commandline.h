@@ -13,6 +13,7 @@ struct CommandLine {
     bool simulate = false;     // the simulated evaluation board instead of USB hardware
     bool trace = false;        // the trace hooks and every pipe transfer on standard error
     bool registerTool = false; // opens the register tool after the normal start
+    QString device;            // the module's serial number or USB port; empty: the only one, or ask
     QString text;              // the help or version text, or the error message
 };
 
@@ -23,7 +24,7 @@ constexpr int kUsageExitCode = 2;
 CommandLine parseCommandLine(const QStringList& arguments);
 
 // The arguments that start the program again on the simulated board: the same ones, without the program
-// name, and --simulate.
+// name and a --device, and --simulate.
 QStringList simulatedRestartArguments(const QStringList& arguments);
 
 } // namespace vtx::app

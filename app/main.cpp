@@ -6,9 +6,10 @@
 #include "common/appinfo.h"
 #include "common/programstate.h"
 #include "common/stopsignals.h"
-#include "platform/driverchoice.h"
 #include "endrequestcontrol.h"
 #include "engine/session.h"
+#include "modulechooser.h"
+#include "platform/driverchoice.h"
 #include "platform/usb/libusbstatus.h"
 #include "regtool/registertoolopener.h"
 #include "shell/artwork.h"
@@ -22,6 +23,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QInputDialog>
 #include <QPointer>
 #include <QProcess>
 #include <QSettings>
@@ -58,6 +60,22 @@ void pressExit(vtx::ProgramControl& program)
     }
 }
 
+// The chooser as the user meets it: a list in a small dialog, before any window opens.
+class DialogModuleChooser final : public vtx::app::ModuleChooser {
+public:
+    std::optional<int> choose(const QStringList& modules) override
+    {
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(
+            nullptr, vtx::kApplicationTitle,
+            QStringLiteral("Several USB control modules are plugged in. Which one do you want to use?"),
+            modules, 0, false, &ok);
+        if (!ok)
+            return std::nullopt;
+        return static_cast<int>(modules.indexOf(chosen));
+    }
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -93,7 +111,15 @@ int main(int argc, char* argv[])
     vtx::shell::DesktopSystemServices system;
     vtx::ProgramState state;
     vtx::WindowReporter reporter(messages, nullptr);
-    vtx::Session session(vtx::chooseDriver(options.simulate), vtx::kDcpPanelLink, reporter);
+    vtx::DriverChoice drivers = vtx::chooseDriver(options.simulate, vtx::SimulatedTime::Wall, options.device);
+    // Several modules and none named: the user picks one, once; the link then follows only that one.
+    DialogModuleChooser chooser;
+    const std::optional<QString> device =
+        vtx::app::chooseModule(options.device, drivers.driver->listModules(drivers.match), chooser);
+    if (!device)
+        return 1;
+    drivers.match.device = device->toStdString();
+    vtx::Session session(std::move(drivers), vtx::kDcpPanelLink, reporter);
     vtx::Link& link = session.link();
     // Recent files and the last folder, in the user's configuration directory.
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("vtx-eval"),
@@ -128,7 +154,12 @@ int main(int argc, char* argv[])
     if (restarted)
         return 0; // the program goes on in its new process
     if (!started || program.endRequested()) {
-        if (!options.simulate)
+        if (!options.simulate && !options.device.isEmpty())
+            std::fprintf(stderr,
+                         "vtx-eval: no USB control module with the serial number or USB port \"%s\" was "
+                         "found; --simulate runs the simulated evaluation board.\n",
+                         qPrintable(options.device));
+        else if (!options.simulate)
             std::fputs("vtx-eval: no USB control module was found; --simulate runs the simulated evaluation "
                        "board.\n",
                        stderr);

@@ -16,6 +16,7 @@ struct CommandContext {
     ErrorStream& err;
     ModuleAccess& module;
     bool simulate = false;
+    QString device; // --device; empty: the only module plugged in
 };
 
 // Runs the command the words name (its name first) and returns the exit code; a usage error has been told
@@ -25,6 +26,7 @@ int runCommand(CommandContext& context, QStringList words);
 // Each command reads its own words and returns the exit code; a usage error is returned as kUsageError
 // with the words' error set, for the caller to print.
 int runInfo(CommandContext& context, CommandWords& words);
+int runList(CommandContext& context, CommandWords& words);
 int runGet(CommandContext& context, CommandWords& words);
 int runSet(CommandContext& context, CommandWords& words);
 int runScan(CommandContext& context, CommandWords& words);

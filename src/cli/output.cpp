@@ -60,4 +60,15 @@ void ErrorStream::write(const QString& text)
     m_err.flush();
 }
 
+void ErrorStream::verbatim(const QStringList& texts)
+{
+    if (m_collected) {
+        m_collected->append(texts);
+        return;
+    }
+    for (const QString& text : texts)
+        m_err << text << '\n';
+    m_err.flush();
+}
+
 } // namespace vtx::cli

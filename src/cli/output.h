@@ -54,6 +54,8 @@ public:
     // From now on the lines are kept in `collected`, without the program's name, instead of written (a
     // session hands them to its client with the request's end); nullptr writes them again.
     void collectInto(QStringList* collected) { m_collected = collected; }
+    // Lines as they are, without the program's name: a listing the user reads or copies from.
+    void verbatim(const QStringList& texts);
 
 private:
     void write(const QString& text);

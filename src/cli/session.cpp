@@ -4,6 +4,7 @@
 #include "engine/linkflavour.h"
 #include "engine/modulecause.h"
 #include "exitcodes.h"
+#include "modulelist.h"
 
 namespace vtx::cli {
 
@@ -27,13 +28,13 @@ constexpr LinkRecordSizes kCommandLineRecords{.feedEntries = 16, .wiperSamples =
 
 } // namespace
 
-CommandSession::CommandSession(bool simulate, ErrorStream& err)
-    : CommandSession(chooseDriver(simulate, SimulatedTime::Traffic), err)
+CommandSession::CommandSession(bool simulate, ErrorStream& err, const QString& device)
+    : CommandSession(chooseDriver(simulate, SimulatedTime::Traffic, device), err)
 {
 }
 
 CommandSession::CommandSession(DriverChoice drivers, ErrorStream& err)
-    : m_err(err), m_observer(err),
+    : m_simulate(drivers.simulated), m_err(err), m_observer(err),
       m_session(std::move(drivers), kCommandLineLink, err, &m_observer, kCommandLineRecords)
 {
 }
@@ -44,8 +45,33 @@ CommandSession::~CommandSession()
         m_session.close();
 }
 
+int CommandSession::checkChoice()
+{
+    Link& link = m_session.link();
+    const std::string& choice = link.match().device;
+    const std::vector<FoundModule> found = link.driver().listModules(link.match());
+    if (!choice.empty() && found.empty()) {
+        m_err.line(QStringLiteral("no module with the serial number or USB port \"%1\" is plugged in; "
+                                  "'vtxctl list' shows those that are")
+                       .arg(QString::fromStdString(choice)));
+        return kNoModule;
+    }
+    if (!choice.empty() || found.size() < 2)
+        return kSuccess;
+    m_err.line(QStringLiteral("%1 modules are plugged in: choose one with --device SERIAL or --device "
+                              "BUS-PORT")
+                   .arg(found.size()));
+    QStringList lines;
+    for (const ListedModule& module : listModules(m_simulate, {}))
+        lines << listLine(module);
+    m_err.verbatim(lines);
+    return kUsageError;
+}
+
 int CommandSession::open()
 {
+    if (const int status = checkChoice(); status != kSuccess)
+        return status;
     // Nothing else runs in this program, so the transaction is always free; taking it keeps the rule that
     // every entry point holds it.
     if (auto scope = m_session.guard().tryBegin(QStringLiteral("vtxctl")))

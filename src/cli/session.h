@@ -20,14 +20,18 @@ public:
     }
 
 private:
+    int checkChoice();
+
+    bool m_simulate;
     ErrorStream& m_err;
 };
 
 // One command's use of the module: the engine's session on the chosen driver, its link held for the command
-// and closed after it. The link's messages go to standard error.
+// and closed after it. The link's messages go to standard error. With a `device` (--device) only that module
+// is taken.
 class CommandSession {
 public:
-    CommandSession(bool simulate, ErrorStream& err);
+    CommandSession(bool simulate, ErrorStream& err, const QString& device = {});
     // The same on drivers the caller chose (a test's board).
     CommandSession(DriverChoice drivers, ErrorStream& err);
     // Closes the link while the command's transaction still runs.
@@ -36,7 +40,9 @@ public:
     CommandSession& operator=(const CommandSession&) = delete;
 
     // Opens the link and holds the program-wide transaction for the command. On failure it has said why on
-    // standard error (the link's words, then the cause in plain words) and returns kNoModule.
+    // standard error (the link's words, then the cause in plain words) and returns kNoModule. Before that,
+    // with no module chosen while several are plugged in, it lists them and returns kUsageError; with a
+    // choice that names none, it says so and returns kNoModule.
     int open();
 
     Session& engine() { return m_session; }
@@ -48,6 +54,9 @@ public:
     DriverStatus moduleGone();
 
 private:
+    int checkChoice();
+
+    bool m_simulate;
     ErrorStream& m_err;
     CommandLineLinkObserver m_observer;
     Session m_session;

@@ -28,7 +28,8 @@ RequestSession::RequestSession(SessionSetup setup, QTextStream& out, QTextStream
       m_module(std::move(setup.module), m_errors, ModuleAccess::Hold::WholeSession), m_context{m_output,
                                                                                                m_errors,
                                                                                                m_module,
-                                                                                               setup.simulate}
+                                                                                               setup.simulate,
+                                                                                               setup.device}
 {
 }
 

@@ -14,6 +14,7 @@ namespace vtx::cli {
 struct SessionSetup {
     bool json = false;
     bool simulate = false;
+    QString device; // --device, for `list`; the factory already takes only that module
     ModuleAccess::Factory module;
 };
 

@@ -26,7 +26,7 @@ struct CommandEntry {
 constexpr std::array kCommands{
     CommandEntry{"info", &runInfo}, CommandEntry{"scan", &runScan},   CommandEntry{"get", &runGet},
     CommandEntry{"set", &runSet},   CommandEntry{"dump", &runDump},   CommandEntry{"apply", &runApply},
-    CommandEntry{"dcp", &runDcp},   CommandEntry{"board", &runBoard},
+    CommandEntry{"dcp", &runDcp},   CommandEntry{"board", &runBoard}, CommandEntry{"list", &runList},
 };
 
 } // namespace
@@ -36,8 +36,15 @@ Invocation parseInvocation(const QStringList& arguments)
     Invocation invocation;
     bool help = false;
     bool version = false;
-    for (const QString& word : arguments) {
-        if (word == QLatin1String("--simulate"))
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (word == QLatin1String("--device") && i + 1 < arguments.size())
+            invocation.device = arguments[++i];
+        else if (word.startsWith(QLatin1String("--device=")))
+            invocation.device = word.section(u'=', 1);
+        else if (word == QLatin1String("--device"))
+            invocation.error = QStringLiteral("--device needs a serial number or a bus and port path");
+        else if (word == QLatin1String("--simulate"))
             invocation.simulate = true;
         else if (word == QLatin1String("--json"))
             invocation.json = true;
@@ -53,6 +60,8 @@ Invocation parseInvocation(const QStringList& arguments)
     // Where the options stand does not matter: help wins over version, as in vtx-eval.
     if (help) {
         invocation.action = Invocation::Action::ShowHelp;
+    } else if (!invocation.error.isEmpty()) {
+        invocation.action = Invocation::Action::Error;
     } else if (version) {
         invocation.action = Invocation::Action::ShowVersion;
     } else if (invocation.words.isEmpty()) {
@@ -69,17 +78,22 @@ Invocation parseInvocation(const QStringList& arguments)
 QString helpText()
 {
     return QStringLiteral(
-        "Usage: vtxctl [--simulate] [--json] [--trace] COMMAND ...\n"
+        "Usage: vtxctl [--simulate] [--device SERIAL|BUS-PORT] [--json] [--trace] COMMAND ...\n"
         "The VTX8303 evaluation board from scripts, through its USB control module.\n"
         "\n"
         "Options:\n"
         "  --simulate    Uses the simulated evaluation board, which keeps its state between runs.\n"
+        "  --device SERIAL|BUS-PORT\n"
+        "                Uses the module with this serial number or on this USB port (as 'list'\n"
+        "                shows them); needed when more than one is plugged in.\n"
         "  --json        Writes every result as one JSON object per line (JSON Lines).\n"
         "  --trace       Prints the trace messages and every pipe transfer to standard error.\n"
         "  -h, --help    Shows this help and exits.\n"
         "  --version     Shows the program's version and exits.\n"
         "\n"
         "Commands (ADDR is a 7-bit address; numbers in hex with 0x or in decimal):\n"
+        "    list                         every module plugged in: USB port, serial number, kind or\n"
+        "                                 \"in use\"\n"
         "    info                         the module: USB IDs, kind, I2C pipe, driver\n"
         "    scan                         7-bit addresses that answer, as a grid\n"
         "    get ADDR [REG]               reads one byte (without REG: a plain one-byte read)\n"
@@ -98,10 +112,12 @@ QString helpText()
         "    board power-cycle            the simulated board's wiper recalled from its EEPROM\n"
         "    session                      the commands on standard input, one a line (with --json:\n"
         "                                 {\"id\": ..., \"argv\": [...]}), on one open of the module; each\n"
-        "                                 ends with {\"id\": ..., \"done\": true, \"exit\": N}; quit ends it\n"
+        "                                 ends with {\"id\": ..., \"done\": true, \"exit\": N}; quit ends "
+        "it\n"
         "\n"
         "Exit status: 0 success; 1 the device did not acknowledge, a read-back differed or a transfer\n"
-        "failed; 2 usage error; 3 no module, no permission to open it, or in use by another program.\n");
+        "failed; 2 usage error, or several modules and no --device; 3 no module (none matches --device),\n"
+        "no permission to open it, or in use by another program.\n");
 }
 
 QString versionText()
@@ -131,19 +147,20 @@ int runCommand(CommandContext& context, QStringList words)
 int run(const Invocation& invocation, QTextStream& out, QTextStream& err)
 {
     ErrorStream errors(err);
-    const ModuleAccess::Factory module = [simulate = invocation.simulate](ErrorStream& messages) {
-        return std::make_unique<CommandSession>(simulate, messages);
+    const ModuleAccess::Factory module = [&invocation](ErrorStream& messages) {
+        return std::make_unique<CommandSession>(invocation.simulate, messages, invocation.device);
     };
     if (invocation.words.constFirst() == QLatin1String("session")) {
         if (invocation.words.size() > 1) {
             errors.usage(QStringLiteral("session: unexpected argument '%1'").arg(invocation.words.at(1)));
             return kUsageError;
         }
-        return runSession({invocation.json, invocation.simulate, module}, STDIN_FILENO, out, err);
+        return runSession({invocation.json, invocation.simulate, invocation.device, module}, STDIN_FILENO,
+                          out, err);
     }
     Output output(out, invocation.json);
     ModuleAccess access(module, errors, ModuleAccess::Hold::PerCommand);
-    CommandContext context{output, errors, access, invocation.simulate};
+    CommandContext context{output, errors, access, invocation.simulate, invocation.device};
     return runCommand(context, invocation.words);
 }
 

@@ -14,6 +14,7 @@ struct Invocation {
     bool simulate = false;
     bool json = false;
     bool trace = false;
+    QString device;    // --device: the module's serial number or bus and port path; empty: the only one
     QStringList words; // the command and its arguments
     QString error;
 };

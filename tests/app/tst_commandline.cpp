@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commandline.h"
+#include "modulechooser.h"
 
 #include <QProcess>
 #include <QTest>
@@ -19,6 +20,49 @@ private slots:
         QVERIFY(all.action == Action::Run && all.simulate && all.trace && all.registerTool);
         const CommandLine simulate = parseCommandLine({"vtx-eval", "--simulate"});
         QVERIFY(simulate.simulate && !simulate.trace && !simulate.registerTool);
+        QCOMPARE(parseCommandLine({"vtx-eval", "--device", "1-4.2"}).device, QStringLiteral("1-4.2"));
+        QCOMPARE(parseCommandLine({"vtx-eval", "--device=VTX8303-A1"}).device, QStringLiteral("VTX8303-A1"));
+        QVERIFY(parseCommandLine({"vtx-eval", "--device"}).action == Action::Error);
+    }
+
+    // The module the driver is to take. The chooser is asked once, with the modules listed, only when
+    // several are plugged in and none is named; it answers with `answer` (-1: the user chose none).
+    void chooseModule_data()
+    {
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<int>("plugged"); // the first this many of 1-1 (VTX8303-A1), 1-4.2 (none, in use)
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("asked"); // the lines the chooser showed; empty: not asked
+        QTest::addColumn<QString>("chosen");    // "(none)": the program ends
+        const QStringList both{"1-1        serial VTX8303-A1", "1-4.2      no serial number  in use"};
+        QTest::newRow("the only one") << "" << 1 << 0 << QStringList{} << "";
+        QTest::newRow("named, of two") << "VTX8303-A1" << 2 << 0 << QStringList{} << "VTX8303-A1";
+        QTest::newRow("the second of two") << "" << 2 << 1 << both << "1-4.2";
+        QTest::newRow("none of two") << "" << 2 << -1 << both << "(none)";
+    }
+    void chooseModule()
+    {
+        QFETCH(QString, named);
+        QFETCH(int, plugged);
+        QFETCH(int, answer);
+        struct Recorder final : ModuleChooser {
+            std::optional<int> choose(const QStringList& modules) override
+            {
+                asked << modules;
+                ++calls;
+                return answer < 0 ? std::nullopt : std::optional<int>(answer);
+            }
+            int answer = 0;
+            int calls = 0;
+            QStringList asked;
+        } chooser;
+        chooser.answer = answer;
+        const std::vector<vtx::FoundModule> modules{{"1-1", "VTX8303-A1", false}, {"1-4.2", "", true}};
+        const auto chosen =
+            vtx::app::chooseModule(named, {modules.begin(), modules.begin() + plugged}, chooser);
+        QTEST(chooser.asked, "asked");
+        QCOMPARE(chooser.calls, chooser.asked.isEmpty() ? 0 : 1);
+        QTEST(chosen.value_or(QStringLiteral("(none)")), "chosen");
     }
 
     // Qt's own options are left to QApplication, with their values; ours around them still count.
@@ -50,6 +94,8 @@ private slots:
                                       << QStringList{"--trace", "--register-tool", "--simulate"};
         QTest::newRow("already simulated") << QStringList{"vtx-eval", "--simulate", "--trace"}
                                            << QStringList{"--simulate", "--trace"};
+        QTest::newRow("module chosen") << QStringList{"vtx-eval", "--device", "1-1", "--trace", "--device=x"}
+                                       << QStringList{"--trace", "--simulate"};
     }
     void restartOnTheSimulatedBoard()
     {
@@ -71,7 +117,7 @@ private slots:
                                  << "";
         QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: vtx-eval"
                               << ""
-                              << "--simulate --trace --help --version --register-tool";
+                              << "--simulate --device --trace --help --version --register-tool";
         QTest::newRow("misspelt") << QStringList{"--simulat"} << 2 << ""
                                   << "vtx-eval: "
                                   << "simulat";

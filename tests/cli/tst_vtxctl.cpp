@@ -82,6 +82,12 @@ private slots:
         row("info", "info",
             "module:   USB 2A5E:8303\nkind:     1\nI2C pipe: out 03, in 83\n"
             "driver:   Simulated evaluation board\n");
+        row("list", "list", "simulated  serial SIM8303-0001  kind 1\n");
+        row("device by serial", "--device SIM8303-0001 dcp get", "position 64 (read 0x7E)\n");
+        row("device by path", "dcp get --device simulated", "position 64 (read 0x7E)\n");
+        row("device naming another module", "--device 1-1 dcp get", "", 3,
+            "vtxctl: no module with the serial number or USB port \"1-1\" is plugged in; 'vtxctl list' shows "
+            "those that are\n");
         row("info json", "--json info",
             "{\"command\":\"info\",\"driver\":\"simulated\",\"i2cInPipe\":131,\"i2cOutPipe\":3,\"kind\":1,"
             "\"ok\":true,\"productId\":33539,\"vendorId\":10846}\n");
@@ -198,6 +204,8 @@ private slots:
               "dump: --vtx: a setup file holds 32 registers, COUNT is 33");
         usage("option without value", "--simulate dcp sweep --to", "dcp: --to needs a value");
         usage("no command", "--simulate", "no command given");
+        usage("device without value", "--simulate dcp get --device",
+              "--device needs a serial number or a bus and port path");
         usage("board without --simulate", "board reset",
               "board: board reset works on the simulated board only: add --simulate");
         usage("session with an argument", "--simulate session now", "session: unexpected argument 'now'");
@@ -244,6 +252,8 @@ private slots:
         QCOMPARE(run.err, err.arg(held.path() + QStringLiteral(".lock")));
         QCOMPARE(run.out, QString());
         QCOMPARE(run.exitCode, 3);
+        QCOMPARE(vtxctl(words(QStringLiteral("--simulate list"))).out,
+                 QStringLiteral("simulated  serial SIM8303-0001  in use\n"));
         held.release();
         QCOMPARE(vtxctl(words(command)).exitCode, 0);
     }
@@ -769,6 +779,83 @@ private slots:
         QCOMPARE(run.err, QString());
         QTEST(run.out, "out");
         QCOMPARE(run.exitCode, 0);
+    }
+
+    // Two emulated modules, each answering from its own script: vtxmodule.umockdev on port 1-1 (serial
+    // VTX8303-A1, the wiper reads 0x80) and vtxmodule2.umockdev on port 2-3 (serial VTX8303-B2, it reads
+    // 0x7E). `held`: another program holds the second one's interface, as sysfs tells.
+    void twoModules_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QString first = QStringLiteral("1-1        serial VTX8303-A1  kind 1\n");
+        const QString listed = first + QStringLiteral("2-3        serial VTX8303-B2  kind 1\n");
+        const QString none = QStringLiteral("vtxctl: no module with the serial number or USB port \"%1\" is "
+                                            "plugged in; 'vtxctl list' shows those that are\n");
+        QTest::newRow("list") << "list" << false << 0 << listed << "";
+        QTest::newRow("list json")
+            << "--json list" << false << 0
+            << "{\"command\":\"list\",\"inUse\":false,\"kind\":1,\"ok\":true,\"path\":\"1-1\","
+               "\"serial\":\"VTX8303-A1\"}\n"
+               "{\"command\":\"list\",\"inUse\":false,\"kind\":1,\"ok\":true,\"path\":\"2-3\","
+               "\"serial\":\"VTX8303-B2\"}\n"
+            << "";
+        QTest::newRow("list, one in use")
+            << "list" << true << 0 << first + "2-3        serial VTX8303-B2  in use\n"
+            << "";
+        QTest::newRow("list by serial")
+            << "list --device VTX8303-B2" << false << 0 << "2-3        serial VTX8303-B2  kind 1\n"
+            << "";
+        QTest::newRow("by serial") << "--device VTX8303-B2 dcp get" << false << 0
+                                   << "position 64 (read 0x7E)\n"
+                                   << "";
+        QTest::newRow("by path") << "dcp get --device 1-1" << false << 0 << "position 65 (read 0x80)\n"
+                                 << "";
+        QTest::newRow("by path, with =")
+            << "--device=2-3 dcp get" << false << 0 << "position 64 (read 0x7E)\n"
+            << "";
+        QTest::newRow("no choice") << "dcp get" << false << 2 << ""
+                                   << "vtxctl: 2 modules are plugged in: choose one with --device SERIAL or "
+                                      "--device BUS-PORT\n" +
+                                          listed;
+        QTest::newRow("choice matches none") << "--device 1-2 dcp get" << false << 3 << "" << none.arg("1-2");
+        QTest::newRow("part of a serial is none")
+            << "--device VTX8303 info" << false << 3 << "" << none.arg("VTX8303");
+    }
+    void twoModules()
+    {
+        if (QStringLiteral(VTX_UMOCKDEV_RUN).isEmpty())
+            QSKIP("umockdev-run is not installed");
+        QFETCH(QString, command);
+        QFETCH(bool, held);
+        QString second = QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule2.umockdev");
+        if (held) {
+            QFile description(second);
+            QVERIFY(description.open(QIODevice::ReadOnly));
+            second = stateFile(QStringLiteral("held.umockdev"),
+                               description.readAll() +
+                                   "\nP: /devices/pci0000:00/0000:00:14.0/usb2/2-3/2-3:1.0\n"
+                                   "E: DEVTYPE=usb_interface\nE: SUBSYSTEM=usb\nE: DRIVER=usbfs\n"
+                                   "L: driver=../../../../../../bus/usb/drivers/usbfs\n");
+        }
+        const QStringList wrapper{
+            QStringLiteral(VTX_UMOCKDEV_RUN),
+            QStringLiteral("-d"),
+            QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.umockdev"),
+            QStringLiteral("-d"),
+            second,
+            QStringLiteral("-i"),
+            QStringLiteral("/dev/bus/usb/001/002=" VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl"),
+            QStringLiteral("-i"),
+            QStringLiteral("/dev/bus/usb/002/005=" VTX_CLI_TESTDATA_DIR "/vtxctl-module2.ioctl"),
+            QStringLiteral("--")};
+        const Run run = vtxctl(words(command), wrapper);
+        QTEST(run.err, "err");
+        QTEST(run.out, "out");
+        QTEST(run.exitCode, "exitCode");
     }
 
     // What a command costs the module through the real driver, counted from the driver's log: transfers out

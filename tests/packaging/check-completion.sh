@@ -32,8 +32,11 @@ expect() {
     fi
 }
 
-expect "vtxctl " "--simulate --json --trace --help --version info scan get set dump apply dcp board session"
+vtxctl() { printf '1-1        serial VTX8303-A1  kind 1\n1-4.2      serial VTX8303-B2  in use\n'; }
+expect "vtxctl " "--simulate --device --json --trace --help --version list info scan get set dump apply dcp board session"
 expect "vtxctl --json s" "scan set session"
+expect "vtxctl --device " "1-1 VTX8303-A1 1-4.2 VTX8303-B2"
+expect "vtxctl --device VTX8303-A1 d" "dump dcp"
 expect "vtxctl --simulate d" "dump dcp"
 expect "vtxctl --simulate dcp " "get set store sweep"
 expect "vtxctl dcp sweep --s" "--step --simulate"

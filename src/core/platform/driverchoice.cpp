@@ -6,7 +6,7 @@
 
 namespace vtx {
 
-DriverChoice chooseDriver(bool simulate, SimulatedTime time)
+DriverChoice chooseDriver(bool simulate, SimulatedTime time, const QString& device)
 {
     DriverChoice choice;
     choice.simulated = simulate;
@@ -23,11 +23,12 @@ DriverChoice chooseDriver(bool simulate, SimulatedTime time)
             board->setTransferTimeUs(kSimulatedTransferUs);
         choice.board = board.get();
         choice.driver = std::move(board);
-        choice.match = {SimulatedBoard::kVendorId, SimulatedBoard::kProductId};
+        choice.match = {SimulatedBoard::kVendorId, SimulatedBoard::kProductId, {}};
     } else {
         choice.driver = std::make_unique<LibusbDriver>();
         choice.match = LibusbDriver::moduleMatch();
     }
+    choice.match.device = device.toStdString();
     return choice;
 }
 
@@ -39,7 +40,7 @@ DriverChoice simulatedBoardOn(std::unique_ptr<Clock> clock)
     auto board = std::make_unique<SimulatedBoard>(*choice.clock);
     choice.board = board.get();
     choice.driver = std::move(board);
-    choice.match = {SimulatedBoard::kVendorId, SimulatedBoard::kProductId};
+    choice.match = {SimulatedBoard::kVendorId, SimulatedBoard::kProductId, {}};
     return choice;
 }
 

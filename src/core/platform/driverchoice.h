@@ -37,8 +37,9 @@ enum class SimulatedTime {
 inline constexpr std::int64_t kSimulatedTransferUs = 500;
 
 // The simulated board (its state in SimBoardStateFile::defaultPath()) or the libusb driver, which always
-// runs on wall time.
-DriverChoice chooseDriver(bool simulate, SimulatedTime time = SimulatedTime::Wall);
+// runs on wall time. A `device` (serial number or bus and port path) makes the driver take that module only.
+DriverChoice chooseDriver(bool simulate, SimulatedTime time = SimulatedTime::Wall,
+                          const QString& device = {});
 
 // The simulated board on `clock`, freshly powered and with no state file: for the tests, the benchmarks and
 // the pictures, which each start from the same board.

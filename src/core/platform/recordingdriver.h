@@ -46,6 +46,10 @@ public:
     void resetDevice(DeviceHandle device, std::uint32_t options) override;
     QString statusText(DriverStatus status) const override { return m_driver.statusText(status); }
     QString bannerText() const override { return m_driver.bannerText(); }
+    std::vector<FoundModule> listModules(const UsbMatch& match) override
+    {
+        return m_driver.listModules(match);
+    }
 
     // On from the start; while off nothing is kept. A smaller capacity drops the oldest records at once.
     void setRecording(bool on, std::size_t capacity = kDefaultRecordCapacity);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 namespace vtx {
 
@@ -55,6 +56,11 @@ public:
     virtual void resetDevice(DeviceHandle device, std::uint32_t options) = 0;
 
     virtual QString statusText(DriverStatus status) const = 0;
+
+    // The modules plugged in that `match` names, whether or not the driver is initialised, in the order the
+    // system reports them. Cheap: nothing is opened where the system keeps the serial number and who holds
+    // the module. A driver that cannot tell lists none.
+    virtual std::vector<FoundModule> listModules(const UsbMatch& /*match*/) { return {}; }
 
     // A line every window shows in its status bar while this driver is in use, so that nobody mistakes a
     // simulation for hardware; empty for real hardware.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vtx {
@@ -13,6 +14,22 @@ using DriverHandle = std::int32_t;  // > 0 once the driver has initialised
 struct UsbMatch {
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
+    // One module only, named by its serial number or by its USB bus and port path ("1-4.2", as Linux names
+    // it); empty: any module with these IDs. The device index is no name: it changes with every plug-in.
+    std::string device;
+};
+
+// A module as a listing shows it, found without a word to the module where the system keeps what we ask.
+struct FoundModule {
+    std::string path;   // bus and port path, "BUS-PORT[.PORT...]"
+    std::string serial; // empty when the module has none
+    bool inUse = false; // another program holds it
+
+    // Whether `choice` (a UsbMatch::device) names this module; an empty choice names every module.
+    bool isNamedBy(const std::string& choice) const
+    {
+        return choice.empty() || choice == path || (!serial.empty() && choice == serial);
+    }
 };
 
 // The standard USB device descriptor, field by field.

@@ -217,7 +217,7 @@ private slots:
         SimulatedBoard board(clock);
         RecordingDriver recorder(board);
         RecordingMessageBoxes messages;
-        Link link(recorder, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, clock);
+        Link link(recorder, UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId, {}}, clock);
         NullLinkObserver view;
         LinkClient client(link, kDcpPanelLink, view, messages);
         I2cBus bus(client);

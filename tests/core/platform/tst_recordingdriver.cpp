@@ -86,7 +86,7 @@ private slots:
         DriverHandle handle = 0;
         UsbDriver::Notifications notifications;
         notifications.attach = [](DeviceHandle device, const DeviceInfo&) { return device == 5; };
-        QCOMPARE(driver.init(UsbMatch{0x10, 0x20}, notifications, handle), S::Busy);
+        QCOMPARE(driver.init(UsbMatch{0x10, 0x20, {}}, notifications, handle), S::Busy);
         QCOMPARE(handle, 7);
         DeviceInfo info;
         QCOMPARE(driver.getDeviceInfo(9, info), S::Success);

@@ -29,7 +29,7 @@ struct Bench {
             return true;
         };
         notifications.detach = [this](DeviceHandle device) { detached.push_back(device); };
-        initStatus = board.init(UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId},
+        initStatus = board.init(UsbMatch{SimulatedBoard::kVendorId, SimulatedBoard::kProductId, {}},
                                 std::move(notifications), driver);
     }
 

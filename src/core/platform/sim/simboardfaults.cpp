@@ -42,7 +42,7 @@ void SimulatedBoard::plug()
     // Powered again: the potentiometer recalls its wiper from the EEPROM.
     m_dcp->powerUp();
     persist();
-    if (m_initialised)
+    if (m_initialised && m_chosen)
         attachModule();
 }
 

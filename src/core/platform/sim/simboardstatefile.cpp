@@ -80,9 +80,12 @@ bool SimBoardStateFile::claim()
     }
     if (m_lock.error() != QLockFile::LockFailedError) {
         // Nobody holds the board; we only cannot keep it (a read-only or missing state directory). The
-        // program still gets a board, fresh from the factory and kept in memory for this run.
-        qCWarning(lcSim) << "cannot keep the simulated board's state in" << m_path
-                         << ": the board lives in memory for this run";
+        // program still gets a board, fresh from the factory and kept in memory for this run. Told once:
+        // a listing of the modules claims the board for a moment before the program opens it.
+        if (!m_inMemoryReported)
+            qCWarning(lcSim) << "cannot keep the simulated board's state in" << m_path
+                             << ": the board lives in memory for this run";
+        m_inMemoryReported = true;
         m_inMemoryOnly = true;
         return true;
     }

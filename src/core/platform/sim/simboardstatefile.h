@@ -46,6 +46,7 @@ private:
         false;        // claimed without a lock file, or the file unreadable: the state cannot be kept
     QString m_holder; // who has the board and how to free it, after a claim that failed
     bool m_unreadableReported = false; // an unreadable state file is told once, not at every open
+    bool m_inMemoryReported = false;   // so is a state that cannot be kept
 };
 
 } // namespace vtx

@@ -54,6 +54,12 @@ DriverStatus SimulatedBoard::init(const UsbMatch& match, Notifications notificat
     m_goneHandles.clear();
     m_notifications.open(std::move(notifications));
     m_claimedElsewhere = false;
+    m_chosen = FoundModule{kPath, kSerial}.isNamedBy(match.device);
+    if (!m_chosen) {
+        // As a real module that was not chosen: no attach, and the board stays free for another program.
+        qCDebug(lcSim) << "the board is not the module chosen:" << match.device.c_str();
+        return DriverStatus::Success;
+    }
     if (m_store && !m_holdsStore) {
         if (!m_store->claim()) {
             // As with a real module that another program has claimed: it is there, but not for us.
@@ -179,6 +185,20 @@ void SimulatedBoard::resetDevice(DeviceHandle device, std::uint32_t options)
     // A port reset flushes the module's reply queues; the I2C devices behind it keep their state.
     m_replies.clear();
     qCDebug(lcSim) << "port reset, replies flushed";
+}
+
+std::vector<FoundModule> SimulatedBoard::listModules(const UsbMatch& match)
+{
+    FoundModule board{kPath, kSerial};
+    if (!m_pluggedIn || !board.isNamedBy(match.device))
+        return {};
+    // Free unless another program holds the state file; taking it for a moment is the only way to ask.
+    if (m_store && !m_holdsStore) {
+        board.inUse = !m_store->claim();
+        if (!board.inUse)
+            m_store->release();
+    }
+    return {board};
 }
 
 QString SimulatedBoard::statusText(DriverStatus status) const

@@ -31,6 +31,10 @@ public:
     // The simulated module carries the real module's IDs, so it answers the same match.
     static constexpr std::uint16_t kVendorId = kModuleVendorId;
     static constexpr std::uint16_t kProductId = kModuleProductId;
+    // How listings show the board: a serial number of our own, and a path no USB port has, which says what
+    // it is. --device takes either.
+    static constexpr const char* kSerial = "SIM8303-0001";
+    static constexpr const char* kPath = "simulated";
 
     // The board reads time from `clock` and lets each transfer take `transferTimeMs` on it; the clock must
     // outlive the board.
@@ -51,6 +55,8 @@ public:
     void resetDevice(DeviceHandle device, std::uint32_t options) override;
     QString statusText(DriverStatus status) const override;
     QString bannerText() const override { return QStringLiteral("Simulated evaluation board"); }
+    // The board while it is plugged in, "in use" while another program has it.
+    std::vector<FoundModule> listModules(const UsbMatch& match) override;
 
     // Keeps the board's state in `store` from now on (it must outlive the board): the state is loaded when
     // a program opens the driver, saved when the driver is released and, while it runs, with a change at most
@@ -128,6 +134,7 @@ private:
     std::array<std::uint8_t, 128> m_moduleRegisters{};
     bool m_initialised = false;
     bool m_pluggedIn = true;
+    bool m_chosen = true; // since init: the match names the board (a --device naming another leaves it out)
     DriverHandle m_nextDriverHandle = 1;
     DeviceHandle m_nextDeviceHandle = 0x00A10001;
     DeviceHandle m_currentHandle = 0;

@@ -7,13 +7,20 @@
 #include "libusbstatus.h"
 #include "platform/notificationqueue.h"
 
+#include <QFile>
 #include <QObject>
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <map>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
+
+#ifdef Q_OS_LINUX
+#include <unistd.h>
+#endif
 
 namespace vtx {
 
@@ -80,6 +87,108 @@ DriverStatus describe(libusb_device* device, std::uint32_t interfaceNumber, std:
     }
     info = std::move(result);
     return DriverStatus::Success;
+}
+
+// The module's bus and port path as Linux names it in sysfs ("1-4.2": bus 1, port 4 of the root hub, port 2
+// of the hub there); empty for a root hub.
+std::string portPath(libusb_device* device)
+{
+    std::array<std::uint8_t, 7> ports{}; // USB allows at most seven tiers
+    const int count = libusb_get_port_numbers(device, ports.data(), static_cast<int>(ports.size()));
+    if (count <= 0)
+        return {};
+    std::string path = std::to_string(libusb_get_bus_number(device)) + '-';
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            path += '.';
+        path += std::to_string(ports[static_cast<std::size_t>(i)]);
+    }
+    return path;
+}
+
+// What Linux keeps about a device in sysfs, read without a word to the device. Elsewhere, or for a device
+// sysfs does not know, nothing.
+std::optional<std::string> sysfsAttribute(const std::string& entry, const char* name)
+{
+#ifdef Q_OS_LINUX
+    QFile file(QStringLiteral("/sys/bus/usb/devices/%1/%2")
+                   .arg(QString::fromStdString(entry), QString::fromLatin1(name)));
+    if (!entry.empty() && file.open(QIODevice::ReadOnly))
+        return file.readAll().trimmed().toStdString();
+#else
+    Q_UNUSED(entry);
+    Q_UNUSED(name);
+#endif
+    return std::nullopt;
+}
+
+// Whether another program holds the module's interface 0, as sysfs tells: Linux binds an interface a program
+// has claimed to the "usbfs" driver. Nothing where sysfs does not know the module.
+std::optional<bool> heldThroughUsbfs(const std::string& path)
+{
+#ifdef Q_OS_LINUX
+    const std::optional<std::string> configuration = sysfsAttribute(path, "bConfigurationValue");
+    if (!configuration)
+        return std::nullopt;
+    const std::string link = "/sys/bus/usb/devices/" + path + ':' +
+                             (configuration->empty() ? std::string("1") : *configuration) + ".0/driver";
+    std::array<char, 512> target{};
+    const ssize_t length = ::readlink(link.c_str(), target.data(), target.size() - 1);
+    if (length <= 0)
+        return false; // no driver at all
+    const std::string driver(target.data(), static_cast<std::size_t>(length));
+    return driver.size() >= 6 && driver.compare(driver.size() - 6, 6, "/usbfs") == 0;
+#else
+    Q_UNUSED(path);
+    return std::nullopt;
+#endif
+}
+
+// The serial number from the module's string descriptor: a control transfer to the module, for systems that
+// keep no copy of it.
+std::string descriptorSerial(libusb_device* device, libusb_device_handle* handle)
+{
+    libusb_device_descriptor descriptor{};
+    if (libusb_get_device_descriptor(device, &descriptor) < 0 || descriptor.iSerialNumber == 0)
+        return {};
+    std::array<unsigned char, 256> text{};
+    const int length = libusb_get_string_descriptor_ascii(handle, descriptor.iSerialNumber, text.data(),
+                                                          static_cast<int>(text.size()));
+    return length > 0
+               ? std::string(reinterpret_cast<const char*>(text.data()), static_cast<std::size_t>(length))
+               : std::string();
+}
+
+// A module as a listing shows it. Where sysfs keeps the serial number and the interface's driver, nothing is
+// opened; elsewhere the module is opened for a moment to read its serial number and to try the claim
+// another program's hold refuses.
+FoundModule identify(libusb_device* device)
+{
+    FoundModule found;
+    found.path = portPath(device);
+    found.serial = sysfsAttribute(found.path, "serial").value_or(std::string());
+    const std::optional<bool> held = heldThroughUsbfs(found.path);
+    found.inUse = held.value_or(false);
+    libusb_device_descriptor descriptor{};
+    const bool serialKnown = !found.serial.empty() || libusb_get_device_descriptor(device, &descriptor) < 0 ||
+                             descriptor.iSerialNumber == 0;
+    if (held && serialKnown)
+        return found;
+    libusb_device_handle* rawHandle = nullptr;
+    if (const int result = libusb_open(device, &rawHandle); result < 0) {
+        found.inUse = found.inUse || result == LIBUSB_ERROR_BUSY;
+        return found;
+    }
+    const libusb::DeviceHandle handle(rawHandle);
+    if (found.serial.empty())
+        found.serial = descriptorSerial(device, handle.get());
+    if (!held) {
+        const int claimed = libusb_claim_interface(handle.get(), 0);
+        found.inUse = claimed == LIBUSB_ERROR_BUSY;
+        if (claimed == 0)
+            libusb_release_interface(handle.get(), 0);
+    }
+    return found;
 }
 
 } // namespace
@@ -257,9 +366,22 @@ void LibusbSession::arrived(libusb_device* device)
     });
     if (known)
         return;
+    // With a module chosen, the others are left alone: not opened where sysfs names them, and never
+    // reported, so neither a refusal nor an unplug of theirs reaches the link.
+    const std::string& choice = m_match.device;
+    const std::string path = portPath(device);
+    const std::string serial = sysfsAttribute(path, "serial").value_or(std::string());
+    const bool named = FoundModule{path, serial}.isNamedBy(choice);
+    if (!named && !serial.empty()) {
+        qCDebug(lcUsb) << "the module at" << path.c_str() << "is not the one chosen";
+        return;
+    }
 
     libusb_device_handle* rawHandle = nullptr;
     if (const int result = libusb_open(device, &rawHandle); result < 0) {
+        if (!named)
+            return; // not ours to report, whoever it is
+
         m_openFailure = statusFromLibusb(result);
         qCWarning(lcUsb).noquote() << "cannot open the module on bus" << libusb_get_bus_number(device)
                                    << "device" << libusb_get_device_address(device) << ":"
@@ -269,6 +391,10 @@ void LibusbSession::arrived(libusb_device* device)
     OpenModule module;
     module.device = libusb::addRef(device);
     module.handle.reset(rawHandle);
+    if (!named && descriptorSerial(device, rawHandle) != choice) {
+        qCDebug(lcUsb) << "the module at" << path.c_str() << "is not the one chosen: closed it";
+        return;
+    }
     // A freshly opened module is in alternate setting 0 of interface 0 as far as we can know: asking it
     // (GET_INTERFACE) would cost a control transfer for nothing, since the link selects it right away.
     if (const DriverStatus status = describe(device, 0, 0, module.info); !succeeded(status)) {
@@ -551,6 +677,36 @@ void LibusbDriver::resetDevice(DeviceHandle device, std::uint32_t options)
 {
     if (m_session && m_session->resetDevice(device, options))
         ++m_portResets;
+}
+
+std::vector<FoundModule> LibusbDriver::listModules(const UsbMatch& match)
+{
+    // A context of its own: the listing works before init, and leaves an initialised session alone.
+    libusb_context* rawContext = nullptr;
+    if (const int result = libusb_init(&rawContext); result < 0) {
+        qCWarning(lcUsb) << "libusb_init failed:" << libusb_error_name(result);
+        return {};
+    }
+    const libusb::Context context(rawContext);
+    libusb_device** rawList = nullptr;
+    const ssize_t count = libusb_get_device_list(context.get(), &rawList);
+    if (count < 0)
+        return {};
+    const libusb::DeviceList list(rawList);
+    std::vector<FoundModule> modules;
+    for (ssize_t i = 0; i < count; ++i) {
+        libusb_device_descriptor descriptor{};
+        if (libusb_get_device_descriptor(rawList[i], &descriptor) < 0 ||
+            descriptor.idVendor != match.vendorId || descriptor.idProduct != match.productId)
+            continue;
+        FoundModule module = identify(rawList[i]);
+        if (module.isNamedBy(match.device))
+            modules.push_back(std::move(module));
+    }
+    // In the order of the ports, so a listing reads the same from one run to the next.
+    std::sort(modules.begin(), modules.end(),
+              [](const FoundModule& a, const FoundModule& b) { return a.path < b.path; });
+    return modules;
 }
 
 QString LibusbDriver::statusText(DriverStatus status) const

@@ -41,9 +41,10 @@ public:
                           std::uint32_t& bytesTransferred, std::uint32_t timeoutMs) override;
     void resetDevice(DeviceHandle device, std::uint32_t options) override;
     QString statusText(DriverStatus status) const override;
+    std::vector<FoundModule> listModules(const UsbMatch& match) override;
 
     // The match record for our module.
-    static constexpr UsbMatch moduleMatch() { return UsbMatch{kModuleVendorId, kModuleProductId}; }
+    static UsbMatch moduleMatch() { return UsbMatch{kModuleVendorId, kModuleProductId, {}}; }
 
     bool isInitialised() const { return m_session != nullptr; }
     // Modules currently opened by this driver (for diagnostics and tests).

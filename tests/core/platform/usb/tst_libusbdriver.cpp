@@ -12,6 +12,7 @@
 #include "common/palette.h"
 #include "common/yield.h"
 #include "engine/linkclient.h"
+#include "modulechooser.h"
 #include "platform/usb/libusbdriver.h"
 #include "platform/usb/libusbstatus.h"
 #include "protocol/bridgecommands.h"
@@ -71,6 +72,25 @@ public:
         m_claimedElsewhere = umockdev_ioctl_base_new();
         g_signal_connect(m_claimedElsewhere, "handle-ioctl", G_CALLBACK(&refuseClaim), nullptr);
         return addDevice() && umockdev_testbed_attach_ioctl(m_testbed, kNode, m_claimedElsewhere, nullptr);
+    }
+    // A second module (vtxmodule2.umockdev: port 2-3, serial VTX8303-B2) with the first one's answers,
+    // except that its wiper reads `wiperReply`.
+    bool plugSecond(const QByteArray& wiperReply)
+    {
+        QFile base(QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule.ioctl"));
+        QFile description(QStringLiteral(VTX_USB_TESTDATA_DIR "/vtxmodule2.umockdev"));
+        if (!m_scripts.isValid() || !base.open(QIODevice::ReadOnly) || !description.open(QIODevice::ReadOnly))
+            return false;
+        const QString path = m_scripts.filePath(QStringLiteral("second.ioctl"));
+        QFile script(path);
+        const QByteArray answers =
+            base.readAll().replace("001/002", "002/005").replace(" 0181\n", " " + wiperReply + '\n');
+        if (!script.open(QIODevice::WriteOnly) || script.write(answers) < 0)
+            return false;
+        script.close();
+        return umockdev_testbed_add_from_string(m_testbed, description.readAll().constData(), nullptr) &&
+               umockdev_testbed_load_ioctl(m_testbed, "/dev/bus/usb/002/005", path.toLocal8Bit().constData(),
+                                           nullptr);
     }
     // The device node as the program sees it (inside the emulation's root).
     QByteArray nodePath() const
@@ -156,8 +176,7 @@ struct DriverBench {
                                        deliveredInCall += inCall;
                                        detached.push_back(device);
                                    }};
-        return call(
-            [&](LibusbDriver& d) { return d.init(LibusbDriver::moduleMatch(), std::move(n), handle); });
+        return call([&](LibusbDriver& d) { return d.init(match, std::move(n), handle); });
     }
     // Initialised, with the emulated module's attach delivered: its handle (0: none came).
     DeviceHandle start()
@@ -175,6 +194,7 @@ struct DriverBench {
     }
 
     LibusbDriver driver;
+    UsbMatch match = LibusbDriver::moduleMatch();
     DriverHandle handle = 0;
     bool accept = true;
     bool inCall = false;
@@ -316,6 +336,74 @@ private slots:
         QCOMPARE(bench.attachInfo.activeAlternateSetting.interfaceNumber, std::uint8_t{0});
         QCOMPARE(bench.attachInfo.activeAlternateSetting.alternateSetting, std::uint8_t{0});
         QCOMPARE(bench.deliveredInCall, 0);
+    }
+
+    // Both modules listed, by port and serial number, without a word to either; with one chosen, the driver
+    // lists it alone, hot-plug reports it alone, and its transfers reach that module.
+    void aChosenModuleOnly_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QByteArray>("wiper"); // the chosen module's answer to the wiper read
+        QTest::newRow("first, by port") << "1-1" << QByteArray("0181");
+        QTest::newRow("second, by port") << "2-3" << QByteArray("017E");
+        QTest::newRow("second, by serial") << "VTX8303-B2" << QByteArray("017E");
+    }
+    void aChosenModuleOnly()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QByteArray, wiper);
+        DriverBench bench;
+        bench.match.device = choice.toStdString();
+        QCOMPARE(bench.init(), DriverStatus::Success);
+        QVERIFY(m_module->plug());
+        QVERIFY(m_module->plugSecond("017E"));
+
+        std::vector<std::string> listed;
+        for (const FoundModule& found : bench.driver.listModules(LibusbDriver::moduleMatch()))
+            listed.push_back(found.path + ' ' + found.serial + (found.inUse ? " in use" : ""));
+        QCOMPARE(listed, (std::vector<std::string>{"1-1 VTX8303-A1", "2-3 VTX8303-B2"}));
+        const std::vector<FoundModule> chosen = bench.driver.listModules(bench.match);
+        QCOMPARE(chosen.size(), std::size_t{1});
+        QVERIFY(chosen.front().isNamedBy(bench.match.device));
+
+        QVERIFY2(waitInEventLoop([&bench] { return !bench.attached.empty(); }), "no attach");
+        yieldEvents(10); // the other module's arrival, had it been let through
+        QCOMPARE(bench.attached.size(), std::size_t{1});
+        QCOMPARE(bench.driver.openDeviceCount(), std::size_t{1});
+        const DeviceHandle device = bench.attached.front();
+        QCOMPARE(bench.driver.setInterface(device, 0, 0), DriverStatus::Success);
+        std::vector<std::uint8_t> buffer{0x01, 0x9F};
+        std::uint32_t count = 0;
+        QCOMPARE(bench.transfer(device, 0x03, TransferDirection::Write, buffer, count),
+                 DriverStatus::Success);
+        buffer.assign(2, 0);
+        QCOMPARE(bench.transfer(device, 0x83, TransferDirection::Read, buffer, count), DriverStatus::Success);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(buffer.data()), 2).toHex().toUpper(), wiper);
+    }
+
+    // vtx-eval's start with both modules and none named: the driver's listing goes to the chooser, asked
+    // once, and the module picked is the only one the driver then reports.
+    void thePickedModuleOnly()
+    {
+        QVERIFY(m_module->plug());
+        QVERIFY(m_module->plugSecond("017E"));
+        struct Recorder final : app::ModuleChooser {
+            std::optional<int> choose(const QStringList& modules) override
+            {
+                asked << modules;
+                return 1;
+            }
+            QStringList asked;
+        } chooser;
+        DriverBench bench;
+        const std::optional<QString> device =
+            app::chooseModule({}, bench.driver.listModules(bench.match), chooser);
+        QCOMPARE(chooser.asked,
+                 (QStringList{"1-1        serial VTX8303-A1", "2-3        serial VTX8303-B2"}));
+        QCOMPARE(device, std::optional<QString>(QStringLiteral("2-3")));
+        bench.match.device = device->toStdString();
+        QVERIFY(bench.start() != 0);
+        QCOMPARE(bench.driver.openDeviceCount(), std::size_t{1});
     }
 
     void refusedTransfers_data()
