@@ -717,7 +717,7 @@ private slots:
             vtx::DriverChoice drivers;
             drivers.clock = std::make_unique<vtx::ManualClock>();
             drivers.driver = std::make_unique<vtx::RecordingDriver>(static_cast<vtx::UsbDriver&>(recorder));
-            drivers.match = {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId};
+            drivers.match = {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId, {}};
             drivers.simulated = true;
             drivers.board = &board;
             return std::make_unique<vtx::cli::CommandSession>(std::move(drivers), messages);
@@ -726,7 +726,7 @@ private slots:
         QString err;
         QTextStream outStream(&out);
         QTextStream errStream(&err);
-        vtx::cli::RequestSession session({json, true, module}, outStream, errStream);
+        vtx::cli::RequestSession session({json, true, {}, module}, outStream, errStream);
         for (const QString& line : lines) {
             if (line == u"(unplug)")
                 board.unplug();

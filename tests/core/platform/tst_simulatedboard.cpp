@@ -223,7 +223,7 @@ private slots:
         DriverHandle driver = 0;
         const UsbDriver::Notifications ignored{[](DeviceHandle, const DeviceInfo&) { return true; },
                                                [](DeviceHandle) {}};
-        QCOMPARE(board->init({SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, ignored, driver),
+        QCOMPARE(board->init({SimulatedBoard::kVendorId, SimulatedBoard::kProductId, {}}, ignored, driver),
                  S::Success);
         const auto writeCode = [&board](int code) {
             std::array<std::uint8_t, 3> command{0x01, 0x9E, std::uint8_t(code * 2 + 1)};
