@@ -26,7 +26,10 @@ int ModuleAccess::open()
         return status;
     // The driver goes with the session, so a later attempt starts afresh (and the board's lock is free).
     m_session.reset();
-    m_lost = m_hold == Hold::WholeSession;
+    // Several modules and no --device is a usage error, as in a one-shot run: each command that needs the
+    // module says so with the list, and the session goes on (a `list` still works). Only a module that is
+    // missing, refused or busy ends it.
+    m_lost = m_hold == Hold::WholeSession && status == kNoModule;
     return status;
 }
 

@@ -821,6 +821,12 @@ private slots:
                                    << "vtxctl: 2 modules are plugged in: choose one with --device SERIAL or "
                                       "--device BUS-PORT\n" +
                                           listed;
+        // In a session too it is the one-shot's usage error, and the session goes on: `list` still answers.
+        QTest::newRow("no choice in a session")
+            << "session <dcp get\nlist" << false << 2
+            << "{\"id\":1,\"done\":true,\"exit\":2}\n" + listed + "{\"id\":2,\"done\":true,\"exit\":0}\n"
+            << "vtxctl: 2 modules are plugged in: choose one with --device SERIAL or --device BUS-PORT\n" +
+                   listed;
         QTest::newRow("choice matches none") << "--device 1-2 dcp get" << false << 3 << "" << none.arg("1-2");
         QTest::newRow("part of a serial is none")
             << "--device VTX8303 info" << false << 3 << "" << none.arg("VTX8303");
@@ -852,7 +858,10 @@ private slots:
             QStringLiteral("-i"),
             QStringLiteral("/dev/bus/usb/002/005=" VTX_CLI_TESTDATA_DIR "/vtxctl-module2.ioctl"),
             QStringLiteral("--")};
-        const Run run = vtxctl(words(command), wrapper);
+        // "WORDS <LINES": the words, with the lines on standard input.
+        const QString input = command.section(u'<', 1).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+        const Run run = vtxctlIn(m_state->path(), words(command.section(u'<', 0, 0)), wrapper, {},
+                                 input.isEmpty() ? QByteArray() : (input + u'\n').toUtf8());
         QTEST(run.err, "err");
         QTEST(run.out, "out");
         QTEST(run.exitCode, "exitCode");
