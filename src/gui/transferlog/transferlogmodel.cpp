@@ -25,9 +25,9 @@ int TransferLogModel::columnCount(const QModelIndex& parent) const
 
 QStringList TransferLogModel::columnTitles()
 {
-    return {QStringLiteral("Time"),       QStringLiteral("ms since start"), QStringLiteral("Direction"),
-            QStringLiteral("Pipe"),       QStringLiteral("Bytes / trace"),  QStringLiteral("Status"),
-            QStringLiteral("Transaction")};
+    return {QStringLiteral("Time"),   QStringLiteral("ms since start"), QStringLiteral("Direction"),
+            QStringLiteral("Pipe"),   QStringLiteral("Bytes / trace"),  QStringLiteral("I2C operation"),
+            QStringLiteral("Status"), QStringLiteral("Transaction")};
 }
 
 QVariant TransferLogModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -74,6 +74,9 @@ QString TransferLogModel::text(int row, int column) const
         const QString bytes = hexBytes(std::span(entry.bytes.begin(), entry.bytes.size()));
         return entry.bytes.truncated() ? bytes + QStringLiteral(" ...") : bytes;
     }
+    case Operation:
+        return operationText(operationAt(row),
+                             [this](DriverStatus status) { return m_link.UsbStatusText(status); });
     case Status:
         if (!transfer)
             return {};
@@ -95,6 +98,48 @@ QVariant TransferLogModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == Data))
         return text(index.row(), index.column());
     return {};
+}
+
+I2cOperation TransferLogModel::operationAt(int row) const
+{
+    // Decoded afresh from a few rows back rather than kept: a row shows the same whatever was asked before
+    // it, and the model stays as small as the ring lets it be.
+    int first = row;
+    for (int transfers = 0; first > 0 && row - first < kDecodeLookback && transfers < kDecodeTransfers;) {
+        --first;
+        if (entryAt(first).kind == FeedEntry::Kind::Transfer)
+            ++transfers;
+    }
+    TransferDecoder decoder;
+    I2cOperation operation;
+    for (int r = first; r <= row; ++r)
+        operation = decoder.next(entryAt(r), static_cast<std::uint64_t>(r));
+    return operation;
+}
+
+std::vector<I2cOperation> TransferLogModel::operations(const QList<int>& rows) const
+{
+    std::vector<I2cOperation> operations;
+    std::optional<std::uint64_t> lastStart;
+    for (const int row : rows) {
+        I2cOperation operation = operationAt(row);
+        if (operation.kind == I2cOperation::Kind::None)
+            continue;
+        // A command's row: its reply is the next transfer, if the log holds it.
+        for (int next = row + 1; !operation.complete() && next < m_rows && next <= row + kDecodeLookback;
+             ++next) {
+            if (entryAt(next).kind != FeedEntry::Kind::Transfer)
+                continue;
+            if (const I2cOperation reply = operationAt(next); reply.start == operation.start)
+                operation = reply;
+            break;
+        }
+        if (lastStart == operation.start)
+            continue;
+        lastStart = operation.start;
+        operations.push_back(operation);
+    }
+    return operations;
 }
 
 QStringList TransferLogModel::rowTexts(int row) const

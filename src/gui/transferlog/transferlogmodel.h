@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/transferdecoder.h"
 #include "engine/transferfeed.h"
 
 #include <QAbstractTableModel>
@@ -19,7 +20,11 @@ class Link;
 class TransferLogModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Time, SinceStart, Direction, Pipe, Data, Status, Transaction, ColumnCount };
+    enum Column { Time, SinceStart, Direction, Pipe, Data, Operation, Status, Transaction, ColumnCount };
+    // How far back a row's decoding looks: far enough for a write before the polls of its write cycle, with a
+    // bridge query, the serial set-up and the link's trace lines between them.
+    static constexpr int kDecodeTransfers = 8;
+    static constexpr int kDecodeLookback = 256; // rows at most
 
     explicit TransferLogModel(Link& link, QObject* parent = nullptr);
 
@@ -40,6 +45,11 @@ public:
     // Every column of a row as shown.
     QStringList rowTexts(int row) const;
     static QStringList columnTitles();
+    // What a row's transfer did on the bus or to the module, decoded from the rows just before it.
+    I2cOperation operationAt(int row) const;
+    // The operations of the rows (sorted, as rows of this model), each once and whole: a command's row and
+    // its reply's row give one operation, complete even when only the command's row is among them.
+    std::vector<I2cOperation> operations(const QList<int>& rows) const;
 
 private:
     void dropGoneRows();

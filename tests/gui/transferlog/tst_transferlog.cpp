@@ -3,14 +3,18 @@
 // dropped entries, the filter, "Pause" and "Clear", the CSV against what the window shows, times that never
 // go back, and a closed window that costs the link nothing.
 #include "common/textformat.h"
+#include "common/version.h"
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
 #include "simfixture.h"
+#include "transferlog/transferlogmodel.h"
 #include "transferlog/transferlogwindow.h"
 #include "widgets/csvfile.h"
 
 #include <QAbstractItemModel>
+#include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -82,8 +86,10 @@ private slots:
         Log log;
         log.exchanges(1);
         const QList<QStringList> rows = log.shown();
-        QCOMPARE(rows.at(rows.size() - 2).mid(2), QStringList({"OUT", "03", "01 C0 00", "OK", "frmVTX8303"}));
-        QCOMPARE(rows.last().mid(2), QStringList({"IN", "83", "02 00", "OK", "frmVTX8303"}));
+        QCOMPARE(rows.at(rows.size() - 2).mid(2),
+                 QStringList({"OUT", "03", "01 C0 00", "write 0x60: 00 …", "OK", "frmVTX8303"}));
+        QCOMPARE(rows.last().mid(2),
+                 QStringList({"IN", "83", "02 00", "write 0x60: 00 → ack", "OK", "frmVTX8303"}));
         QCOMPARE(log.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("ms since start"));
         // The link's trace shows as well, each line on one row: here the attach from before the window
         // opened.
@@ -172,11 +178,76 @@ private slots:
         log.window.findChild<QPushButton*>(QStringLiteral("cmdSaveAs"))->click();
         QFile file(log.sim.fileDialogs.nextSaveName);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QString expected = csvLine(
-            {"Time", "ms since start", "Direction", "Pipe", "Bytes / trace", "Status", "Transaction"});
+        QString expected = csvLine({"Time", "ms since start", "Direction", "Pipe", "Bytes / trace",
+                                    "I2C operation", "Status", "Transaction"});
         for (const QStringList& row : log.shown())
             expected += csvLine(row);
         QCOMPARE(QString::fromUtf8(file.readAll()), expected);
+    }
+
+    // "Save As Script..." writes the operations of the selected rows, or of every row shown when none is, as
+    // a session script: the link's opening as comments, each write as the `set` that sends its bytes.
+    void scriptHoldsTheOperations_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("selectedBytes"); // the command row selected, if any
+        QTest::addColumn<QStringList>("lines");     // below the header
+        QTest::newRow("every row") << ""
+                                   << ""
+                                   << QStringList{"# bridge reply: kind 1",
+                                                  "# serial set-up, first part",
+                                                  "# serial set-up, second part",
+                                                  "set 0x60 0x00",
+                                                  "set 0x60 0x01",
+                                                  "set 0x60 0x02"};
+        QTest::newRow("a command's row selected") << ""
+                                                  << "01 C0 01" << QStringList{"set 0x60 0x01"};
+        QTest::newRow("filtered") << "0x60: 02"
+                                  << "" << QStringList{"set 0x60 0x02"};
+    }
+    void scriptHoldsTheOperations()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, selectedBytes);
+        QFETCH(QStringList, lines);
+        Log log;
+        log.exchanges(3);
+        log.window.findChild<QLineEdit*>(QStringLiteral("txtFilter"))->setText(filter);
+        auto* view = log.window.findChild<QTableView*>(QStringLiteral("grdLog"));
+        for (int row = 0; row < log.model()->rowCount(); ++row) {
+            if (!selectedBytes.isEmpty() && log.shown().at(row).at(TransferLogModel::Data) == selectedBytes)
+                view->selectionModel()->select(log.model()->index(row, 0),
+                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        QTemporaryDir dir;
+        log.sim.fileDialogs.nextSaveName = dir.filePath(QStringLiteral("script.txt"));
+        log.window.findChild<QPushButton*>(QStringLiteral("cmdSaveScript"))->click();
+        QCOMPARE(log.sim.fileDialogs.saveRequests.back().title, QStringLiteral("Save As Script"));
+        QFile file(log.sim.fileDialogs.nextSaveName);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList saved = QString::fromUtf8(file.readAll()).split(u'\n');
+        QVERIFY2(saved.at(0).startsWith("# I2C operations from the transfer log of vtx-eval " + kVersionText +
+                                        ", saved " + QDateTime::currentDateTimeUtc().toString("yyyy-MM-dd")),
+                 qPrintable(saved.at(0)));
+        QCOMPARE(saved.mid(3), lines + QStringList{""});
+        QVERIFY(log.sim.messages.texts().isEmpty());
+    }
+
+    // A script that cannot be saved says so, and leaves no file behind.
+    void failedScriptSaveSaysSo()
+    {
+        Log log;
+        log.exchanges(1);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("missing/script.txt"));
+        log.sim.fileDialogs.nextSaveName = path;
+        log.window.cmdSaveScript_Click();
+        QCOMPARE(log.sim.messages.texts().size(), 1);
+        QVERIFY2(
+            log.sim.messages.texts().at(0).startsWith(
+                QStringLiteral("The file \"%1\" could not be saved: ").arg(QDir::toNativeSeparators(path))),
+            qPrintable(log.sim.messages.texts().at(0)));
+        QVERIFY(QDir(dir.path()).isEmpty());
     }
 
     // Both times of every row, trace lines included, never go back.
