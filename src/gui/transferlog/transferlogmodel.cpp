@@ -104,10 +104,16 @@ I2cOperation TransferLogModel::operationAt(int row) const
 {
     // Decoded afresh from a few rows back rather than kept: a row shows the same whatever was asked before
     // it, and the model stays as small as the ring lets it be.
+    // A write cycle's polls are plain reads one after the other, as many as the part takes: they do not count,
+    // so the write that began them stays in sight.
+    const auto plainRead = [](const FeedEntry& entry) {
+        return entry.bytes.size() == 2 && (entry.direction == TransferDirection::Read || entry.bytes[0] == 1);
+    };
     int first = row;
     for (int transfers = 0; first > 0 && row - first < kDecodeLookback && transfers < kDecodeTransfers;) {
         --first;
-        if (entryAt(first).kind == FeedEntry::Kind::Transfer)
+        const FeedEntry& entry = entryAt(first);
+        if (entry.kind == FeedEntry::Kind::Transfer && !plainRead(entry))
             ++transfers;
     }
     TransferDecoder decoder;

@@ -21,10 +21,11 @@ class TransferLogModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { Time, SinceStart, Direction, Pipe, Data, Operation, Status, Transaction, ColumnCount };
-    // How far back a row's decoding looks: far enough for a write before the polls of its write cycle, with a
-    // bridge query, the serial set-up and the link's trace lines between them.
+    // How far back a row's decoding looks: eight transfers besides plain reads (a write, then a bridge query and
+    // the serial set-up of the next open, before the polls of the write's cycle), and never past this many
+    // rows: the 200 polls of a 20 ms write cycle at one every 100 us.
     static constexpr int kDecodeTransfers = 8;
-    static constexpr int kDecodeLookback = 256; // rows at most
+    static constexpr int kDecodeLookback = 512;
 
     explicit TransferLogModel(Link& link, QObject* parent = nullptr);
 
