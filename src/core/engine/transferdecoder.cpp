@@ -232,6 +232,31 @@ bool TransferDecoder::isPoll(const I2cOperation& read) const
            static_cast<std::uint8_t>(last.addressByte + 1) == read.addressByte;
 }
 
+I2cOperation DecodingCache::operationAt(std::uint64_t number, std::uint64_t first, const EntryAt& entryAt)
+{
+    Point from{first, {}};
+    const auto kept = std::ranges::upper_bound(m_points, number, {}, &Point::number);
+    if (kept != m_points.begin() && std::prev(kept)->number >= first)
+        from = *std::prev(kept);
+    if (m_next && m_next->number <= number && m_next->number >= from.number)
+        from = *m_next;
+    I2cOperation operation;
+    for (std::uint64_t n = from.number; n <= number; ++n) {
+        if (n % kSpacing == 0 && (m_points.empty() || m_points.back().number < n))
+            m_points.push_back({n, from.decoder});
+        operation = from.decoder.next(entryAt(n), n);
+    }
+    m_next = Point{number + 1, from.decoder};
+    return operation;
+}
+
+void DecodingCache::forgetBefore(std::uint64_t first)
+{
+    std::erase_if(m_points, [first](const Point& point) { return point.number < first; });
+    if (m_next && m_next->number < first)
+        m_next.reset();
+}
+
 QString operationText(const I2cOperation& operation, const StatusTextFunction& statusText)
 {
     const QString outcome = outcomeText(operation, statusText);

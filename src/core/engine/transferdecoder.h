@@ -69,6 +69,28 @@ private:
     std::optional<I2cOperation> m_lastOnBus;
 };
 
+// Decodes the feed's entries by their number, each as decoding from the first entry on would, without going
+// through all the entries before it for every one asked for: it keeps the decoder's state every kSpacing
+// entries and after the entry decoded last, so rows asked for in order cost one step each.
+class DecodingCache {
+public:
+    using EntryAt = std::function<const FeedEntry&(std::uint64_t number)>;
+    static constexpr std::uint64_t kSpacing = 256;
+
+    // The operation of entry `number`, where the entries from `first` to `number` are there to read.
+    I2cOperation operationAt(std::uint64_t number, std::uint64_t first, const EntryAt& entryAt);
+    // Entries before `first` are gone: so are the states kept for them.
+    void forgetBefore(std::uint64_t first);
+
+private:
+    struct Point {
+        std::uint64_t number; // the decoder's state before this entry
+        TransferDecoder decoder;
+    };
+    std::vector<Point> m_points; // by number
+    std::optional<Point> m_next;
+};
+
 // "write 0x4F: 81 → ack", "read 0x60 [03] → 55", "poll 0x4F → busy", "bridge reply: kind 1".
 QString operationText(const I2cOperation& operation,
                       const StatusTextFunction& statusText = genericStatusText);

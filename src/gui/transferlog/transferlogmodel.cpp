@@ -102,25 +102,11 @@ QVariant TransferLogModel::data(const QModelIndex& index, int role) const
 
 I2cOperation TransferLogModel::operationAt(int row) const
 {
-    // Decoded afresh from a few rows back rather than kept: a row shows the same whatever was asked before
-    // it, and the model stays as small as the ring lets it be.
-    // A write cycle's polls are plain reads one after the other, as many as the part takes: they do not count,
-    // so the write that began them stays in sight.
-    const auto plainRead = [](const FeedEntry& entry) {
-        return entry.bytes.size() == 2 && (entry.direction == TransferDirection::Read || entry.bytes[0] == 1);
-    };
-    int first = row;
-    for (int transfers = 0; first > 0 && row - first < kDecodeLookback && transfers < kDecodeTransfers;) {
-        --first;
-        const FeedEntry& entry = entryAt(first);
-        if (entry.kind == FeedEntry::Kind::Transfer && !plainRead(entry))
-            ++transfers;
-    }
-    TransferDecoder decoder;
-    I2cOperation operation;
-    for (int r = first; r <= row; ++r)
-        operation = decoder.next(entryAt(r), static_cast<std::uint64_t>(r));
-    return operation;
+    // Entries keep their number while frozen too: the frozen rows are the ring's entries as they were.
+    return m_decoding.operationAt(m_first + static_cast<std::uint64_t>(row), m_first,
+                                  [this](std::uint64_t number) -> const FeedEntry& {
+                                      return entryAt(static_cast<int>(number - m_first));
+                                  });
 }
 
 std::vector<I2cOperation> TransferLogModel::operations(const QList<int>& rows) const
@@ -132,8 +118,7 @@ std::vector<I2cOperation> TransferLogModel::operations(const QList<int>& rows) c
         if (operation.kind == I2cOperation::Kind::None)
             continue;
         // A command's row: its reply is the next transfer, if the log holds it.
-        for (int next = row + 1; !operation.complete() && next < m_rows && next <= row + kDecodeLookback;
-             ++next) {
+        for (int next = row + 1; !operation.complete() && next < m_rows; ++next) {
             if (entryAt(next).kind != FeedEntry::Kind::Transfer)
                 continue;
             if (const I2cOperation reply = operationAt(next); reply.start == operation.start)
@@ -182,6 +167,7 @@ void TransferLogModel::setFrozen(bool frozen)
     // The rows the ring dropped meanwhile are gone; what it recorded comes in.
     const TransferFeed& feed = m_link.feed();
     m_first = std::max(m_first, feed.publishedCount() - feed.entries().size());
+    m_decoding.forgetBefore(m_first);
     m_rows = static_cast<int>(feed.publishedCount() - m_first);
     endResetModel();
 }
@@ -194,6 +180,7 @@ void TransferLogModel::clearRows()
     m_frozenEntries = {};
     m_frozenTraces = {};
     m_first = m_link.feed().publishedCount() - m_link.feed().entries().size();
+    m_decoding.forgetBefore(m_first);
     m_rows = 0;
     endResetModel();
     // Still paused: from now on the (empty) rows stay as they are.
@@ -233,6 +220,7 @@ void TransferLogModel::dropGoneRows()
         endRemoveRows();
     }
     m_first = ringFirst;
+    m_decoding.forgetBefore(m_first);
 }
 
 } // namespace vtx

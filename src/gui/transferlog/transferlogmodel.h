@@ -21,11 +21,6 @@ class TransferLogModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { Time, SinceStart, Direction, Pipe, Data, Operation, Status, Transaction, ColumnCount };
-    // How far back a row's decoding looks: eight transfers besides plain reads (a write, then a bridge query and
-    // the serial set-up of the next open, before the polls of the write's cycle), and never past this many
-    // rows: the 200 polls of a 20 ms write cycle at one every 100 us.
-    static constexpr int kDecodeTransfers = 8;
-    static constexpr int kDecodeLookback = 512;
 
     explicit TransferLogModel(Link& link, QObject* parent = nullptr);
 
@@ -46,7 +41,7 @@ public:
     // Every column of a row as shown.
     QStringList rowTexts(int row) const;
     static QStringList columnTitles();
-    // What a row's transfer did on the bus or to the module, decoded from the rows just before it.
+    // What a row's transfer did on the bus or to the module, decoded from the rows before it.
     I2cOperation operationAt(int row) const;
     // The operations of the rows (sorted, as rows of this model), each once and whole: a command's row and
     // its reply's row give one operation, complete even when only the command's row is among them.
@@ -65,6 +60,7 @@ private:
     bool m_frozen = false;
     std::vector<FeedEntry> m_frozenEntries;
     std::vector<QString> m_frozenTraces; // the trace line of each frozen entry; empty for transfers
+    mutable DecodingCache m_decoding;    // filled as rows are shown
 };
 
 } // namespace vtx

@@ -133,6 +133,38 @@ private slots:
         QCOMPARE(decode(transfers).texts, texts);
     }
 
+    // Rows asked for in any order, and after the oldest entries went, read as decoding all in order does: a
+    // write cycle's polls far past the spacing of the kept states stay polls.
+    void cacheDecodesAsInOrder()
+    {
+        QStringList transfers{"> 03 01 9E 80", "< 83 02 00"};
+        for (int i = 0; i < 300; ++i)
+            transfers << "> 03 01 9F"
+                      << "trace"
+                      << "< 83 00 00";
+        transfers << "> 03 01 9F"
+                  << "< 83 01 80"
+                  << "> 03 01 9F"
+                  << "< 83 00 00";
+        std::vector<FeedEntry> entries;
+        for (const QString& text : transfers)
+            entries.push_back(transfer(text));
+        const QStringList inOrder = decode(transfers).texts;
+        QCOMPARE(inOrder.at(901), QStringLiteral("poll 0x4F → busy"));
+        QCOMPARE(inOrder.at(903), QStringLiteral("poll 0x4F → 80"));
+        QCOMPARE(inOrder.at(905), QStringLiteral("read 0x4F → nak"));
+        DecodingCache cache;
+        const auto entryAt = [&entries](std::uint64_t number) -> const FeedEntry& { return entries[number]; };
+        for (const std::uint64_t number : {905, 3, 600, 904, 903, 0, 1, 2, 901})
+            QCOMPARE(operationText(cache.operationAt(number, 0, entryAt)), inOrder.at(int(number)));
+        // The write and the first polls gone: what remains decodes from the states kept after them.
+        cache.forgetBefore(300);
+        QCOMPARE(operationText(cache.operationAt(901, 300, entryAt)), inOrder.at(901));
+        DecodingCache
+            fresh; // nothing kept: the write is out of sight, so the first read is not taken for a poll
+        QCOMPARE(operationText(fresh.operationAt(304, 300, entryAt)), QStringLiteral("read 0x4F → nak"));
+    }
+
     // The script replays what vtxctl can send as `get` and `set` (the bytes those send, acknowledged or not)
     // and keeps everything else as a comment, under a header with the time it was saved.
     void script()

@@ -4,20 +4,27 @@
 // go back, and a closed window that costs the link nothing.
 #include "common/textformat.h"
 #include "common/version.h"
+#include "dcp/dcppanelwindow.h"
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
+#include "namedchild.h"
 #include "simfixture.h"
 #include "transferlog/transferlogmodel.h"
 #include "transferlog/transferlogwindow.h"
 #include "widgets/csvfile.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -248,6 +255,59 @@ private slots:
                 QStringLiteral("The file \"%1\" could not be saved: ").arg(QDir::toNativeSeparators(path))),
             qPrintable(log.sim.messages.texts().at(0)));
         QVERIFY(QDir(dir.path()).isEmpty());
+    }
+
+    // Clicks in the DCP panel, saved from the log as a script and run through `vtxctl --simulate session`,
+    // send the same I2C commands; only the write cycle's busy polls stay behind, as comments.
+    void scriptReplaysTheClicks()
+    {
+        SimFixture f;
+        dcp::DcpPanelWindow panel{f.context};
+        panel.show();
+        QVERIFY(panel.Form_Load());
+        f.board.setTransferTimeUs(1000);
+        namedChild<QCheckBox>(&panel, "ChkAutoRead")->setChecked(true);
+        f.link.feed().clear();
+        f.recorder.clearTransferLog();
+        TransferLogWindow log{f.link, f.messages, f.fileDialogs};
+        log.show();
+        auto* const positions = namedChild<QListWidget>(&panel, "List1_0");
+        positions->setCurrentRow(9);
+        positions->setCurrentRow(20);
+        namedChild<QRadioButton>(&panel, "Option1_0")->click(); // EEPROM
+        positions->setCurrentRow(64);
+        log.refresh();
+        // Each click writes and reads back; the EEPROM write's read-back polls the part through its write
+        // cycle (busy, then the answer) and reads it once more.
+        const QStringList sent{"01 9E 13", "01 9F", "01 9E 29", "01 9F", "01 9E 80", "01 9F", "01 9F"};
+        const QStringList recorded = f.hexWritesOn(3);
+        const auto busyPolls = recorded.size() - sent.size();
+        QVERIFY2(busyPolls > 0, qPrintable(recorded.join(u'|')));
+        QCOMPARE(recorded, sent.mid(0, 5) + QStringList(busyPolls, "01 9F") + sent.mid(5));
+
+        QTemporaryDir dir;
+        f.fileDialogs.nextSaveName = dir.filePath(QStringLiteral("clicks.txt"));
+        log.cmdSaveScript_Click();
+        QFile script(f.fileDialogs.nextSaveName);
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(script.readAll()).count(QStringLiteral("\n# poll 0x4F → busy\n")),
+                 busyPolls);
+        QProcess vtxctl;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), dir.path());
+        vtxctl.setProcessEnvironment(environment);
+        vtxctl.setStandardInputFile(f.fileDialogs.nextSaveName);
+        vtxctl.start(QStringLiteral(VTXCTL_PATH), {"--simulate", "--trace", "session"});
+        QVERIFY(vtxctl.waitForFinished(30000));
+        QCOMPARE(vtxctl.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(QString::fromUtf8(vtxctl.readAllStandardOutput()).count(QStringLiteral("\"done\":true")),
+                 sent.size());
+        const QString trace = QString::fromUtf8(vtxctl.readAllStandardError());
+        QStringList replayed;
+        static const QRegularExpression out(QStringLiteral("OUT pipe 03: ([0-9A-F ]+) \\["));
+        for (auto match = out.globalMatch(trace); match.hasNext();)
+            replayed << match.next().captured(1);
+        QCOMPARE(replayed, sent);
     }
 
     // Both times of every row, trace lines included, never go back.
