@@ -193,29 +193,28 @@ private slots:
     }
 
     // "Save As Script..." writes the operations of the selected rows, or of every row shown when none is, as
-    // a session script: the link's opening as comments, each write as the `set` that sends its bytes.
+    // a session script: the link's opening as comments, each write as the `set` that sends its bytes. A
+    // script that cannot be saved says so and leaves no file behind.
     void scriptHoldsTheOperations_data()
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("selectedBytes"); // the command row selected, if any
-        QTest::addColumn<QStringList>("lines");     // below the header
-        QTest::newRow("every row") << ""
-                                   << ""
-                                   << QStringList{"# bridge reply: kind 1",
-                                                  "# serial set-up, first part",
-                                                  "# serial set-up, second part",
-                                                  "set 0x60 0x00",
-                                                  "set 0x60 0x01",
-                                                  "set 0x60 0x02"};
-        QTest::newRow("a command's row selected") << ""
-                                                  << "01 C0 01" << QStringList{"set 0x60 0x01"};
-        QTest::newRow("filtered") << "0x60: 02"
-                                  << "" << QStringList{"set 0x60 0x02"};
+        QTest::addColumn<QString>("name");          // in an empty directory
+        QTest::addColumn<QStringList>("lines");     // below the header; none: the save fails
+        // clang-format off
+        QTest::newRow("every row") << "" << "" << "script.txt" << QStringList{"# bridge reply: kind 1",
+            "# serial set-up, first part", "# serial set-up, second part", "set 0x60 0x00", "set 0x60 0x01",
+            "set 0x60 0x02"};
+        QTest::newRow("a command's row selected") << "" << "01 C0 01" << "script.txt" << QStringList{"set 0x60 0x01"};
+        QTest::newRow("filtered") << "0x60: 02" << "" << "script.txt" << QStringList{"set 0x60 0x02"};
+        QTest::newRow("unwritable") << "" << "" << "missing/script.txt" << QStringList{};
+        // clang-format on
     }
     void scriptHoldsTheOperations()
     {
         QFETCH(QString, filter);
         QFETCH(QString, selectedBytes);
+        QFETCH(QString, name);
         QFETCH(QStringList, lines);
         Log log;
         log.exchanges(3);
@@ -227,34 +226,27 @@ private slots:
                                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         QTemporaryDir dir;
-        log.sim.fileDialogs.nextSaveName = dir.filePath(QStringLiteral("script.txt"));
+        const QString path = dir.filePath(name);
+        log.sim.fileDialogs.nextSaveName = path;
         log.window.findChild<QPushButton*>(QStringLiteral("cmdSaveScript"))->click();
         QCOMPARE(log.sim.fileDialogs.saveRequests.back().title, QStringLiteral("Save As Script"));
-        QFile file(log.sim.fileDialogs.nextSaveName);
+        if (lines.isEmpty()) {
+            QCOMPARE(log.sim.messages.texts().size(), 1);
+            const QString error =
+                QStringLiteral("The file \"%1\" could not be saved: ").arg(QDir::toNativeSeparators(path));
+            QVERIFY2(log.sim.messages.texts().at(0).startsWith(error),
+                     qPrintable(log.sim.messages.texts().at(0)));
+            QVERIFY(QDir(dir.path()).isEmpty());
+            return;
+        }
+        QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QStringList saved = QString::fromUtf8(file.readAll()).split(u'\n');
+        const QStringList saved = QString::fromUtf8(file.readAll()).split(u'\n');
         QVERIFY2(saved.at(0).startsWith("# I2C operations from the transfer log of vtx-eval " + kVersionText +
                                         ", saved " + QDateTime::currentDateTimeUtc().toString("yyyy-MM-dd")),
                  qPrintable(saved.at(0)));
         QCOMPARE(saved.mid(3), lines + QStringList{""});
         QVERIFY(log.sim.messages.texts().isEmpty());
-    }
-
-    // A script that cannot be saved says so, and leaves no file behind.
-    void failedScriptSaveSaysSo()
-    {
-        Log log;
-        log.exchanges(1);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("missing/script.txt"));
-        log.sim.fileDialogs.nextSaveName = path;
-        log.window.cmdSaveScript_Click();
-        QCOMPARE(log.sim.messages.texts().size(), 1);
-        QVERIFY2(
-            log.sim.messages.texts().at(0).startsWith(
-                QStringLiteral("The file \"%1\" could not be saved: ").arg(QDir::toNativeSeparators(path))),
-            qPrintable(log.sim.messages.texts().at(0)));
-        QVERIFY(QDir(dir.path()).isEmpty());
     }
 
     // Clicks in the DCP panel, saved from the log as a script and run through `vtxctl --simulate session`,
