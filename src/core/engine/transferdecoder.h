@@ -52,8 +52,8 @@ struct I2cOperation {
 using StatusTextFunction = std::function<QString(DriverStatus)>;
 
 // Reads the feed's transfers in the order they were published, one at a time. It remembers only the command
-// that waits for its reply and the last operation on the bus (to tell a write cycle's polls from reads), so
-// a few entries before a row are enough to decode it.
+// that waits for its reply and the last operation on the bus (to tell a write cycle's polls from reads): a
+// state small enough to keep copies of along a long log.
 class TransferDecoder {
 public:
     // The operation that `entry` (at `position` in the feed) begins, continues or ends.
