@@ -61,8 +61,9 @@ int CommandSession::open()
 DriverStatus CommandSession::moduleGone()
 {
     const DriverStatus status = m_session.link().UsbStatus;
-    return status == DriverStatus::DeviceGone || status == DriverStatus::InvalidHandle ? status
-                                                                                        : DriverStatus::Success;
+    return status == DriverStatus::DeviceGone || status == DriverStatus::InvalidHandle
+               ? status
+               : DriverStatus::Success;
 }
 
 } // namespace vtx::cli

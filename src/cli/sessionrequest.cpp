@@ -23,7 +23,8 @@ QString refusal(const QStringList& words)
             return QStringLiteral("option '%1' belongs to the session: give it to 'vtxctl session', not to "
                                   "a request")
                 .arg(word);
-        if (word == QLatin1String("--help") || word == QLatin1String("-h") || word == QLatin1String("--version"))
+        if (word == QLatin1String("--help") || word == QLatin1String("-h") ||
+            word == QLatin1String("--version"))
             return QStringLiteral("option '%1' is not available in a session").arg(word);
     }
     const QString& name = words.constFirst();
@@ -79,10 +80,12 @@ SessionRequest readJsonRequest(const QByteArray& line)
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(line, &error);
     if (!document.isObject())
-        return refused(QJsonValue::Null,
-                       QStringLiteral("a request is a JSON object {\"id\": ..., \"argv\": [words]} on one line"));
+        return refused(
+            QJsonValue::Null,
+            QStringLiteral("a request is a JSON object {\"id\": ..., \"argv\": [words]} on one line"));
     const QJsonObject object = document.object();
-    const QJsonValue id = object.contains(QLatin1String("id")) ? object.value(QLatin1String("id")) : QJsonValue();
+    const QJsonValue id =
+        object.contains(QLatin1String("id")) ? object.value(QLatin1String("id")) : QJsonValue();
     const QJsonValue argv = object.value(QLatin1String("argv"));
     const QString notWords = QStringLiteral("a request's \"argv\" is a list of strings: the command's words");
     if (!argv.isArray())

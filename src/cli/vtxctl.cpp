@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
+#include <unistd.h>
 
 namespace vtx::cli {
 
@@ -96,6 +96,9 @@ QString helpText()
         "                                 one line per position: written, read, OK\n"
         "    board reset                  the simulated board back to factory defaults (with --simulate)\n"
         "    board power-cycle            the simulated board's wiper recalled from its EEPROM\n"
+        "    session                      the commands on standard input, one a line (with --json:\n"
+        "                                 {\"id\": ..., \"argv\": [...]}), on one open of the module; each\n"
+        "                                 ends with {\"id\": ..., \"done\": true, \"exit\": N}; quit ends it\n"
         "\n"
         "Exit status: 0 success; 1 the device did not acknowledge, a read-back differed or a transfer\n"
         "failed; 2 usage error; 3 no module, no permission to open it, or in use by another program.\n");
@@ -136,7 +139,7 @@ int run(const Invocation& invocation, QTextStream& out, QTextStream& err)
             errors.usage(QStringLiteral("session: unexpected argument '%1'").arg(invocation.words.at(1)));
             return kUsageError;
         }
-        return runSession({invocation.json, invocation.simulate, module}, std::cin, out, err);
+        return runSession({invocation.json, invocation.simulate, module}, STDIN_FILENO, out, err);
     }
     Output output(out, invocation.json);
     ModuleAccess access(module, errors, ModuleAccess::Hold::PerCommand);

@@ -228,7 +228,8 @@ private slots:
         const auto writeCode = [&board](int code) {
             std::array<std::uint8_t, 3> command{0x01, 0x9E, std::uint8_t(code * 2 + 1)};
             std::uint32_t count = 0;
-            QCOMPARE(board->transfer(board->currentHandle(), 3, Dir::Write, 0, command, count, 1000), S::Success);
+            QCOMPARE(board->transfer(board->currentHandle(), 3, Dir::Write, 0, command, count, 1000),
+                     S::Success);
         };
         for (const QString& step : steps.split(u' ')) {
             if (step.startsWith(u'w'))
