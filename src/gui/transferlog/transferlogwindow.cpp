@@ -60,7 +60,7 @@ TransferLogWindow::TransferLogWindow(Link& link, MessageBoxes& messages, FileDia
     m_view->setColumnWidth(TransferLogModel::SinceStart, width("ms since start"));
     m_view->setColumnWidth(TransferLogModel::Direction, width("Direction"));
     m_view->setColumnWidth(TransferLogModel::Pipe, width("Pipe"));
-    m_view->setColumnWidth(TransferLogModel::Operation, width("write 0x60: 03 55 -> nak"));
+    m_view->setColumnWidth(TransferLogModel::Operation, width("serial set-up, second part"));
     m_view->setColumnWidth(TransferLogModel::Status, width("&H6 (Operation timed out)"));
     m_view->setColumnWidth(TransferLogModel::Transaction, width("frmI2C_General"));
     m_filter->setObjectName(QStringLiteral("txtFilter"));
@@ -96,7 +96,7 @@ TransferLogWindow::TransferLogWindow(Link& link, MessageBoxes& messages, FileDia
     connect(clear, &QPushButton::clicked, this, &TransferLogWindow::cmdClear_Click);
     connect(saveAs, &QPushButton::clicked, this, &TransferLogWindow::cmdSaveAs_Click);
     connect(saveScript, &QPushButton::clicked, this, &TransferLogWindow::cmdSaveScript_Click);
-    resize(900, 480);
+    resize(1200, 480);
     showDropped();
 }
 
