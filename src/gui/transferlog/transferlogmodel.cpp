@@ -25,9 +25,9 @@ int TransferLogModel::columnCount(const QModelIndex& parent) const
 
 QStringList TransferLogModel::columnTitles()
 {
-    return {QStringLiteral("Time"),       QStringLiteral("ms since start"), QStringLiteral("Direction"),
-            QStringLiteral("Pipe"),       QStringLiteral("Bytes / trace"),  QStringLiteral("Status"),
-            QStringLiteral("Transaction")};
+    return {QStringLiteral("Time"),   QStringLiteral("ms since start"), QStringLiteral("Direction"),
+            QStringLiteral("Pipe"),   QStringLiteral("Bytes / trace"),  QStringLiteral("I2C operation"),
+            QStringLiteral("Status"), QStringLiteral("Transaction")};
 }
 
 QVariant TransferLogModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -74,6 +74,9 @@ QString TransferLogModel::text(int row, int column) const
         const QString bytes = hexBytes(std::span(entry.bytes.begin(), entry.bytes.size()));
         return entry.bytes.truncated() ? bytes + QStringLiteral(" ...") : bytes;
     }
+    case Operation:
+        return operationText(operationAt(row),
+                             [this](DriverStatus status) { return m_link.UsbStatusText(status); });
     case Status:
         if (!transfer)
             return {};
@@ -95,6 +98,39 @@ QVariant TransferLogModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == Data))
         return text(index.row(), index.column());
     return {};
+}
+
+I2cOperation TransferLogModel::operationAt(int row) const
+{
+    // Entries keep their number while frozen too: the frozen rows are the ring's entries as they were.
+    return m_decoding.operationAt(m_first + static_cast<std::uint64_t>(row), m_first,
+                                  [this](std::uint64_t number) -> const FeedEntry& {
+                                      return entryAt(static_cast<int>(number - m_first));
+                                  });
+}
+
+std::vector<I2cOperation> TransferLogModel::operations(const QList<int>& rows) const
+{
+    std::vector<I2cOperation> operations;
+    std::optional<std::uint64_t> lastStart;
+    for (const int row : rows) {
+        I2cOperation operation = operationAt(row);
+        if (operation.kind == I2cOperation::Kind::None)
+            continue;
+        // A command's row: its reply is the next transfer, if the log holds it.
+        for (int next = row + 1; !operation.complete() && next < m_rows; ++next) {
+            if (entryAt(next).kind != FeedEntry::Kind::Transfer)
+                continue;
+            if (const I2cOperation reply = operationAt(next); reply.start == operation.start)
+                operation = reply;
+            break;
+        }
+        if (lastStart == operation.start)
+            continue;
+        lastStart = operation.start;
+        operations.push_back(operation);
+    }
+    return operations;
 }
 
 QStringList TransferLogModel::rowTexts(int row) const
@@ -131,6 +167,7 @@ void TransferLogModel::setFrozen(bool frozen)
     // The rows the ring dropped meanwhile are gone; what it recorded comes in.
     const TransferFeed& feed = m_link.feed();
     m_first = std::max(m_first, feed.publishedCount() - feed.entries().size());
+    m_decoding.forgetBefore(m_first);
     m_rows = static_cast<int>(feed.publishedCount() - m_first);
     endResetModel();
 }
@@ -143,6 +180,7 @@ void TransferLogModel::clearRows()
     m_frozenEntries = {};
     m_frozenTraces = {};
     m_first = m_link.feed().publishedCount() - m_link.feed().entries().size();
+    m_decoding.forgetBefore(m_first);
     m_rows = 0;
     endResetModel();
     // Still paused: from now on the (empty) rows stay as they are.
@@ -182,6 +220,7 @@ void TransferLogModel::dropGoneRows()
         endRemoveRows();
     }
     m_first = ringFirst;
+    m_decoding.forgetBefore(m_first);
 }
 
 } // namespace vtx

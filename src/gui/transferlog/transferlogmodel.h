@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/transferdecoder.h"
 #include "engine/transferfeed.h"
 
 #include <QAbstractTableModel>
@@ -19,7 +20,7 @@ class Link;
 class TransferLogModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Time, SinceStart, Direction, Pipe, Data, Status, Transaction, ColumnCount };
+    enum Column { Time, SinceStart, Direction, Pipe, Data, Operation, Status, Transaction, ColumnCount };
 
     explicit TransferLogModel(Link& link, QObject* parent = nullptr);
 
@@ -40,6 +41,11 @@ public:
     // Every column of a row as shown.
     QStringList rowTexts(int row) const;
     static QStringList columnTitles();
+    // What a row's transfer did on the bus or to the module, decoded from the rows before it.
+    I2cOperation operationAt(int row) const;
+    // The operations of the rows (sorted, as rows of this model), each once and whole: a command's row and
+    // its reply's row give one operation, complete even when only the command's row is among them.
+    std::vector<I2cOperation> operations(const QList<int>& rows) const;
 
 private:
     void dropGoneRows();
@@ -54,6 +60,7 @@ private:
     bool m_frozen = false;
     std::vector<FeedEntry> m_frozenEntries;
     std::vector<QString> m_frozenTraces; // the trace line of each frozen entry; empty for transfers
+    mutable DecodingCache m_decoding;    // filled as rows are shown
 };
 
 } // namespace vtx

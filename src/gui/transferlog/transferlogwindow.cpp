@@ -9,9 +9,11 @@
 #include "widgets/messageboxes.h"
 #include "widgets/savedfile.h"
 
+#include <QDateTime>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +22,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vtx {
 
@@ -57,6 +60,7 @@ TransferLogWindow::TransferLogWindow(Link& link, MessageBoxes& messages, FileDia
     m_view->setColumnWidth(TransferLogModel::SinceStart, width("ms since start"));
     m_view->setColumnWidth(TransferLogModel::Direction, width("Direction"));
     m_view->setColumnWidth(TransferLogModel::Pipe, width("Pipe"));
+    m_view->setColumnWidth(TransferLogModel::Operation, width("serial set-up, second part"));
     m_view->setColumnWidth(TransferLogModel::Status, width("&H6 (Operation timed out)"));
     m_view->setColumnWidth(TransferLogModel::Transaction, width("frmI2C_General"));
     m_filter->setObjectName(QStringLiteral("txtFilter"));
@@ -68,6 +72,11 @@ TransferLogWindow::TransferLogWindow(Link& link, MessageBoxes& messages, FileDia
     clear->setObjectName(QStringLiteral("cmdClear"));
     auto* saveAs = new QPushButton(QStringLiteral("Save As..."), this);
     saveAs->setObjectName(QStringLiteral("cmdSaveAs"));
+    auto* saveScript = new QPushButton(QStringLiteral("Save As Script..."), this);
+    saveScript->setObjectName(QStringLiteral("cmdSaveScript"));
+    saveScript->setToolTip(
+        QStringLiteral("Saves the I2C operations of the selected rows (or of all rows shown) "
+                       "as a script for \"vtxctl session\""));
     m_dropped->setObjectName(QStringLiteral("lblDropped"));
 
     auto* top = new QHBoxLayout;
@@ -76,6 +85,7 @@ TransferLogWindow::TransferLogWindow(Link& link, MessageBoxes& messages, FileDia
     top->addWidget(m_pause);
     top->addWidget(clear);
     top->addWidget(saveAs);
+    top->addWidget(saveScript);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_view, 1);
@@ -85,7 +95,8 @@ TransferLogWindow::TransferLogWindow(Link& link, MessageBoxes& messages, FileDia
     connect(m_pause, &QPushButton::toggled, this, &TransferLogWindow::cmdPause_Click);
     connect(clear, &QPushButton::clicked, this, &TransferLogWindow::cmdClear_Click);
     connect(saveAs, &QPushButton::clicked, this, &TransferLogWindow::cmdSaveAs_Click);
-    resize(900, 480);
+    connect(saveScript, &QPushButton::clicked, this, &TransferLogWindow::cmdSaveScript_Click);
+    resize(1200, 480);
     showDropped();
 }
 
@@ -183,6 +194,42 @@ void TransferLogWindow::cmdSaveAs_Click()
     for (const QStringList& row : shownRows())
         text += csvLine(row);
     if (const QString error = saveWholeFile(fileName, text.toUtf8()); !error.isEmpty())
+        m_messages.showMessage(this, error, kApplicationTitle);
+}
+
+QList<int> TransferLogWindow::scriptRows() const
+{
+    QList<int> rows;
+    const QModelIndexList selected = m_view->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        for (int row = 0; row < m_filtered->rowCount(); ++row)
+            rows << m_filtered->mapToSource(m_filtered->index(row, 0)).row();
+    } else {
+        for (const QModelIndex& index : selected)
+            rows << m_filtered->mapToSource(index).row();
+    }
+    std::ranges::sort(rows);
+    return rows;
+}
+
+void TransferLogWindow::cmdSaveScript_Click()
+{
+    const QString fileName = m_fileDialogs.saveFileName(
+        this, FileDialogRequest{
+                  .title = QStringLiteral("Save As Script"),
+                  .fileName = QStringLiteral("transfer-log.txt"),
+                  .nameFilters = {QStringLiteral("Session Scripts (*.txt)"), QStringLiteral("All Files (*)")},
+                  .selectedFilter = 0,
+                  .defaultSuffix = QStringLiteral("txt"),
+                  .directory = QString(),
+              });
+    if (fileName.isEmpty())
+        return;
+    const std::vector<I2cOperation> operations = m_model->operations(scriptRows());
+    const QString script =
+        sessionScript(operations, QDateTime::currentDateTimeUtc(),
+                      [this](DriverStatus status) { return m_link.UsbStatusText(status); });
+    if (const QString error = saveWholeFile(fileName, script.toUtf8()); !error.isEmpty())
         m_messages.showMessage(this, error, kApplicationTitle);
 }
 

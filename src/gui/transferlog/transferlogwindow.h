@@ -19,9 +19,10 @@ class TransferLogModel;
 
 // `frmTransferLog`: everything that went over the pipes, and the link's trace lines, newest at the bottom,
 // each with the time of day, the milliseconds since start, the direction, the pipe, the bytes in two-digit
-// hexadecimal, the status and the transaction it belongs to (the window that ran it). A filter box keeps the
-// rows that contain its text; "Pause" stops new rows coming in; "Clear" empties the log; "Save As..." writes
-// the rows shown as CSV.
+// hexadecimal, the I2C operation they carry, the status and the transaction it belongs to (the window that
+// ran it). A filter box keeps the rows that contain its text; "Pause" stops new rows coming in; "Clear"
+// empties the log; "Save As..." writes the rows shown as CSV; "Save As Script..." writes the I2C operations
+// of the selected rows (or of all shown) as a `vtxctl session` script that replays them.
 //
 // The log is the link's ring of the last 100,000 entries (TransferFeed): the window adds nothing to it and
 // says how many older entries the ring has dropped. While the window is closed it is not subscribed, so the
@@ -36,6 +37,7 @@ public:
     void cmdPause_Click(bool paused);
     void cmdClear_Click();
     void cmdSaveAs_Click();
+    void cmdSaveScript_Click();
     // Brings the rows in line with the ring now rather than when the refresh timer fires.
     void refresh();
     // Whether entries have come that the rows will follow when the refresh timer fires.
@@ -47,6 +49,8 @@ public:
 
     // The rows as shown (filtered), with the column titles first, as "Save As..." writes them.
     QList<QStringList> shownRows() const;
+    // The model's rows that "Save As Script..." writes: those selected, or every row shown when none is.
+    QList<int> scriptRows() const;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -3,17 +3,28 @@
 // dropped entries, the filter, "Pause" and "Clear", the CSV against what the window shows, times that never
 // go back, and a closed window that costs the link nothing.
 #include "common/textformat.h"
+#include "common/version.h"
+#include "dcp/dcppanelwindow.h"
 #include "engine/i2cbus.h"
 #include "engine/linkclient.h"
+#include "namedchild.h"
 #include "simfixture.h"
+#include "transferlog/transferlogmodel.h"
 #include "transferlog/transferlogwindow.h"
 #include "widgets/csvfile.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,8 +93,10 @@ private slots:
         Log log;
         log.exchanges(1);
         const QList<QStringList> rows = log.shown();
-        QCOMPARE(rows.at(rows.size() - 2).mid(2), QStringList({"OUT", "03", "01 C0 00", "OK", "frmVTX8303"}));
-        QCOMPARE(rows.last().mid(2), QStringList({"IN", "83", "02 00", "OK", "frmVTX8303"}));
+        QCOMPARE(rows.at(rows.size() - 2).mid(2),
+                 QStringList({"OUT", "03", "01 C0 00", "write 0x60: 00 …", "OK", "frmVTX8303"}));
+        QCOMPARE(rows.last().mid(2),
+                 QStringList({"IN", "83", "02 00", "write 0x60: 00 → ack", "OK", "frmVTX8303"}));
         QCOMPARE(log.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("ms since start"));
         // The link's trace shows as well, each line on one row: here the attach from before the window
         // opened.
@@ -172,11 +185,121 @@ private slots:
         log.window.findChild<QPushButton*>(QStringLiteral("cmdSaveAs"))->click();
         QFile file(log.sim.fileDialogs.nextSaveName);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QString expected = csvLine(
-            {"Time", "ms since start", "Direction", "Pipe", "Bytes / trace", "Status", "Transaction"});
+        QString expected = csvLine({"Time", "ms since start", "Direction", "Pipe", "Bytes / trace",
+                                    "I2C operation", "Status", "Transaction"});
         for (const QStringList& row : log.shown())
             expected += csvLine(row);
         QCOMPARE(QString::fromUtf8(file.readAll()), expected);
+    }
+
+    // "Save As Script..." writes the operations of the selected rows, or of every row shown when none is, as
+    // a session script: the link's opening as comments, each write as the `set` that sends its bytes. A
+    // script that cannot be saved says so and leaves no file behind.
+    void scriptHoldsTheOperations_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("selectedBytes"); // the command row selected, if any
+        QTest::addColumn<QString>("name");          // in an empty directory
+        QTest::addColumn<QStringList>("lines");     // below the header; none: the save fails
+        // clang-format off
+        QTest::newRow("every row") << "" << "" << "script.txt" << QStringList{"# bridge reply: kind 1",
+            "# serial set-up, first part", "# serial set-up, second part", "set 0x60 0x00", "set 0x60 0x01",
+            "set 0x60 0x02"};
+        QTest::newRow("a command's row selected") << "" << "01 C0 01" << "script.txt" << QStringList{"set 0x60 0x01"};
+        QTest::newRow("filtered") << "0x60: 02" << "" << "script.txt" << QStringList{"set 0x60 0x02"};
+        QTest::newRow("unwritable") << "" << "" << "missing/script.txt" << QStringList{};
+        // clang-format on
+    }
+    void scriptHoldsTheOperations()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, selectedBytes);
+        QFETCH(QString, name);
+        QFETCH(QStringList, lines);
+        Log log;
+        log.exchanges(3);
+        log.window.findChild<QLineEdit*>(QStringLiteral("txtFilter"))->setText(filter);
+        auto* view = log.window.findChild<QTableView*>(QStringLiteral("grdLog"));
+        for (int row = 0; row < log.model()->rowCount(); ++row) {
+            if (!selectedBytes.isEmpty() && log.shown().at(row).at(TransferLogModel::Data) == selectedBytes)
+                view->selectionModel()->select(log.model()->index(row, 0),
+                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        log.sim.fileDialogs.nextSaveName = path;
+        log.window.findChild<QPushButton*>(QStringLiteral("cmdSaveScript"))->click();
+        QCOMPARE(log.sim.fileDialogs.saveRequests.back().title, QStringLiteral("Save As Script"));
+        if (lines.isEmpty()) {
+            QCOMPARE(log.sim.messages.texts().size(), 1);
+            const QString error =
+                QStringLiteral("The file \"%1\" could not be saved: ").arg(QDir::toNativeSeparators(path));
+            QVERIFY2(log.sim.messages.texts().at(0).startsWith(error),
+                     qPrintable(log.sim.messages.texts().at(0)));
+            QVERIFY(QDir(dir.path()).isEmpty());
+            return;
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList saved = QString::fromUtf8(file.readAll()).split(u'\n');
+        QVERIFY2(saved.at(0).startsWith("# I2C operations from the transfer log of vtx-eval " + kVersionText +
+                                        ", saved " + QDateTime::currentDateTimeUtc().toString("yyyy-MM-dd")),
+                 qPrintable(saved.at(0)));
+        QCOMPARE(saved.mid(3), lines + QStringList{""});
+        QVERIFY(log.sim.messages.texts().isEmpty());
+    }
+
+    // Clicks in the DCP panel, saved from the log as a script and run through `vtxctl --simulate session`,
+    // send the same I2C commands; only the write cycle's busy polls stay behind, as comments.
+    void scriptReplaysTheClicks()
+    {
+        SimFixture f;
+        dcp::DcpPanelWindow panel{f.context};
+        panel.show();
+        QVERIFY(panel.Form_Load());
+        f.board.setTransferTimeUs(1000);
+        namedChild<QCheckBox>(&panel, "ChkAutoRead")->setChecked(true);
+        f.link.feed().clear();
+        f.recorder.clearTransferLog();
+        TransferLogWindow log{f.link, f.messages, f.fileDialogs};
+        log.show();
+        auto* const positions = namedChild<QListWidget>(&panel, "List1_0");
+        positions->setCurrentRow(9);
+        positions->setCurrentRow(20);
+        namedChild<QRadioButton>(&panel, "Option1_0")->click(); // EEPROM
+        positions->setCurrentRow(64);
+        log.refresh();
+        // Each click writes and reads back; the EEPROM write's read-back polls the part through its write
+        // cycle (busy, then the answer) and reads it once more.
+        const QStringList sent{"01 9E 13", "01 9F", "01 9E 29", "01 9F", "01 9E 80", "01 9F", "01 9F"};
+        const QStringList recorded = f.hexWritesOn(3);
+        const auto busyPolls = recorded.size() - sent.size();
+        QVERIFY2(busyPolls > 0, qPrintable(recorded.join(u'|')));
+        QCOMPARE(recorded, sent.mid(0, 5) + QStringList(busyPolls, "01 9F") + sent.mid(5));
+
+        QTemporaryDir dir;
+        f.fileDialogs.nextSaveName = dir.filePath(QStringLiteral("clicks.txt"));
+        log.cmdSaveScript_Click();
+        QFile script(f.fileDialogs.nextSaveName);
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(script.readAll()).count(QStringLiteral("\n# poll 0x4F → busy\n")),
+                 busyPolls);
+        QProcess vtxctl;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), dir.path());
+        vtxctl.setProcessEnvironment(environment);
+        vtxctl.setStandardInputFile(f.fileDialogs.nextSaveName);
+        vtxctl.start(QStringLiteral(VTXCTL_PATH), {"--simulate", "--trace", "session"});
+        QVERIFY(vtxctl.waitForFinished(30000));
+        QCOMPARE(vtxctl.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(QString::fromUtf8(vtxctl.readAllStandardOutput()).count(QStringLiteral("\"done\":true")),
+                 sent.size());
+        const QString trace = QString::fromUtf8(vtxctl.readAllStandardError());
+        QStringList replayed;
+        static const QRegularExpression out(QStringLiteral("OUT pipe 03: ([0-9A-F ]+) \\["));
+        for (auto match = out.globalMatch(trace); match.hasNext();)
+            replayed << match.next().captured(1);
+        QCOMPARE(replayed, sent);
     }
 
     // Both times of every row, trace lines included, never go back.
