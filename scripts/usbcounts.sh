@@ -71,6 +71,16 @@ script dcp-store "019E8A 0200" "019F 0000" "019F 0000" "019F 018A"
 script dcp-sweep "${sweep[@]}"
 # The module stalls the reply: the driver clears the halt, but the module is left unusable.
 script failed-transfer "019F stall"
+# A session of 1,000 `dcp set N` + `dcp get` pairs, as a script or the Python package sends them: one open
+# for all of them.
+session=()
+: >"$work/session.in"
+for i in $(seq 0 999); do
+  position=$((i % 128 + 1))
+  session+=("$(printf '019E%02X 0200' $((2 * position - 1)))" "$(printf '019F 01%02X' $((2 * position - 2)))")
+  printf 'dcp set %d\ndcp get\n' "$position" >>"$work/session.in"
+done
+script session "${session[@]}"
 
 printf '%-44s %5s %5s %6s %7s %7s  %s\n' action OUT IN opens claims resets "est. real module"
 run() {
@@ -79,7 +89,7 @@ run() {
   local log="$work/$name.log"
   XDG_STATE_HOME="$work/state" HOME="$work/state" QT_LOGGING_RULES="vtx.usb.debug=true" \
     umockdev-run -d "$USB_DATA/vtxmodule.umockdev" -i "/dev/bus/usb/001/002=$work/$name.ioctl" -- \
-    "$VTXCTL" "$@" >/dev/null 2>"$log" || true
+    "$VTXCTL" "$@" <"${input:-/dev/null}" >/dev/null 2>"$log" || true
   local out in opens claims resets
   out=$(grep -c ' write [0-9]* of ' "$log" || true)
   in=$(grep -c ' read [0-9]* of ' "$log" || true)
@@ -96,7 +106,9 @@ run dcp-set-verify dcp set 65 --verify
 run dcp-store dcp store 70
 run dcp-sweep dcp sweep --from 1 --to 128
 note=" (reply stalled)" run failed-transfer dcp get
+note=" < 1,000 set/get pairs" input="$work/session.in" run session session
 echo
 echo "Counted through the libusb driver under umockdev. The estimate assumes $TRANSFER_MS ms per transfer" \
      "(a full-speed frame) and $RESET_MS ms per port reset (reset and enumeration); it is not a measurement."
 echo "dcp store: the emulated part is busy for two polls; a real part's cycle (about 5 ms) takes a few more."
+echo "session: the open's four transfers, then two per request (the command and its reply): 4,000 for the pairs."

@@ -25,6 +25,8 @@ int runBoard(CommandContext& context, CommandWords& words)
         return kUsageError;
     }
 
+    // A session that holds the board lets it go first (its state saved): the board is ours to change then.
+    context.module.close();
     SimBoardStateFile file(SimBoardStateFile::defaultPath());
     if (!file.claim()) {
         context.err.line(QStringLiteral("The simulated board is in use %1.").arg(file.holder()));

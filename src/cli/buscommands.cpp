@@ -5,7 +5,6 @@
 #include "common/i2caddress.h"
 #include "exitcodes.h"
 #include "format.h"
-#include "session.h"
 
 namespace vtx::cli {
 
@@ -58,10 +57,10 @@ template <typename T, typename Transfer, typename Succeeded>
 int runAccess(CommandContext& context, const ByteAccess& access, QJsonObject object, Transfer transfer,
               Succeeded succeeded)
 {
-    CommandSession session(context.simulate, context.err);
+    ModuleUse session(context.module);
     if (const int status = session.open(); status != kSuccess)
         return status;
-    const Result<T> result = transfer(session.bus());
+    const Result<T> result = transfer(session->bus());
     if (!result) {
         addFailure(object, result.failure(), result.reply());
         if (context.out.json())

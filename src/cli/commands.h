@@ -3,18 +3,24 @@
 
 #include "commandwords.h"
 #include "engine/result.h"
+#include "moduleaccess.h"
 #include "output.h"
 
 #include <QJsonObject>
 
 namespace vtx::cli {
 
-// What every command gets: where its results and diagnostics go, and which driver it uses.
+// What every command gets: where its results and diagnostics go, the module, and which driver it is on.
 struct CommandContext {
     Output& out;
     ErrorStream& err;
+    ModuleAccess& module;
     bool simulate = false;
 };
+
+// Runs the command the words name (its name first) and returns the exit code; a usage error has been told
+// on the error stream.
+int runCommand(CommandContext& context, QStringList words);
 
 // Each command reads its own words and returns the exit code; a usage error is returned as kUsageError
 // with the words' error set, for the caller to print.

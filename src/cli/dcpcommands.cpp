@@ -9,7 +9,6 @@
 #include "engine/wiperposition.h"
 #include "exitcodes.h"
 #include "format.h"
-#include "session.h"
 
 #include <algorithm>
 
@@ -34,10 +33,10 @@ int dcpGet(CommandContext& context, CommandWords& words)
 {
     if (!words.positional(0, 0))
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    ModuleUse session(context.module);
     if (const int status = session.open(); status != kSuccess)
         return status;
-    const Result<std::uint8_t> result = session.dcp().read(readAddressByte(kDcpAddress7));
+    const Result<std::uint8_t> result = session->dcp().read(readAddressByte(kDcpAddress7));
     QJsonObject object = dcpJson("dcp get");
     if (!result) {
         addFailure(object, result.failure(), result.reply());
@@ -64,7 +63,7 @@ int dcpSet(CommandContext& context, CommandWords& words)
     const auto position = words.number(QStringLiteral("POS"), arguments->constFirst(), kPosition);
     if (!position)
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    ModuleUse session(context.module);
     if (const int status = session.open(); status != kSuccess)
         return status;
 
@@ -74,7 +73,7 @@ int dcpSet(CommandContext& context, CommandWords& words)
     object.insert(QStringLiteral("position"), *position);
     object.insert(QStringLiteral("target"), eeprom ? QStringLiteral("eeprom") : QStringLiteral("register"));
     object.insert(QStringLiteral("byte"), data);
-    const Result<Done> written = session.dcp().write(writeAddressByte(kDcpAddress7), data);
+    const Result<Done> written = session->dcp().write(writeAddressByte(kDcpAddress7), data);
     if (!written) {
         addFailure(object, written.failure(), written.reply());
         if (context.out.json())
@@ -90,7 +89,7 @@ int dcpSet(CommandContext& context, CommandWords& words)
         return kSuccess;
     }
     // After an EEPROM write the read waits for the part's write cycle, as every transaction does.
-    const Result<std::uint8_t> readBack = session.dcp().read(readAddressByte(kDcpAddress7));
+    const Result<std::uint8_t> readBack = session->dcp().read(readAddressByte(kDcpAddress7));
     if (!readBack) {
         addFailure(object, readBack.failure(), readBack.reply());
         if (context.out.json())
@@ -140,14 +139,14 @@ int dcpStore(CommandContext& context, CommandWords& words)
     if (!arguments->isEmpty() &&
         !(position = words.number(QStringLiteral("POS"), arguments->constFirst(), kPosition)))
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    ModuleUse session(context.module);
     if (const int status = session.open(); status != kSuccess)
         return status;
 
     QJsonObject object = dcpJson("dcp store");
     if (!position) {
         // Without a position the wiper's present one is kept for the next power-up.
-        const Result<std::uint8_t> current = session.dcp().read(readAddressByte(kDcpAddress7));
+        const Result<std::uint8_t> current = session->dcp().read(readAddressByte(kDcpAddress7));
         if (!current) {
             addFailure(object, current.failure(), current.reply());
             if (context.out.json())
@@ -158,7 +157,7 @@ int dcpStore(CommandContext& context, CommandWords& words)
     }
     object.insert(QStringLiteral("position"), *position);
     const Result<StoreVerification> result =
-        storeVerified(session.dcp(), writeAddressByte(kDcpAddress7), *position);
+        storeVerified(session->dcp(), writeAddressByte(kDcpAddress7), *position);
     if (!result) {
         addFailure(object, result.failure(), result.reply());
         if (context.out.json())
@@ -226,17 +225,19 @@ int dcpSweep(CommandContext& context, CommandWords& words)
         settings.step = words.number(QStringLiteral("--step"), *step, kStep).value_or(settings.step);
     if (!words.positional(0, 0) || words.failed())
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    ModuleUse session(context.module);
     if (const int status = session.open(); status != kSuccess)
         return status;
 
-    // Each position is printed as soon as it is done, so a long sweep shows its progress. A signal (Ctrl+C,
-    // a reader that went away) stops it between positions as "Stop" does, and the wiper is put back.
+    // Each position is printed as soon as it is done, so a long sweep shows its progress (in a session too).
+    // A signal (Ctrl+C, a reader that went away) stops it between positions as "Stop" does, and the wiper is
+    // put back.
     const auto print = [&context](const SweepRow& row, int, int) {
         context.out.result(sweepRowText(row), sweepRowJson(row));
+        context.out.flush();
         return StopSignals::received() == 0;
     };
-    const Result<SweepReport> result = runSweep(session.dcp(), settings, print);
+    const Result<SweepReport> result = runSweep(session->dcp(), settings, print);
     if (!result) {
         if (context.out.json()) {
             QJsonObject object = dcpJson("dcp sweep");

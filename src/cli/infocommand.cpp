@@ -4,7 +4,6 @@
 #include "commands.h"
 #include "common/textformat.h"
 #include "exitcodes.h"
-#include "session.h"
 
 namespace vtx::cli {
 
@@ -12,11 +11,11 @@ int runInfo(CommandContext& context, CommandWords& words)
 {
     if (!words.positional(0, 0))
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    ModuleUse session(context.module);
     if (const int status = session.open(); status != kSuccess)
         return status;
 
-    const Result<ModuleInfo> found = session.engine().moduleInfo();
+    const Result<ModuleInfo> found = session->engine().moduleInfo();
     if (!found) {
         context.err.line(QStringLiteral("the module's device information is not available: %1")
                              .arg(found.failure().linkMessages.value(0)));

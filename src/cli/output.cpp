@@ -8,11 +8,17 @@ namespace vtx::cli {
 
 void Output::result(const QString& text, const QJsonObject& object)
 {
-    if (m_json)
-        m_out << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) << '\n';
-    else
+    if (!m_json) {
         m_out << text << '\n';
-    m_out.flush();
+    } else if (m_requestId.isUndefined()) {
+        m_out << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) << '\n';
+    } else {
+        QJsonObject answer = object;
+        answer.insert(QStringLiteral("id"), m_requestId);
+        m_out << QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact)) << '\n';
+    }
+    if (m_flush == Flush::EachResult)
+        m_out.flush();
 }
 
 void ErrorStream::report(const QString& text, const QString& /*caption*/)
@@ -24,16 +30,34 @@ void ErrorStream::report(const QString& text, const QString& /*caption*/)
 void ErrorStream::line(const QString& text)
 {
     const QString folded = text.simplified();
-    if (folded.isEmpty())
-        return;
-    m_err << "vtxctl: " << folded << '\n';
-    m_err.flush();
+    if (!folded.isEmpty())
+        write(folded);
 }
 
 void ErrorStream::lines(const QStringList& texts)
 {
     for (const QString& text : texts)
         line(text);
+}
+
+void ErrorStream::usage(const QString& text)
+{
+    if (m_collected) {
+        *m_collected << text << QStringLiteral("Try 'vtxctl --help'.");
+        return;
+    }
+    m_err << "vtxctl: " << text << "\nTry 'vtxctl --help'.\n";
+    m_err.flush();
+}
+
+void ErrorStream::write(const QString& text)
+{
+    if (m_collected) {
+        m_collected->append(text);
+        return;
+    }
+    m_err << "vtxctl: " << text << '\n';
+    m_err.flush();
 }
 
 } // namespace vtx::cli

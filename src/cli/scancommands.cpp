@@ -8,7 +8,6 @@
 #include "engine/registerdump.h"
 #include "exitcodes.h"
 #include "format.h"
-#include "session.h"
 #include "setupfile/setupfilestore.h"
 
 #include <QJsonArray>
@@ -59,10 +58,10 @@ int runScan(CommandContext& context, CommandWords& words)
 {
     if (!words.positional(0, 0))
         return kUsageError;
-    CommandSession session(context.simulate, context.err);
+    ModuleUse session(context.module);
     if (const int status = session.open(); status != kSuccess)
         return status;
-    const Result<BusScan> scan = scanBus(session.bus());
+    const Result<BusScan> scan = scanBus(session->bus());
     if (!scan) {
         if (context.out.json()) {
             QJsonObject object{{QStringLiteral("command"), QStringLiteral("scan")}};
@@ -123,7 +122,7 @@ int runDump(CommandContext& context, CommandWords& words)
             QStringLiteral("--vtx: a setup file holds %1 registers, COUNT is %2").arg(kSetupRows).arg(count));
         return kUsageError;
     }
-    CommandSession session(context.simulate, context.err);
+    ModuleUse session(context.module);
     if (const int status = session.open(); status != kSuccess)
         return status;
 
@@ -146,7 +145,7 @@ int runDump(CommandContext& context, CommandWords& words)
         return true;
     };
     const Result<RegisterDump> dump =
-        dumpRegisters(session.bus(), readAddressByte(static_cast<std::uint8_t>(*address7)),
+        dumpRegisters(session->bus(), readAddressByte(static_cast<std::uint8_t>(*address7)),
                       RegisterRange{first, count}, printStep);
     if (!dump)
         return reportFailure(context.err, dump.failure(), dump.reply(), device);

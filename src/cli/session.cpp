@@ -28,9 +28,13 @@ constexpr LinkRecordSizes kCommandLineRecords{.feedEntries = 16, .wiperSamples =
 } // namespace
 
 CommandSession::CommandSession(bool simulate, ErrorStream& err)
+    : CommandSession(chooseDriver(simulate, SimulatedTime::Traffic), err)
+{
+}
+
+CommandSession::CommandSession(DriverChoice drivers, ErrorStream& err)
     : m_err(err), m_observer(err),
-      m_session(chooseDriver(simulate, SimulatedTime::Traffic), kCommandLineLink, err, &m_observer,
-                kCommandLineRecords)
+      m_session(std::move(drivers), kCommandLineLink, err, &m_observer, kCommandLineRecords)
 {
 }
 
@@ -52,6 +56,14 @@ int CommandSession::open()
     if (const QString cause = moduleCause(opened.failure().status); !cause.isEmpty())
         m_err.line(cause);
     return kNoModule;
+}
+
+DriverStatus CommandSession::moduleGone()
+{
+    const DriverStatus status = m_session.link().UsbStatus;
+    return status == DriverStatus::DeviceGone || status == DriverStatus::InvalidHandle
+               ? status
+               : DriverStatus::Success;
 }
 
 } // namespace vtx::cli

@@ -28,6 +28,8 @@ private:
 class CommandSession {
 public:
     CommandSession(bool simulate, ErrorStream& err);
+    // The same on drivers the caller chose (a test's board).
+    CommandSession(DriverChoice drivers, ErrorStream& err);
     // Closes the link while the command's transaction still runs.
     ~CommandSession();
     CommandSession(const CommandSession&) = delete;
@@ -42,6 +44,8 @@ public:
     DcpDevice& dcp() { return m_session.dcp(); }
     const Clock& clock() const { return m_session.clock(); }
     ErrorStream& err() { return m_err; }
+    // Why the module is gone, when the link's last transfer found it so; Success while it is there.
+    DriverStatus moduleGone();
 
 private:
     ErrorStream& m_err;

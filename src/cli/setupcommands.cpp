@@ -4,7 +4,6 @@
 #include "commands.h"
 #include "exitcodes.h"
 #include "format.h"
-#include "session.h"
 #include "setupfile/bankwrite.h"
 #include "setupfile/setupfilestore.h"
 
@@ -49,7 +48,7 @@ int runApply(CommandContext& context, CommandWords& words)
                 .arg(path));
         return kUsageError;
     }
-    CommandSession session(context.simulate, context.err);
+    ModuleUse session(context.module);
     if (const int status = session.open(); status != kSuccess)
         return status;
 
@@ -83,7 +82,7 @@ int runApply(CommandContext& context, CommandWords& words)
         object.insert(QStringLiteral("value"), write.data);
         const QString target = device + QStringLiteral(" register ") + byteText(write.registerAddress);
         const Result<Done> result =
-            session.bus().writeRegister(*writeAddress, write.registerAddress, write.data);
+            session->bus().writeRegister(*writeAddress, write.registerAddress, write.data);
         if (!result) {
             addFailure(object, result.failure(), result.reply());
             if (context.out.json())

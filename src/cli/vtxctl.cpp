@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "common/version.h"
 #include "exitcodes.h"
+#include "sessioncommand.h"
 
 #include <QIODevice>
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 
 namespace vtx::cli {
 
@@ -26,13 +28,6 @@ constexpr std::array kCommands{
     CommandEntry{"set", &runSet},   CommandEntry{"dump", &runDump},   CommandEntry{"apply", &runApply},
     CommandEntry{"dcp", &runDcp},   CommandEntry{"board", &runBoard},
 };
-
-int usageError(QTextStream& err, const QString& text)
-{
-    err << "vtxctl: " << text << "\nTry 'vtxctl --help'.\n";
-    err.flush();
-    return kUsageError;
-}
 
 } // namespace
 
@@ -101,6 +96,9 @@ QString helpText()
         "                                 one line per position: written, read, OK\n"
         "    board reset                  the simulated board back to factory defaults (with --simulate)\n"
         "    board power-cycle            the simulated board's wiper recalled from its EEPROM\n"
+        "    session                      the commands on standard input, one a line (with --json:\n"
+        "                                 {\"id\": ..., \"argv\": [...]}), on one open of the module; each\n"
+        "                                 ends with {\"id\": ..., \"done\": true, \"exit\": N}; quit ends it\n"
         "\n"
         "Exit status: 0 success; 1 the device did not acknowledge, a read-back differed or a transfer\n"
         "failed; 2 usage error; 3 no module, no permission to open it, or in use by another program.\n");
@@ -111,24 +109,42 @@ QString versionText()
     return QStringLiteral("vtxctl ") + kVersionText + QLatin1Char('\n');
 }
 
-int run(const Invocation& invocation, QTextStream& out, QTextStream& err)
+int runCommand(CommandContext& context, QStringList words)
 {
-    QStringList words = invocation.words;
     const QString name = words.takeFirst();
     const auto entry = std::find_if(kCommands.begin(), kCommands.end(), [&name](const CommandEntry& command) {
         return name == QLatin1String(command.name);
     });
-    if (entry == kCommands.end())
-        return usageError(err, QStringLiteral("unknown command '%1'").arg(name));
-
-    Output output(out, invocation.json);
-    ErrorStream errors(err);
-    CommandContext context{output, errors, invocation.simulate};
+    if (entry == kCommands.end()) {
+        context.err.usage(QStringLiteral("unknown command '%1'").arg(name));
+        return kUsageError;
+    }
     CommandWords commandWords(words);
     const int status = entry->run(context, commandWords);
-    if (commandWords.failed())
-        return usageError(err, name + QStringLiteral(": ") + commandWords.error());
+    if (commandWords.failed()) {
+        context.err.usage(name + QStringLiteral(": ") + commandWords.error());
+        return kUsageError;
+    }
     return status;
+}
+
+int run(const Invocation& invocation, QTextStream& out, QTextStream& err)
+{
+    ErrorStream errors(err);
+    const ModuleAccess::Factory module = [simulate = invocation.simulate](ErrorStream& messages) {
+        return std::make_unique<CommandSession>(simulate, messages);
+    };
+    if (invocation.words.constFirst() == QLatin1String("session")) {
+        if (invocation.words.size() > 1) {
+            errors.usage(QStringLiteral("session: unexpected argument '%1'").arg(invocation.words.at(1)));
+            return kUsageError;
+        }
+        return runSession({invocation.json, invocation.simulate, module}, std::cin, out, err);
+    }
+    Output output(out, invocation.json);
+    ModuleAccess access(module, errors, ModuleAccess::Hold::PerCommand);
+    CommandContext context{output, errors, access, invocation.simulate};
+    return runCommand(context, invocation.words);
 }
 
 int finishOutput(QTextStream& out, QTextStream& err, int status)

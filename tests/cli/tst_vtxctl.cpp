@@ -2,7 +2,10 @@
 // vtxctl as a user runs it: a process without a display, on the simulated board kept in a state directory of
 // the test's own, checked by what it prints, its exit status and the bytes it put on the wire.
 
+#include "cli/sessioncommand.h"
+#include "platform/recordingdriver.h"
 #include "platform/sim/simboardstatefile.h"
+#include "platform/sim/simulatedboard.h"
 #include "setupfile/registermap.h"
 #include "setupfile/setupfile.h"
 
@@ -14,8 +17,14 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
+#include <algorithm>
+#include <array>
+#include <csignal>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -191,6 +200,7 @@ private slots:
         usage("no command", "--simulate", "no command given");
         usage("board without --simulate", "board reset",
               "board: board reset works on the simulated board only: add --simulate");
+        usage("session with an argument", "--simulate session now", "session: unexpected argument 'now'");
     }
     void commands()
     {
@@ -348,35 +358,58 @@ private slots:
     }
 
     // A signal ends a sweep as "Stop" does: the wiper is put back and the board released, and the status is
-    // 128 + the signal. The signal comes once the first position is out, with most of the sweep still to go.
+    // 128 + the signal; a session waiting for its next request ends so too, its board kept. vtxctl writes
+    // into a pipe of one page, which a sweep's lines overflow: it is still sweeping, waiting to write, when
+    // the first line has been read here and the signal comes (SIGPIPE: this end of the pipe closed).
     void signalStopsASweep_data()
     {
-        QTest::addColumn<QString>(
-            "script"); // bash; "$0" "$@" is the vtxctl command, %1 a file for its output
-        QTest::addColumn<QString>("status");
-        const QString signalled = QStringLiteral("set -m; \"$0\" \"$@\" > '%1' & pid=$!; for i in $(seq "
-                                                 "1000); do [ -s '%1' ] && break; sleep 0.01; "
-                                                 "done; kill -s %2 $pid; wait $pid; echo \"status $?\"");
-        QTest::newRow("SIGINT") << signalled.arg(QStringLiteral("%1"), QStringLiteral("INT"))
-                                << "status 130\n";
-        QTest::newRow("SIGTERM") << signalled.arg(QStringLiteral("%1"), QStringLiteral("TERM"))
-                                 << "status 143\n";
-        QTest::newRow("SIGPIPE, a reader gone") << QStringLiteral("\"$0\" \"$@\" | head -1 > '%1'; "
-                                                                  "echo \"status ${PIPESTATUS[0]}\"")
-                                                << "status 141\n";
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("input"); // standard input, left open
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<QString>("firstLine");
+        QTest::addColumn<QString>("after"); // what dcp get reads afterwards
+        const QString first = QStringLiteral("position 1: wrote 0x01, read 0x00 (position 1), OK");
+        const QString putBack = QStringLiteral("position 64 (read 0x7E)\n");
+        QTest::newRow("SIGINT") << "--simulate dcp sweep" << QByteArray() << SIGINT << first << putBack;
+        QTest::newRow("SIGTERM") << "--simulate dcp sweep" << QByteArray() << SIGTERM << first << putBack;
+        QTest::newRow("SIGPIPE, a reader gone")
+            << "--simulate dcp sweep" << QByteArray() << SIGPIPE << first << putBack;
+        QTest::newRow("SIGTERM, a session sweeping")
+            << "--simulate session" << QByteArray("dcp sweep\n") << SIGTERM << first << putBack;
+        QTest::newRow("SIGINT, a session waiting")
+            << "--simulate session" << QByteArray("dcp set 30\n") << SIGINT
+            << "position 30 written to the wiper register (byte 0x3B)"
+            << "position 30 (read 0x3A)\n";
     }
     void signalStopsASweep()
     {
-        QFETCH(QString, script);
-        const QString output = m_state->filePath(QStringLiteral("sweep.out"));
-        const Run run = vtxctlIn(m_state->path(), words(QStringLiteral("--simulate dcp sweep")),
-                                 {QStringLiteral("bash"), QStringLiteral("-c"), script.arg(output)});
-        QTEST(run.out, "status");
-        QFile lines(output);
-        QVERIFY(lines.open(QIODevice::ReadOnly));
-        QVERIFY(lines.readAll().startsWith("position 1: wrote 0x01, read 0x00 (position 1), OK\n"));
-        QCOMPARE(vtxctl(words(QStringLiteral("--simulate dcp get"))).out,
-                 QStringLiteral("position 64 (read 0x7E)\n"));
+        QFETCH(QString, command);
+        QFETCH(QByteArray, input);
+        QFETCH(int, signalNumber);
+        std::array<int, 2> pipe{};
+        QCOMPARE(::pipe2(pipe.data(), O_CLOEXEC), 0);
+        QVERIFY(::fcntl(pipe[0], F_SETPIPE_SZ, 4096) > 0);
+        QProcess process;
+        start(process, m_state->path(), words(command), {}, QStringLiteral("/proc/self/fd/%1").arg(pipe[1]));
+        ::close(pipe[1]);
+        process.write(input);
+        QVERIFY(input.isEmpty() || process.waitForBytesWritten(30000));
+        QByteArray line;
+        char byte = 0;
+        while (::read(pipe[0], &byte, 1) == 1 && byte != '\n')
+            line += byte;
+        if (signalNumber != SIGPIPE) {
+            ::kill(static_cast<pid_t>(process.processId()), signalNumber);
+            std::array<char, 4096> rest{};
+            while (::read(pipe[0], rest.data(), rest.size()) > 0) {
+            }
+        }
+        ::close(pipe[0]);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 128 + signalNumber);
+        QTEST(QString::fromUtf8(line), "firstLine");
+        QTEST(vtxctl(words(QStringLiteral("--simulate dcp get"))).out, "after");
     }
 
     // Output that cannot be written fails the command, whatever it did, as coreutils' programs fail.
@@ -526,28 +559,212 @@ private slots:
         QCOMPARE(i2cCommandsSent(apply.err), (QStringList{"01 C0 04 0F", "01 C0 05 0F"}));
     }
 
+    // A session answers every request with what the one-shot command prints and a done line with its exit
+    // code; a failed request does not end it. Plain lines are numbered (blank ones and comments counted, not
+    // answered); --json requests carry their own ids, and what standard error would have had goes into the
+    // done line instead. The session's status is the highest of its requests'.
+    void session_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<int>("exitCode");
+        const auto done = [](const char* id, int exitCode, const char* messages = nullptr) {
+            return QStringLiteral("{\"id\":%1,\"done\":true,\"exit\":%2%3}\n")
+                .arg(QLatin1String(id))
+                .arg(exitCode)
+                .arg(messages ? QStringLiteral(",\"messages\":") + QLatin1String(messages) : QString());
+        };
+        QTest::newRow("plain script")
+            << "--simulate session"
+            << QByteArray("dcp set 65\n  \n  # a comment\ndcp get\nget 0x50\ndcp set 0\r\n"
+                          "dcp sweep --from 2 --to 3\nquit\ndcp get\n")
+            << "position 65 written to the wiper register (byte 0x81)\n" + done("1", 0) +
+                   "position 65 (read 0x80)\n" + done("4", 0) + done("5", 1) + done("6", 2) +
+                   "position 2: wrote 0x03, read 0x02 (position 2), OK\n"
+                   "position 3: wrote 0x05, read 0x04 (position 3), OK\n"
+                   "2 positions, 0 mismatches, wiper put back\n" +
+                   done("7", 0) + done("8", 0)
+            << "vtxctl: NAK: 0x50 (write A0) did not acknowledge (transfer count 0)\n"
+               "vtxctl: dcp: POS: '0' is out of range for a wiper position: give 1 to 128, in hex with 0x or "
+               "in "
+               "decimal\nTry 'vtxctl --help'.\n"
+            << 2;
+        QTest::newRow("json requests")
+            << "--json --simulate session"
+            << QByteArray("{\"id\":1,\"argv\":[\"dcp\",\"set\",\"65\"]}\n"
+                          "{\"id\":\"b\",\"argv\":[\"get\",\"0x50\"]}\n"
+                          "{\"argv\":[\"dcp\",\"get\"]}\n")
+            << "{\"address\":79,\"byte\":129,\"command\":\"dcp set\",\"id\":1,\"ok\":true,\"position\":65,"
+               "\"target\":\"register\"}\n" +
+                   done("1", 0, "[]") +
+                   "{\"address\":80,\"command\":\"get\",\"error\":\"nak\",\"id\":\"b\",\"ok\":false,"
+                   "\"transferCount\":0,\"writeAddress\":160}\n" +
+                   done("\"b\"", 1, "[\"NAK: 0x50 (write A0) did not acknowledge (transfer count 0)\"]") +
+                   "{\"address\":79,\"byte\":128,\"command\":\"dcp "
+                   "get\",\"id\":null,\"ok\":true,\"position\":65}\n" +
+                   done("null", 0, "[]")
+            << "" << 1;
+        const auto usage = [&done](const char* id, const char* message) {
+            return done(id, 2,
+                        (QStringLiteral("[\"%1\",\"Try 'vtxctl --help'.\"]").arg(QLatin1String(message)))
+                            .toUtf8()
+                            .constData());
+        };
+        QTest::newRow("usage errors inside a session")
+            << "--simulate --json session"
+            << QByteArray("dcp get\n"
+                          "{\"id\":2,\"argv\":\"dcp get\"}\n"
+                          "{\"id\":3,\"argv\":[\"dcp\",\"get\",\"--simulate\"]}\n"
+                          "{\"id\":4,\"argv\":[\"session\"]}\n"
+                          "{\"id\":5,\"argv\":[\"dcp\",\"--help\"]}\n"
+                          "{\"id\":6,\"argv\":[]}\n"
+                          "{\"id\":7,\"argv\":[\"frob\"]}\n"
+                          "{\"id\":[8],\"argv\":[\"quit\"]}\n"
+                          "{\"id\":9,\"argv\":[\"dcp\",\"get\"]}\n")
+            << usage("null",
+                     "a request is a JSON object {\\\"id\\\": ..., \\\"argv\\\": [words]} on one line") +
+                   usage("2", "a request's \\\"argv\\\" is a list of strings: the command's words") +
+                   usage("3", "option '--simulate' belongs to the session: give it to 'vtxctl session', not "
+                              "to a request") +
+                   usage("4", "a session cannot run 'session'") +
+                   usage("5", "option '--help' is not available in a session") +
+                   usage("6", "no command given") + usage("7", "unknown command 'frob'") +
+                   done("[8]", 0, "[]")
+            << "" << 2;
+        // The board is let go for the reset, and opened again for the next request.
+        QTest::newRow("board reset in a session")
+            << "--simulate session" << QByteArray("dcp set 3\nboard reset\ndcp get\n")
+            << "position 3 written to the wiper register (byte 0x05)\n" + done("1", 0) +
+                   "simulated board reset to factory defaults: wiper position 64, EEPROM position 64\n" +
+                   done("2", 0) + "position 64 (read 0x7E)\n" + done("3", 0)
+            << "" << 0;
+    }
+    void session()
+    {
+        QFETCH(QString, options);
+        QFETCH(QByteArray, input);
+        const Run run = vtxctlIn(m_state->path(), words(options), {}, {}, input);
+        QTEST(run.err, "err");
+        QTEST(run.out, "out");
+        QTEST(run.exitCode, "exitCode");
+    }
+
+    // A session in this process, on a board of the test's own: however many requests, the board is opened
+    // once and never reset, and only when a request needs it. A module pulled out ends the session with 3
+    // after that request, the cause told once; the requests after it are not read.
+    void sessionHoldsTheBoard_data()
+    {
+        QTest::addColumn<bool>("json");
+        QTest::addColumn<QStringList>("lines"); // "(unplug)" pulls the module out instead of being read
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("opens"); // the driver's inits
+        QStringList pairs;
+        QString answers;
+        for (int i = 1; i <= 200; i += 2) {
+            pairs << QStringLiteral("dcp set 65") << QStringLiteral("dcp get");
+            answers += QStringLiteral("position 65 written to the wiper register (byte 0x81)\n"
+                                      "{\"id\":%1,\"done\":true,\"exit\":0}\n"
+                                      "position 65 (read 0x80)\n{\"id\":%2,\"done\":true,\"exit\":0}\n")
+                           .arg(i)
+                           .arg(i + 1);
+        }
+        QTest::newRow("200 requests, one open") << false << pairs << answers << "" << 0 << 1;
+        QTest::newRow("nothing asked, nothing opened") << false << QStringList{"# idle", ""} << ""
+                                                       << "" << 0 << 0;
+        const QString gone =
+            QStringLiteral("The USB control module is not connected (unplugged or without power).");
+        QTest::newRow("pulled between requests")
+            << false << QStringList{"dcp get", "(unplug)", "dcp get", "dcp get"}
+            << "position 64 (read "
+               "0x7E)\n{\"id\":1,\"done\":true,\"exit\":0}\n{\"id\":2,\"done\":true,\"exit\":3}\n"
+            << "vtxctl: ReadPipe: WDU_GetDeviceInfo() failed: error &H4 (No such device (it may have been "
+               "disconnected))\nvtxctl: " +
+                   gone + "\n"
+            << 3 << 1;
+        QTest::newRow("no module at the first open, json")
+            << true
+            << QStringList{"(unplug)", "{\"id\":1,\"argv\":[\"scan\"]}", "{\"id\":2,\"argv\":[\"scan\"]}"}
+            << "{\"id\":1,\"done\":true,\"exit\":3,\"messages\":[\"WriteGPIOPipe: WDU_GetDeviceInfo() "
+               "failed: "
+               "error &H3 (Invalid device handle)\",\"" +
+                   gone + "\"]}\n"
+            << "" << 3 << 1;
+    }
+    void sessionHoldsTheBoard()
+    {
+        QFETCH(bool, json);
+        QFETCH(QStringList, lines);
+        // The link keeps its own clock: nothing here waits for the part.
+        vtx::ManualClock clock;
+        vtx::SimulatedBoard board(clock);
+        vtx::RecordingDriver recorder(board);
+        const vtx::cli::ModuleAccess::Factory module = [&](vtx::cli::ErrorStream& messages) {
+            vtx::DriverChoice drivers;
+            drivers.clock = std::make_unique<vtx::ManualClock>();
+            drivers.driver = std::make_unique<vtx::RecordingDriver>(static_cast<vtx::UsbDriver&>(recorder));
+            drivers.match = {vtx::SimulatedBoard::kVendorId, vtx::SimulatedBoard::kProductId};
+            drivers.simulated = true;
+            drivers.board = &board;
+            return std::make_unique<vtx::cli::CommandSession>(std::move(drivers), messages);
+        };
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        vtx::cli::RequestSession session({json, true, module}, outStream, errStream);
+        for (const QString& line : lines) {
+            if (line == u"(unplug)")
+                board.unplug();
+            else if (!session.take(line.toUtf8()))
+                break;
+        }
+        const int exitCode = session.finish();
+        outStream.flush();
+        errStream.flush();
+        QTEST(out, "out");
+        QTEST(err, "err");
+        QTEST(exitCode, "exitCode");
+        const auto calls = recorder.callLog();
+        QTEST(int(std::count(calls.begin(), calls.end(), QStringLiteral("init"))), "opens");
+        QCOMPARE(board.portResetCount(), 0u);
+    }
+
     // The real libusb driver, end to end, against the emulated module of tests/core/platform/usb: umockdev-run
     // gives vtxctl a bus with the module on it and replays the module's answers (vtxctl-module.ioctl).
     void realDriverUnderUmockdev_data()
     {
         QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("out");
         QTest::newRow("info")
-            << "--json info"
+            << "--json info" << QByteArray()
             << "{\"command\":\"info\",\"driver\":\"usb\",\"i2cInPipe\":131,\"i2cOutPipe\":3,"
                "\"kind\":1,\"ok\":true,\"productId\":33539,\"vendorId\":10846}\n";
         QTest::newRow("dcp set")
-            << "--json dcp set 65 --verify"
+            << "--json dcp set 65 --verify" << QByteArray()
             << "{\"address\":79,\"byte\":129,\"command\":\"dcp set\",\"ok\":true,"
                "\"position\":65,\"readByte\":128,\"readPosition\":65,\"target\":\"register\","
                "\"verified\":true}\n";
+        QTest::newRow("session")
+            << "--json session" << kSetAndGet
+            << "{\"address\":79,\"byte\":129,\"command\":\"dcp set\",\"id\":1,\"ok\":true,"
+               "\"position\":65,\"target\":\"register\"}\n"
+               "{\"id\":1,\"done\":true,\"exit\":0,\"messages\":[]}\n"
+               "{\"address\":79,\"byte\":128,\"command\":\"dcp get\",\"id\":2,\"ok\":true,"
+               "\"position\":65}\n"
+               "{\"id\":2,\"done\":true,\"exit\":0,\"messages\":[]}\n";
     }
     void realDriverUnderUmockdev()
     {
         if (QStringLiteral(VTX_UMOCKDEV_RUN).isEmpty())
             QSKIP("umockdev-run is not installed");
         QFETCH(QString, command);
-        const Run run = vtxctl(words(command), umockdevRun());
+        QFETCH(QByteArray, input);
+        const Run run = vtxctlIn(m_state->path(), words(command), umockdevRun(), {}, input);
         QCOMPARE(run.err, QString());
         QTEST(run.out, "out");
         QCOMPARE(run.exitCode, 0);
@@ -560,13 +777,16 @@ private slots:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QByteArray>("fault"); // the module's script after opening; empty: its usual answers
-        QTest::addColumn<QList<int>>("counts"); // out, in, port resets
-        QTest::newRow("dcp set") << "dcp set 65" << QByteArray() << QList<int>{4, 2, 0};
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QList<int>>("counts"); // out, in, port resets, opens
+        QTest::newRow("dcp set") << "dcp set 65" << QByteArray() << QByteArray() << QList<int>{4, 2, 0, 1};
         QTest::newRow("stalled reply, then the close")
             << "dcp get"
             << QByteArray("USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
                           " USBDEVFS_REAPURBNDELAY 0 3 131 -32 0 2 0 0 \n")
-            << QList<int>{4, 2, 1};
+            << QByteArray() << QList<int>{4, 2, 1, 1};
+        QTest::newRow("session of two requests")
+            << "--json session" << QByteArray() << kSetAndGet << QList<int>{5, 3, 0, 1};
     }
     void realDriverCounts()
     {
@@ -574,6 +794,7 @@ private slots:
             QSKIP("umockdev-run is not installed");
         QFETCH(QString, command);
         QFETCH(QByteArray, fault);
+        QFETCH(QByteArray, input);
         QFETCH(QList<int>, counts);
         QString script = QStringLiteral(VTX_CLI_TESTDATA_DIR "/vtxctl-module.ioctl");
         if (!fault.isEmpty()) {
@@ -583,11 +804,12 @@ private slots:
             script = stateFile(QStringLiteral("faulted.ioctl"), opening.join('\n') + '\n' + fault);
         }
         qputenv("QT_LOGGING_RULES", "vtx.usb.debug=true");
-        const Run run = vtxctl(words(command), umockdevRun(script));
+        const Run run = vtxctlIn(m_state->path(), words(command), umockdevRun(script), {}, input);
         qunsetenv("QT_LOGGING_RULES");
         const QList<int> counted{int(run.err.count(QStringLiteral(" write "))),
                                  int(run.err.count(QStringLiteral(" read "))),
-                                 int(run.err.count(QStringLiteral("port reset of handle")))};
+                                 int(run.err.count(QStringLiteral("port reset of handle"))),
+                                 int(run.err.count(QStringLiteral("opened the module as handle")))};
         if (counted != counts)
             qInfo().noquote() << run.err;
         QCOMPARE(counted, counts);
@@ -606,6 +828,9 @@ private slots:
     }
 
 private:
+    // What vtxctl-module.ioctl answers after opening, as a session's requests.
+    static inline const QByteArray kSetAndGet = "{\"id\":1,\"argv\":[\"dcp\",\"set\",\"65\"]}\n"
+                                                "{\"id\":2,\"argv\":[\"dcp\",\"get\"]}\n";
     // The wrapper that runs vtxctl with the emulated module on its bus, answering from `script`.
     static QStringList umockdevRun(const QString& script = QStringLiteral(VTX_CLI_TESTDATA_DIR
                                                                           "/vtxctl-module.ioctl"))
@@ -629,8 +854,22 @@ private:
     {
         return vtxctlIn(m_state->path(), arguments, wrapper);
     }
-    static Run vtxctlIn(const QString& stateHome, const QStringList& arguments, QStringList wrapper = {},
-                        const QString& standardOutput = {})
+    static Run vtxctlIn(const QString& stateHome, const QStringList& arguments,
+                        const QStringList& wrapper = {}, const QString& standardOutput = {},
+                        const QByteArray& input = {})
+    {
+        QProcess process;
+        start(process, stateHome, arguments, wrapper, standardOutput);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(60000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    static void start(QProcess& process, const QString& stateHome, const QStringList& arguments,
+                      QStringList wrapper, const QString& standardOutput)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), stateHome);
@@ -650,17 +889,11 @@ private:
             asan << QStringLiteral("verify_asan_link_order=0");
             environment.insert(QStringLiteral("ASAN_OPTIONS"), asan.join(u':'));
         }
-        QProcess process;
         process.setProcessEnvironment(environment);
         if (!standardOutput.isEmpty())
             process.setStandardOutputFile(standardOutput);
         wrapper << QStringLiteral(VTXCTL_PATH) << arguments;
         process.start(wrapper.takeFirst(), wrapper);
-        if (!process.waitForFinished(60000))
-            return {};
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
     }
 
     std::unique_ptr<QTemporaryDir> m_state;

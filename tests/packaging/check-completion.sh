@@ -32,7 +32,8 @@ expect() {
     fi
 }
 
-expect "vtxctl " "--simulate --json --trace --help --version info scan get set dump apply dcp board"
+expect "vtxctl " "--simulate --json --trace --help --version info scan get set dump apply dcp board session"
+expect "vtxctl --json s" "scan set session"
 expect "vtxctl --simulate d" "dump dcp"
 expect "vtxctl --simulate dcp " "get set store sweep"
 expect "vtxctl dcp sweep --s" "--step --simulate"

@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QTest>
+#include <array>
+#include <memory>
 #include <vector>
 
 using namespace vtx;
@@ -166,6 +168,15 @@ const Row kRows[] = {
     {"soft reset, answered since", 0, "fail:83:11:1 019F 019F reset:0", "r11 017E R0"},
 };
 
+// A store that keeps what the board saved in it: the wiper code of each save.
+struct CountingStore final : SimBoardStore {
+    bool claim() override { return true; }
+    void release() override {}
+    std::optional<SimBoardState> load() override { return std::nullopt; }
+    void save(const SimBoardState& state) override { saves << state.wiperCode; }
+    QList<int> saves;
+};
+
 } // namespace
 
 class TestSimulatedBoard : public QObject {
@@ -185,6 +196,55 @@ private slots:
         Bench bench(r.kind);
         QCOMPARE(bench.run(r.kind ? 2 : 3, r.script), QByteArray(r.replies));
         QVERIFY(bench.allInPipesEmpty()); // one reply per command, none left behind a failed transfer
+    }
+
+    // A change reaches the store at the release, or while the board runs once the last save is a second
+    // old: a sweep is one save, not one per position. Steps: "wN" writes wiper code N, "+N" lets N ms pass,
+    // "sweep" writes 130 codes, "release" uninitialises the driver, "destroy" drops the board without it.
+    void savesAreSpaced_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QList<int>>("saves");
+        QTest::newRow("a sweep: one save, at the release") << "sweep release" << QList<int>{1};
+        QTest::newRow("no change, no save") << "+2000 release" << QList<int>{};
+        QTest::newRow("a second after the claim") << "w10 +999 w20 +1 w30 w40 release" << QList<int>{30, 40};
+        QTest::newRow("nothing left for the release") << "+1000 w5 release" << QList<int>{5};
+        QTest::newRow("dropped without a release") << "w7 +1000 w8 destroy" << QList<int>{8};
+    }
+    void savesAreSpaced()
+    {
+        QFETCH(QString, steps);
+        ManualClock clock;
+        ManualClock saveClock;
+        CountingStore store;
+        auto board = std::make_unique<SimulatedBoard>(clock);
+        board->setStore(&store);
+        board->setSaveClock(saveClock);
+        DriverHandle driver = 0;
+        const UsbDriver::Notifications ignored{[](DeviceHandle, const DeviceInfo&) { return true; },
+                                               [](DeviceHandle) {}};
+        QCOMPARE(board->init({SimulatedBoard::kVendorId, SimulatedBoard::kProductId}, ignored, driver),
+                 S::Success);
+        const auto writeCode = [&board](int code) {
+            std::array<std::uint8_t, 3> command{0x01, 0x9E, std::uint8_t(code * 2 + 1)};
+            std::uint32_t count = 0;
+            QCOMPARE(board->transfer(board->currentHandle(), 3, Dir::Write, 0, command, count, 1000),
+                     S::Success);
+        };
+        for (const QString& step : steps.split(u' ')) {
+            if (step.startsWith(u'w'))
+                writeCode(step.mid(1).toInt());
+            else if (step.startsWith(u'+'))
+                saveClock.advance(step.mid(1).toInt());
+            else if (step == u"sweep")
+                for (int code = 0; code < 130; ++code)
+                    writeCode(code % 128);
+            else if (step == u"release")
+                board->uninit(driver);
+            else if (step == u"destroy")
+                board.reset();
+        }
+        QTEST(store.saves, "saves");
     }
 
     void notificationsOnlyAfterYield()

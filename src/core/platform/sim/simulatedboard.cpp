@@ -32,8 +32,10 @@ SimulatedBoard::SimulatedBoard(Clock& clock)
 
 SimulatedBoard::~SimulatedBoard()
 {
-    if (m_holdsStore)
+    if (m_holdsStore) {
+        persist(Save::Now);
         m_store->release();
+    }
 }
 
 DriverStatus SimulatedBoard::init(const UsbMatch& match, Notifications notifications,
@@ -64,6 +66,7 @@ DriverStatus SimulatedBoard::init(const UsbMatch& match, Notifications notificat
         if (const auto saved = m_store->load())
             restore(*saved);
         m_savedState = state();
+        m_savedAtMs = m_saveClock->nowMs();
     }
     if (m_pluggedIn)
         attachModule();
@@ -84,7 +87,7 @@ void SimulatedBoard::uninit(DriverHandle driverHandle)
     m_goneHandles.clear();
     m_claimedElsewhere = false;
     if (m_holdsStore) {
-        persist();
+        persist(Save::Now);
         m_store->release();
         m_holdsStore = false;
     }

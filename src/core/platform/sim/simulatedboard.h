@@ -53,11 +53,16 @@ public:
     QString bannerText() const override { return QStringLiteral("Simulated evaluation board"); }
 
     // Keeps the board's state in `store` from now on (it must outlive the board): the state is loaded when
-    // a program opens the driver, saved after every change, and the board is this program's until the driver
-    // is released. While another program has it, the module is there but cannot be had: the driver starts,
-    // no attach comes, and the link learns that the module is busy. Without a store (tests) the board lives
-    // in memory only.
+    // a program opens the driver, saved when the driver is released and, while it runs, with a change at most
+    // once every kSaveIntervalMs (a sweep is one save, not one per position); the board is this program's
+    // until the driver is released. While another program has it, the module is there but cannot be had: the
+    // driver starts, no attach comes, and the link learns that the module is busy. Without a store (tests)
+    // the board lives in memory only.
     void setStore(SimBoardStore* store) { m_store = store; }
+    static constexpr std::int64_t kSaveIntervalMs = 1000;
+    // The time the saves are spaced on: the time of day unless a test gives its own clock (it must outlive
+    // the board). Not the board's clock, which may run with the traffic, far faster than the disk.
+    void setSaveClock(const Clock& clock) { m_saveClock = &clock; }
     SimBoardState state() const;
     void restore(const SimBoardState& state);
 
@@ -110,8 +115,10 @@ private:
     std::vector<std::uint8_t> bridgeQueryReply() const;
     SimI2cDevice* deviceAt(std::uint8_t addressByte);
     void attachModule();
-    // Saves the board's state to its store when it changed since the last save.
-    void persist();
+    // Saves the board's state to its store when it changed since the last save: at once, or only when the
+    // last save is kSaveIntervalMs old.
+    enum class Save { Now, Spaced };
+    void persist(Save when = Save::Spaced);
 
     Clock& m_clock;
     std::unique_ptr<SimVtx8303> m_dcp;
@@ -140,6 +147,9 @@ private:
     bool m_holdsStore = false;       // this program has the board, between init and uninit
     bool m_claimedElsewhere = false; // since init: another program has it
     SimBoardState m_savedState;
+    SteadyClock m_timeOfDay;
+    const Clock* m_saveClock = &m_timeOfDay;
+    std::int64_t m_savedAtMs = 0; // on m_saveClock: the last save, or the claim
     std::int64_t m_transferTimeUs = 0;
 };
 
