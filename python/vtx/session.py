@@ -101,36 +101,31 @@ class SessionProcess:
         return self._process.returncode
 
     def close(self) -> None:
-        """Ends the session (quit), waits for vtxctl and reaps it. Does nothing the second time."""
+        """Ends the session (quit), waits for vtxctl and reaps it; one that does not end in time is
+        stopped. Does nothing the second time."""
         if self.closed:
             return
         self.closed = True
         process = self._process
         try:
             if process.poll() is None:
-                self._in.write(json.dumps({"id": "quit", "argv": ["quit"]}).encode() + b"\n")
-                self._in.flush()
-        except OSError:
-            pass  # vtxctl is gone already: there is nothing to end
-        finally:
+                try:
+                    self._in.write(json.dumps({"id": "quit", "argv": ["quit"]}).encode() + b"\n")
+                except OSError:
+                    pass  # vtxctl is gone already: there is nothing to end
+            # communicate() closes standard input and reads what is still printed (a sweep left early, the
+            # quit's done line), so vtxctl is never blocked on a full pipe while we wait.
             try:
-                self._in.close()
-            except OSError:
-                pass
-        try:
-            # What it still prints (a sweep left early, the quit's done line) is read so it is never blocked.
-            while self._out.readline():
-                pass
-            process.wait(timeout=_QUIT_TIMEOUT_S)
-        except subprocess.TimeoutExpired:
-            process.terminate()
-            try:
-                process.wait(timeout=_QUIT_TIMEOUT_S)
+                process.communicate(timeout=_QUIT_TIMEOUT_S)
             except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+                # As Ctrl+C would: vtxctl puts a running sweep back and releases the board.
+                process.terminate()
+                try:
+                    process.communicate(timeout=_QUIT_TIMEOUT_S)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.communicate()
         finally:
-            self._out.close()
             self._close_stderr()
 
     def _send(self, argv: Sequence[str]) -> int:
@@ -196,7 +191,8 @@ class SessionProcess:
             messages = [_prefixless(line) for line in text.splitlines() if line.strip()]
         if not messages:
             how = f"was ended by signal {-status}" if status < 0 else f"exited with status {status}"
-            messages = [f"vtxctl {how} without a word"]
+            where = " (see its trace on standard error)" if self._stderr is None else ""
+            messages = [f"vtxctl {how}{where}"]
         self._ended = LinkError(messages, status, argv)
         return self._ended
 
