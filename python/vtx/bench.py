@@ -8,7 +8,7 @@ from dataclasses import dataclass
 from types import TracebackType
 from typing import Any, Iterator, Optional, Union
 
-from .errors import NakError
+from .errors import LinkError, NakError
 from .session import Reply, SessionProcess, find_vtxctl
 
 Word = Union[str, int]
@@ -147,8 +147,14 @@ class Bench:
             pass
         rows = [item for item in reply.results if "register" in item]
         error = reply.error()
-        # A device that did not answer every register is what None is for; anything else is a failure.
-        if error is not None and not (isinstance(error, NakError) and len(rows) == count):
+        if isinstance(error, NakError):
+            if len(rows) == count:
+                # A device that did not answer every register is what None is for.
+                return [item.get("value") for item in rows]
+            # vtxctl prints a row for every register it asked, answered or not: rows missing mean the
+            # transfers failed part-way, which its JSON does not mark as "error": "link".
+            raise LinkError(error.messages, error.exit_code, error.argv, error.results)
+        if error is not None:
             raise error
         return [item.get("value") for item in rows]
 
