@@ -88,13 +88,6 @@ class SessionProcess:
             yield line
         self._unfinished = None
 
-    def run(self, argv: Sequence[str]) -> Reply:
-        """Sends one request and reads all it prints."""
-        reply = Reply(argv)
-        for _ in self.stream(argv, reply):
-            pass
-        return reply
-
     @property
     def returncode(self) -> Optional[int]:
         """vtxctl's exit status once it has ended and been reaped, else None."""
