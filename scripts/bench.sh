@@ -47,7 +47,7 @@ for tool in cmake ninja; do
   fi
 done
 
-echo "== Configuring and building ${TARGETS[*]} (Release) in $BUILD_DIR"
+echo "== Configuring and building ${TARGETS[*]} vtxctl (Release) in $BUILD_DIR"
 generator=()
 [ -f "$BUILD_DIR/CMakeCache.txt" ] || generator=(-G Ninja)
 cmake -S "$REPO_ROOT" -B "$BUILD_DIR" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
