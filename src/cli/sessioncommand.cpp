@@ -1,51 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sessioncommand.h"
 
-#include "common/stopsignals.h"
 #include "exitcodes.h"
+#include "inputlines.h"
 #include "sessionrequest.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
-#include <csignal>
-#include <istream>
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace vtx::cli {
 
 namespace {
-
-// The stop signals' handlers restart a read they interrupt, which suits a command but would leave a session
-// waiting on its input after Ctrl+C. While a session runs, a stop signal ends the read instead, and with it
-// the session in its orderly way.
-class InterruptibleReads {
-public:
-    InterruptibleReads()
-    {
-        for (const int signalNumber : {SIGINT, SIGTERM}) {
-            struct sigaction action {};
-            if (::sigaction(signalNumber, nullptr, &action) != 0 || !(action.sa_flags & SA_RESTART) ||
-                action.sa_handler == SIG_DFL || action.sa_handler == SIG_IGN)
-                continue;
-            m_restarting.emplace_back(signalNumber, action);
-            action.sa_flags &= ~SA_RESTART;
-            ::sigaction(signalNumber, &action, nullptr);
-        }
-    }
-    ~InterruptibleReads()
-    {
-        for (const auto& [signalNumber, action] : m_restarting)
-            ::sigaction(signalNumber, &action, nullptr);
-    }
-    InterruptibleReads(const InterruptibleReads&) = delete;
-    InterruptibleReads& operator=(const InterruptibleReads&) = delete;
-
-private:
-    std::vector<std::pair<int, struct sigaction>> m_restarting;
-};
 
 // A JSON value as it stands in a line: 7, "a", null, {"k":1}.
 QByteArray jsonText(const QJsonValue& value)
@@ -120,18 +87,12 @@ void RequestSession::writeDone(const QJsonValue& id, int exitCode, const QString
     m_out.flush();
 }
 
-int runSession(SessionSetup setup, std::istream& in, QTextStream& out, QTextStream& err)
+int runSession(SessionSetup setup, int input, QTextStream& out, QTextStream& err)
 {
-    const InterruptibleReads interruptible;
-    // Nothing is written through the C++ streams; a read need not flush them first.
-    in.tie(nullptr);
     RequestSession session(std::move(setup), out, err);
-    std::string line;
-    while (StopSignals::received() == 0 && std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') // a script saved with Windows line ends
-            line.pop_back();
-        if (!session.take(QByteArray::fromStdString(line)))
-            break;
+    InputLines lines(input);
+    QByteArray line;
+    while (lines.next(line) && session.take(line)) {
     }
     return session.finish();
 }

@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QTextStream>
-#include <iosfwd>
 
 namespace vtx::cli {
 
@@ -48,7 +47,8 @@ private:
     int m_status = 0;
 };
 
-// Runs a session on the lines of `in` until its end, `quit`, a lost module or a stop signal.
-int runSession(SessionSetup setup, std::istream& in, QTextStream& out, QTextStream& err);
+// Runs a session on the lines read from the descriptor `input` until their end, `quit`, a lost module or a
+// stop signal.
+int runSession(SessionSetup setup, int input, QTextStream& out, QTextStream& err);
 
 } // namespace vtx::cli

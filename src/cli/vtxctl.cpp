@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
+#include <unistd.h>
 
 namespace vtx::cli {
 
@@ -139,7 +139,7 @@ int run(const Invocation& invocation, QTextStream& out, QTextStream& err)
             errors.usage(QStringLiteral("session: unexpected argument '%1'").arg(invocation.words.at(1)));
             return kUsageError;
         }
-        return runSession({invocation.json, invocation.simulate, module}, std::cin, out, err);
+        return runSession({invocation.json, invocation.simulate, module}, STDIN_FILENO, out, err);
     }
     Output output(out, invocation.json);
     ModuleAccess access(module, errors, ModuleAccess::Hold::PerCommand);

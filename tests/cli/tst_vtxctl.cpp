@@ -633,9 +633,10 @@ private slots:
                    usage("6", "no command given") + usage("7", "unknown command 'frob'") +
                    done("[8]", 0, "[]")
             << "" << 2;
-        // The board is let go for the reset, and opened again for the next request.
+        // The board is let go for the reset, and opened again for the next request. The last line needs no
+        // line break.
         QTest::newRow("board reset in a session")
-            << "--simulate session" << QByteArray("dcp set 3\nboard reset\ndcp get\n")
+            << "--simulate session" << QByteArray("dcp set 3\nboard reset\ndcp get")
             << "position 3 written to the wiper register (byte 0x05)\n" + done("1", 0) +
                    "simulated board reset to factory defaults: wiper position 64, EEPROM position 64\n" +
                    done("2", 0) + "position 64 (read 0x7E)\n" + done("3", 0)
@@ -787,6 +788,13 @@ private slots:
             << QByteArray() << QList<int>{4, 2, 1, 1};
         QTest::newRow("session of two requests")
             << "--json session" << QByteArray() << kSetAndGet << QList<int>{5, 3, 0, 1};
+        // The module gone at the second request's write: the third is not tried.
+        QTest::newRow("session, the module gone")
+            << "session"
+            << QByteArray("USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+                          " USBDEVFS_REAPURBNDELAY 0 3 131 0 0 2 2 0 0180\n"
+                          "USBDEVFS_REAPURBNDELAY 0 3 3 -19 0 2 0 0 019F\n")
+            << QByteArray("dcp get\ndcp get\ndcp get\n") << QList<int>{5, 2, 0, 1};
     }
     void realDriverCounts()
     {

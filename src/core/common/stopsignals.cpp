@@ -18,6 +18,7 @@ namespace {
 // Lock-free, so the handler may set them.
 std::atomic<int> g_received{0};
 std::atomic<int> g_writeEnd{-1};
+std::atomic<int> g_readEnd{-1};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void noteStopSignal(int signalNumber)
@@ -47,6 +48,7 @@ StopSignals::StopSignals(std::initializer_list<int> signalNumbers, QObject* pare
     g_received = 0;
     if (::pipe2(m_saved->pipe.data(), O_CLOEXEC | O_NONBLOCK) == 0) {
         g_writeEnd = m_saved->pipe[1];
+        g_readEnd = m_saved->pipe[0];
         m_notifier = new QSocketNotifier(m_saved->pipe[0], QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::readPipe);
     }
@@ -67,6 +69,7 @@ StopSignals::~StopSignals()
     for (const auto& [signalNumber, previous] : m_saved->actions)
         ::sigaction(signalNumber, &previous, nullptr);
     g_writeEnd = -1;
+    g_readEnd = -1;
     for (const int fd : m_saved->pipe) {
         if (fd >= 0)
             ::close(fd);
@@ -76,6 +79,11 @@ StopSignals::~StopSignals()
 int StopSignals::received()
 {
     return g_received.load();
+}
+
+int StopSignals::wakeDescriptor()
+{
+    return g_readEnd.load();
 }
 
 void StopSignals::readPipe()

@@ -24,6 +24,10 @@ public:
 
     // The first signal caught, 0 while none came.
     static int received();
+    // A descriptor that turns readable when a signal comes, whichever thread the signal lands on: for a
+    // blocking wait outside the event loop (vtxctl session reading its input) to poll beside what it waits
+    // for. -1 while no instance lives.
+    static int wakeDescriptor();
 
 signals:
     void stopRequested(int signalNumber);
