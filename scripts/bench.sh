@@ -10,10 +10,12 @@
 #   scripts/bench.sh --usb                instead: transfers, opens, claims and port resets of vtxctl's actions
 #                                         through the libusb driver under umockdev (scripts/usbcounts.sh)
 #
-# Builds only the benchmark programs (bench/goals.cmake), Release, in build-bench/ (BENCH_BUILD_DIR), one
-# compile at a time (BENCH_JOBS), and runs them offscreen (QT_QPA_PLATFORM=offscreen). Installs nothing: it
-# needs what scripts/test.sh installs. Each program's full output is kept in build-bench/bench-results/.
-# Exits 0 when every benchmark ran, whatever the verdicts; 2 when one could not run.
+# Builds only the benchmark programs (bench/goals.cmake) and vtxctl, Release, in build-bench/
+# (BENCH_BUILD_DIR), one compile at a time (BENCH_JOBS), and runs them offscreen (QT_QPA_PLATFORM=offscreen);
+# the Python package's figure comes from bench/bench_python_dcp.py run by PYTHON (default python3) against
+# that vtxctl. Installs nothing: it needs what scripts/test.sh installs. Each program's full output is kept
+# in build-bench/bench-results/. Exits 0 when every benchmark ran, whatever the verdicts; 2 when one could
+# not run.
 set -euo pipefail
 
 REPO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -31,7 +33,7 @@ while [ "$#" -gt 0 ]; do
     --timed-seconds) timed_seconds=$2; shift 2 ;;
     --reps) reps=$2; shift 2 ;;
     --usb) exec "$REPO_ROOT/scripts/usbcounts.sh" ;;
-    -h|--help) sed -n '2,14s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"; exit 0 ;;
+    -h|--help) sed -n '2,18s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"; exit 0 ;;
     *) echo "bench.sh: unknown option '$1' (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -45,12 +47,12 @@ for tool in cmake ninja; do
   fi
 done
 
-echo "== Configuring and building ${TARGETS[*]} (Release) in $BUILD_DIR"
+echo "== Configuring and building ${TARGETS[*]} vtxctl (Release) in $BUILD_DIR"
 generator=()
 [ -f "$BUILD_DIR/CMakeCache.txt" ] || generator=(-G Ninja)
 cmake -S "$REPO_ROOT" -B "$BUILD_DIR" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
   -DCMAKE_PROJECT_INCLUDE="$REPO_ROOT/bench/goals-hook.cmake" >/dev/null
-cmake --build "$BUILD_DIR" --parallel "$JOBS" --target "${TARGETS[@]}"
+cmake --build "$BUILD_DIR" --parallel "$JOBS" --target "${TARGETS[@]}" vtxctl
 
 export QT_QPA_PLATFORM=offscreen
 mkdir -p "$RESULTS"
@@ -85,6 +87,16 @@ run timed_reads_10ms bench_timed_reads --interval 10 --seconds "$slow_seconds" -
 run timed_reads_1ms bench_timed_reads --interval 1 --seconds "$timed_seconds" --goal 500 --id 3b
 run timed_reads_10ms_log bench_timed_reads --interval 10 --seconds "$timed_seconds" --goal 99 --id 3c \
   --with-log
+
+echo
+echo "== bench/bench_python_dcp.py"
+if ! VTXCTL="$BUILD_DIR/app/vtxctl" PYTHONPATH="$REPO_ROOT/python" "${PYTHON:-python3}" -B \
+     "$REPO_ROOT/bench/bench_python_dcp.py" >"$RESULTS/python_dcp.txt" 2>"$RESULTS/python_dcp.log"; then
+  cat "$RESULTS/python_dcp.txt" "$RESULTS/python_dcp.log" >&2
+  echo "bench.sh: bench_python_dcp.py failed" >&2
+  exit 2
+fi
+grep -v $'^GOAL\t' "$RESULTS/python_dcp.txt" || true
 
 echo
 echo "== Goals (figures are min / median / max; load average $(cut -d' ' -f1-3 /proc/loadavg) at the end)"

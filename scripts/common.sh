@@ -13,6 +13,7 @@ REQUIRED_PACKAGES=(
   libusb-1.0-0-dev
   umockdev libumockdev-dev
   dpkg-dev lintian appstream
+  python3-pytest
 )
 
 missing_packages() {
