@@ -788,6 +788,13 @@ private slots:
             << QByteArray() << QList<int>{4, 2, 1, 1};
         QTest::newRow("session of two requests")
             << "--json session" << QByteArray() << kSetAndGet << QList<int>{5, 3, 0, 1};
+        // The module gone at the second request's write: the third is not tried.
+        QTest::newRow("session, the module gone")
+            << "session"
+            << QByteArray("USBDEVFS_REAPURBNDELAY 0 3 3 0 0 2 2 0 019F\n"
+                          " USBDEVFS_REAPURBNDELAY 0 3 131 0 0 2 2 0 0180\n"
+                          "USBDEVFS_REAPURBNDELAY 0 3 3 -19 0 2 0 0 019F\n")
+            << QByteArray("dcp get\ndcp get\ndcp get\n") << QList<int>{5, 2, 0, 1};
     }
     void realDriverCounts()
     {
