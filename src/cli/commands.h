@@ -34,6 +34,7 @@ int runDump(CommandContext& context, CommandWords& words);
 int runApply(CommandContext& context, CommandWords& words);
 int runDcp(CommandContext& context, CommandWords& words);
 int runBoard(CommandContext& context, CommandWords& words);
+int runWait(CommandContext& context, CommandWords& words);
 
 // Why an I2C command failed, on standard error: a missing acknowledge in our words, a link failure in the
 // link's. Returns kDeviceFailure.

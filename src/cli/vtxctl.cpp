@@ -27,6 +27,7 @@ constexpr std::array kCommands{
     CommandEntry{"info", &runInfo}, CommandEntry{"scan", &runScan},   CommandEntry{"get", &runGet},
     CommandEntry{"set", &runSet},   CommandEntry{"dump", &runDump},   CommandEntry{"apply", &runApply},
     CommandEntry{"dcp", &runDcp},   CommandEntry{"board", &runBoard}, CommandEntry{"list", &runList},
+    CommandEntry{"wait", &runWait},
 };
 
 } // namespace
@@ -110,6 +111,8 @@ QString helpText()
         "                                 one line per position: written, read, OK\n"
         "    board reset                  the simulated board back to factory defaults (with --simulate)\n"
         "    board power-cycle            the simulated board's wiper recalled from its EEPROM\n"
+        "    wait MS                      a pause on the module's time (0 to 60000 ms), between a script's\n"
+        "                                 commands\n"
         "    session                      the commands on standard input, one a line (with --json:\n"
         "                                 {\"id\": ..., \"argv\": [...]}), on one open of the module; each\n"
         "                                 ends with {\"id\": ..., \"done\": true, \"exit\": N}; quit ends "

@@ -601,6 +601,12 @@ private slots:
                "in "
                "decimal\nTry 'vtxctl --help'.\n"
             << 2;
+        // The part refuses a read while it writes its EEPROM; a wait on the board's time lets it finish.
+        QTest::newRow("a wait for the write cycle")
+            << "--simulate session" << QByteArray("dcp set 70 --eeprom\nget 0x4F\nwait 20\nget 0x4F\n")
+            << "position 70 written to the EEPROM (byte 0x8A)\n" + done("1", 0) + done("2", 1) +
+                   "waited 20 ms\n" + done("3", 0) + "0x4F (write 9E): 0x8A\n" + done("4", 0)
+            << "vtxctl: NAK: 0x4F (write 9E) did not acknowledge (transfer count 0)\n" << 1;
         QTest::newRow("json requests")
             << "--json --simulate session"
             << QByteArray("{\"id\":1,\"argv\":[\"dcp\",\"set\",\"65\"]}\n"

@@ -33,7 +33,7 @@ expect() {
 }
 
 vtxctl() { printf '1-1        serial VTX8303-A1  kind 1\n1-4.2      serial VTX8303-B2  in use\n'; }
-expect "vtxctl " "--simulate --device --json --trace --help --version list info scan get set dump apply dcp board session"
+expect "vtxctl " "--simulate --device --json --trace --help --version list info scan get set dump apply dcp board session wait"
 expect "vtxctl --json s" "scan set session"
 expect "vtxctl --device " "1-1 VTX8303-A1 1-4.2 VTX8303-B2"
 expect "vtxctl --device VTX8303-A1 d" "dump dcp"

@@ -120,6 +120,7 @@ I2cOperation TransferDecoder::command(const FeedEntry& entry, std::uint64_t posi
 {
     I2cOperation operation;
     operation.start = position;
+    operation.startMs = entry.monotonicMs;
     operation.kind = Kind::Unknown;
     operation.outcome = Outcome::Sent;
     const FeedBytes& bytes = entry.bytes;
@@ -178,6 +179,7 @@ I2cOperation TransferDecoder::reply(const FeedEntry& entry, std::uint64_t positi
         orphan.status = entry.status;
         orphan.bytes = entry.bytes;
         orphan.start = position;
+        orphan.startMs = entry.monotonicMs;
         return orphan;
     }
     I2cOperation operation = *std::exchange(m_waiting, std::nullopt);
@@ -355,9 +357,19 @@ QString sessionScript(std::span<const I2cOperation> operations, const QDateTime&
                                     "# What vtxctl cannot send (the module's own commands, busy polls, "
                                     "failed transfers) is kept as a comment.\n")
                          .arg(kVersionText, saved.toUTC().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    std::optional<std::int64_t> busySinceMs; // the first refused poll of the present write cycle
     for (const I2cOperation& operation : operations) {
         if (operation.kind == Kind::None)
             continue;
+        const bool busy = operation.kind == Kind::Poll && operation.outcome == Outcome::Nak;
+        if (busy && !busySinceMs)
+            busySinceMs = operation.startMs;
+        if (!busy && busySinceMs) {
+            // The log's times are whole milliseconds: one more covers the part of a millisecond they drop.
+            script += QStringLiteral("wait %1\n")
+                          .arg(std::max<std::int64_t>(operation.startMs - *busySinceMs + 1, 1));
+            busySinceMs.reset();
+        }
         const std::optional<QString> command = replayCommand(operation);
         // A command the device did not acknowledge is replayed all the same: the same bytes go out.
         if (!command || operation.outcome == Outcome::Nak)

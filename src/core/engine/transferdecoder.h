@@ -44,6 +44,7 @@ struct I2cOperation {
     DriverStatus status = DriverStatus::Success; // of the transfer that failed
     FeedBytes bytes;         // unknown commands and orphan replies: as sent; the test and query: the reply
     std::uint64_t start = 0; // position of the transfer that began it: the operation's identity
+    std::int64_t startMs = 0; // when that transfer went, on the link's clock
 
     bool isBusOperation() const { return kind >= Kind::Read; }
     bool complete() const { return outcome != Outcome::Pending; }
@@ -102,6 +103,8 @@ std::optional<QString> replayCommand(const I2cOperation& operation);
 
 // A `vtxctl session` script of the operations, oldest first: every one vtxctl can send as its command,
 // every other one as a comment saying what it was; under a header that says where and when it was saved.
+// Where a device was busy (a write cycle's refused polls), a `wait` as long as the polls went on stands in
+// for them, so that the command after it finds the device ready again, as the window's last poll did.
 QString sessionScript(std::span<const I2cOperation> operations, const QDateTime& saved,
                       const StatusTextFunction& statusText = genericStatusText);
 

@@ -11,7 +11,7 @@ namespace {
 
 // One transfer written as the log shows it: "> 03 01 9E 81" goes out on pipe 3, "< 83 02 00" comes in on
 // 0x83,
-// "!6" ends a transfer that failed with that status, "trace" is a trace line.
+// "!6" ends a transfer that failed with that status, "@5" one that went at 5 ms; "trace" is a trace line.
 FeedEntry transfer(const QString& text)
 {
     FeedEntry entry;
@@ -21,6 +21,8 @@ FeedEntry transfer(const QString& text)
     entry.kind = FeedEntry::Kind::Transfer;
     entry.direction = text.startsWith(u'>') ? TransferDirection::Write : TransferDirection::Read;
     entry.pipe = words.takeFirst().toUInt(nullptr, 16);
+    if (!words.isEmpty() && words.constLast().startsWith(u'@'))
+        entry.monotonicMs = words.takeLast().mid(1).toLongLong();
     if (!words.isEmpty() && words.constLast().startsWith(u'!'))
         entry.status = static_cast<DriverStatus>(words.takeLast().mid(1).toUInt());
     std::vector<std::uint8_t> bytes;
@@ -171,8 +173,8 @@ private slots:
     {
         const Decoded decoded =
             decode({"> 01 FF 02 FF FF 02", bridgeReply(0),  "> 01 00 10 40",    "> 02 00 10",
-                    "> 03 01 9E 80",       "< 83 02 00",    "> 03 01 9F",       "< 83 00 00",
-                    "> 03 01 9F",          "< 83 01 80",    "> 03 01 C0 03 55", "< 83 03 00",
+                    "> 03 01 9E 80",       "< 83 02 00",    "> 03 01 9F @1",    "< 83 00 00",
+                    "> 03 01 9F @6",       "< 83 01 80",    "> 03 01 C0 03 55", "< 83 03 00",
                     "> 03 01 C1 03",       "< 83 01 55",    "> 03 01 A1",       "< 83 00 00",
                     "> 03 01 9F",          "< 83 01 80 00", "> 01 FF 02",       "> 04 05 80",
                     "> 03 01 9F 55",       "< 83 02 00",    "> 03 01 A0",       "< 83 01 12",
@@ -189,6 +191,7 @@ private slots:
                               "# serial set-up, second part",
                               "set 0x4F 0x80",
                               "# poll 0x4F → busy",
+                              "wait 6",
                               "get 0x4F",
                               "set 0x60 0x03 0x55",
                               "get 0x60 0x03",
