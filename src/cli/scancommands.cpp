@@ -147,8 +147,16 @@ int runDump(CommandContext& context, CommandWords& words)
     const Result<RegisterDump> dump =
         dumpRegisters(session->bus(), readAddressByte(static_cast<std::uint8_t>(*address7)),
                       RegisterRange{first, count}, printStep);
-    if (!dump)
+    if (!dump) {
+        // The registers read so far have their objects; the transfer that failed gets one too, as every
+        // other command's failure does, so that a script sees why the dump ended short.
+        if (context.out.json()) {
+            QJsonObject object = base;
+            addFailure(object, dump.failure(), dump.reply());
+            context.out.result({}, object);
+        }
         return reportFailure(context.err, dump.failure(), dump.reply(), device);
+    }
 
     const auto& values = dump.value().values;
     const int last = first + count - 1;

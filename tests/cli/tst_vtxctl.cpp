@@ -694,6 +694,17 @@ private slots:
                                                        << "" << 0 << 0;
         const QString gone =
             QStringLiteral("The USB control module is not connected (unplugged or without power).");
+        QTest::newRow("pulled before a dump, json")
+            << true << QStringList{"{\"id\":1,\"argv\":[\"dcp\",\"get\"]}", "(unplug)",
+                                   "{\"id\":2,\"argv\":[\"dump\",\"0x60\",\"0\",\"2\"]}"}
+            << "{\"address\":79,\"byte\":126,\"command\":\"dcp get\",\"id\":1,\"ok\":true,\"position\":64}\n"
+               "{\"id\":1,\"done\":true,\"exit\":0,\"messages\":[]}\n"
+               "{\"address\":96,\"command\":\"dump\",\"error\":\"link\",\"id\":2,\"ok\":false,"
+               "\"transferCount\":0,\"writeAddress\":192}\n"
+               "{\"id\":2,\"done\":true,\"exit\":3,\"messages\":[\"ReadPipe: WDU_GetDeviceInfo() failed: error "
+               "&H4 (No such device (it may have been disconnected))\",\"" +
+                   gone + "\"]}\n"
+            << "" << 3 << 1;
         QTest::newRow("pulled between requests")
             << false << QStringList{"dcp get", "(unplug)", "dcp get", "dcp get"}
             << "position 64 (read "
