@@ -42,22 +42,14 @@ void ErrorStream::lines(const QStringList& texts)
 
 void ErrorStream::usage(const QString& text)
 {
-    if (m_collected) {
-        *m_collected << text << QStringLiteral("Try 'vtxctl --help'.");
-        return;
-    }
-    m_err << "vtxctl: " << text << "\nTry 'vtxctl --help'.\n";
-    m_err.flush();
+    write(text);
+    verbatim({QStringLiteral("Try 'vtxctl --help'.")});
 }
 
 void ErrorStream::write(const QString& text)
 {
-    if (m_collected) {
-        m_collected->append(text);
-        return;
-    }
-    m_err << "vtxctl: " << text << '\n';
-    m_err.flush();
+    // Collected lines go to a client that knows who said them: without the program's name.
+    verbatim({m_collected ? text : QStringLiteral("vtxctl: ") + text});
 }
 
 void ErrorStream::verbatim(const QStringList& texts)
